@@ -1,0 +1,20 @@
+#pragma once
+// The contact table and the per-name queries of the store.
+#include <cstdint>
+#include <string_view>
+
+#include "MBVars/Store.h"
+
+constexpr int ContactsByPhone = 1, ContactsByName = 2;
+
+// Rebuilds the table from the messages when `rebuild` (the first message of each phone in
+// store order gives name and colour; names lose bytes below 32, in the messages too), then
+// orders it by key 1 phone or 2 name with the exact Shell sort; sets Modified.
+void BuildContacts(MsgStore& S, int key, bool rebuild);
+// Gives every message of `phone` the name; nameless messages first get their own phone as
+// name. Returns how many messages of `phone` there were; nothing happens for an empty phone.
+std::int32_t AssignName(MsgStore& S, std::string_view phone, std::string_view name);
+// Totals of the messages named `name` (all messages when empty).
+void ComputeActivity(const MsgStore& S, std::string_view name, ActivityTotals& T);
+// Time of the latest earlier message of the same name in the other direction, or -1.
+double PreviousReplyTime(const MsgStore& S, std::int32_t n);

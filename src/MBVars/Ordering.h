@@ -1,0 +1,18 @@
+#pragma once
+// The view index the grid shows, the exchange of two messages, and the column sort.
+#include <cstdint>
+
+#include "MBVars/Store.h"
+
+constexpr std::uint16_t ViewEverything = 0xFFFF;
+constexpr std::uint16_t ViewAll = 3, ViewSent = 1, ViewReceived = 2, ViewFound = 0x80;
+
+// Lists, in store order, the positions whose Flags share a bit with mask; returns ViewCount.
+std::int32_t BuildView(MsgStore& S, std::uint16_t mask);
+// Exchanges messages a and b (texts move with their records); sets Modified.
+void SwapMessages(MsgStore& S, std::int32_t a, std::int32_t b);
+// Spreads names and colours over equal phones, then orders the store by grid column
+// (1 time, 2 phone, 3 name, 4 type, 5 text, 6 size), direction 1 ascending, 0 descending,
+// exactly as the gap-halving Shell sort with repeated passes orders it; sets
+// D.SortColumn, counts the messages and sets Modified.
+void SortMessages(MsgStore& S, DefaultsType& D, int column, int direction);

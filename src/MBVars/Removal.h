@@ -1,0 +1,16 @@
+#pragma once
+// Removing messages: marking with MsgDoomed, then purging and compacting.
+#include <cstdint>
+#include <string_view>
+
+#include "MBVars/Store.h"
+
+// Empties every doomed slot, closes the gaps keeping the order, rebuilds the view with
+// the current mask, sets Modified; returns how many were removed.
+std::int32_t PurgeMarked(MsgStore& S);
+// Removes the messages of grid rows first..last of the view.
+std::int32_t DeleteViewRows(MsgStore& S, std::int32_t first, std::int32_t last);
+// Removes every message of the phone (cut to 30 characters).
+std::int32_t DeletePhone(MsgStore& S, std::string_view phone);
+// Counts later messages with an equal phone and text; removes them when `remove`.
+std::int32_t RemoveDuplicates(MsgStore& S, bool remove);

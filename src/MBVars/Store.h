@@ -1,0 +1,55 @@
+#pragma once
+// The message store: every table and counter of the open collection, plus the contact
+// history that outlives collections. The program owns one; every test makes its own.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "MBVars/Defaults.h"
+#include "MBVars/MsgRec.h"
+
+constexpr std::int32_t MaxMessages = 16380;  // slot 0 is the work record
+constexpr std::int32_t MaxContacts = 1000;   // slot 0 is the sort's swap buffer
+constexpr std::int32_t MaxHistory = 1000;    // entry 0 is the file header
+constexpr std::size_t ImportBufferSize = 65536;
+// The longest message text kept: the scrambling and data-file buffers hold this many bytes.
+constexpr std::size_t MaxTextLength = 16383;
+// The byte message texts are scrambled with, on screen and in the data file.
+constexpr std::uint8_t TextMask = 0x5A;
+
+struct MsgStore {
+    MsgStore();  // allocates every table (InitStore)
+
+    std::vector<XMsgRecType> Messages;  // slots 0..MaxMessages
+    std::int32_t MessageCount = 0;
+    std::int32_t SentCount = 0, ReceivedCount = 0, ColoredCount = 0;  // after CountMessages
+    bool Modified = false;
+
+    std::vector<ContactRec> Contacts;  // slots 0..MaxContacts
+    std::int32_t ContactCount = 0;
+
+    std::vector<HistoryRec> History;  // entries 0..MaxHistory
+    std::int32_t HistoryCount = 0;
+
+    std::vector<std::uint16_t> ViewIndex;  // entries 0..MaxMessages, entry 0 unused
+    std::int32_t ViewCount = 0;
+    std::uint16_t ViewMask = 0;
+
+    std::vector<unsigned char> ImportBuffer;  // ImportBufferSize bytes
+
+    double StartTime = 0;  // local date-time of program start, days since 1899-12-30
+};
+
+// Creates every table empty and clears the history.
+void InitStore(MsgStore& S);
+// Empties the collection, the contact table and the view; the history stays.
+// Also resets the sort column and view mode of the settings record.
+void ClearStore(MsgStore& S, DefaultsType& D);
+void CountMessages(MsgStore& S);
+void Renumber(MsgStore& S);
+// First position whose Serial is s, or 0.
+std::int32_t FindSerial(const MsgStore& S, std::uint16_t s);
+// Exclusive-or of every text byte with mask; sets Modified.
+void ScrambleTexts(MsgStore& S, std::uint8_t mask);
+// The local date and time now, days since 1899-12-30.
+double LocalTimeNow();

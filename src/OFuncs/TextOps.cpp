@@ -1,0 +1,104 @@
+#include "OFuncs/TextOps.h"
+
+std::string ReplaceAll(std::string_view from, std::string_view to, std::string s) {
+    if (from.empty() || to.find(from) != std::string_view::npos) return s;
+    if (s.find(from) == std::string::npos) return s;
+    // Linear equivalent of "replace the leftmost occurrence, then search again from the
+    // start": `out` never holds an occurrence, and the first occurrence to appear while
+    // bytes are pushed onto it is the leftmost one of the whole text. A replacement's
+    // bytes go back onto the input, since they may complete an occurrence with what
+    // precedes them.
+    std::string out;
+    out.reserve(s.size());
+    std::string pending;  // bytes of replacements still to be pushed, in reverse order
+    std::size_t next = 0;
+    while (!pending.empty() || next < s.size()) {
+        if (!pending.empty()) {
+            out.push_back(pending.back());
+            pending.pop_back();
+        } else {
+            out.push_back(s[next++]);
+        }
+        if (out.size() >= from.size() &&
+            std::string_view(out).substr(out.size() - from.size()) == from) {
+            out.resize(out.size() - from.size());
+            pending.append(to.rbegin(), to.rend());
+        }
+    }
+    return out;
+}
+
+std::optional<std::pair<std::string_view, std::string_view>> SplitAt(std::string_view s,
+                                                                     std::string_view d) {
+    if (s.empty() || d.empty()) return std::nullopt;
+    const std::size_t p = s.find(d);
+    if (p == std::string_view::npos) return std::nullopt;
+    return std::make_pair(s.substr(0, p), s.substr(p + d.size()));
+}
+
+std::optional<std::pair<std::string_view, std::string_view>> NextQuotedField(std::string_view s) {
+    const std::size_t open = s.find('"');
+    if (open == std::string_view::npos || open + 1 >= s.size()) return std::nullopt;
+    const std::string_view after = s.substr(open + 1);
+    const std::size_t close = after.find('"');
+    if (close == std::string_view::npos) return std::nullopt;
+    return std::make_pair(after.substr(0, close), after.substr(close + 1));
+}
+
+std::string NormaliseText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    // One left-to-right pass equals the five successive replacements: no replacement
+    // byte is C3 or a pattern's second byte, so none can create another pattern.
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == 0xC3 && i + 1 < text.size()) {
+            const unsigned char n = static_cast<unsigned char>(text[i + 1]);
+            unsigned char latin = 0;
+            switch (n) {
+                case 0x84: latin = 0xC4; break;
+                case 0x96: latin = 0xD6; break;
+                case 0xA4: latin = 0xE4; break;
+                case 0xB6: latin = 0xF6; break;
+                case 0xA5: latin = 0xE5; break;
+                default: break;
+            }
+            if (latin) {
+                out.push_back(static_cast<char>(latin));
+                ++i;
+                continue;
+            }
+        }
+        out.push_back(static_cast<char>(c));
+    }
+    return out;
+}
+
+int CountWords(std::string_view text) {
+    int words = 0;
+    bool inWord = false;
+    for (char ch : text) {
+        const bool sep = ch == ' ' || ch == '.' || ch == ',' || ch == ';' || ch == '!' ||
+                         ch == '?' || ch == '+' || ch == '-' || ch == '"';
+        if (sep) {
+            inWord = false;
+        } else if (!inWord) {
+            inWord = true;
+            ++words;
+        }
+    }
+    return words == 0 ? 1 : words;
+}
+
+std::string_view TrimTrailingSpaces(std::string_view s) {
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return s;
+}
+
+std::string RemoveControlChars(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (char ch : s)
+        if (static_cast<unsigned char>(ch) >= 32) out.push_back(ch);
+    return out;
+}
