@@ -146,7 +146,7 @@ inline std::int32_t DeletePhone(MsgStore& S, std::string_view phone) {
     const std::int32_t before = S.MessageCount;
     for (std::int32_t n = 1; n <= S.MessageCount; ++n)
         if (S.Messages[n].Phone == p) S.Messages[n].Flags |= MsgDoomed;
-    PurgeMarked(S);
+    Literal::PurgeMarked(S);
     return before - S.MessageCount;
 }
 
@@ -168,7 +168,7 @@ inline std::int32_t RemoveDuplicates(MsgStore& S, bool remove) {
             ++count;
             if (!remove) S.Messages[n].Flags &= static_cast<std::uint16_t>(~MsgDoomed);
         }
-    PurgeMarked(S);
+    Literal::PurgeMarked(S);
     S.Modified = true;
     return count;
 }
@@ -177,7 +177,7 @@ inline std::int32_t FitNames(MsgStore& S, bool useHistory) {
     const NameText oneSpace(" ");
     for (std::int32_t c = 1; c <= S.ContactCount; ++c)
         if (S.Contacts[c].Name > oneSpace)
-            AssignName(S, S.Contacts[c].Phone.view(), S.Contacts[c].Name.view());
+            Literal::AssignName(S, S.Contacts[c].Phone.view(), S.Contacts[c].Name.view());
     if (!useHistory || S.HistoryCount == 0) return 0;
     for (std::int32_t n = 1; n <= S.MessageCount; ++n)
         for (std::int32_t h = 1; h <= S.HistoryCount; ++h) {
@@ -190,7 +190,7 @@ inline std::int32_t FitNames(MsgStore& S, bool useHistory) {
         }
     std::int32_t removed = 0;
     for (std::int32_t h = 1; h <= S.HistoryCount; ++h)
-        if (S.History[h].Blocked != 0) removed += DeletePhone(S, S.History[h].Phone.view());
+        if (S.History[h].Blocked != 0) removed += Literal::DeletePhone(S, S.History[h].Phone.view());
     return removed;
 }
 
