@@ -23,9 +23,8 @@ void ImportMessageLines(MsgStore& S, TextLines& lines, unsigned char separator) 
         if (!ParseMessageLine(line, separator, work) || held.Holds(work) ||
             S.MessageCount >= MaxMessages)
             continue;
-        XMsgRecType& added = S.Messages[++S.MessageCount];
-        added = std::move(work);
-        held.Add(added);
+        S.Messages[++S.MessageCount] = std::move(work);
+        held.Add(S.MessageCount);
         work.Clear();
     }
     work.Clear();
