@@ -52,14 +52,17 @@ void ExamineBlock(unsigned char* block, std::size_t n, SeparatorVote& vote) {
 
 int PrepareCsvFile(MsgStore& S, const std::string& path, PreparedCsv& out) {
     out = PreparedCsv{};
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking while opening: a pipe nobody writes to reads as empty instead of waiting.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errno;
     FdCloser closer{fd};
     struct stat st{};
-    if (::fstat(fd, &st) == 0) {
-        if (S_ISDIR(st.st_mode)) return EISDIR;
-        if (S_ISREG(st.st_mode)) out.Bytes.reserve(static_cast<std::size_t>(st.st_size));
-    }
+    if (::fstat(fd, &st) != 0) return errno;
+    if (S_ISDIR(st.st_mode)) return EISDIR;
+    // Devices and sockets are no exports (and some never end).
+    if (!S_ISREG(st.st_mode) && !S_ISFIFO(st.st_mode)) return EINVAL;
+    if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) return errno;
+    if (S_ISREG(st.st_mode)) out.Bytes.reserve(static_cast<std::size_t>(st.st_size));
     SeparatorVote vote;
     if (S.ImportBuffer.size() != ImportBufferSize) S.ImportBuffer.assign(ImportBufferSize, 0);
     unsigned char* buf = S.ImportBuffer.data();

@@ -34,7 +34,7 @@ struct PreparedCsv {
 
 // Reads the file (for reading only) through S.ImportBuffer in blocks of ImportBufferSize
 // bytes, each examined by itself. Returns 0, or the errno of opening it (EISDIR for a
-// folder); throws IoError when a read fails after opening.
+// folder, EINVAL for a device or socket); throws IoError when a read fails after opening.
 int PrepareCsvFile(MsgStore& S, const std::string& path, PreparedCsv& out);
 
 // Splits bytes into text lines: a line ends at a line feed, and no carriage return is

@@ -5,6 +5,7 @@
 #include <random>
 #include <string>
 
+#include "MBVars/HeldMessages.h"
 #include "MBVars/Import.h"
 #include "MBVars/ImportSource.h"
 #include "MBVars/Store.h"
@@ -179,6 +180,39 @@ TEST_F(Import, AMessageIsHeldOnlyWithTheSameTimePhoneDirectionAndText) {
     EXPECT_EQ(S.MessageCount, 5);
 }
 
+// The rule as a scan of the store, the reference for the index.
+bool HeldByScan(const MsgStore& S, const XMsgRecType& m) {
+    const auto dir = [](const XMsgRecType& r) { return r.Flags & (MsgSent | MsgReceived); };
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
+        const XMsgRecType& s = S.Messages[n];
+        if (s.Time == m.Time && s.Phone == m.Phone && dir(s) == dir(m) &&
+            TrimTrailingSpaces(s.Text) == TrimTrailingSpaces(m.Text))
+            return true;
+    }
+    return false;
+}
+
+TEST(HeldMessagesIndex, AgreesWithAScanOfTheStore) {
+    const RandomStoreShape shape{.Messages = 3000, .Phones = 4, .Texts = 5, .Minutes = 6};
+    MsgStore S;
+    FillRandomStore(S, shape, 21);
+    std::mt19937 rng(22);
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) S.Messages[n].Text.append(rng() % 3, ' ');
+    HeldMessages held(S);
+    MsgStore candidates;
+    FillRandomStore(candidates, shape, 23);
+    int heldCount = 0;
+    for (std::int32_t n = 1; n <= candidates.MessageCount; ++n) {
+        XMsgRecType& m = candidates.Messages[n];
+        m.Text.append(rng() % 3, ' ');
+        if (rng() % 4 == 0) m.Flags = MsgSms | MsgSent | MsgReceived;
+        ASSERT_EQ(held.Holds(m), HeldByScan(S, m)) << n;
+        heldCount += held.Holds(m);
+    }
+    EXPECT_GT(heldCount, 100);
+    EXPECT_LT(heldCount, candidates.MessageCount);
+}
+
 TEST_F(Import, LongTextsAreCutToTheTextBuffer) {
     // (a first line longer than 1000 characters would make it a contacts export)
     EXPECT_EQ(Run(Received("2007.05.01 18:21", "short") + Received("2007.05.01 18:22", std::string(20000, 'x'))), 0);
@@ -258,6 +292,7 @@ TEST_F(Import, ReadOnlyFilesAndFoldersImportAndTempCsvIsNeverTouched) {
 TEST_F(Import, MissingFilesAndFoldersReturnTheirError) {
     EXPECT_EQ(ImportCsvFile(S, (dir.Path() / "missing.csv").string()), ENOENT);
     EXPECT_EQ(ImportCsvFile(S, dir.Path().string()), EISDIR);
+    EXPECT_EQ(ImportCsvFile(S, "/dev/zero"), EINVAL);  // endless: refused, not read
     EXPECT_EQ(S.MessageCount, 0);
 }
 
