@@ -308,11 +308,25 @@ TEST_F(Import, HostileBytesNeitherCrashNorHang) {
         EXPECT_EQ(Run(bytes, "hostile" + std::to_string(round) + ".csv"), 0);
         ExpectSoundStore(S);
     }
-    EXPECT_EQ(Run(std::string(3'000'000, '"')), 0);
-    EXPECT_EQ(Run(std::string(3'000'000, 'x')), 0);
-    std::string quotesAndCommas;
-    for (int i = 0; i < 300'000; ++i) quotesAndCommas += ",\"\"\" ";
-    EXPECT_EQ(Run("\"sms\",\"deliver\"" + quotesAndCommas), 0);
+    auto repeat = [](std::string_view piece, int times) {
+        std::string out;
+        for (int i = 0; i < times; ++i) out += piece;
+        return out;
+    };
+    const std::string hugeLines[] = {
+        std::string(3'000'000, '"'),
+        std::string(3'000'000, 'x'),
+        "\"sms\",\"deliver\"" + repeat(",\"\"\" ", 300'000),
+        "\"sms\",\"deliver\"" + repeat(",\"a\"", 300'000),
+        "\"mms\",\"deliver\"" + repeat(",\"2007.05.01 18:22\"", 100'000),
+        "\"sms\",\"5\"" + repeat(",\"+1555\"", 300'000),
+        repeat("\"\",", 500'000) + repeat("_+1", 300'000),
+    };
+    for (const std::string& line : hugeLines) {
+        EXPECT_EQ(Run(Received("2007.05.01 18:20", "short") + line + "\n" + line), 0);  // messages
+        EXPECT_EQ(Run("\"Title\"\n" + line + "\n" + line), 0);                     // contacts
+        ExpectSoundStore(S);
+    }
     EXPECT_EQ(Run(Received("2007.05.01 18:22", std::string("A\0B", 3))), 0);
     EXPECT_EQ(Msg(S.MessageCount).Text, std::string("A\0B", 3));
     ExpectSoundStore(S);
