@@ -47,6 +47,12 @@ std::optional<std::pair<std::string_view, std::string_view>> NextQuotedField(std
 
 std::string NormaliseText(std::string_view text) {
     std::string out;
+    NormaliseTextInto(text, out);
+    return out;
+}
+
+void NormaliseTextInto(std::string_view text, std::string& out) {
+    out.clear();
     out.reserve(text.size());
     // One left-to-right pass equals the five successive replacements: no replacement
     // byte is C3 or a pattern's second byte, so none can create another pattern.
@@ -71,7 +77,6 @@ std::string NormaliseText(std::string_view text) {
         }
         out.push_back(static_cast<char>(c));
     }
-    return out;
 }
 
 int CountWords(std::string_view text) {
