@@ -8,6 +8,7 @@
 struct NamedColor {
     std::string_view Name;
     std::int32_t Value;  // 0x00RRGGBB, the way web colours are written
+    friend bool operator==(const NamedColor&, const NamedColor&) = default;
 };
 
 constexpr std::size_t NamedColorCount = 147;
