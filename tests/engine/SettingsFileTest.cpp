@@ -120,12 +120,12 @@ TEST(SettingsFile, FontStyleLettersAndSize) {
     ASSERT_EQ(WriteSettingsFile(dir / SettingsFileName, ib.s, ib.window), 0);
     EXPECT_NE(ReadFileBytes(dir / SettingsFileName).find("Style=BI\n"), std::string::npos);
 
-    const FontData& lower = *ReadText("[DefaultFont]\nStyle=b\n").s.Defaults.DefaultFont;
-    EXPECT_FALSE(lower.Bold || lower.Italic || lower.Underline);
+    const auto lower = ReadText("[DefaultFont]\nStyle=b\n").s.Defaults.DefaultFont;
+    EXPECT_FALSE(lower->Bold || lower->Italic || lower->Underline);
 
-    const FontData& sized = *ReadText("[DefaultFont]\nHeight=-20\nSize=8\n").s.Defaults.DefaultFont;
-    EXPECT_EQ(sized.Size, 8);
-    EXPECT_EQ(sized.Height, -11);
+    const auto sized = ReadText("[DefaultFont]\nHeight=-20\nSize=8\n").s.Defaults.DefaultFont;
+    EXPECT_EQ(sized->Size, 8);
+    EXPECT_EQ(sized->Height, -11);
     // Without a size key the default size decides over the height.
     EXPECT_EQ(ReadText("[DefaultFont]\nHeight=-20\n").s.Defaults.DefaultFont->Size, 9);
 
