@@ -5,7 +5,7 @@
 #include "MBVars/DataFile.h"
 #include "MBVars/History.h"
 #include "support/StoreBuilder.h"
-#include "support/TempFiles.h"
+#include "support/FileTestHelpers.h"
 
 namespace {
 
@@ -19,9 +19,9 @@ void BM_DataFileWriteThenRead(benchmark::State& state) {
     FullStore(S);
     DefaultsType D;
     for (auto _ : state) {
-        if (WriteDataFile(S, dir / "full.kst") != 0) state.SkipWithError("write failed");
+        if (WriteDataFile(S, PathIn(dir, "full.kst")) != 0) state.SkipWithError("write failed");
         ClearStore(T, D);
-        if (ReadDataFile(T, dir / "full.kst") != 0) state.SkipWithError("read failed");
+        if (ReadDataFile(T, PathIn(dir, "full.kst")) != 0) state.SkipWithError("read failed");
         benchmark::DoNotOptimize(T.MessageCount);
     }
 }
@@ -33,7 +33,7 @@ void BM_HistoryWrite(benchmark::State& state) {
     FullStore(S);
     for (auto _ : state) {
         S.HistoryCount = 0;  // every run adds all 1000 numbers
-        if (WriteHistory(S, dir / "Kestro.hst") != 0) state.SkipWithError("write failed");
+        if (WriteHistory(S, PathIn(dir, "Kestro.hst")) != 0) state.SkipWithError("write failed");
         benchmark::DoNotOptimize(S.HistoryCount);
     }
 }

@@ -6,7 +6,7 @@
 #include "MBVars/DataFile.h"
 #include "OFuncs/IoError.h"
 #include "support/StoreBuilder.h"
-#include "support/TempFiles.h"
+#include "support/FileTestHelpers.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ protected:
     }
 
     TempDir dir;
-    const std::string path = dir / "test.kst";
+    const std::string path = PathIn(dir, "test.kst");
     MsgStore S;
     DefaultsType D;
 };
@@ -94,7 +94,7 @@ TEST_F(DataFile, AnEmptyCollectionIsThe111ByteFile) {
     ASSERT_EQ(WriteDataFile(S, path), 0);
     const std::string expected = Image().Groups(0).Chunk(0, 2).bytes;
     ASSERT_EQ(expected.size(), 111u);
-    EXPECT_EQ(ReadFileBytes(path), expected);
+    EXPECT_EQ(TempDir::Read(path), expected);
     S.MessageCount = 3;
     S.Modified = true;
     EXPECT_EQ(Load(expected), "");
@@ -121,7 +121,7 @@ TEST_F(DataFile, EveryFieldSurvivesAWriteAndARead) {
 
     std::size_t textBytes = 0;
     for (std::int32_t k = 1; k <= S.MessageCount; ++k) textBytes += S.Messages[k].Text.size();
-    EXPECT_EQ(ReadFileBytes(path).size(), 20 + 91 * std::size_t(S.MessageCount + 1) + 8 * std::size_t(S.MessageCount) + textBytes);
+    EXPECT_EQ(TempDir::Read(path).size(), 20 + 91 * std::size_t(S.MessageCount + 1) + 8 * std::size_t(S.MessageCount) + textBytes);
 
     MsgStore T;
     T.Modified = true;
@@ -136,7 +136,7 @@ TEST_F(DataFile, TextsAreScrambledOnceWithTheMask) {
     AddMessage(S, "2026.01.01 10:00", "+15555550100", std::string("a") + static_cast<char>(TextMask) + "b");
     AddMessage(S, "2026.01.01 10:01", "+15555550100", "");
     ASSERT_EQ(WriteDataFile(S, path), 0);
-    const std::string bytes = ReadFileBytes(path);
+    const std::string bytes = TempDir::Read(path);
     const std::string expectedTail = Image().Text(1, S.Messages[1].Text).Text(2, "").Chunk(0, 2).bytes;
     EXPECT_EQ(bytes.substr(bytes.size() - expectedTail.size()), expectedTail);
     EXPECT_EQ(expectedTail[9], '\0');  // the mask byte is stored as 0
@@ -219,7 +219,7 @@ TEST_F(DataFile, RandomAndMangledBytesNeverHurt) {
     auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng); };
     FillRandomStore(S, {.Messages = 40}, 4);
     ASSERT_EQ(WriteDataFile(S, path), 0);
-    const std::string good = ReadFileBytes(path);
+    const std::string good = TempDir::Read(path);
     for (int round = 0; round < 300; ++round) {
         std::string bytes;
         if (round % 3 == 0) {
@@ -237,17 +237,17 @@ TEST_F(DataFile, RandomAndMangledBytesNeverHurt) {
 
 TEST_F(DataFile, FailuresToOpenOrCreateReturnTheError) {
     AddMessage(S, "2026.01.01 10:00", "+15555550100", "Hi");
-    EXPECT_EQ(ReadDataFile(S, dir / "absent.kst"), ENOENT);
+    EXPECT_EQ(ReadDataFile(S, PathIn(dir, "absent.kst")), ENOENT);
     EXPECT_EQ(S.MessageCount, 1);
-    EXPECT_EQ(ReadDataFile(S, dir.str()), EISDIR);
-    EXPECT_EQ(WriteDataFile(S, dir / "missing/test.kst"), ENOENT);
-    EXPECT_EQ(WriteDataFile(S, dir.str()), EISDIR);
+    EXPECT_EQ(ReadDataFile(S, dir.Path().string()), EISDIR);
+    EXPECT_EQ(WriteDataFile(S, PathIn(dir, "missing/test.kst")), ENOENT);
+    EXPECT_EQ(WriteDataFile(S, dir.Path().string()), EISDIR);
 }
 
 TEST_F(DataFile, AFailedWriteLeavesTheOldFileIntact) {
     FillRandomStore(S, {.Messages = 2000}, 3);
     ASSERT_EQ(WriteDataFile(S, path), 0);
-    const std::string before = ReadFileBytes(path);
+    const std::string before = TempDir::Read(path);
     AddMessage(S, "2026.01.01 10:00", "+15555550100", std::string(10000, 'x'));
     try {
         FileSizeCap cap(64 * 1024);
@@ -257,6 +257,6 @@ TEST_F(DataFile, AFailedWriteLeavesTheOldFileIntact) {
         EXPECT_STREQ(e.what(), ("I/O error " + std::to_string(EFBIG)).c_str());
     }
     EXPECT_TRUE(S.Modified);
-    EXPECT_EQ(ReadFileBytes(path), before);
-    EXPECT_EQ(dir.FileCount(), 1u);  // no temporary file is left
+    EXPECT_EQ(TempDir::Read(path), before);
+    EXPECT_EQ(FileCount(dir), 1u);  // no temporary file is left
 }
