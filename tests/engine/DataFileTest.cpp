@@ -6,6 +6,7 @@
 #include "MBVars/DataFile.h"
 #include "OFuncs/IoError.h"
 #include "support/StoreBuilder.h"
+#include "support/StoreCompare.h"
 #include "support/FileTestHelpers.h"
 
 namespace {
@@ -47,11 +48,6 @@ struct Image {
         return *this;
     }
 };
-
-bool SameMessage(const XMsgRecType& a, const XMsgRecType& b) {
-    return a.Flags == b.Flags && a.Serial == b.Serial && a.Color == b.Color && a.Reserved == b.Reserved &&
-           a.Time == b.Time && a.Phone == b.Phone && a.Name == b.Name && a.Text == b.Text;
-}
 
 class DataFile : public ::testing::Test {
 protected:

@@ -6,6 +6,7 @@
 #include "MBVars/History.h"
 #include "OFuncs/IoError.h"
 #include "support/StoreBuilder.h"
+#include "support/StoreCompare.h"
 #include "support/FileTestHelpers.h"
 
 namespace {
@@ -30,9 +31,8 @@ void LiteralMergeCollection(MsgStore& S) {
 void ExpectSameHistory(const MsgStore& a, const MsgStore& b) {
     ASSERT_EQ(a.HistoryCount, b.HistoryCount);
     for (std::int32_t i = 1; i <= a.HistoryCount; ++i) {
-        const HistoryRec &x = a.History[i], &y = b.History[i];
-        ASSERT_TRUE(x.Blocked == y.Blocked && x.Phone == y.Phone && x.Name == y.Name && x.Color == y.Color)
-            << "entry " << i << ": " << x.Phone.str() << " / " << y.Phone.str();
+        ASSERT_TRUE(SameHistory(a.History[i], b.History[i]))
+            << "entry " << i << ": " << a.History[i].Phone.str() << " / " << b.History[i].Phone.str();
     }
 }
 
