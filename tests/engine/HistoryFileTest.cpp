@@ -39,12 +39,7 @@ void ExpectSameHistory(const MsgStore& a, const MsgStore& b) {
 std::string Phone(int i) { return "+1555555" + std::to_string(1000 + i); }
 
 HistoryRec Entry(std::string_view phone, std::string_view name, std::int32_t color, std::uint8_t blocked) {
-    HistoryRec h;
-    h.Phone = phone;
-    h.Name = name;
-    h.Color = color;
-    h.Blocked = blocked;
-    return h;
+    return {blocked, PhoneText(phone), NameText(name), color};
 }
 
 std::string HistoryImage(std::int32_t count, int entries) {
