@@ -1,7 +1,14 @@
 #include "MBVars/Ordering.h"
 
 #include <algorithm>
+#include <cstring>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
+#include <vector>
+
+#include "MBVars/ShellOrder.h"
 
 std::int32_t BuildView(MsgStore& S, std::uint16_t mask) {
     std::fill(S.ViewIndex.begin(), S.ViewIndex.end(), 0);
@@ -16,5 +23,88 @@ std::int32_t BuildView(MsgStore& S, std::uint16_t mask) {
 void SwapMessages(MsgStore& S, std::int32_t a, std::int32_t b) {
     // The work record in slot 0 is not needed as a go-between: nothing reads it after a swap.
     std::swap(S.Messages[a], S.Messages[b]);
+    S.Modified = true;
+}
+
+namespace {
+
+// Every message takes Name and Color of the lowest-positioned message with the same Phone,
+// as it was before this step: the net effect of letting, for every pair of positions i, j
+// with equal phones (i outer, j inner, both ascending), message j copy message i.
+void SpreadNamesAndColours(MsgStore& S) {
+    std::unordered_map<std::string_view, std::int32_t> firstOfPhone;
+    firstOfPhone.reserve(static_cast<std::size_t>(S.MessageCount));
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
+        XMsgRecType& m = S.Messages[n];
+        const auto [it, isFirst] = firstOfPhone.try_emplace(m.Phone.view(), n);
+        if (isFirst) continue;
+        const XMsgRecType& first = S.Messages[it->second];
+        m.Name = first.Name;
+        m.Color = first.Color;
+    }
+}
+
+// A joined key of two short texts (at most 46 bytes), compared as one text.
+struct JoinedKey {
+    std::uint8_t Len = 0;
+    char Bytes[TimeText::Capacity + PhoneText::Capacity] = {};
+    JoinedKey() = default;
+    JoinedKey(std::string_view a, std::string_view b) {
+        std::memcpy(Bytes, a.data(), a.size());
+        std::memcpy(Bytes + a.size(), b.data(), b.size());
+        Len = static_cast<std::uint8_t>(a.size() + b.size());
+    }
+    std::string_view view() const { return {Bytes, Len}; }
+};
+static_assert(NameText::Capacity <= PhoneText::Capacity);
+
+// Ranks of the joined keys first(n) + second(n) of messages 1..MessageCount (rank k-1 for message k).
+template <class First, class Second>
+std::vector<std::int32_t> JoinedRanks(const MsgStore& S, First first, Second second) {
+    std::vector<JoinedKey> keys(static_cast<std::size_t>(S.MessageCount));
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n)
+        keys[static_cast<std::size_t>(n - 1)] = JoinedKey(first(S.Messages[n]), second(S.Messages[n]));
+    return RankItems(S.MessageCount, [&](std::int32_t a, std::int32_t b) {
+        return keys[static_cast<std::size_t>(a)].view() < keys[static_cast<std::size_t>(b)].view();
+    });
+}
+
+// The sort key of every message for grid column `column`, as numbers ordered like the
+// column's key; nothing for a column without a key.
+std::optional<std::vector<std::int32_t>> ColumnKeys(const MsgStore& S, int column) {
+    const auto time = [](const XMsgRecType& m) { return m.Time.view(); };
+    const auto phone = [](const XMsgRecType& m) { return m.Phone.view(); };
+    const auto name = [](const XMsgRecType& m) { return m.Name.view(); };
+    std::vector<std::int32_t> keys;
+    switch (column) {
+        case 1: return JoinedRanks(S, time, phone);
+        case 2: return JoinedRanks(S, phone, time);
+        case 3: return JoinedRanks(S, name, time);
+        case 4:
+            for (std::int32_t n = 1; n <= S.MessageCount; ++n) keys.push_back(S.Messages[n].Flags);
+            return keys;
+        case 5:
+            return RankItems(S.MessageCount, [&](std::int32_t a, std::int32_t b) {
+                return std::string_view(S.Messages[a + 1].Text) <
+                       std::string_view(S.Messages[b + 1].Text);
+            });
+        case 6:
+            for (std::int32_t n = 1; n <= S.MessageCount; ++n)
+                keys.push_back(static_cast<std::int32_t>(S.Messages[n].Text.size()));
+            return keys;
+        default: return std::nullopt;
+    }
+}
+
+}  // namespace
+
+void SortMessages(MsgStore& S, DefaultsType& D, int column, int direction) {
+    SpreadNamesAndColours(S);
+    D.SortColumn = static_cast<std::uint8_t>(column);
+    if (auto keys = ColumnKeys(S, column)) {
+        const ShellOrderResult sorted = ShellSortOrder(std::move(*keys), direction != 0);
+        ApplyOrder(S.Messages, 1, sorted.Order);
+    }
+    CountMessages(S);
     S.Modified = true;
 }

@@ -47,15 +47,27 @@ std::optional<std::pair<std::string_view, std::string_view>> NextQuotedField(std
 
 std::string NormaliseText(std::string_view text) {
     std::string out;
+    NormaliseTextInto(text, out);
+    return out;
+}
+
+void NormaliseTextInto(std::string_view text, std::string& out) {
+    out.clear();
     out.reserve(text.size());
     // One left-to-right pass equals the five successive replacements: no replacement
     // byte is C3 or a pattern's second byte, so none can create another pattern.
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c == 0xC3 && i + 1 < text.size()) {
-            const unsigned char n = static_cast<unsigned char>(text[i + 1]);
-            unsigned char latin = 0;
-            switch (n) {
+    // The bytes between two C3 bytes are copied as one block.
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t lead = text.find('\xC3', i);
+        if (lead == std::string_view::npos) {
+            out.append(text.substr(i));
+            break;
+        }
+        out.append(text.substr(i, lead - i));
+        unsigned char latin = 0;
+        if (lead + 1 < text.size()) {
+            switch (static_cast<unsigned char>(text[lead + 1])) {
                 case 0x84: latin = 0xC4; break;
                 case 0x96: latin = 0xD6; break;
                 case 0xA4: latin = 0xE4; break;
@@ -63,15 +75,10 @@ std::string NormaliseText(std::string_view text) {
                 case 0xA5: latin = 0xE5; break;
                 default: break;
             }
-            if (latin) {
-                out.push_back(static_cast<char>(latin));
-                ++i;
-                continue;
-            }
         }
-        out.push_back(static_cast<char>(c));
+        out.push_back(latin ? static_cast<char>(latin) : text[lead]);
+        i = lead + (latin ? 2 : 1);
     }
-    return out;
 }
 
 int CountWords(std::string_view text) {

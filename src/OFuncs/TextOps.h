@@ -20,6 +20,8 @@ std::optional<std::pair<std::string_view, std::string_view>> NextQuotedField(std
 
 // Display form of a message text: five two-byte UTF-8 letters become their Latin-1 byte.
 std::string NormaliseText(std::string_view text);
+// The same into `out` (replacing its content), for loops that reuse one buffer.
+void NormaliseTextInto(std::string_view text, std::string& out);
 
 // Words separated by spaces after . , ; ! ? + - and " became spaces; an empty text is 1 word.
 int CountWords(std::string_view text);

@@ -1,0 +1,174 @@
+#include "Lang/DateTimeFormat.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "Lang/TimeValue.h"
+
+namespace {
+constexpr long long MsPerDay = 86400000;
+// A nested expansion ("ddddd", "t"...) runs at level 1; anything it would expand is dropped.
+constexpr int MaxLevel = 2;
+
+char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// Whether s starts with the upper-case word w, in any letter case.
+bool StartsWithNoCase(std::string_view s, std::string_view w) {
+    if (s.size() < w.size()) return false;
+    for (std::size_t i = 0; i < w.size(); ++i)
+        if (Upper(s[i]) != w[i]) return false;
+    return true;
+}
+
+class Formatter {
+public:
+    Formatter(double value, const LocaleInfo& locale) : L(locale) {
+        // Whole milliseconds, the date cut toward zero, the time of day from the distance
+        // to midnight: -1.25 is 1899-12-29 06:00. Values no calendar holds are brought
+        // into a range where every step stays defined.
+        if (!std::isfinite(value)) value = 0;
+        value = std::clamp(value, -1e11, 1e11);
+        const long long ms = std::llround(value * static_cast<double>(MsPerDay));
+        const long long day = ms / MsPerDay;
+        const long long timeOfDay = std::llabs(ms) % MsPerDay;
+        const CivilDate date = DecodeDate(day);
+        Year = date.Year;
+        Month = date.Month;
+        Day = date.Day;
+        WeekDay = static_cast<int>(((day % 7) + 7 + 6) % 7);  // day 0 was a Saturday
+        Hour = static_cast<int>(timeOfDay / 3600000);
+        Minute = static_cast<int>(timeOfDay / 60000 % 60);
+        Second = static_cast<int>(timeOfDay / 1000 % 60);
+    }
+
+    void Append(std::string_view f, int level);
+    std::string Out;
+
+private:
+    void Number(long long n, int digits) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%.*lld", digits, n);
+        Out += buf;
+    }
+    static bool TwelveHourAhead(std::string_view rest);
+
+    const LocaleInfo& L;
+    int Year, Month, Day, WeekDay, Hour, Minute, Second;
+};
+
+// After an hour code: whether the pattern goes on, before the next hour code, to an
+// unquoted am/pm, a/p or ampm marker.
+bool Formatter::TwelveHourAhead(std::string_view rest) {
+    bool quoted = false;
+    for (std::size_t p = 0; p < rest.size(); ++p) {
+        const char c = rest[p];
+        if (c == 'H' || c == 'h') return false;
+        if (c == '\'' || c == '"') quoted = !quoted;
+        if ((c == 'A' || c == 'a') && !quoted) {
+            const std::string_view at = rest.substr(p);
+            return StartsWithNoCase(at, "AM/PM") || StartsWithNoCase(at, "A/P") ||
+                   StartsWithNoCase(at, "AMPM");
+        }
+    }
+    return false;
+}
+
+void Formatter::Append(std::string_view f, int level) {
+    if (level >= MaxLevel) return;
+    char lastToken = ' ';
+    bool twelveHour = false;
+    std::size_t i = 0;
+    while (i < f.size()) {
+        const char starter = f[i++];
+        // The run length of the code just read: the same character, same case, repeated.
+        auto count = [&] {
+            int n = 1;
+            for (; i < f.size() && f[i] == starter; ++i) ++n;
+            return n;
+        };
+        char token = Upper(starter);
+        if (IsLetter(token)) {
+            if (token == 'M' && lastToken == 'H') token = 'N';
+            lastToken = token;
+        }
+        switch (token) {
+            case 'Y': {
+                const int n = count();
+                if (n <= 2)
+                    Number((Year % 100 + 100) % 100, 2);
+                else
+                    Number(Year, 4);
+                break;
+            }
+            case 'M': {
+                const int n = count();
+                if (n <= 2) Number(Month, n);
+                else if (n == 3) Out += L.ShortMonthNames[static_cast<std::size_t>(Month - 1)];
+                else Out += L.LongMonthNames[static_cast<std::size_t>(Month - 1)];
+                break;
+            }
+            case 'D': {
+                const int n = count();
+                if (n <= 2) Number(Day, n);
+                else if (n == 3) Out += L.ShortDayNames[static_cast<std::size_t>(WeekDay)];
+                else if (n == 4) Out += L.LongDayNames[static_cast<std::size_t>(WeekDay)];
+                else if (n == 5) Append(L.ShortDateFormat, level + 1);
+                else Append(L.LongDateFormat, level + 1);
+                break;
+            }
+            case 'H': {
+                const int n = count();
+                if (!twelveHour) twelveHour = TwelveHourAhead(f.substr(i));
+                int h = Hour;
+                if (twelveHour) h = h == 0 ? 12 : (h > 12 ? h - 12 : h);
+                Number(h, std::min(n, 2));
+                break;
+            }
+            case 'N': Number(Minute, std::min(count(), 2)); break;
+            case 'S': Number(Second, std::min(count(), 2)); break;
+            case 'T':
+                Append(count() == 1 ? L.ShortTimeFormat : L.LongTimeFormat, level + 1);
+                break;
+            case 'A': {
+                const std::string_view at = f.substr(i - 1);
+                if (StartsWithNoCase(at, "AM/PM")) {
+                    Out += Hour >= 12 ? at.substr(3, 2) : at.substr(0, 2);
+                    i += 4;
+                    twelveHour = true;
+                } else if (StartsWithNoCase(at, "A/P")) {
+                    Out += Hour >= 12 ? at[2] : at[0];
+                    i += 2;
+                    twelveHour = true;
+                } else if (StartsWithNoCase(at, "AMPM")) {
+                    Out += Hour < 12 ? L.TimeAMString : L.TimePMString;
+                    i += 3;
+                    twelveHour = true;
+                } else {
+                    Out += starter;
+                }
+                break;
+            }
+            case '/': Out += L.DateSeparator; break;
+            case ':': Out += L.TimeSeparator; break;
+            case '\'':
+            case '"': {
+                const std::size_t close = f.find(starter, i);
+                const std::size_t end = close == std::string_view::npos ? f.size() : close;
+                Out += f.substr(i, end - i);
+                i = close == std::string_view::npos ? f.size() : close + 1;
+                break;
+            }
+            default: Out += starter; break;
+        }
+    }
+}
+}  // namespace
+
+std::string FormatDateTime(std::string_view format, double dateTime, const LocaleInfo& locale) {
+    Formatter F(dateTime, locale);
+    F.Append(format, 0);
+    return std::move(F.Out);
+}

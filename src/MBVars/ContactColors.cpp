@@ -1,0 +1,58 @@
+#include "MBVars/ContactColors.h"
+
+#include <string_view>
+#include <unordered_map>
+
+std::int32_t RandomLightColor(std::mt19937& rng) {
+    std::uniform_int_distribution<std::int32_t> half(0, 127);
+    const std::int32_t b = half(rng);
+    const std::int32_t g = half(rng);
+    const std::int32_t r = half(rng);
+    return (128 + b) * 65536 + (128 + g) * 256 + (128 + r);
+}
+
+std::int32_t ColorContactsAutomatically(MsgStore& S, std::mt19937& rng) {
+    // Each phone's colour is fixed by its first message: once that message has a colour
+    // (never 0 after the draw), every later uncoloured message of the phone takes it.
+    std::unordered_map<std::string_view, std::int32_t> colorOfPhone;
+    colorOfPhone.reserve(static_cast<std::size_t>(S.MessageCount));
+    std::int32_t assigned = 0;
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
+        XMsgRecType& m = S.Messages[static_cast<std::size_t>(n)];
+        const auto [it, first] = colorOfPhone.try_emplace(m.Phone.view(), m.Color);
+        if (first) {
+            if (m.Color == 0) {
+                m.Color = RandomLightColor(rng);
+                ++assigned;
+                it->second = m.Color;
+            }
+        } else if (m.Color == 0) {
+            m.Color = it->second;
+        }
+    }
+    S.Modified = true;
+    return assigned;
+}
+
+std::int32_t ColorThisContact(MsgStore& S, DefaultsType& D, std::int32_t n, std::int32_t color) {
+    if (n < 1 || n > S.MessageCount) return 0;
+    const XMsgRecType& current = S.Messages[static_cast<std::size_t>(n)];
+    const NameText name = current.Name;
+    const PhoneText phone = current.Phone;
+    std::int32_t colored = 0;
+    for (std::int32_t i = 1; i <= S.MessageCount; ++i) {
+        XMsgRecType& m = S.Messages[static_cast<std::size_t>(i)];
+        if (m.Name == name || m.Phone == phone) {
+            m.Color = color;
+            ++colored;
+        }
+    }
+    D.ColorMode = 2;
+    S.Modified = true;
+    return colored;
+}
+
+void ClearAllColors(MsgStore& S) {
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) S.Messages[static_cast<std::size_t>(n)].Color = 0;
+    S.Modified = true;
+}

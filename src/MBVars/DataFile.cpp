@@ -1,0 +1,191 @@
+#include "MBVars/DataFile.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <type_traits>
+
+#include "MBVars/Contacts.h"
+#include "OFuncs/AtomicFile.h"
+#include "OFuncs/BinaryImage.h"
+#include "OFuncs/FileReader.h"
+#include "OFuncs/IoError.h"
+
+namespace {
+
+constexpr std::uint16_t TagEnd = 0, TagHeads = 1, TagTimes = 2, TagPhones = 3, TagNames = 4,
+                        TagText = 5;
+// Element lengths of the group chunks: a record head, and the three short-text images.
+constexpr std::uint16_t HeadSize = 12;
+constexpr std::uint16_t TimeImageSize = TimeText::Capacity + 1;
+constexpr std::uint16_t PhoneImageSize = PhoneText::Capacity + 1;
+constexpr std::uint16_t NameImageSize = NameText::Capacity + 1;
+constexpr std::size_t ChunkHeaderSize = 4;
+
+IoError NotDataFile() { return IoError("Not a Kestro data file"); }
+
+void PutChunkHeader(std::string& out, std::uint16_t tag, std::uint16_t length) {
+    PutLE16(out, tag);
+    PutLE16(out, length);
+}
+
+// A group chunk: its header, element 0 (`first`), then one element per message.
+template <typename PutElement>
+void WriteGroupChunk(AtomicFileWriter& out, const MsgStore& S, std::uint16_t tag,
+                     std::uint16_t elementSize, const std::string& first, PutElement putElement) {
+    std::string bytes;
+    bytes.reserve(ChunkHeaderSize + std::size_t(elementSize) * std::size_t(S.MessageCount + 1));
+    PutChunkHeader(bytes, tag, elementSize);
+    bytes += first;
+    for (std::int32_t k = 1; k <= S.MessageCount; ++k) putElement(bytes, S.Messages[k]);
+    out.Write(bytes);
+}
+
+void WriteTextChunk(AtomicFileWriter& out, std::string& chunk, std::int32_t k, const std::string& text) {
+    const std::size_t len = std::min(text.size(), MaxTextLength);
+    chunk.clear();
+    PutChunkHeader(chunk, TagText, 2);
+    PutLE16(chunk, static_cast<std::uint16_t>(k));
+    PutLE16(chunk, static_cast<std::uint16_t>(len));
+    for (std::size_t i = 0; i < len; ++i)
+        chunk.push_back(static_cast<char>(static_cast<unsigned char>(text[i]) ^ TextMask));
+    out.Write(chunk);
+}
+
+// Keeps every slot above MessageCount empty, however a hostile file moved the count.
+class SlotsAboveCountCleaner {
+public:
+    explicit SlotsAboveCountCleaner(MsgStore& S) : S_(S) {}
+    ~SlotsAboveCountCleaner() {
+        for (std::int32_t k = S_.MessageCount + 1; k <= highest_; ++k) S_.Messages[k].Clear();
+    }
+    void Touched(std::int32_t k) { highest_ = std::max(highest_, k); }
+
+private:
+    MsgStore& S_;
+    std::int32_t highest_ = 0;
+};
+
+void ReadExactly(FileReader& in, void* dst, std::size_t n) {
+    if (!in.Read(dst, n)) throw IoError::ReadBeyondEnd();
+}
+
+void ReadHeads(FileReader& in, MsgStore& S, SlotsAboveCountCleaner& cleaner) {
+    unsigned char head[HeadSize];
+    ReadExactly(in, head, HeadSize);
+    const std::int32_t n = GetLE16(head);
+    if (n > MaxMessages) throw NotDataFile();
+    S.MessageCount = 0;
+    for (std::int32_t k = 1; k <= n; ++k) {
+        // A file cut inside the heads keeps the messages whose heads were read whole.
+        ReadExactly(in, head, HeadSize);
+        XMsgRecType& m = S.Messages[k];
+        cleaner.Touched(k);
+        m.Flags = GetLE16(head);
+        m.Serial = GetLE16(head + 2);
+        m.Color = GetLE32(head + 4);
+        m.Reserved = GetLE32(head + 8);
+        S.MessageCount = k;
+    }
+}
+
+// Elements 0..MessageCount of one short-text chunk; element 0 is not interpreted.
+template <typename Field>
+void ReadImages(FileReader& in, MsgStore& S, Field field) {
+    unsigned char image[NameImageSize];
+    constexpr std::size_t size = std::remove_reference_t<decltype(field(S.Messages[0]))>::Capacity + 1;
+    ReadExactly(in, image, size);
+    for (std::int32_t k = 1; k <= S.MessageCount; ++k) {
+        ReadExactly(in, image, size);
+        GetImage(field(S.Messages[k]), image);
+    }
+}
+
+// A text chunk: (k, L) and L scrambled bytes. A chunk for a position outside 1..N is
+// passed over; bytes beyond the text buffer are passed over too.
+void ReadText(FileReader& in, MsgStore& S, std::string& buffer) {
+    unsigned char pair[4];
+    ReadExactly(in, pair, sizeof pair);
+    const std::int32_t k = GetLE16(pair);
+    const std::size_t len = GetLE16(pair + 2);
+    const std::size_t kept = std::min(len, MaxTextLength);
+    buffer.resize(kept);
+    ReadExactly(in, buffer.data(), kept);
+    if (!in.Skip(len - kept)) throw IoError::ReadBeyondEnd();
+    if (k < 1 || k > S.MessageCount) return;
+    for (char& c : buffer) c = static_cast<char>(static_cast<unsigned char>(c) ^ TextMask);
+    S.Messages[k].Text = buffer;
+}
+
+}  // namespace
+
+int WriteDataFile(MsgStore& S, const std::string& path) {
+    BuildContacts(S, ContactsByPhone, true);
+    AtomicFileWriter out;
+    if (const int err = out.Open(path)) return err;
+
+    // Element 0 of the heads is the file header: the count, then 10 reserved bytes (zero).
+    std::string header;
+    PutLE16(header, static_cast<std::uint16_t>(S.MessageCount));
+    header.append(HeadSize - 2, '\0');
+    WriteGroupChunk(out, S, TagHeads, HeadSize, header, [](std::string& b, const XMsgRecType& m) {
+        PutLE16(b, m.Flags);
+        PutLE16(b, m.Serial);
+        PutLE32(b, m.Color);
+        PutLE32(b, m.Reserved);
+    });
+    WriteGroupChunk(out, S, TagTimes, TimeImageSize, std::string(TimeImageSize, '\0'),
+                    [](std::string& b, const XMsgRecType& m) { PutImage(b, m.Time); });
+    WriteGroupChunk(out, S, TagPhones, PhoneImageSize, std::string(PhoneImageSize, '\0'),
+                    [](std::string& b, const XMsgRecType& m) { PutImage(b, m.Phone); });
+    WriteGroupChunk(out, S, TagNames, NameImageSize, std::string(NameImageSize, '\0'),
+                    [](std::string& b, const XMsgRecType& m) { PutImage(b, m.Name); });
+
+    std::string chunk;
+    for (std::int32_t k = 1; k <= S.MessageCount; ++k) WriteTextChunk(out, chunk, k, S.Messages[k].Text);
+    chunk.clear();
+    PutChunkHeader(chunk, TagEnd, 2);
+    out.Write(chunk);
+    out.Commit();
+    S.Modified = false;
+    return 0;
+}
+
+int ReadDataFile(MsgStore& S, const std::string& path) {
+    FileReader in;
+    if (const int err = in.Open(path)) return err;
+    SlotsAboveCountCleaner cleaner(S);
+    std::string buffer;
+    buffer.reserve(MaxTextLength);
+    unsigned char header[ChunkHeaderSize];
+    // Fewer than 4 bytes left, or the end chunk, ends reading.
+    while (in.Read(header, ChunkHeaderSize)) {
+        const std::uint16_t tag = GetLE16(header), length = GetLE16(header + 2);
+        if (tag == TagEnd) break;
+        switch (tag) {
+            case TagHeads:
+                if (length != HeadSize) throw NotDataFile();
+                ReadHeads(in, S, cleaner);
+                break;
+            case TagTimes:
+                if (length != TimeImageSize) throw NotDataFile();
+                ReadImages(in, S, [](XMsgRecType& m) -> TimeText& { return m.Time; });
+                break;
+            case TagPhones:
+                if (length != PhoneImageSize) throw NotDataFile();
+                ReadImages(in, S, [](XMsgRecType& m) -> PhoneText& { return m.Phone; });
+                break;
+            case TagNames:
+                if (length != NameImageSize) throw NotDataFile();
+                ReadImages(in, S, [](XMsgRecType& m) -> NameText& { return m.Name; });
+                break;
+            case TagText:
+                ReadText(in, S, buffer);
+                break;
+            default:  // an unknown tag has no body: the next 4 bytes are the next header
+                break;
+        }
+    }
+    S.Modified = false;
+    return 0;
+}

@@ -1,0 +1,49 @@
+#include "MBVars/HeldMessages.h"
+
+#include <algorithm>
+#include <functional>
+#include <string_view>
+
+#include "OFuncs/TextOps.h"
+
+namespace {
+constexpr std::size_t TableSize = 1u << 15;  // over twice MaxMessages: short probe runs
+static_assert(TableSize >= 2 * static_cast<std::size_t>(MaxMessages));
+
+std::uint16_t Direction(const XMsgRecType& m) {
+    return static_cast<std::uint16_t>(m.Flags & (MsgSent | MsgReceived));
+}
+}  // namespace
+
+HeldMessages::HeldMessages(const MsgStore& S) : store_(S), slots_(TableSize) {
+    for (std::int32_t n = 1; n <= std::min(S.MessageCount, MaxMessages); ++n) Add(n);
+}
+
+std::uint64_t HeldMessages::HashOf(const XMsgRecType& m) {
+    const std::hash<std::string_view> h;
+    std::uint64_t seed = Direction(m);
+    for (const std::string_view part : {m.Time.view(), m.Phone.view(), TrimTrailingSpaces(m.Text)})
+        seed ^= h(part) + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
+    return seed;
+}
+
+bool HeldMessages::SameMessage(const XMsgRecType& a, const XMsgRecType& b) {
+    return a.Time == b.Time && a.Phone == b.Phone && Direction(a) == Direction(b) &&
+           TrimTrailingSpaces(a.Text) == TrimTrailingSpaces(b.Text);
+}
+
+bool HeldMessages::Holds(const XMsgRecType& m) const {
+    const std::uint64_t hash = HashOf(m);
+    for (std::size_t i = hash & (TableSize - 1);; i = (i + 1) & (TableSize - 1)) {
+        const Slot& slot = slots_[i];
+        if (slot.Position == 0) return false;
+        if (slot.Hash == hash && SameMessage(store_.Messages[slot.Position], m)) return true;
+    }
+}
+
+void HeldMessages::Add(std::int32_t n) {
+    const std::uint64_t hash = HashOf(store_.Messages[n]);
+    std::size_t i = hash & (TableSize - 1);
+    while (slots_[i].Position != 0) i = (i + 1) & (TableSize - 1);
+    slots_[i] = Slot{hash, n};
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The messages a store already holds, for the import's already-held rule: a line is not
+// added when a stored message has the same Time, Phone, direction and Text (trailing
+// spaces removed), byte for byte. An open-addressing table of store positions, so that a
+// look-up costs one hash and, on a match, one comparison with the record.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "MBVars/Store.h"
+
+class HeldMessages {
+public:
+    // Indexes messages 1..MessageCount. The store must outlive the index and keep the
+    // indexed records in place, unchanged (an import only appends).
+    explicit HeldMessages(const MsgStore& S);
+
+    bool Holds(const XMsgRecType& m) const;
+    // Indexes the message at position n, which must have its final content.
+    void Add(std::int32_t n);
+
+private:
+    struct Slot {
+        std::uint64_t Hash = 0;
+        std::int32_t Position = 0;  // 0: free
+    };
+    static std::uint64_t HashOf(const XMsgRecType& m);
+    static bool SameMessage(const XMsgRecType& a, const XMsgRecType& b);
+
+    const MsgStore& store_;
+    std::vector<Slot> slots_;  // a power of two, at least twice the store's capacity
+};

@@ -1,0 +1,95 @@
+// Reading and writing the contact-history file "Kestro.hst": HistoryCount + 1 entries of
+// 67 bytes; entry 0 is the header, whose last four bytes hold the count.
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "MBVars/History.h"
+#include "OFuncs/AtomicFile.h"
+#include "OFuncs/BinaryImage.h"
+#include "OFuncs/FileReader.h"
+#include "OFuncs/IoError.h"
+
+namespace {
+
+constexpr std::size_t PhoneOffset = 1, NameOffset = 32, ColorOffset = 63;
+
+void GetEntry(HistoryRec& h, const unsigned char* e) {
+    h.Blocked = e[0] != 0 ? 1 : 0;
+    GetImage(h.Phone, e + PhoneOffset);
+    GetImage(h.Name, e + NameOffset);
+    h.Color = GetLE32(e + ColorOffset);
+}
+
+void PutEntry(std::string& out, const HistoryRec& h) {
+    out.push_back(static_cast<char>(h.Blocked));
+    PutImage(out, h.Phone);
+    PutImage(out, h.Name);
+    PutLE32(out, h.Color);
+}
+
+// Brings the table up to date with the collection, starting from the current table so that
+// names, colours and blocked marks last from one collection to the next. Each message
+// goes to the first entry of its phone (found through a map rather than a scan of the
+// table); a phone without one gets a new blank entry while there is room. The entry
+// takes the message's name and colour when they are set.
+void MergeCollection(MsgStore& S) {
+    std::unordered_map<std::string_view, std::int32_t> firstEntry;
+    firstEntry.reserve(2 * MaxHistory);
+    for (std::int32_t i = 1; i <= S.HistoryCount; ++i) firstEntry.emplace(S.History[i].Phone.view(), i);
+
+    for (std::int32_t m = 1; m <= S.MessageCount; ++m) {
+        const XMsgRecType& msg = S.Messages[m];
+        if (msg.Phone.empty()) continue;
+        std::int32_t i;
+        if (const auto found = firstEntry.find(msg.Phone.view()); found != firstEntry.end()) {
+            i = found->second;
+        } else {
+            if (S.HistoryCount >= MaxHistory) continue;
+            i = ++S.HistoryCount;
+            S.History[i] = HistoryRec{};
+            S.History[i].Phone = msg.Phone;
+            firstEntry.emplace(S.History[i].Phone.view(), i);
+        }
+        HistoryRec& h = S.History[i];
+        if (!msg.Name.empty()) h.Name = msg.Name;
+        if (msg.Color != 0) h.Color = msg.Color;
+    }
+}
+
+}  // namespace
+
+int ReadHistory(MsgStore& S, const std::string& path) {
+    FileReader in;
+    if (const int err = in.Open(path)) return err;
+    unsigned char entry[HistoryEntrySize];
+    if (!in.Read(entry, HistoryEntrySize)) throw IoError::ReadBeyondEnd();
+    // A negative count reads as none; a count above the capacity reads the first entries.
+    const std::int32_t wanted = std::clamp<std::int32_t>(GetLE32(entry + ColorOffset), 0, MaxHistory);
+    for (std::int32_t i = 1; i <= wanted; ++i) {
+        if (!in.Read(entry, HistoryEntrySize)) {
+            // Only whole entries count: the table never holds an entry that was not read.
+            S.HistoryCount = i - 1;
+            throw IoError::ReadBeyondEnd();
+        }
+        GetEntry(S.History[i], entry);
+    }
+    S.HistoryCount = wanted;
+    return 0;
+}
+
+int WriteHistory(MsgStore& S, const std::string& path) {
+    MergeCollection(S);
+    AtomicFileWriter out;
+    if (const int err = out.Open(path)) return err;
+    std::string bytes;
+    bytes.reserve(HistoryEntrySize * std::size_t(S.HistoryCount + 1));
+    bytes.append(ColorOffset, '\0');
+    PutLE32(bytes, S.HistoryCount);
+    for (std::int32_t i = 1; i <= S.HistoryCount; ++i) PutEntry(bytes, S.History[i]);
+    out.Write(bytes);
+    out.Commit();
+    return 0;
+}

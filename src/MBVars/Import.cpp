@@ -1,0 +1,61 @@
+#include "MBVars/Import.h"
+
+#include "MBVars/HeldMessages.h"
+#include "MBVars/ImportContactLine.h"
+#include "MBVars/ImportMessageLine.h"
+#include "MBVars/ImportSource.h"
+
+namespace {
+constexpr std::size_t LongestMessageHeader = 1000;
+
+// A contacts export starts with a header naming the "Title" column, or with a line longer
+// than any message export's.
+bool IsContactsHeader(std::string_view firstLine) {
+    return firstLine.find("\"Title\"") != std::string_view::npos ||
+           firstLine.size() > LongestMessageHeader;
+}
+
+void ImportMessageLines(MsgStore& S, TextLines& lines, unsigned char separator) {
+    HeldMessages held(S);
+    XMsgRecType& work = S.Messages[0];
+    std::string_view line;
+    while (lines.Next(line)) {
+        if (!ParseMessageLine(line, separator, work) || held.Holds(work) ||
+            S.MessageCount >= MaxMessages)
+            continue;
+        S.Messages[++S.MessageCount] = std::move(work);
+        held.Add(S.MessageCount);
+        work.Clear();
+    }
+    work.Clear();
+}
+
+void ImportContactLines(MsgStore& S, TextLines& lines, unsigned char separator) {
+    std::string_view line;
+    lines.Next(line);  // the header
+    while (lines.Next(line)) {
+        if (S.ContactCount >= MaxContacts) continue;  // read and dropped
+        ContactLine contact = ParseContactLine(line, separator);
+        ContactRec& entry = S.Contacts[++S.ContactCount];
+        entry = ContactRec{};  // no colour or totals left from an earlier table
+        entry.Phone = contact.Phone;
+        entry.Name = contact.Name;
+    }
+}
+}  // namespace
+
+int ImportCsvFile(MsgStore& S, const std::string& path) {
+    PreparedCsv prepared;
+    if (const int err = PrepareCsvFile(S, path, prepared)) return err;
+
+    TextLines probe(prepared.Bytes);
+    std::string_view firstLine;
+    const bool contacts = probe.Next(firstLine) && IsContactsHeader(firstLine);
+
+    TextLines lines(prepared.Bytes);
+    if (contacts)
+        ImportContactLines(S, lines, prepared.Separator);
+    else
+        ImportMessageLines(S, lines, prepared.Separator);
+    return 0;
+}

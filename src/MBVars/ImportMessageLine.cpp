@@ -1,0 +1,109 @@
+#include "MBVars/ImportMessageLine.h"
+
+#include <string>
+
+#include "MBVars/Store.h"
+#include "OFuncs/TextOps.h"
+
+namespace {
+bool Contains(std::string_view s, std::string_view part) {
+    return s.find(part) != std::string_view::npos;
+}
+
+void SetText(XMsgRecType& work, std::string_view field) {
+    work.Text.assign(field.substr(0, MaxTextLength));
+}
+
+// The flags the type and status columns give; 0 when the type is neither SMS nor MMS.
+std::uint16_t LineFlags(std::string_view type, std::string_view status) {
+    std::uint16_t flags = 0;
+    if (Contains(type, "sms")) flags = MsgSms;
+    if (Contains(type, "mms")) flags = MsgMms;
+    if (flags == 0) return 0;
+    if (Contains(status, "deliver") || Contains(status, "5"))
+        flags |= MsgReceived;
+    else if (Contains(status, "submit") || Contains(status, "36"))
+        flags |= MsgSent;
+    flags |= (Contains(status, "36") || Contains(status, "5")) ? MsgNumericCodes : MsgWordCodes;
+    return flags;
+}
+
+// A date such as 2007.05.01 18:22: its first "20" opens it and its first "." is fifth.
+bool IsDateShaped(std::string_view field) {
+    return field.find("20") == 0 && field.find('.') == 4;
+}
+
+// Word-form MMS: the phone is the first field, the time the last date-shaped field, the
+// text the first non-empty field after the first date. A date in field 3 adds the sent
+// direction, one further on the received direction.
+void TakeWordMmsField(XMsgRecType& work, std::uint16_t& flags, int k, std::string_view field) {
+    if (work.Text.empty() && !work.Time.empty()) SetText(work, field);
+    if (k == 1) work.Phone = field;
+    if (IsDateShaped(field)) {
+        if (k == 3) flags |= MsgSent;
+        if (k > 3) flags |= MsgReceived;
+        work.Time = field;
+    }
+}
+
+// Word-form SMS: the first three distinct non-blank fields are phone, time and text,
+// compared with the values as stored (after cutting).
+void TakeWordSmsField(XMsgRecType& work, std::string_view field) {
+    if (field <= std::string_view(" ")) return;
+    if (work.Phone.empty()) work.Phone = field;
+    if (work.Phone.view() != field && work.Time.empty()) work.Time = field;
+    if (work.Phone.view() != field && work.Time.view() != field && work.Text.empty())
+        SetText(work, field);
+}
+
+// Numeric-form SMS: fields by position.
+void TakeNumericSmsField(XMsgRecType& work, std::uint16_t flags, int k, std::string_view field) {
+    switch (k) {
+        case 1: work.Phone = field; break;
+        case 2: if ((flags & MsgSent) && !field.empty()) work.Phone = field; break;
+        case 3: if (!field.empty()) work.Phone = field; break;
+        case 4: work.Time = field; break;
+        case 6: SetText(work, field); break;
+        default: break;
+    }
+}
+}  // namespace
+
+bool ParseMessageLine(std::string_view raw, unsigned char separator, XMsgRecType& work) {
+    work.Clear();
+    if (raw.empty() || separator == 0) return false;
+    std::string line(raw);
+    if (line.back() != '"') line.push_back('"');
+    line = ReplaceAll(",\"\"\"", ",\"", std::move(line));
+    line = ReplaceAll("\"\" ", " ", std::move(line));
+
+    const char sep[1] = {static_cast<char>(separator)};
+    const auto first = SplitAt(line, std::string_view(sep, 1));
+    if (!first) return false;
+    const auto second = SplitAt(first->second, std::string_view(sep, 1));
+    if (!second) return false;
+    std::uint16_t flags = LineFlags(first->first, second->first);
+    if (flags == 0) return false;
+
+    const bool numeric = flags & MsgNumericCodes;
+    const bool mms = flags & MsgMms;
+    if (mms && numeric) return false;  // numeric MMS lines carry nothing we read
+    std::string_view rest = second->second;
+    for (int k = 1;; ++k) {
+        const auto next = NextQuotedField(rest);
+        if (!next) break;
+        const std::string_view field = next->first;
+        rest = next->second;
+        if (mms)
+            TakeWordMmsField(work, flags, k, field);
+        else if (numeric)
+            TakeNumericSmsField(work, flags, k, field);
+        else
+            TakeWordSmsField(work, field);
+    }
+
+    work.Flags = flags;
+    work.Text.resize(TrimTrailingSpaces(work.Text).size());
+    const bool oneDirection = ((flags & MsgSent) != 0) != ((flags & MsgReceived) != 0);
+    return oneDirection && !work.Text.empty() && !work.Time.empty() && !work.Phone.empty();
+}

@@ -1,0 +1,16 @@
+#pragma once
+// The marking step of the message filter: which messages the search bar, the search menu
+// and the contact view show.
+#include <cstdint>
+#include <string_view>
+
+#include "MBVars/Store.h"
+
+constexpr int FetchByName = 3;  // Name equals the text exactly
+constexpr int FetchByText = 5;  // the text occurs in the display form, ignoring letter case
+
+// Clears MsgFound on every message 1..MessageCount and sets it on those that match `text`
+// by `mode` (every message when `text` is empty; none for an unknown mode); returns how
+// many were marked. Modified is not touched. The caller then builds the view with 0x80.
+// Letter case is compared as Windows-1252 lower-cases it, accented letters included.
+std::int32_t MarkFound(MsgStore& S, int mode, std::string_view text);

@@ -1,0 +1,56 @@
+#pragma once
+// The order that the gap-halving Shell sort with repeated passes gives a row of keys.
+// The store's sorts (messages and contacts) are defined by that exact procedure, and the
+// order it leaves equal keys in is part of their result; this runs the procedure on plain
+// numbers so the records themselves are moved only once.
+#include <algorithm>
+#include <cstdint>
+#include <numeric>
+#include <vector>
+
+// Ranks of `count` items: rank[i] < rank[j] exactly when less(i, j); equal items share a rank.
+template <class Less>
+std::vector<std::int32_t> RankItems(std::int32_t count, Less less) {
+    std::vector<std::int32_t> byKey(static_cast<std::size_t>(count));
+    std::iota(byKey.begin(), byKey.end(), 0);
+    std::sort(byKey.begin(), byKey.end(), less);
+    std::vector<std::int32_t> rank(static_cast<std::size_t>(count), 0);
+    std::int32_t r = 0;
+    for (std::size_t k = 1; k < byKey.size(); ++k) {
+        if (less(byKey[k - 1], byKey[k])) ++r;
+        rank[static_cast<std::size_t>(byKey[k])] = r;
+    }
+    return rank;
+}
+
+struct ShellOrderResult {
+    // Order[k] = index of the item that the sort leaves at place k (0-based).
+    std::vector<std::int32_t> Order;
+    // Index of the item that was at the lower place of the last exchange, or -1 when
+    // nothing moved (the literal sort leaves a copy of it in its swap buffer).
+    std::int32_t LastSwapped = -1;
+};
+
+// Runs the sort over `keys` (non-negative, one per place, 0-based): gap := count div 2; while gap > 0,
+// passes over i comparing keys i and i + gap, exchanging them when out of order
+// (ascending: key(i) > key(i + gap); descending: key(i) < key(i + gap)), repeating the
+// pass until it exchanges nothing, then halving the gap.
+ShellOrderResult ShellSortOrder(std::vector<std::int32_t> keys, bool ascending);
+
+// Moves items first+Order[k] to first+k for every k, with swaps only.
+template <class T>
+void ApplyOrder(std::vector<T>& items, std::size_t first, const std::vector<std::int32_t>& order) {
+    std::vector<bool> placed(order.size(), false);
+    for (std::size_t start = 0; start < order.size(); ++start) {
+        if (placed[start]) continue;
+        // Follow the cycle: place k takes the item from place order[k].
+        std::size_t k = start;
+        while (true) {
+            placed[k] = true;
+            const auto from = static_cast<std::size_t>(order[k]);
+            if (from == start) break;
+            std::swap(items[first + k], items[first + from]);
+            k = from;
+        }
+    }
+}

@@ -1,0 +1,46 @@
+#pragma once
+// Little-endian numbers and short-text images (a length byte, then N character bytes)
+// as the program's binary files lay them out.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "OFuncs/ShortText.h"
+
+inline void PutLE16(std::string& out, std::uint16_t v) {
+    out.push_back(static_cast<char>(v & 0xFF));
+    out.push_back(static_cast<char>(v >> 8));
+}
+
+inline void PutLE32(std::string& out, std::int32_t value) {
+    const auto v = static_cast<std::uint32_t>(value);
+    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((v >> shift) & 0xFF));
+}
+
+inline std::uint16_t GetLE16(const unsigned char* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+
+inline std::int32_t GetLE32(const unsigned char* p) {
+    const std::uint32_t v = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+                            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+    return static_cast<std::int32_t>(v);
+}
+
+// The N + 1 byte image of a short text; the bytes after the characters are zero.
+template <std::size_t N>
+void PutImage(std::string& out, const ShortStr<N>& s) {
+    const std::size_t len = std::min<std::size_t>(s.Len, N);
+    out.push_back(static_cast<char>(len));
+    out.append(s.Chars, len);
+    out.append(N - len, '\0');
+}
+
+// Reads an image; a length byte above the capacity is taken as the capacity.
+template <std::size_t N>
+void GetImage(ShortStr<N>& s, const unsigned char* image) {
+    const std::size_t len = std::min<std::size_t>(image[0], N);
+    s.assign(std::string_view(reinterpret_cast<const char*>(image + 1), len));
+}

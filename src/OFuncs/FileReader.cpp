@@ -1,0 +1,72 @@
+#include "OFuncs/FileReader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "OFuncs/IoError.h"
+
+namespace {
+constexpr std::size_t kBufferSize = 1 << 16;
+}
+
+FileReader::~FileReader() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+int FileReader::Open(const std::string& path) {
+    if (fd_ >= 0) ::close(fd_);
+    pos_ = end_ = 0;
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) return errno;
+    struct stat st{};
+    if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        return EISDIR;
+    }
+    buffer_.resize(kBufferSize);
+    return 0;
+}
+
+bool FileReader::Fill() {
+    pos_ = end_ = 0;
+    if (fd_ < 0) return false;
+    for (;;) {
+        const ssize_t r = ::read(fd_, buffer_.data(), buffer_.size());
+        if (r > 0) {
+            end_ = static_cast<std::size_t>(r);
+            return true;
+        }
+        if (r == 0) return false;
+        if (errno != EINTR) throw IoError::Other(errno);
+    }
+}
+
+bool FileReader::Read(void* dst, std::size_t n) {
+    auto* out = static_cast<unsigned char*>(dst);
+    while (n > 0) {
+        if (pos_ == end_ && !Fill()) return false;
+        const std::size_t take = std::min(n, end_ - pos_);
+        std::memcpy(out, buffer_.data() + pos_, take);
+        pos_ += take;
+        out += take;
+        n -= take;
+    }
+    return true;
+}
+
+bool FileReader::Skip(std::size_t n) {
+    while (n > 0) {
+        if (pos_ == end_ && !Fill()) return false;
+        const std::size_t take = std::min(n, end_ - pos_);
+        pos_ += take;
+        n -= take;
+    }
+    return true;
+}
+
+bool FileReader::AtEnd() { return pos_ == end_ && !Fill(); }

@@ -1,0 +1,31 @@
+#pragma once
+// Reads a file front to back through one buffer, for the binary readers (data file,
+// history). Never seeks: a short file simply runs out.
+#include <cstddef>
+#include <string>
+#include <vector>
+
+class FileReader {
+public:
+    FileReader() = default;
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+    ~FileReader();
+
+    // Opens the file for reading only; 0, or the errno of the failure (a folder gives EISDIR).
+    int Open(const std::string& path);
+    // Fills dst with the next n bytes; false when the file ends first (the bytes that were
+    // left are consumed). Throws IoError ("I/O error %d") when reading fails.
+    bool Read(void* dst, std::size_t n);
+    // Passes over the next n bytes; false when the file ends first.
+    bool Skip(std::size_t n);
+    // True when no byte is left.
+    bool AtEnd();
+
+private:
+    bool Fill();  // refills the buffer; false at the end of the file
+
+    int fd_ = -1;
+    std::vector<unsigned char> buffer_;
+    std::size_t pos_ = 0, end_ = 0;
+};

@@ -1,0 +1,50 @@
+#include "OFuncs/Links.h"
+
+namespace {
+bool IsAsciiAlnum(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// Whether the word written right before position p is "https" in any letter case (and
+// not the end of a longer word such as "xhttps").
+bool SecureSchemeBefore(std::string_view s, std::size_t p) {
+    static constexpr std::string_view https = "https";
+    if (p < https.size()) return false;
+    for (std::size_t k = 0; k < https.size(); ++k) {
+        char c = s[p - https.size() + k];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+        if (c != https[k]) return false;
+    }
+    return p == https.size() || !IsAsciiAlnum(s[p - https.size() - 1]);
+}
+}  // namespace
+
+std::string FindWebLink(std::string_view s) {
+    const std::size_t p = s.find("://");
+    if (p == std::string_view::npos) return {};
+    const std::size_t hostStart = p + 3;
+    const std::size_t space = s.find(' ', hostStart);
+    const std::string_view host =
+        s.substr(hostStart, space == std::string_view::npos ? std::string_view::npos
+                                                            : space - hostStart);
+    std::string link = SecureSchemeBefore(s, p) ? "https://" : "http://";
+    link += host;
+    for (char tail : {'.', ',', ';', '!', '?'})
+        while (!link.empty() && link.back() == tail) link.pop_back();
+    return link;
+}
+
+std::string FindEmailAddress(std::string_view s) {
+    const std::size_t at = s.find('@');
+    if (at == std::string_view::npos) return {};
+    std::size_t first = at;
+    while (first > 0 && s[first - 1] != ' ') --first;
+    std::size_t end = at + 1;  // one past the address
+    bool dotAfter = false;
+    while (end + 1 < s.size() && s[end] != ' ') {
+        dotAfter = dotAfter || s[end] == '.';
+        ++end;
+    }
+    if (!dotAfter || end - first <= 3) return {};
+    return std::string(s.substr(first, end - first));
+}

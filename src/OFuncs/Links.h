@@ -1,0 +1,16 @@
+#pragma once
+// Recognition of a web link and of an e-mail address in a message text. Callers pass the
+// text with one space added before and after it; only spaces delimit (a tab or a line
+// break is part of a link).
+#include <string>
+#include <string_view>
+
+// The link after the first "://", up to the next space, as "http://" + host and path, or
+// "https://" when the scheme written before the "://" is https (any letter case); trailing
+// ".", ",", ";", "!" and "?" are removed in that order, each kind as often as it repeats.
+// Empty when the text holds no "://".
+std::string FindWebLink(std::string_view s);
+
+// The space-delimited word around the first "@" (never taking the text's last character),
+// when a "." follows the "@" and it is longer than 3 characters; empty otherwise.
+std::string FindEmailAddress(std::string_view s);

@@ -1,0 +1,253 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "MBVars/History.h"
+#include "OFuncs/IoError.h"
+#include "support/StoreBuilder.h"
+#include "support/TempFiles.h"
+
+namespace {
+
+// The table update of a history write, literally: a linear search per message.
+void LiteralMergeCollection(MsgStore& S) {
+    for (std::int32_t m = 1; m <= S.MessageCount; ++m) {
+        const XMsgRecType& msg = S.Messages[m];
+        std::int32_t i = 1;
+        while (i <= S.HistoryCount && !(S.History[i].Phone == msg.Phone)) ++i;
+        if (i <= MaxHistory && !msg.Phone.empty()) {
+            HistoryRec& h = S.History[i];
+            if (i > S.HistoryCount) h = HistoryRec{};  // a new entry starts blank
+            h.Phone = msg.Phone;
+            if (!msg.Name.empty()) h.Name = msg.Name;
+            if (msg.Color != 0) h.Color = msg.Color;
+            if (i > S.HistoryCount) S.HistoryCount = i;
+        }
+    }
+}
+
+void ExpectSameHistory(const MsgStore& a, const MsgStore& b) {
+    ASSERT_EQ(a.HistoryCount, b.HistoryCount);
+    for (std::int32_t i = 1; i <= a.HistoryCount; ++i) {
+        const HistoryRec &x = a.History[i], &y = b.History[i];
+        ASSERT_TRUE(x.Blocked == y.Blocked && x.Phone == y.Phone && x.Name == y.Name && x.Color == y.Color)
+            << "entry " << i << ": " << x.Phone.str() << " / " << y.Phone.str();
+    }
+}
+
+std::string Phone(int i) { return "+1555555" + std::to_string(1000 + i); }
+
+HistoryRec Entry(std::string_view phone, std::string_view name, std::int32_t color, std::uint8_t blocked) {
+    HistoryRec h;
+    h.Phone = phone;
+    h.Name = name;
+    h.Color = color;
+    h.Blocked = blocked;
+    return h;
+}
+
+std::string HistoryImage(std::int32_t count, int entries) {
+    std::string bytes(HistoryEntrySize * std::size_t(entries + 1), '\0');
+    for (int b = 0; b < 4; ++b) bytes[63 + b] = static_cast<char>((static_cast<std::uint32_t>(count) >> (8 * b)) & 0xFF);
+    for (int i = 1; i <= entries; ++i) {
+        const std::string phone = Phone(i);
+        char* e = bytes.data() + HistoryEntrySize * i;
+        e[1] = static_cast<char>(phone.size());
+        phone.copy(e + 2, phone.size());
+    }
+    return bytes;
+}
+
+}  // namespace
+
+TEST(HistoryFile, EmptyHistoryIsOneHeaderEntry) {
+    TempDir dir;
+    MsgStore S;
+    ASSERT_EQ(WriteHistory(S, dir / HistoryFileName), 0);
+    const std::string bytes = ReadFileBytes(dir / HistoryFileName);
+    EXPECT_EQ(bytes, std::string(67, '\0'));
+    MsgStore T;
+    T.HistoryCount = 5;
+    ASSERT_EQ(ReadHistory(T, dir / HistoryFileName), 0);
+    EXPECT_EQ(T.HistoryCount, 0);
+}
+
+TEST(HistoryFile, EntriesSurviveAWriteAndARead) {
+    TempDir dir;
+    MsgStore S;
+    S.History[1] = Entry("+15555550100", "Ann Example", 0x00C0FFEE, 1);
+    S.History[2] = Entry("+15555550101", "", -5, 0);
+    S.History[3] = Entry(std::string(30, '9'), std::string(30, 'N'), 0, 0);
+    S.HistoryCount = 3;
+    ASSERT_EQ(WriteHistory(S, dir / HistoryFileName), 0);
+    const std::string bytes = ReadFileBytes(dir / HistoryFileName);
+    ASSERT_EQ(bytes.size(), 67u * 4);
+    EXPECT_EQ(bytes[63], 3);
+    EXPECT_EQ(bytes[67], 1);                      // blocked
+    EXPECT_EQ(bytes[68], 12);                     // phone length
+    EXPECT_EQ(static_cast<unsigned char>(bytes[67 + 63]), 0xEE);  // colour, little-endian
+
+    MsgStore T;
+    ASSERT_EQ(ReadHistory(T, dir / HistoryFileName), 0);
+    ExpectSameHistory(S, T);
+}
+
+TEST(HistoryFile, MissingFileReturnsTheErrorAndLeavesTheTable) {
+    TempDir dir;
+    MsgStore S;
+    S.HistoryCount = 1;
+    EXPECT_EQ(ReadHistory(S, dir / "absent.hst"), ENOENT);
+    EXPECT_EQ(S.HistoryCount, 1);
+}
+
+TEST(HistoryFile, TwelveHundredNumbersGiveAThousandEntries) {
+    TempDir dir;
+    MsgStore S;
+    for (int i = 0; i < 1200; ++i) AddMessage(S, "2026.01.01 10:00", Phone(i), "Hello");
+    ASSERT_EQ(WriteHistory(S, dir / HistoryFileName), 0);
+    EXPECT_EQ(S.HistoryCount, 1000);
+    EXPECT_EQ(S.History[1000].Phone, Phone(999));
+    EXPECT_EQ(ReadFileBytes(dir / HistoryFileName).size(), 67u * 1001);
+}
+
+TEST(HistoryFile, TheHistoryLastsAcrossCollections) {
+    TempDir dir;
+    MsgStore S;
+    S.History[1] = Entry("+15555550100", "Blocked Bob", 0x123456, 1);
+    S.History[2] = Entry("+15555550101", "Carla Old", 0, 0);
+    S.HistoryCount = 2;
+    // A collection without Bob, with a new name for Carla and one new number.
+    AddMessage(S, "2026.01.01 10:00", "+15555550101", "Hi", MsgSms | MsgSent, "Carla New", 0x55);
+    AddMessage(S, "2026.01.01 10:01", "+15555550101", "Hi", MsgSms | MsgSent, "", 0);
+    AddMessage(S, "2026.01.01 10:02", "+15555550102", "Yo", MsgSms | MsgSent, "Dan", 0);
+    ASSERT_EQ(WriteHistory(S, dir / HistoryFileName), 0);
+    ASSERT_EQ(S.HistoryCount, 3);
+    EXPECT_EQ(S.History[1].Blocked, 1);
+    EXPECT_EQ(S.History[1].Name, "Blocked Bob");
+    EXPECT_EQ(S.History[2].Name, "Carla New");
+    EXPECT_EQ(S.History[2].Color, 0x55);
+    EXPECT_EQ(S.History[3].Phone, "+15555550102");
+    EXPECT_EQ(S.History[3].Blocked, 0);
+}
+
+TEST(HistoryFile, ANewEntryNeverInheritsAnOldSlot) {
+    TempDir dir;
+    MsgStore S;
+    S.History[1] = Entry("+15555550100", "Stale", 77, 1);  // left behind by a cleared history
+    S.HistoryCount = 0;
+    AddMessage(S, "2026.01.01 10:00", "+15555550199", "Hi");
+    ASSERT_EQ(WriteHistory(S, dir / HistoryFileName), 0);
+    EXPECT_EQ(S.History[1].Phone, "+15555550199");
+    EXPECT_EQ(S.History[1].Blocked, 0);
+    EXPECT_TRUE(S.History[1].Name.empty());
+    EXPECT_EQ(S.History[1].Color, 0);
+}
+
+TEST(HistoryFile, TableUpdateMatchesTheLiteralProcedure) {
+    std::mt19937 rng(7);
+    auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+    TempDir dir;
+    for (int round = 0; round < 40; ++round) {
+        MsgStore fast;
+        const int phones = 1 + pick(round % 4 == 0 ? 1500 : 60);
+        FillRandomStore(fast, {.Messages = 1 + pick(3000), .Phones = phones, .NamedPercent = pick(101),
+                               .ColoredPercent = pick(101)},
+                        static_cast<unsigned>(round));
+        for (std::int32_t n = 1; n <= fast.MessageCount; ++n)
+            if (pick(30) == 0) fast.Messages[n].Phone = "";
+        // A table left by earlier collections: repeated and empty phones, blocked marks.
+        fast.HistoryCount = pick(3) == 0 ? MaxHistory - pick(5) : pick(80);
+        for (std::int32_t i = 1; i <= MaxHistory; ++i) {
+            const std::string phone = pick(15) == 0 ? "" : "+1555" + std::to_string(1000000 + pick(phones * 2) * 7919 % 1000000);
+            fast.History[i] = Entry(phone, pick(2) ? "Old " + std::to_string(i) : "", pick(3) ? 0 : i, pick(4) == 0);
+        }
+        MsgStore literal = fast;
+        LiteralMergeCollection(literal);
+        ASSERT_EQ(WriteHistory(fast, dir / HistoryFileName), 0);
+        ExpectSameHistory(fast, literal);
+    }
+}
+
+TEST(HistoryFile, HostileCountsAreBounded) {
+    TempDir dir;
+    const std::string path = dir / HistoryFileName;
+    MsgStore S;
+    WriteFileBytes(path, HistoryImage(-3, 2));
+    ASSERT_EQ(ReadHistory(S, path), 0);
+    EXPECT_EQ(S.HistoryCount, 0);
+
+    WriteFileBytes(path, HistoryImage(5000, 1200));
+    ASSERT_EQ(ReadHistory(S, path), 0);
+    EXPECT_EQ(S.HistoryCount, 1000);
+    EXPECT_EQ(S.History[1000].Phone, Phone(1000));
+}
+
+TEST(HistoryFile, AShortFileKeepsTheWholeEntriesRead) {
+    TempDir dir;
+    const std::string path = dir / HistoryFileName;
+    std::string bytes = HistoryImage(10, 10);
+    bytes.resize(67 * 4 + 20);  // header, three entries, part of the fourth
+    WriteFileBytes(path, bytes);
+    MsgStore S;
+    try {
+        ReadHistory(S, path);
+        FAIL() << "no error";
+    } catch (const IoError& e) {
+        EXPECT_STREQ(e.what(), "Read beyond end of file");
+    }
+    EXPECT_EQ(S.HistoryCount, 3);
+    EXPECT_EQ(S.History[3].Phone, Phone(3));
+
+    WriteFileBytes(path, std::string(40, '\x7F'));  // not even a header
+    S.HistoryCount = 2;
+    EXPECT_THROW(ReadHistory(S, path), IoError);
+    EXPECT_EQ(S.HistoryCount, 2);
+}
+
+TEST(HistoryFile, LengthBytesAreClampedAndRandomBytesAreSafe) {
+    TempDir dir;
+    const std::string path = dir / HistoryFileName;
+    std::string bytes = HistoryImage(1, 1);
+    bytes[67 + 1] = '\xFF';
+    bytes[67 + 32] = '\xFF';
+    WriteFileBytes(path, bytes);
+    MsgStore S;
+    ASSERT_EQ(ReadHistory(S, path), 0);
+    EXPECT_EQ(S.History[1].Phone.size(), 30u);
+    EXPECT_EQ(S.History[1].Name.size(), 30u);
+
+    std::mt19937 rng(3);
+    MsgStore T;
+    for (int round = 0; round < 200; ++round) {
+        std::string noise(std::uniform_int_distribution<int>(0, 3000)(rng), '\0');
+        for (char& c : noise) c = static_cast<char>(rng());
+        WriteFileBytes(path, noise);
+        try {
+            ReadHistory(T, path);
+        } catch (const IoError&) {
+        }
+        ASSERT_GE(T.HistoryCount, 0);
+        ASSERT_LE(T.HistoryCount, MaxHistory);
+        for (std::int32_t i = 1; i <= T.HistoryCount; ++i) ASSERT_LE(T.History[i].Phone.size(), 30u);
+    }
+}
+
+TEST(HistoryFile, AFailedWriteLeavesTheOldFile) {
+    TempDir dir;
+    const std::string path = dir / HistoryFileName;
+    MsgStore S;
+    for (int i = 0; i < 50; ++i) AddMessage(S, "2026.01.01 10:00", Phone(i), "Hello");
+    ASSERT_EQ(WriteHistory(S, path), 0);
+    const std::string before = ReadFileBytes(path);
+
+    EXPECT_EQ(WriteHistory(S, dir / "missing/Kestro.hst"), ENOENT);
+    for (int i = 50; i < 900; ++i) AddMessage(S, "2026.01.01 10:00", Phone(i), "Hello");
+    {
+        FileSizeCap cap(4096);
+        EXPECT_THROW(WriteHistory(S, path), IoError);
+    }
+    EXPECT_EQ(S.HistoryCount, 900);  // the table keeps its changes
+    EXPECT_EQ(ReadFileBytes(path), before);
+    EXPECT_EQ(dir.FileCount(), 1u);
+}

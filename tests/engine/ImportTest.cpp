@@ -1,0 +1,333 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "MBVars/HeldMessages.h"
+#include "MBVars/Import.h"
+#include "MBVars/ImportSource.h"
+#include "MBVars/Store.h"
+#include "OFuncs/TextOps.h"
+#include "support/StoreBuilder.h"
+#include "support/TempDir.h"
+
+namespace {
+const std::string kPhone = "+15555550100";
+
+// One word-form received line.
+std::string Received(const std::string& time, const std::string& text,
+                     const std::string& phone = kPhone) {
+    return "\"sms\",\"deliver\",\"" + phone + "\",\"\",\"\",\"" + time + "\",\"\",\"" + text + "\"\r\n";
+}
+std::string Sent(const std::string& time, const std::string& text) {
+    return "\"sms\",\"submit\",\"\",\"" + kPhone + "\",\"\",\"" + time + "\",\"\",\"" + text + "\"\r\n";
+}
+
+class Import : public ::testing::Test {
+protected:
+    int Run(std::string_view bytes, const std::string& name = "export.csv") {
+        return ImportCsvFile(S, dir.Write(name, bytes));
+    }
+    const XMsgRecType& Msg(int n) const { return S.Messages[n]; }
+
+    MsgStore S;
+    TempDir dir;
+};
+
+void ExpectMessage(const XMsgRecType& m, std::uint16_t flags, std::string_view time,
+                   std::string_view phone, std::string_view text) {
+    EXPECT_EQ(m.Flags, flags);
+    EXPECT_EQ(m.Time.view(), time);
+    EXPECT_EQ(m.Phone.view(), phone);
+    EXPECT_EQ(m.Text, text);
+    EXPECT_EQ(m.Serial, 0);
+    EXPECT_EQ(m.Color, 0);
+    EXPECT_TRUE(m.Name.empty());
+}
+
+// Every stored message satisfies the store's invariants.
+void ExpectSoundStore(const MsgStore& S) {
+    ASSERT_LE(S.MessageCount, MaxMessages);
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
+        const XMsgRecType& m = S.Messages[n];
+        EXPECT_EQ(__builtin_popcount(m.Flags & (MsgSent | MsgReceived)), 1);
+        EXPECT_FALSE(m.Time.empty() || m.Phone.empty() || m.Text.empty());
+        EXPECT_LE(m.Text.size(), MaxTextLength);
+        EXPECT_EQ(TrimTrailingSpaces(m.Text).size(), m.Text.size());
+    }
+    EXPECT_EQ(S.Messages[0].Flags, 0);
+    EXPECT_LE(S.ContactCount, MaxContacts);
+}
+
+const char* const kExampleLines =
+    R"("sms","deliver","+15555550100","","","2007.05.01 18:22","","See you at 8")" "\r\n"
+    R"("sms","submit","","+15555550100","","2007.05.01 18:25","","OK")" "\r\n"
+    R"("sms","5","+15555550100","","","2007.05.01 18:40","","Hi")" "\r\n"
+    R"("sms","5","","+15555550100","","2007.05.01 18:41","","Hi")" "\r\n"
+    R"("sms","36","","+15555550100","","2007.05.01 18:42","","Hi")" "\r\n"
+    R"("sms","submit","","+15555550100","","2007.05.01 18:43","","Say ""hi"" now")" "\r\n"
+    R"("sms","submit","","+15555550100","","2007.05.01 18:44","","""Hi"" she said")" "\r\n"
+    R"("mms","deliver","+15555550100","","","2007.05.01 18:45","","Photo")" "\r\n"
+    R"("mms","submit","","+15555550100","","2007.05.01 18:46","","Photo")" "\r\n";
+
+void ExpectExampleResults(const MsgStore& S) {
+    ASSERT_EQ(S.MessageCount, 7);  // L4 and L9 give nothing
+    const std::uint16_t wordIn = MsgSms | MsgReceived | MsgWordCodes;
+    const std::uint16_t wordOut = MsgSms | MsgSent | MsgWordCodes;
+    ExpectMessage(S.Messages[1], wordIn, "2007.05.01 18:22", kPhone, "See you at 8");
+    ExpectMessage(S.Messages[2], wordOut, "2007.05.01 18:25", kPhone, "OK");
+    ExpectMessage(S.Messages[3], MsgSms | MsgReceived | MsgNumericCodes, "2007.05.01 18:40", kPhone, "Hi");
+    ExpectMessage(S.Messages[4], MsgSms | MsgSent | MsgNumericCodes, "2007.05.01 18:42", kPhone, "Hi");
+    ExpectMessage(S.Messages[5], wordOut, "2007.05.01 18:43", kPhone, "Say");
+    ExpectMessage(S.Messages[6], wordOut, "2007.05.01 18:44", kPhone, "Hi she said");
+    ExpectMessage(S.Messages[7], MsgMms | MsgReceived | MsgWordCodes, "2007.05.01 18:45", kPhone, "Photo");
+}
+}  // namespace
+
+TEST_F(Import, ExampleLinesGiveTheirMessagesAndLeaveTheCountersAlone) {
+    S.Modified = false;
+    S.SentCount = 11;
+    S.ViewCount = 0;
+    EXPECT_EQ(Run(kExampleLines), 0);
+    ExpectExampleResults(S);
+    EXPECT_EQ(S.SentCount, 11);
+    EXPECT_EQ(S.ReceivedCount, 0);
+    EXPECT_EQ(S.ViewCount, 0);
+    EXPECT_FALSE(S.Modified);
+    EXPECT_EQ(S.ContactCount, 0);
+    ExpectSoundStore(S);
+}
+
+TEST_F(Import, SemicolonsAreFoundByTheVote) {
+    std::string lines = kExampleLines;
+    for (std::size_t p = 0; (p = lines.find("\",\"", p)) != std::string::npos; ++p) lines[p + 1] = ';';
+    EXPECT_EQ(Run(lines), 0);
+    ExpectExampleResults(S);
+}
+
+TEST_F(Import, AFileWithoutSeparatorGivesNothing) {
+    EXPECT_EQ(Run("\"sms\"\"deliver\"\"+15555550100\"\"2007.05.01 18:22\"\"Hi\"\r\nplain text\r\n"), 0);
+    EXPECT_EQ(S.MessageCount, 0);
+}
+
+TEST_F(Import, SeparatorVoteKeepsTheFirstValueToReachTheTopCount) {
+    unsigned char block[] = "\"a\"b\"";
+    SeparatorVote vote;
+    ExamineBlock(block, 5, vote);
+    EXPECT_EQ(vote.Separator(), 'a');
+    unsigned char nul[] = {'"', 0, '"'};
+    SeparatorVote none;
+    ExamineBlock(nul, 3, none);
+    EXPECT_EQ(none.Separator(), 0);
+}
+
+TEST_F(Import, LineBreaksInsideTextsAreJoinedButNotAfterAQuote) {
+    EXPECT_EQ(Run(Received("2007.05.01 18:22", "First\r\nsecond\r\nthird") +
+                  Received("2007.05.01 18:23", "He said \"\"go\"\"\r\nnow") +
+                  Received("2007.05.01 18:24", "A\rB") + Received("2007.05.01 18:25", "last")
+                      .substr(0, 66)),  // no line end, no closing quote
+              0);
+    ASSERT_EQ(S.MessageCount, 4);
+    EXPECT_EQ(Msg(1).Text, "First  second  third");
+    EXPECT_EQ(Msg(2).Text, "He said");  // the rest of the text, now" is a line of its own
+    EXPECT_EQ(Msg(3).Text, "AB");       // a lone CR is dropped
+    EXPECT_EQ(Msg(4).Text, "last");
+}
+
+TEST_F(Import, HeaderStatusCodesAndSecondsInTheWordForm) {
+    const std::string numeric = R"("sms","STATUS","+15555550100","","","2007.05.01 18:3M","","Hi")" "\n";
+    auto withStatus = [&](const char* status, char minute) {
+        std::string line = numeric;
+        line.replace(line.find("STATUS"), 6, status);
+        line[line.find('M')] = minute;
+        return line;
+    };
+    EXPECT_EQ(Run("\"Message type\",\"Message status\",\"Sender\",\"Receiver\",\"\",\"Date\",\"\",\"Message\"\n" +
+                  withStatus("25", '1') + withStatus("356", '2') + withStatus("136", '3') +
+                  Received("2007.05.01 18:22:45", "Hello")),
+              0);
+    ASSERT_EQ(S.MessageCount, 4);
+    EXPECT_EQ(Msg(1).Flags, MsgSms | MsgReceived | MsgNumericCodes);
+    EXPECT_EQ(Msg(2).Flags, MsgSms | MsgReceived | MsgNumericCodes);
+    EXPECT_EQ(Msg(3).Flags, MsgSms | MsgSent | MsgNumericCodes);
+    // The time is cut to 16 characters, so the whole column also becomes the text.
+    ExpectMessage(Msg(4), MsgSms | MsgReceived | MsgWordCodes, "2007.05.01 18:22", kPhone,
+                  "2007.05.01 18:22:45");
+}
+
+TEST_F(Import, AFullStoreTakesNothingMoreAndTheFileStillCounts) {
+    FillRandomStore(S, {.Messages = MaxMessages - 1}, 3);
+    EXPECT_EQ(Run(Received("1999.01.01 00:00", "one") + Received("1999.01.01 00:01", "two")), 0);
+    EXPECT_EQ(S.MessageCount, MaxMessages);
+    EXPECT_EQ(Msg(MaxMessages).Text, "one");
+    EXPECT_EQ(Run(Received("1999.01.01 00:02", "three")), 0);
+    EXPECT_EQ(S.MessageCount, MaxMessages);
+}
+
+TEST_F(Import, AMessageIsHeldOnlyWithTheSameTimePhoneDirectionAndText) {
+    AddMessage(S, "2007.05.01 18:00", kPhone, "Stored  ", MsgSms | MsgReceived);
+    const std::string file = Received("2007.05.01 18:00", "Stored") +      // held
+                             Received("2007.05.01 18:22", "See you") +     // new
+                             Sent("2007.05.01 18:22", "See you") +         // other direction
+                             Received("2007.05.01 18:22", "See you", "+15555550111") +
+                             Received("2007.05.01 18:22", "See you too") +
+                             Received("2007.05.01 18:22", "See you   ");   // same after trimming
+    EXPECT_EQ(Run(file), 0);
+    EXPECT_EQ(S.MessageCount, 5);
+    EXPECT_EQ(Run(file), 0);
+    EXPECT_EQ(S.MessageCount, 5);
+}
+
+// The rule as a scan of the store, the reference for the index.
+bool HeldByScan(const MsgStore& S, const XMsgRecType& m) {
+    const auto dir = [](const XMsgRecType& r) { return r.Flags & (MsgSent | MsgReceived); };
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
+        const XMsgRecType& s = S.Messages[n];
+        if (s.Time == m.Time && s.Phone == m.Phone && dir(s) == dir(m) &&
+            TrimTrailingSpaces(s.Text) == TrimTrailingSpaces(m.Text))
+            return true;
+    }
+    return false;
+}
+
+TEST(HeldMessagesIndex, AgreesWithAScanOfTheStore) {
+    const RandomStoreShape shape{.Messages = 3000, .Phones = 4, .Texts = 5, .Minutes = 6};
+    MsgStore S;
+    FillRandomStore(S, shape, 21);
+    std::mt19937 rng(22);
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) S.Messages[n].Text.append(rng() % 3, ' ');
+    HeldMessages held(S);
+    MsgStore candidates;
+    FillRandomStore(candidates, shape, 23);
+    int heldCount = 0;
+    for (std::int32_t n = 1; n <= candidates.MessageCount; ++n) {
+        XMsgRecType& m = candidates.Messages[n];
+        m.Text.append(rng() % 3, ' ');
+        if (rng() % 4 == 0) m.Flags = MsgSms | MsgSent | MsgReceived;
+        ASSERT_EQ(held.Holds(m), HeldByScan(S, m)) << n;
+        heldCount += held.Holds(m);
+    }
+    EXPECT_GT(heldCount, 100);
+    EXPECT_LT(heldCount, candidates.MessageCount);
+}
+
+TEST_F(Import, LongTextsAreCutToTheTextBuffer) {
+    // (a first line longer than 1000 characters would make it a contacts export)
+    EXPECT_EQ(Run(Received("2007.05.01 18:21", "short") + Received("2007.05.01 18:22", std::string(20000, 'x'))), 0);
+    ASSERT_EQ(S.MessageCount, 2);
+    EXPECT_EQ(Msg(2).Text, std::string(MaxTextLength, 'x'));
+}
+
+// A short line, then a text line whose CR LF starts at file offset `crAt`, then a line
+// that is a message of its own unless that CR LF is joined.
+std::string LineWithBreakAt(std::size_t crAt) {
+    std::string head = Received("2007.05.01 18:21", "short") + "\"sms\",\"deliver\",\"" + kPhone + "\",\"\",\"\",\"2007.05.01 18:22\",\"\",\"";
+    return head + std::string(crAt - head.size(), 'x') + "\r\n" + Received("2007.05.01 18:30", "tail");
+}
+
+TEST_F(Import, BlocksAreExaminedOneByOne) {
+    const std::size_t block = ImportBufferSize;
+    EXPECT_EQ(Run(LineWithBreakAt(block - 2)), 0);  // inside the first block: joined
+    EXPECT_EQ(S.MessageCount, 2);  // the tail line became part of the text
+    MsgStore fresh;
+    EXPECT_EQ(ImportCsvFile(fresh, dir.Write("straddle.csv", LineWithBreakAt(block - 1))), 0);
+    ASSERT_EQ(fresh.MessageCount, 3);  // CR LF across two blocks: a real line end
+    EXPECT_EQ(fresh.Messages[3].Text, "tail");
+}
+
+TEST_F(Import, ContactLinesK1AndK2) {
+    const std::string header = "\"Title\",\"First name\",\"Middle name\",\"Last name\"\r\n";
+    EXPECT_EQ(Run(header +
+                  R"("Mr","John","","Smith","","","","","","","","","","","","","+15555550100")" "\r\n"
+                  R"("","Anna","","","","","","","","","","","","","","","+1 555 555 0101","+15555550102")" "\r\n"
+                  R"("","J)" "\xF6" R"(rg","","","","","","","","","","","","","","","+15555550103")" "\n"
+                  "\n"),
+              0);
+    EXPECT_EQ(S.MessageCount, 0);
+    ASSERT_EQ(S.ContactCount, 4);
+    EXPECT_EQ(S.Contacts[1].Phone.view(), "+15555550100");
+    EXPECT_EQ(S.Contacts[1].Name.view(), "\"MrJohnSmith");
+    EXPECT_EQ(S.Contacts[2].Phone.view(), "+15555550101");
+    EXPECT_EQ(S.Contacts[2].Name.view(), "\"Anna");
+    EXPECT_EQ(S.Contacts[3].Name.view(), "\"J\xC3\xB6rg");  // converted to UTF-8
+    EXPECT_TRUE(S.Contacts[4].Phone.empty() && S.Contacts[4].Name.empty());  // the empty line
+}
+
+TEST_F(Import, SemicolonContactsAndTheLongFirstLine) {
+    std::string line = R"("Mrs";"Eve";"";"Stone";"";"";"";"";"";"";"";"";"";"";"";"";"+15555550100")";
+    EXPECT_EQ(Run(std::string(1001, 'h') + "\n" + line + "\n"), 0);
+    ASSERT_EQ(S.ContactCount, 1);
+    EXPECT_TRUE(S.Contacts[1].Phone.empty());
+    // The whole line with empty fields holding the separator, commas removed, cut to 30.
+    EXPECT_EQ(S.Contacts[1].Name.view(), std::string_view(R"("Mrs";"Eve";";";"Stone";";";";")").substr(0, 30));
+}
+
+TEST_F(Import, TheContactTableStopsAtItsCapacity) {
+    S.ContactCount = 900;
+    S.Contacts[901].Color = 0x123456;
+    std::string file = "\"Title\"\n";
+    for (int i = 0; i < 200; ++i) file += "\"Name" + std::to_string(i) + "\"\n";
+    EXPECT_EQ(Run(file), 0);
+    EXPECT_EQ(S.ContactCount, MaxContacts);
+    EXPECT_EQ(S.Contacts[901].Name.view(), "\"Name0\"");
+    EXPECT_EQ(S.Contacts[901].Color, 0);
+    EXPECT_EQ(S.Contacts[1000].Name.view(), "\"Name99\"");
+}
+
+TEST_F(Import, ReadOnlyFilesAndFoldersImportAndTempCsvIsNeverTouched) {
+    const std::string mine = dir.Write("temp.csv", Received("2007.05.01 18:22", "from temp"));
+    const std::string source = dir.Write("ro.csv", Received("2007.05.01 18:23", "read-only"));
+    std::filesystem::permissions(source, std::filesystem::perms::owner_read);
+    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    EXPECT_EQ(ImportCsvFile(S, source), 0);
+    EXPECT_EQ(ImportCsvFile(S, mine), 0);
+    ASSERT_EQ(S.MessageCount, 2);
+    EXPECT_EQ(Msg(2).Text, "from temp");
+    EXPECT_EQ(TempDir::Read(mine), Received("2007.05.01 18:22", "from temp"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
+}
+
+TEST_F(Import, MissingFilesAndFoldersReturnTheirError) {
+    EXPECT_EQ(ImportCsvFile(S, (dir.Path() / "missing.csv").string()), ENOENT);
+    EXPECT_EQ(ImportCsvFile(S, dir.Path().string()), EISDIR);
+    EXPECT_EQ(ImportCsvFile(S, "/dev/zero"), EINVAL);  // endless: refused, not read
+    EXPECT_EQ(S.MessageCount, 0);
+}
+
+TEST_F(Import, HostileBytesNeitherCrashNorHang) {
+    std::mt19937 rng(11);
+    const std::string alphabet = "\",;\r\n \0sm5deliver36submit2007.:x";
+    for (int round = 0; round < 20; ++round) {
+        std::string bytes(static_cast<std::size_t>(rng() % 200000), '\0');
+        const bool anyByte = round % 2 == 0;
+        for (char& c : bytes)
+            c = anyByte ? static_cast<char>(rng()) : alphabet[rng() % (alphabet.size() + 1)];
+        if (round % 4 == 1) bytes.insert(0, "\"Title\"\n");
+        EXPECT_EQ(Run(bytes, "hostile" + std::to_string(round) + ".csv"), 0);
+        ExpectSoundStore(S);
+    }
+    auto repeat = [](std::string_view piece, int times) {
+        std::string out;
+        for (int i = 0; i < times; ++i) out += piece;
+        return out;
+    };
+    const std::string hugeLines[] = {
+        std::string(3'000'000, '"'),
+        std::string(3'000'000, 'x'),
+        "\"sms\",\"deliver\"" + repeat(",\"\"\" ", 300'000),
+        "\"sms\",\"deliver\"" + repeat(",\"a\"", 300'000),
+        "\"mms\",\"deliver\"" + repeat(",\"2007.05.01 18:22\"", 100'000),
+        "\"sms\",\"5\"" + repeat(",\"+1555\"", 300'000),
+        repeat("\"\",", 500'000) + repeat("_+1", 300'000),
+    };
+    for (const std::string& line : hugeLines) {
+        EXPECT_EQ(Run(Received("2007.05.01 18:20", "short") + line + "\n" + line), 0);  // messages
+        EXPECT_EQ(Run("\"Title\"\n" + line + "\n" + line), 0);                     // contacts
+        ExpectSoundStore(S);
+    }
+    EXPECT_EQ(Run(Received("2007.05.01 18:22", std::string("A\0B", 3))), 0);
+    EXPECT_EQ(Msg(S.MessageCount).Text, std::string("A\0B", 3));
+    ExpectSoundStore(S);
+}

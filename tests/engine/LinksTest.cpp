@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include "OFuncs/Links.h"
+
+namespace {
+// As the detail line calls them: the text with a space before and after.
+std::string Link(std::string_view text) { return FindWebLink(" " + std::string(text) + " "); }
+std::string Email(std::string_view text) { return FindEmailAddress(" " + std::string(text) + " "); }
+}  // namespace
+
+TEST(FindWebLink, TrailingPunctuationGoesKindByKind) {
+    EXPECT_EQ(Link("see http://example.com/a?!"), "http://example.com/a");
+    EXPECT_EQ(Link("see http://example.com/a!?"), "http://example.com/a!");
+    EXPECT_EQ(Link("see http://example.com/a.,"), "http://example.com/a.");
+    EXPECT_EQ(Link("see http://example.com/a,.;;..."), "http://example.com/a,.");
+    EXPECT_EQ(Link("http://example.com/?q=1"), "http://example.com/?q=1");
+}
+
+TEST(FindWebLink, SecureLinksStaySecureOtherSchemesBecomeHttp) {
+    EXPECT_EQ(Link("go https://secure.example.org/x."), "https://secure.example.org/x");
+    EXPECT_EQ(Link("go HTTPS://Example.org"), "https://Example.org");
+    EXPECT_EQ(Link("(https://example.org)"), "https://example.org)");
+    EXPECT_EQ(Link("ftp://files.example.net/f"), "http://files.example.net/f");
+    EXPECT_EQ(Link("xhttps://example.org"), "http://example.org");
+    EXPECT_EQ(Link("hxxp://example.org"), "http://example.org");
+    EXPECT_EQ(Link("odd ://example.org"), "http://example.org");
+}
+
+TEST(FindWebLink, FirstLinkOnlyAndOnlySpacesDelimit) {
+    EXPECT_EQ(Link("a http://one.example b https://two.example"), "http://one.example");
+    EXPECT_EQ(Link("http://a.example\tnext\r\nline"), "http://a.example\tnext\r\nline");
+    EXPECT_EQ(Link("no link at www.example.com"), "");
+    EXPECT_EQ(Link(""), "");
+    EXPECT_EQ(Link("empty :// host"), "http://");
+    EXPECT_EQ(FindWebLink("http://unpadded.example"), "http://unpadded.example");
+}
+
+TEST(FindEmailAddress, RulesOfAnAddress) {
+    EXPECT_EQ(Email("mail jo.doe@example.com now"), "jo.doe@example.com");
+    EXPECT_EQ(Email("x@y.z"), "x@y.z");
+    EXPECT_EQ(Email("me@example.com."), "me@example.com.");  // a final dot stays
+    EXPECT_EQ(Email("first.last@localhost"), "");           // no dot after the @
+    EXPECT_EQ(Email("a@b"), "");
+    EXPECT_EQ(Email("@.a"), "");                            // not longer than 3 characters
+    EXPECT_EQ(Email("@.ab"), "@.ab");
+    EXPECT_EQ(Email("one@two.example three@four.example"), "one@two.example");
+    EXPECT_EQ(Email("no address"), "");
+    EXPECT_EQ(Email("tab\tx@y.example\tz"), "tab\tx@y.example\tz");
+}
+
+TEST(FindEmailAddress, NeverTakesTheLastCharacter) {
+    EXPECT_EQ(FindEmailAddress("a@b.c"), "a@b.");
+    EXPECT_EQ(FindEmailAddress("a@b."), "");  // the dot is the last character
+    EXPECT_EQ(FindEmailAddress("@"), "");
+}

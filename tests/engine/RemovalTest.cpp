@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include "MBVars/Ordering.h"
+#include "MBVars/Removal.h"
+#include "support/LiteralReference.h"
+#include "support/RandomStores.h"
+#include "support/StoreCompare.h"
+
+namespace {
+
+std::string TextsInOrder(const MsgStore& S) {
+    std::string s;
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) s += S.Messages[n].Text + " ";
+    return s;
+}
+
+TEST(RemoveDuplicates, MatchesTheLiteralProcedure) {
+    for (unsigned seed = 1; seed <= 80; ++seed)
+        for (bool remove : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "seed " << seed << " remove " << remove);
+            MsgStore fast;
+            FillTieRichStore(fast, 1 + static_cast<int>(seed * 53 % 600), seed);
+            fast.Messages[1].Flags |= MsgDoomed;  // a mark left from before counts too
+            BuildView(fast, seed % 2 ? ViewEverything : ViewSent);
+            MsgStore literal = fast;
+            EXPECT_EQ(RemoveDuplicates(fast, remove), Literal::RemoveDuplicates(literal, remove));
+            ExpectSameStore(fast, literal);
+            if (HasFatalFailure()) return;
+        }
+}
+
+TEST(RemoveDuplicates, WhichMessageSurvives) {
+    // Three equal messages at positions 1 < 2 < 3 with colours c1, c2, c3; the survivor's text tag.
+    struct Case {
+        std::int32_t c1, c2, c3;
+        const char* survivor;
+    };
+    for (const Case& k : {Case{0, 0, 0, "a"}, Case{0, 5, 0, "b"}, Case{5, 5, 5, "c"}, Case{5, 0, 0, "a"},
+                          Case{0, 0, 5, "c"}, Case{5, 5, 0, "b"}}) {
+        MsgStore S;
+        AddMessage(S, "2007.01.01 10:00", "+15555550100", "same", MsgSms | MsgSent, "a", k.c1);
+        AddMessage(S, "2007.01.01 10:01", "+15555550101", "same", MsgSms | MsgSent);  // other phone
+        AddMessage(S, "2007.01.02 10:00", "+15555550100", "same", MsgSms | MsgReceived, "b", k.c2);
+        AddMessage(S, "2007.01.03 10:00", "+15555550100", "same", MsgSms | MsgSent, "c", k.c3);
+        AddMessage(S, "2007.01.03 10:00", "+15555550100", "same ", MsgSms | MsgSent);  // other text
+        EXPECT_EQ(RemoveDuplicates(S, false), 2);
+        EXPECT_EQ(S.MessageCount, 5);
+        for (std::int32_t n = 1; n <= 5; ++n) EXPECT_FALSE(S.Messages[n].Flags & MsgDoomed);
+        S.Modified = false;
+        EXPECT_EQ(RemoveDuplicates(S, true), 2);
+        EXPECT_TRUE(S.Modified);
+        ASSERT_EQ(S.MessageCount, 3);
+        EXPECT_EQ(S.Messages[1].Phone == "+15555550100" ? S.Messages[1].Name.str() : S.Messages[2].Name.str(),
+                  k.survivor);
+    }
+}
+
+TEST(PurgeMarked, MatchesTheLiteralPassesAndKeepsTheOrder) {
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        MsgStore fast;
+        FillTieRichStore(fast, static_cast<int>(seed * 31 % 500), seed);
+        for (std::int32_t n = 1; n <= fast.MessageCount; ++n)
+            if ((n * seed) % 3 == 0) fast.Messages[n].Flags |= MsgDoomed;
+        BuildView(fast, ViewReceived);
+        MsgStore literal = fast;
+        EXPECT_EQ(PurgeMarked(fast), Literal::PurgeMarked(literal));
+        ExpectSameStore(fast, literal);
+    }
+}
+
+TEST(PurgeMarked, RemovingTheFirstOfAFullStore) {
+    MsgStore S;
+    FillRandomStore(S, {.Messages = MaxMessages}, 5);
+    Renumber(S);
+    BuildView(S, ViewEverything);
+    EXPECT_EQ(DeleteViewRows(S, 1, 1), 1);
+    ASSERT_EQ(S.MessageCount, MaxMessages - 1);
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) ASSERT_EQ(S.Messages[n].Serial, n + 1);
+    EXPECT_EQ(S.Messages[MaxMessages].Flags, 0);
+    EXPECT_EQ(S.ViewCount, MaxMessages - 1);
+}
+
+TEST(DeleteViewRows, RemovesTheSelectedRowsOfAFilteredView) {
+    MsgStore S;
+    for (int i = 0; i < 6; ++i)
+        AddMessage(S, "2007.01.01 10:00", "+15555550100", std::to_string(i), MsgSms | (i % 2 ? MsgSent : MsgReceived));
+    BuildView(S, ViewSent);  // messages "1", "3", "5"
+    EXPECT_EQ(DeleteViewRows(S, 2, 3), 2);
+    EXPECT_EQ(TextsInOrder(S), "0 1 2 4 ");
+    EXPECT_EQ(S.ViewCount, 1);
+    EXPECT_EQ(S.ViewMask, ViewSent);
+    // Rows outside the view and reversed ranges remove nothing, yet the view is rebuilt.
+    EXPECT_EQ(DeleteViewRows(S, 3, 2), 0);
+    EXPECT_EQ(DeleteViewRows(S, -5, 0), 0);
+    EXPECT_EQ(DeleteViewRows(S, 2, 100000), 0);
+    EXPECT_EQ(TextsInOrder(S), "0 1 2 4 ");
+}
+
+TEST(DeletePhone, RemovesEveryMessageOfThePhoneOnly) {
+    MsgStore S;
+    AddMessage(S, "2007.01.01 10:00", "+15555550100", "a");
+    AddMessage(S, "2007.01.01 10:00", "+15555550101", "b");
+    AddMessage(S, "2007.01.01 10:00", "+15555550100", "c");
+    S.Modified = false;
+    EXPECT_EQ(DeletePhone(S, "+15555550199"), 0);
+    EXPECT_EQ(TextsInOrder(S), "a b c ");
+    EXPECT_TRUE(S.Modified);
+    EXPECT_EQ(DeletePhone(S, "+15555550100"), 2);
+    EXPECT_EQ(TextsInOrder(S), "b ");
+}
+
+}  // namespace

@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "Lang/TimeValue.h"
+#include "MBVars/Stats.h"
+#include "OFuncs/TextOps.h"
+#include "support/StoreBuilder.h"
+
+namespace {
+const LocaleInfo English = LocaleInfo::English();
+
+// The activity procedure as written: one pass over the store for one name.
+ActivityTotals LiteralActivity(const MsgStore& S, std::string_view name) {
+    ActivityTotals T;
+    for (auto& slot : T.Slot) slot.FirstDay = 2147483647;
+    for (int n = 1; n <= S.MessageCount; ++n) {
+        const XMsgRecType& m = S.Messages[static_cast<std::size_t>(n)];
+        if (!name.empty() && m.Name.view() != name) continue;
+        const int k = m.Flags & 3;
+        const std::string t = NormaliseText(m.Text);
+        const int day = static_cast<int>(TimeValue(m.Time.view()));
+        ActivitySlot& s = T.Slot[k];
+        s.Count += 1;
+        s.Chars += static_cast<std::int32_t>(t.size());
+        s.Words += CountWords(t);
+        s.FirstDay = std::min(s.FirstDay, day);
+        s.LastDay = std::max(s.LastDay, day);
+    }
+    ActivitySlot &all = T.Slot[0], &a = T.Slot[1], &b = T.Slot[2];
+    all.Count = a.Count + b.Count;
+    all.Chars = a.Chars + b.Chars;
+    all.Words = a.Words + b.Words;
+    all.FirstDay = std::min(a.FirstDay, b.FirstDay);
+    all.LastDay = std::max(a.LastDay, b.LastDay);
+    return T;
+}
+
+void AddContact(MsgStore& S, std::string_view phone, std::string_view name) {
+    ContactRec& c = S.Contacts[static_cast<std::size_t>(++S.ContactCount)];
+    c.Phone = phone;
+    c.Name = name;
+}
+
+MsgStore& SmallStore(MsgStore& S) {
+    AddMessage(S, "2007.03.01 10:00", "+15555550100", "Hello, world!", MsgSent, "Ann");
+    AddMessage(S, "2007.03.03 09:00", "+15555550100", "a-b", MsgSent, "Ann");
+    AddMessage(S, "2007.03.02 12:00", "+15555550101", "...", MsgReceived, "Bob");
+    return S;
+}
+}  // namespace
+
+TEST(ActivitySummary, TextOfASmallCollection) {
+    MsgStore S;
+    const ActivityTotals T = LiteralActivity(SmallStore(S), "");
+    EXPECT_EQ(ActivitySummaryText(T, English),
+              "Activity summary:\r\n\r\n"
+              "All messages in 01/03/2007-03/03/2007 (3 days):\r\n"
+              "3 messages, 19 characters, 5 words\r\n\r\n"
+              "Sent messages in 01/03/2007-03/03/2007 (3 days):\r\n"
+              "2 messages, 16 characters, 4 words\r\n\r\n"
+              "Received messages in 02/03/2007-02/03/2007 (1 days):\r\n"
+              "1 messages, 3 characters, 1 words");
+}
+
+TEST(ActivitySummary, ASlotWithoutMessagesShowsNoDates) {
+    MsgStore S;
+    AddMessage(S, "2007.03.02 12:00", "+15555550101", "\xC3\xA4!", MsgReceived);
+    const ActivityTotals T = LiteralActivity(S, "");
+    EXPECT_EQ(ActivitySummaryText(T, English),
+              "Activity summary:\r\n\r\n"
+              "All messages in 02/03/2007-02/03/2007 (1 days):\r\n"
+              "1 messages, 2 characters, 1 words\r\n\r\n"
+              "Sent messages:\r\n"
+              "0 messages, 0 characters, 0 words\r\n\r\n"
+              "Received messages in 02/03/2007-02/03/2007 (1 days):\r\n"
+              "1 messages, 2 characters, 1 words");
+}
+
+TEST(ContactsActivity, OnePassEqualsOneLiteralPassPerContact) {
+    for (unsigned seed = 1; seed <= 6; ++seed) {
+        MsgStore S;
+        FillRandomStore(S, {.Messages = 3000, .Phones = 60, .Texts = 40, .Minutes = 20000}, seed);
+        std::mt19937 rng(seed);
+        // Contacts as a rebuild makes them, plus the awkward cases: shared names, a name
+        // no message carries, and nameless contacts (which count every message).
+        for (int p = 0; p < 60; ++p) {
+            const int pick = std::uniform_int_distribution<int>(0, 9)(rng);
+            const std::string name = pick == 0 ? "" : pick == 1 ? "Nobody" : "Person " + std::to_string(p % 25);
+            AddContact(S, "+1555" + std::to_string(p), name);
+        }
+        if (seed % 2) S.Messages[7].Text = "\xC3\x84 and \xC3\xB6, \"quoted\" +-;";
+        ComputeContactsActivity(S);
+        for (int c = 1; c <= S.ContactCount; ++c) {
+            const ContactRec& contact = S.Contacts[static_cast<std::size_t>(c)];
+            ASSERT_EQ(contact.Activity, LiteralActivity(S, contact.Name.view())) << seed << " " << c;
+        }
+    }
+}
+
+TEST(ContactsActivity, CountsAndSpansOfTheExamples) {
+    MsgStore S;
+    AddMessage(S, "2007.03.01 23:59", "+15555550100", ".", MsgReceived, "Ann");
+    AddMessage(S, "2007.03.03 00:00", "+15555550100", "Hello, world!", MsgReceived, "Ann");
+    AddMessage(S, "2007.03.03 08:00", "+15555550101", "only sent", MsgSent, "Bob");
+    AddContact(S, "+15555550100", "Ann");
+    AddContact(S, "+15555550101", "Bob");
+    ComputeContactsActivity(S);
+    const ActivityTotals& ann = S.Contacts[1].Activity;
+    EXPECT_EQ(ann.Slot[2].Count, 2);
+    EXPECT_EQ(ann.Slot[2].Chars, 14);
+    EXPECT_EQ(ann.Slot[2].Words, 3);  // "." is one word
+    EXPECT_EQ(ann.Slot[1].Count, 0);
+    EXPECT_EQ(ann.Slot[1].FirstDay, 2147483647);
+    EXPECT_EQ(StatsCellText(S.Contacts[1], 1, English), "0");
+    EXPECT_EQ(StatsCellText(S.Contacts[1], 7, English), "01/03/2007");
+    EXPECT_EQ(StatsCellText(S.Contacts[1], 8, English), "03/03/2007");
+    EXPECT_EQ(StatsCellText(S.Contacts[1], 9, English), "3");
+    EXPECT_EQ(StatsCellText(S.Contacts[2], 9, English), "1");
+    EXPECT_EQ(StatsCellText(S.Contacts[2], 0, English), "Bob");
+    EXPECT_EQ(S.Contacts[2].Activity.Slot[0], S.Contacts[2].Activity.Slot[1]);
+}
+
+TEST(ContactsActivity, BreakdownTexts) {
+    ContactRec c;
+    c.Name = "Ann";
+    c.Activity.Slot[1] = {12, 300, 40, 39000, 39010};
+    c.Activity.Slot[2] = {15, 200, 50, 39005, 39156};
+    c.Activity.Slot[0] = {27, 500, 90, 39000, 39156};
+    EXPECT_EQ(StatsBreakdownText(c, 2, English),
+              " --- Ann --- \r\nMessages:\r\nSent 12,\r\nReceived 15,\r\nSent+Received 27,\r\nSent-Received -3");
+    EXPECT_EQ(StatsBreakdownText(c, 3, English),
+              " --- Ann --- \r\nCharacters:\r\nSent 300,\r\nReceived 200,\r\nSent+Received 500,\r\nSent-Received 100");
+    EXPECT_EQ(StatsBreakdownText(c, 6, English).substr(15, 8), "Words:\r\n");
+    EXPECT_EQ(StatsBreakdownText(c, 0, English), " --- Ann --- \r\n");
+    const std::string dates =
+        " --- Ann --- \r\nFirst message sent/received: 10/10/2006\r\n"
+        "Last message sent/received: 15/03/2007\r\nTime range 157 days";
+    EXPECT_EQ(StatsBreakdownText(c, 7, English), dates);
+    EXPECT_EQ(StatsBreakdownText(c, 9, English), dates);
+}

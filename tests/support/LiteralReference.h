@@ -1,0 +1,197 @@
+#pragma once
+// The store operations written out as plain, literal procedures (double loops, linear
+// searches, pass-by-pass swaps). Tests compare the program's fast versions with these on
+// random stores; the benchmarks use them to show what the fast versions save.
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#include "MBVars/Defaults.h"
+#include "MBVars/Ordering.h"
+#include "MBVars/Store.h"
+
+namespace Literal {
+
+// Two texts joined into a fixed buffer, as the column keys of the sort join them.
+struct Joined {
+    char Bytes[64];
+    std::size_t Len;
+    Joined(std::string_view a, std::string_view b) : Len(a.size() + b.size()) {
+        std::memcpy(Bytes, a.data(), a.size());
+        std::memcpy(Bytes + a.size(), b.data(), b.size());
+    }
+    std::string_view view() const { return {Bytes, Len}; }
+};
+
+template <class T>
+int Compare(const T& a, const T& b) {
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+// -1, 0, 1: key of message a against key of message b for grid column c; 0 without a key.
+inline int CompareColumn(const XMsgRecType& a, const XMsgRecType& b, int c) {
+    switch (c) {
+        case 1: return Compare(Joined(a.Time.view(), a.Phone.view()).view(), Joined(b.Time.view(), b.Phone.view()).view());
+        case 2: return Compare(Joined(a.Phone.view(), a.Time.view()).view(), Joined(b.Phone.view(), b.Time.view()).view());
+        case 3: return Compare(Joined(a.Name.view(), a.Time.view()).view(), Joined(b.Name.view(), b.Time.view()).view());
+        case 4: return Compare(a.Flags, b.Flags);
+        case 5: return Compare(std::string_view(a.Text), std::string_view(b.Text));
+        case 6: return Compare(static_cast<std::int32_t>(a.Text.size()), static_cast<std::int32_t>(b.Text.size()));
+        default: return 0;
+    }
+}
+
+inline void SortMessages(MsgStore& S, DefaultsType& D, int c, int d) {
+    for (std::int32_t i = 1; i <= S.MessageCount; ++i)
+        for (std::int32_t j = 1; j <= S.MessageCount; ++j)
+            if (i != j && S.Messages[i].Phone == S.Messages[j].Phone) {
+                S.Messages[j].Name = S.Messages[i].Name;
+                S.Messages[j].Color = S.Messages[i].Color;
+            }
+    D.SortColumn = static_cast<std::uint8_t>(c);
+    for (std::int32_t gap = S.MessageCount / 2; gap > 0;) {
+        bool swapped = false;
+        for (std::int32_t i = 1; i <= S.MessageCount - gap; ++i) {
+            const int order = CompareColumn(S.Messages[i], S.Messages[i + gap], c);
+            if (d != 0 ? order > 0 : order < 0) {
+                SwapMessages(S, i, i + gap);
+                swapped = true;
+            }
+        }
+        if (!swapped) gap /= 2;
+    }
+    CountMessages(S);
+    S.Modified = true;
+}
+
+inline void BuildContacts(MsgStore& S, int key, bool rebuild) {
+    if (rebuild) {
+        S.ContactCount = 0;
+        for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
+            XMsgRecType& m = S.Messages[n];
+            std::string name;
+            for (char ch : m.Name.view())
+                if (static_cast<unsigned char>(ch) >= 32) name += ch;
+            m.Name = name;
+            bool found = false;
+            for (std::int32_t c = 1; c <= S.ContactCount && !found; ++c)
+                found = S.Contacts[c].Phone == m.Phone;
+            if (!found && S.ContactCount < MaxContacts) {
+                ContactRec& c = S.Contacts[++S.ContactCount];
+                c.Phone = m.Phone;
+                c.Name = m.Name;
+                c.Color = m.Color;
+            }
+        }
+    }
+    if (key == 1 || key == 2) {
+        for (std::int32_t gap = S.ContactCount / 2; gap > 0;) {
+            bool swapped = false;
+            for (std::int32_t i = 1; i <= S.ContactCount - gap; ++i) {
+                const ContactRec& a = S.Contacts[i];
+                const ContactRec& b = S.Contacts[i + gap];
+                if (key == 1 ? a.Phone > b.Phone : a.Name > b.Name) {
+                    S.Contacts[0] = S.Contacts[i];
+                    S.Contacts[i] = S.Contacts[i + gap];
+                    S.Contacts[i + gap] = S.Contacts[0];
+                    swapped = true;
+                }
+            }
+            if (!swapped) gap /= 2;
+        }
+    }
+    S.Modified = true;
+}
+
+inline std::int32_t AssignName(MsgStore& S, std::string_view phone, std::string_view name) {
+    const PhoneText p(phone);
+    const NameText m(name);
+    if (p.empty()) return 0;
+    std::int32_t count = 0;
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
+        XMsgRecType& msg = S.Messages[n];
+        if (msg.Name.empty()) msg.Name = msg.Phone.view();
+        if (msg.Phone == p) {
+            msg.Name = m;
+            ++count;
+        }
+    }
+    S.Modified = true;
+    return count;
+}
+
+inline std::int32_t PurgeMarked(MsgStore& S) {
+    std::int32_t removed = 0;
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n)
+        if (S.Messages[n].Flags & MsgDoomed) {
+            S.Messages[n].Clear();
+            ++removed;
+        }
+    for (bool swapped = true; swapped;) {
+        swapped = false;
+        for (std::int32_t j = 1; j <= S.MessageCount - 1; ++j)
+            if (S.Messages[j].Flags == 0 && S.Messages[j + 1].Flags != 0) {
+                SwapMessages(S, j, j + 1);
+                swapped = true;
+            }
+    }
+    S.MessageCount -= removed;
+    BuildView(S, S.ViewMask);
+    S.Modified = true;
+    return removed;
+}
+
+inline std::int32_t DeletePhone(MsgStore& S, std::string_view phone) {
+    const PhoneText p(phone);
+    const std::int32_t before = S.MessageCount;
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n)
+        if (S.Messages[n].Phone == p) S.Messages[n].Flags |= MsgDoomed;
+    Literal::PurgeMarked(S);
+    return before - S.MessageCount;
+}
+
+inline std::int32_t RemoveDuplicates(MsgStore& S, bool remove) {
+    for (std::int32_t i = 1; i <= S.MessageCount - 1; ++i)
+        for (std::int32_t j = i + 1; j <= S.MessageCount; ++j) {
+            XMsgRecType& a = S.Messages[i];
+            XMsgRecType& b = S.Messages[j];
+            if (a.Phone == b.Phone && a.Text == b.Text) {
+                if (b.Color == 0)
+                    b.Flags |= MsgDoomed;
+                else
+                    a.Flags |= MsgDoomed;
+            }
+        }
+    std::int32_t count = 0;
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n)
+        if (S.Messages[n].Flags & MsgDoomed) {
+            ++count;
+            if (!remove) S.Messages[n].Flags &= static_cast<std::uint16_t>(~MsgDoomed);
+        }
+    Literal::PurgeMarked(S);
+    S.Modified = true;
+    return count;
+}
+
+inline std::int32_t FitNames(MsgStore& S, bool useHistory) {
+    const NameText oneSpace(" ");
+    for (std::int32_t c = 1; c <= S.ContactCount; ++c)
+        if (S.Contacts[c].Name > oneSpace)
+            Literal::AssignName(S, S.Contacts[c].Phone.view(), S.Contacts[c].Name.view());
+    if (!useHistory || S.HistoryCount == 0) return 0;
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n)
+        for (std::int32_t h = 1; h <= S.HistoryCount; ++h) {
+            const HistoryRec& e = S.History[h];
+            XMsgRecType& m = S.Messages[n];
+            if (e.Name > oneSpace && m.Phone == e.Phone && e.Phone.view() != e.Name.view()) {
+                m.Name = e.Name;
+                if (e.Color != 0) m.Color = e.Color;
+            }
+        }
+    std::int32_t removed = 0;
+    for (std::int32_t h = 1; h <= S.HistoryCount; ++h)
+        if (S.History[h].Blocked != 0) removed += Literal::DeletePhone(S, S.History[h].Phone.view());
+    return removed;
+}
+
+}  // namespace Literal
