@@ -6,6 +6,7 @@
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
 #include "MBrowser/TMBForm.h"
+#include "OFuncs/Links.h"
 #include "OFuncs/TextOps.h"
 #include "Platform/Cp1252Text.h"
 
@@ -17,6 +18,24 @@ void TMBForm::MessageViewClick() {
     const std::string text = NormaliseText(m.Text);
     // Shown only: the detail line never writes itself back into the message.
     SetDetailLine(FromCp1252(text));
+
+    const std::string padded = " " + text + " ";
+    std::string link = FindWebLink(padded);
+    if (link.empty()) {
+        const std::string address = FindEmailAddress(padded);
+        if (!address.empty()) link = "mailto:" + address;
+    }
+    if (link.empty()) return;
+    CurrentLink = FromCp1252(link);
+    QString caption = CurrentLink;
+    caption.replace(QLatin1Char('&'), QStringLiteral("&&"));  // no mnemonic in a link
+    WebSB->setText(caption);
+    WebSB->setFixedWidth(WebSB->fontMetrics().horizontalAdvance(CurrentLink) + 2 * WebSB->height());
+    WebSB->show();
+}
+
+void TMBForm::WebSBClick() {
+    if (!CurrentLink.isEmpty()) Dlg.OpenUrl(CurrentLink);
 }
 
 int TMBForm::CurrentRow() const {

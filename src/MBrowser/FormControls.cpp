@@ -153,7 +153,7 @@ void TMBForm::CreateGridArea() {
     auto* box = new QVBoxLayout(GridPanel);
     box->setContentsMargins(0, 0, 0, 0);
 
-    MessageModel = new MessageGridModel(S, D, this);
+    MessageModel = new MessageGridModel(S, D, Locale, this);
     MessageView = new MessageGrid(GridPanel);
     MessageView->setModel(MessageModel);
     MessageView->setItemDelegate(new MessageCellDelegate(MessageView));

@@ -155,6 +155,7 @@ void TMBForm::ConnectCommands() {
             [this] { Safely([this] { NameBoxChange(NameBox->currentIndex()); }); });
     connect(NameBox, &QComboBox::editTextChanged, this, [this] { Safely([this] { NameBoxChange(-1); }); });
 
+    wire(WebSB, &QToolButton::clicked, &TMBForm::WebSBClick);
     wire(KestroMainMenu, &QAction::triggered, &TMBForm::KestroMainMenuClick);
     wire(GetStartedMainMenu, &QAction::triggered, &TMBForm::GetStartedMainMenuClick);
     wire(AboutMainMenu, &QAction::triggered, &TMBForm::AboutMainMenuClick);

@@ -2,6 +2,7 @@
 // request; the tooltip settings and the grid font applied to the desktop.
 #include <QHeaderView>
 
+#include "MBVars/SettingsFile.h"
 #include "MBrowser/GridFont.h"
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
@@ -9,13 +10,18 @@
 #include "Platform/ColorRef.h"
 #include "Platform/TooltipSettings.h"
 
-std::string TMBForm::SettingsPath() const { return Set.DefaultDir + "/" + "Kestro.cfg"; }
+std::string TMBForm::SettingsPath() const { return Set.DefaultDir + "/" + SettingsFileName; }
 
 void TMBForm::ReadSettings() {
+    WindowSize size{width(), height()};
+    ReadSettingsFile(SettingsPath(), Set, size);
+    resize(size.Width, size.Height);
     UpdateMessageGrid();
 }
 
 void TMBForm::WriteSettings() {
+    // A failure is not reported: the window closes in any case.
+    WriteSettingsFile(SettingsPath(), Set, WindowSize{width(), height()});
 }
 
 void TMBForm::ApplyHintSettings() {

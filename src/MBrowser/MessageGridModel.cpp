@@ -4,6 +4,7 @@
 #include <QPixmap>
 #include <algorithm>
 
+#include "Lang/DateTimeFormat.h"
 #include "Lang/TimeValue.h"
 #include "MBrowser/Pictures.h"
 #include "OFuncs/TextOps.h"
@@ -27,15 +28,17 @@ QString OneLine(QString text) {
     return text;
 }
 
-QString TimeCellText(const XMsgRecType& m, const DefaultsType& D) {
+// The stored time text, or the time through the chosen format (names come as UTF-8).
+QString TimeCellText(const XMsgRecType& m, const DefaultsType& D, const LocaleInfo& locale) {
     if (D.DateTimeFormat.empty()) return QStringLiteral(" ") + FromCp1252(m.Time.view());
-    return FromCp1252(m.Time.view());
+    return QString::fromStdString(FormatDateTime(D.DateTimeFormat, TimeValue(m.Time.view()), locale));
 }
 
 }  // namespace
 
-MessageGridModel::MessageGridModel(const MsgStore& store, const DefaultsType& defaults, QObject* parent)
-    : QAbstractTableModel(parent), S(store), D(defaults) {}
+MessageGridModel::MessageGridModel(const MsgStore& store, const DefaultsType& defaults, const LocaleInfo& locale,
+                                   QObject* parent)
+    : QAbstractTableModel(parent), S(store), D(defaults), Locale(locale) {}
 
 void MessageGridModel::Refresh() {
     const int rows = std::max(S.ViewCount, 1);
@@ -93,7 +96,7 @@ QString MessageGridModel::CellText(int row, int column) const {
     if (n == 0) return {};
     const XMsgRecType& m = S.Messages[static_cast<std::size_t>(n)];
     switch (column) {
-        case TimeColumn: return TimeCellText(m, D);
+        case TimeColumn: return TimeCellText(m, D, Locale);
         case PhoneColumn: return Cut(QStringLiteral(" ") + FromCp1252(m.Phone.view()), ContactCellLength);
         case NameColumn: return Cut(QStringLiteral(" ") + FromCp1252(m.Name.view()), ContactCellLength);
         case MessageColumn: return QStringLiteral(" ") + OneLine(FromCp1252(NormaliseText(m.Text)));

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <cstdint>
 
+#include "Lang/LocaleInfo.h"
 #include "MBVars/Defaults.h"
 #include "MBVars/Store.h"
 
@@ -15,7 +16,8 @@ class MessageGridModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    MessageGridModel(const MsgStore& store, const DefaultsType& defaults, QObject* parent = nullptr);
+    MessageGridModel(const MsgStore& store, const DefaultsType& defaults, const LocaleInfo& locale,
+                     QObject* parent = nullptr);
 
     // The view index or the settings changed: the rows follow ViewCount (at least one
     // row, blank when the view is empty), every visible cell is painted again.
@@ -42,6 +44,7 @@ public:
 private:
     const MsgStore& S;
     const DefaultsType& D;
+    const LocaleInfo& Locale;
     QFont Font;
     int Rows = 1;
 };

@@ -10,13 +10,19 @@
 #include <QStandardPaths>
 #include <QToolButton>
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <system_error>
 
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
 #include "MBrowser/Pictures.h"
+#include "MBVars/Contacts.h"
+#include "MBVars/DataFile.h"
+#include "MBVars/History.h"
+#include "MBVars/Ordering.h"
 #include "Platform/ColorRef.h"
+#include "Platform/SystemLocale.h"
 
 namespace fs = std::filesystem;
 
@@ -57,6 +63,7 @@ TMBForm::TMBForm(MsgStore& store, Settings& settings, Dialogs& dialogs, FormEnvi
       Set(settings),
       D(settings.Defaults),
       Dlg(dialogs),
+      Locale(SystemLocaleInfo()),
       Environment(std::move(environment)) {
     BuildControls();
     CreateMainMenu();
@@ -75,7 +82,8 @@ TMBForm::TMBForm(MsgStore& store, Settings& settings, Dialogs& dialogs, FormEnvi
 TMBForm::~TMBForm() = default;
 
 void TMBForm::FormCreate() {
-    // The random generators of the engine seed themselves from the clock.
+    Random.seed(static_cast<std::mt19937::result_type>(
+        std::chrono::high_resolution_clock::now().time_since_epoch().count()));
     ProgramDir = Environment.ProgramDir.toStdString();
     DocumentsDir = Environment.DocumentsDir.toStdString();
 
@@ -89,9 +97,28 @@ void TMBForm::FormCreate() {
     Set.ImportDir = Set.DefaultDir;
 
     ReadSettings();
+    Safely([this] { ReadHistory(S, HistoryPath()); });
     QCoreApplication::setApplicationName(QString::fromLatin1(ProgramTitle));
+    // The tooltip timings apply on every start, whether or not a file is reopened.
     ApplyHintSettings();
+    std::error_code error;
+    if (D.LastSavedRead && !D.LastSavedFile.empty() && fs::is_regular_file(D.LastSavedFile, error))
+        ReopenLastSavedFile();
     UpdateMessageView();
+}
+
+void TMBForm::ReopenLastSavedFile() {
+    CurrentFile = D.LastSavedFile;
+    ClearStore(S, D);
+    // A file that ends early keeps what was read; the error is shown and start-up goes on.
+    Safely([this] { ReadDataFile(S, CurrentFile); });
+    FitNames(S, D.UseHistory);
+    SortMessages(S, D, TimeColumn, 0);  // newest first
+    BuildContacts(S, ContactsByPhone, true);
+    BuildView(S, ViewEverything);
+    Renumber(S);
+    S.Modified = false;
+    MessageView->setFocus();
 }
 
 QString TMBForm::Caption() const {

@@ -6,7 +6,10 @@
 #include <QString>
 #include <cstdint>
 #include <exception>
+#include <random>
 #include <string>
+
+#include "Lang/LocaleInfo.h"
 
 #include "MBVars/Defaults.h"
 #include "MBVars/Store.h"
@@ -52,6 +55,10 @@ public:
     std::int32_t CurrentMessage = 0;
     std::string SearchText;
     bool ScreenScrambled = false;
+    // Seeded from the clock at start: automatic contact colours and the sample files.
+    std::mt19937 Random;
+    // Day and month names and date formats of the user's locale, for the date-time formats.
+    LocaleInfo Locale;
 
     // --- Start-up and shut-down (TMBForm.cpp) ---------------------------------------------
     void FormCreate();
@@ -113,6 +120,9 @@ public:
 
     // --- Current row and detail line (DetailLine.cpp) --------------------------------------
     void MessageViewClick();
+    // Hands the link on the link button to the desktop.
+    void WebSBClick();
+    QString CurrentLink;  // the link WebSB offers ("mailto:" + address for an address)
     int CurrentRow() const;  // 1-based grid row (row 0 is the header); 1 when none
     void SetCurrentRow(int row);
     int CurrentColumn() const;  // grid column 1..6

@@ -8,6 +8,7 @@
 
 #include "MBVars/Contacts.h"
 #include "MBVars/Ordering.h"
+#include "MBVars/Search.h"
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
 #include "MBrowser/TMBForm.h"
@@ -44,6 +45,7 @@ void TMBForm::ThisPersonSBClick() {
             const XMsgRecType& m = S.Messages[static_cast<std::size_t>(CurrentMessage)];
             SearchText = m.Name.empty() ? m.Phone.str() : m.Name.str();
         }
+        BuildContacts(S, ContactsByName, true);
         const QSignalBlocker quiet(NameBox);
         QPalette colour = NameBox->palette();
         colour.setColor(QPalette::Base, ToQColor(D.DefaultColor));
@@ -72,9 +74,14 @@ void TMBForm::NameBoxChange(int chosenEntry) {
     FetchStr(3, SearchText);
 }
 
-void TMBForm::FetchStr(int /*mode*/, const std::string& /*text*/) {
-    BuildView(S, ViewAll);
+void TMBForm::FetchStr(int mode, const std::string& text) {
+    const std::int32_t marked = MarkFound(S, mode, text);
+    BuildView(S, ViewFound);
     UpdateMessageView();
+    if (marked == 0) {
+        MessageView->hide();
+        SetDetailLine(QStringLiteral("No matches found. Sorry."));
+    }
 }
 
 void TMBForm::UpdateMessageView() {
