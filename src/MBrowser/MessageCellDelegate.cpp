@@ -1,0 +1,65 @@
+#include "MBrowser/MessageCellDelegate.h"
+
+#include <QAbstractItemView>
+#include <QPainter>
+#include <QPixmap>
+
+namespace {
+
+QColor Mix(const QColor& a, const QColor& b, double share_b) {
+    const double s = 1.0 - share_b;
+    return QColor::fromRgbF(static_cast<float>(a.redF() * s + b.redF() * share_b),
+                            static_cast<float>(a.greenF() * s + b.greenF() * share_b),
+                            static_cast<float>(a.blueF() * s + b.blueF() * share_b));
+}
+
+// Enough characters to run past any cell: shaping a 16 KB text for a 600-pixel cell
+// would cost more than the rest of the row.
+QString VisiblePart(const QString& text, int width) {
+    const qsizetype most = width / 2 + 8;
+    return text.size() > most ? text.left(most) : text;
+}
+
+}  // namespace
+
+QColor MessageCellDelegate::CellGround(const QVariant& modeBackground, bool selected, const QPalette& palette) {
+    const QColor highlight = palette.color(QPalette::Highlight);
+    if (!modeBackground.isValid()) return selected ? highlight : QColor(Qt::white);
+    const QColor chosen = modeBackground.value<QColor>();
+    return selected ? Mix(chosen, highlight, 0.6) : chosen;
+}
+
+void MessageCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                const QModelIndex& index) const {
+    const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
+    const bool current = view && view->currentIndex() == index;
+    const bool selected = (option.state & QStyle::State_Selected) && !current;
+    const QRect cell = option.rect;
+
+    painter->save();
+    painter->setClipRect(cell);
+    painter->fillRect(cell, CellGround(index.data(Qt::BackgroundRole), selected, option.palette));
+
+    const QVariant picture = index.data(Qt::DecorationRole);
+    if (picture.canConvert<QPixmap>()) {
+        // The picture keeps its round shape: as large as the cell allows, centred.
+        const QPixmap pixmap = picture.value<QPixmap>();
+        const int side = std::max(1, std::min(cell.width(), cell.height()) - 2);
+        const QRect target(cell.x() + (cell.width() - side) / 2, cell.y() + (cell.height() - side) / 2, side, side);
+        painter->setRenderHint(QPainter::SmoothPixmapTransform);
+        painter->drawPixmap(target, pixmap);
+    } else {
+        painter->setFont(index.data(Qt::FontRole).value<QFont>());
+        painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        const auto alignment = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
+        painter->drawText(cell, int(alignment | Qt::TextSingleLine),
+                          VisiblePart(index.data(Qt::DisplayRole).toString(), cell.width()));
+    }
+
+    if (current && view && view->hasFocus()) {
+        painter->setPen(QPen(option.palette.color(QPalette::Highlight).darker(160), 1));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(cell.adjusted(0, 0, -1, -1));
+    }
+    painter->restore();
+}

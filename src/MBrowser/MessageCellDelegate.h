@@ -1,0 +1,17 @@
+#pragma once
+// Paints one cell of the message grid: the colour mode's background (or white, or the
+// selection colour), the row's font style, the text clipped to the cell on one line, and
+// the Type column's picture.
+#include <QStyledItemDelegate>
+
+class MessageCellDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+    // The background a data cell is filled with: the mode's colour when the model gives one
+    // (mixed with the selection colour while selected), else white or the selection colour.
+    static QColor CellGround(const QVariant& modeBackground, bool selected, const QPalette& palette);
+};

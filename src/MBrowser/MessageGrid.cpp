@@ -1,0 +1,100 @@
+#include "MBrowser/MessageGrid.h"
+
+#include <QAbstractButton>
+#include <QEvent>
+#include <QHeaderView>
+#include <QPainter>
+
+namespace {
+
+const QColor FixedLine(0xC9, 0xCF, 0xD8);
+
+// Paints one header cell the way the grid's fixed cells look: the header colour, a line
+// at the right and bottom edges, and the model's text, font and placement.
+void PaintFixedCell(QPainter& p, const QRect& r, const QColor& ground, const QString& text,
+                    const QFont& font, Qt::Alignment alignment) {
+    p.fillRect(r, ground);
+    p.setPen(FixedLine);
+    p.drawLine(r.topRight(), r.bottomRight());
+    p.drawLine(r.bottomLeft(), r.bottomRight());
+    p.setFont(font);
+    p.setPen(QColor(0x20, 0x24, 0x2A));
+    p.drawText(r.adjusted(0, 0, -1, -1), int(alignment | Qt::TextSingleLine), text);
+}
+
+class FixedHeader : public QHeaderView {
+public:
+    FixedHeader(Qt::Orientation orientation, MessageGrid* grid) : QHeaderView(orientation, grid), Grid(grid) {}
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int section) const override {
+        if (!rect.isValid() || !model()) return;
+        painter->save();
+        painter->setClipRect(rect);
+        const Qt::Orientation o = orientation();
+        const QVariant font = model()->headerData(section, o, Qt::FontRole);
+        PaintFixedCell(*painter, rect, Grid->FixedColor(), model()->headerData(section, o, Qt::DisplayRole).toString(),
+                       font.isValid() ? font.value<QFont>() : painter->font(),
+                       Qt::Alignment(model()->headerData(section, o, Qt::TextAlignmentRole).toInt()));
+        painter->restore();
+    }
+
+private:
+    MessageGrid* Grid;
+};
+
+}  // namespace
+
+MessageGrid::MessageGrid(QWidget* parent) : QTableView(parent) {
+    setHorizontalHeader(new FixedHeader(Qt::Horizontal, this));
+    setVerticalHeader(new FixedHeader(Qt::Vertical, this));
+    horizontalHeader()->setHighlightSections(false);
+    verticalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionsClickable(true);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    verticalHeader()->setMinimumSectionSize(4);
+    horizontalHeader()->setMinimumSectionSize(4);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setFrameShape(QFrame::NoFrame);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    for (QAbstractButton* b : findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly)) {
+        if (QByteArray(b->metaObject()->className()) == "QTableCornerButton") {
+            Corner = b;
+            b->installEventFilter(this);
+        }
+    }
+}
+
+void MessageGrid::SetFixedColor(const QColor& color) {
+    if (color == Fixed) return;
+    Fixed = color;
+    horizontalHeader()->viewport()->update();
+    verticalHeader()->viewport()->update();
+    if (Corner) Corner->update();
+}
+
+void MessageGrid::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    emit ViewportResized();
+}
+
+bool MessageGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Corner && event->type() == QEvent::Paint) {
+        PaintCorner(Corner);
+        return true;
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+void MessageGrid::PaintCorner(QWidget* corner) {
+    if (!model()) return;
+    QPainter p(corner);
+    const QVariant font = model()->headerData(0, Qt::Horizontal, Qt::FontRole);
+    PaintFixedCell(p, corner->rect(), Fixed, model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+                   font.isValid() ? font.value<QFont>() : p.font(), Qt::AlignRight | Qt::AlignVCenter);
+}

@@ -1,0 +1,28 @@
+#pragma once
+// The message grid: a table over MessageGridModel whose column 0 (the row numbers) is the
+// fixed vertical header, so that it stays put and rows can be resized by dragging their
+// borders there; its header cell (the top-left corner) shows the number of rows in view.
+#include <QTableView>
+
+class MessageGrid : public QTableView {
+    Q_OBJECT
+
+public:
+    explicit MessageGrid(QWidget* parent = nullptr);
+    // The header colour of row 0 and column 0.
+    void SetFixedColor(const QColor& color);
+    QColor FixedColor() const { return Fixed; }
+
+signals:
+    // The area the cells are drawn in changed size (window resize, scroll bar shown).
+    void ViewportResized();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void PaintCorner(QWidget* corner);
+    QColor Fixed = Qt::white;
+    QWidget* Corner = nullptr;
+};

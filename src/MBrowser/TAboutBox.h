@@ -1,0 +1,15 @@
+#pragma once
+// The small "About" window: the program's title, its version and a Close button.
+#include <QDialog>
+
+class QLabel;
+
+class TAboutBox : public QDialog {
+    Q_OBJECT
+
+public:
+    TAboutBox(QWidget* parent, const QColor& background);
+
+    QLabel* TitleLabel = nullptr;
+    QLabel* VersionLabel = nullptr;
+};

@@ -1,0 +1,238 @@
+#include "MBrowser/TMBForm.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QToolButton>
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <system_error>
+
+#include "MBrowser/MessageGrid.h"
+#include "MBrowser/MessageGridModel.h"
+#include "MBrowser/Pictures.h"
+#include "MBVars/Contacts.h"
+#include "MBVars/DataFile.h"
+#include "MBVars/History.h"
+#include "MBVars/Ordering.h"
+#include "Platform/ColorRef.h"
+#include "Platform/SystemLocale.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int DesignedWidth = 1067, DesignedHeight = 635;
+// The Message column never gets narrower than this, however wide the others are.
+constexpr int MinMessageWidth = 40;
+
+// Runs a member once and guards against it running again inside itself (the refresh
+// lets pending events run, and a resize among them runs the layout pass).
+class ReentryGuard {
+public:
+    explicit ReentryGuard(bool& flag) : Entered(!flag), Flag(flag) { Flag = true; }
+    ~ReentryGuard() {
+        if (Entered) Flag = false;
+    }
+    ReentryGuard(const ReentryGuard&) = delete;
+    ReentryGuard& operator=(const ReentryGuard&) = delete;
+
+    const bool Entered;
+
+private:
+    bool& Flag;
+};
+
+}  // namespace
+
+FormEnvironment FormEnvironment::FromSystem() {
+    return {QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
+            QCoreApplication::applicationDirPath()};
+}
+
+TMBForm::TMBForm(MsgStore& store, Settings& settings, Dialogs& dialogs, FormEnvironment environment,
+                 QWidget* parent)
+    : QMainWindow(parent),
+      S(store),
+      Set(settings),
+      D(settings.Defaults),
+      Dlg(dialogs),
+      Locale(SystemLocaleInfo()),
+      Environment(std::move(environment)) {
+    BuildControls();
+    CreateMainMenu();
+    CreatePopupMenus();
+    ConnectCommands();
+    setMinimumSize(MinFormWidth, MinFormHeight);
+    resize(DesignedWidth, DesignedHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    setWindowIcon(ToolIcon(ToolPicture::Program));
+    Safely([this] { FormCreate(); });
+    Created = true;
+    Safely([this] { FormPaint(); });
+}
+
+TMBForm::~TMBForm() = default;
+
+void TMBForm::FormCreate() {
+    Random.seed(static_cast<std::mt19937::result_type>(
+        std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+    ProgramDir = Environment.ProgramDir.toStdString();
+    DocumentsDir = Environment.DocumentsDir.toStdString();
+
+    Set.DefaultDir.clear();
+    if (!DocumentsDir.empty()) {
+        const fs::path folder = fs::path(DocumentsDir) / ProgramTitle;
+        std::error_code error;
+        fs::create_directories(folder, error);
+        if (!error && fs::is_directory(folder, error)) Set.DefaultDir = folder.string();
+    }
+    Set.ImportDir = Set.DefaultDir;
+
+    ReadSettings();
+    Safely([this] { ReadHistory(S, HistoryPath()); });
+    QCoreApplication::setApplicationName(QString::fromLatin1(ProgramTitle));
+    // The tooltip timings apply on every start, whether or not a file is reopened.
+    ApplyHintSettings();
+    std::error_code error;
+    if (D.LastSavedRead && !D.LastSavedFile.empty() && fs::is_regular_file(D.LastSavedFile, error))
+        ReopenLastSavedFile();
+    UpdateMessageView();
+}
+
+void TMBForm::ReopenLastSavedFile() {
+    CurrentFile = D.LastSavedFile;
+    ClearStore(S, D);
+    // A file that ends early keeps what was read; the error is shown and start-up goes on.
+    Safely([this] { ReadDataFile(S, CurrentFile); });
+    FitNames(S, D.UseHistory);
+    SortMessages(S, D, TimeColumn, 0);  // newest first
+    BuildContacts(S, ContactsByPhone, true);
+    BuildView(S, ViewEverything);
+    Renumber(S);
+    S.Modified = false;
+    MessageView->setFocus();
+}
+
+QString TMBForm::Caption() const {
+    QString caption = QStringLiteral("%1 %2.%3").arg(QString::fromLatin1(ProgramTitle)).arg(VersionMajor).arg(VersionMinor);
+    if (!CurrentFile.empty()) caption += QStringLiteral(" - ") + QString::fromStdString(CurrentFile);
+    return caption;
+}
+
+std::string TMBForm::HistoryPath() const { return Set.DefaultDir + "/" + "Kestro.hst"; }
+
+void TMBForm::FormPaint() {
+    const ReentryGuard guard(InLayoutPass);
+    if (!guard.Entered || !Created) return;
+
+    MessageLabel->clear();
+    if (width() < MinFormWidth || height() < MinFormHeight)
+        resize(std::max(width(), MinFormWidth), std::max(height(), MinFormHeight));
+    setWindowTitle(Caption());
+
+    const QColor windowColor = ToQColor(D.DefaultColor);
+    if (palette().color(QPalette::Window) != windowColor) {
+        QPalette p = palette();
+        p.setColor(QPalette::Window, windowColor);
+        p.setColor(QPalette::Base, windowColor);
+        setPalette(p);
+    }
+    ApplyHintColor();
+    MessageView->SetFixedColor(ToQColor(D.GridFixedColor));
+    MessageView->setShowGrid(D.GridLines);
+    FitGridColumns();
+
+    const bool hasMessages = S.MessageCount > 0;
+    for (QToolButton* b : {SaveFileSB, OptionsSB, DispSentSB, DispReceivedSB, DispAllSB, ThisPersonSB})
+        b->setEnabled(hasMessages);
+    for (QMenu* m : {EditMenu, ViewMenu, ToolsMenu}) m->menuAction()->setEnabled(hasMessages);
+    SaveAsMainMenu->setEnabled(hasMessages);
+    SaveMainMenu->setEnabled(hasMessages);
+    NameBox->setVisible(ThisPersonSB->isChecked());
+
+    UpdateMessageView();
+    UpdateMenus();
+}
+
+void TMBForm::FitGridColumns() {
+    if (FittingColumns || !MessageView) return;
+    FittingColumns = true;
+    const QFontMetrics metrics(MessageModel->GridFont());
+    const int numberWidth = std::max(50, metrics.horizontalAdvance(QStringLiteral("999999")));
+    MessageView->verticalHeader()->setFixedWidth(numberWidth);
+    D.ColumnWidth[NumberColumn] = numberWidth;
+    int others = 0;
+    for (int c = TimeColumn; c < GridColumnCount; ++c) {
+        if (c == MessageColumn) continue;
+        const int w = std::max(0, D.ColumnWidth[static_cast<std::size_t>(c)]);
+        if (MessageView->columnWidth(c) != w) MessageView->setColumnWidth(c, w);
+        others += w;
+    }
+    const int message = std::max(MinMessageWidth, MessageView->viewport()->width() - others);
+    if (MessageView->columnWidth(MessageColumn) != message) MessageView->setColumnWidth(MessageColumn, message);
+    D.ColumnWidth[MessageColumn] = message;
+    FittingColumns = false;
+}
+
+void TMBForm::GridColumnResized(int column, int width) {
+    if (FittingColumns || column == TypeColumn || column == MessageColumn || column == NumberColumn) return;
+    D.ColumnWidth[static_cast<std::size_t>(column)] = width;
+    FitGridColumns();
+}
+
+void TMBForm::PressViewButton(QToolButton* button) {
+    for (QToolButton* b : {DispSentSB, DispReceivedSB, DispAllSB, ThisPersonSB}) {
+        const QSignalBlocker quiet(b);
+        b->setChecked(b == button);
+    }
+    ThisPersonMainMenu->setChecked(ThisPersonSB->isChecked());
+}
+
+bool TMBForm::FormClose() {
+    SaveAnswer answer = SaveAnswer::Cancel;
+    Safely([&] { answer = AskToSave(); });
+    // Settings are written at every request to close, even when it is then cancelled; a
+    // failure to write them never keeps the window open.
+    try {
+        WriteSettings();
+    } catch (const std::exception&) {
+    }
+    return answer != SaveAnswer::Cancel;
+}
+
+void TMBForm::ExitMainMenuClick() { close(); }
+
+void TMBForm::GridPanelClick() {
+    if (S.MessageCount > 0) return;
+    const QString welcome = QString::asprintf("Welcome to %s %d.%d!%s%sDo you want to create a sample database?",
+                                              ProgramTitle, VersionMajor, VersionMinor, "\r\n", "\r\n");
+    if (Dlg.AskYesNo(welcome)) CreateSampleFilesClick();
+}
+
+void TMBForm::closeEvent(QCloseEvent* event) {
+    if (FormClose())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TMBForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Safely([this] { FormPaint(); });
+}
+
+bool TMBForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == GridPanel && event->type() == QEvent::MouseButtonRelease) {
+        Safely([this] { GridPanelClick(); });
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

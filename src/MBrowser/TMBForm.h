@@ -1,0 +1,260 @@
+#pragma once
+// The main window: tool bar, message grid, detail line, menus, start-up and shut-down.
+// It holds no logic of its own beyond asking, informing and refreshing: the store and the
+// settings record belong to main(), the answers to the user come through Dialogs.
+#include <QMainWindow>
+#include <QString>
+#include <cstdint>
+#include <exception>
+#include <random>
+#include <string>
+
+#include "Lang/LocaleInfo.h"
+
+#include "MBVars/Defaults.h"
+#include "MBVars/Store.h"
+#include "OFuncs/IoError.h"
+#include "Platform/Dialogs.h"
+
+class QAction;
+class QComboBox;
+class QLineEdit;
+class QMenu;
+class QToolButton;
+class MessageGrid;
+class MessageGridModel;
+
+// Where the program looks for its folders; tests point DocumentsDir at a temporary folder.
+struct FormEnvironment {
+    QString DocumentsDir;  // empty when the desktop reports none
+    QString ProgramDir;    // folder of the executable, no trailing separator
+    static FormEnvironment FromSystem();
+};
+
+inline constexpr int VersionMajor = 1, VersionMinor = 1;
+inline constexpr const char* ProgramTitle = "Kestro";
+inline constexpr int MinFormWidth = 768, MinFormHeight = 256;
+
+class TMBForm : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Builds the controls and runs FormCreate.
+    TMBForm(MsgStore& store, Settings& settings, Dialogs& dialogs, FormEnvironment environment,
+            QWidget* parent = nullptr);
+    ~TMBForm() override;
+
+    // --- Program-wide state -----------------------------------------------------------
+    MsgStore& S;
+    Settings& Set;
+    DefaultsType& D;  // Set.Defaults
+    Dialogs& Dlg;
+    std::string DocumentsDir;
+    std::string ProgramDir;
+    std::string CurrentFile;
+    std::int32_t CurrentMessage = 0;
+    std::string SearchText;
+    bool ScreenScrambled = false;
+    // Seeded from the clock at start: automatic contact colours and the sample files.
+    std::mt19937 Random;
+    // Day and month names and date formats of the user's locale, for the date-time formats.
+    LocaleInfo Locale;
+
+    // --- Start-up and shut-down (TMBForm.cpp) ---------------------------------------------
+    void FormCreate();
+    void FormPaint();   // the layout pass
+    bool FormClose();   // true when the window may close
+    void ExitMainMenuClick();
+    void GridPanelClick();  // the welcome question
+    QString Caption() const;
+    std::string HistoryPath() const;  // DefaultDir + "/" + "Kestro.hst"
+
+    // --- Settings file (FormSettings.cpp) ---------------------------------------------
+    std::string SettingsPath() const;  // DefaultDir + "/" + "Kestro.cfg"
+    void ReadSettings();
+    void WriteSettings();
+    // Hands HintWait, HintHideWait and HintColor to the application's tooltips.
+    void ApplyHintSettings();
+    // The tooltip colour alone (every layout pass).
+    void ApplyHintColor();
+    // The grid takes DefaultFont; row height follows it.
+    void UpdateMessageGrid();
+
+    // --- Help and About (HelpCommands.cpp) -----------------------------------------------
+    void GetStartedMainMenuClick();
+    void KestroMainMenuClick();
+    void AboutMainMenuClick();
+
+    // --- Import (ImportCommands.cpp) -------------------------------------------------------
+    void ImportMainMenuClick();
+    void ImportFolderMainMenuClick();
+    // Appends every entry of `folder` matching "*." + extension to `list` (name + CR LF
+    // each); returns how many.
+    int ReadFilesFromFolder(const QString& folder, QString& list, const QString& extension);
+    // Imports every item of a CR LF separated list, then runs the finishing sequence.
+    void ReadSelectedFiles(const QString& list);
+
+    // --- Document commands (DocumentCommands.cpp) ------------------------------------------
+    void NewMainMenuClick();
+    void OpenMainMenuClick();
+    void SaveMainMenuClick();
+    void SaveAsMainMenuClick();
+    // Asks whether to save a modified collection; No without asking when unmodified.
+    SaveAnswer AskToSave();
+
+    // --- Sample files (SampleCommands.cpp) ------------------------------------------------
+    void CreateSampleFilesClick();
+
+    // --- View modes (ViewModes.cpp) ---------------------------------------------------------
+    void DispSentSBClick();
+    void DispReceivedSBClick();
+    void DispAllSBClick();
+    void ThisPersonSBClick();
+    void ThisPersonMainMenuClick();
+    // chosenEntry: the index of the list entry just chosen, or -1 when the text was typed.
+    void NameBoxChange(int chosenEntry);
+    // Marks the messages matching `text` (mode 3 name, 5 text) and shows them.
+    void FetchStr(int mode, const std::string& text);
+    void UpdateMessageView();
+    void UpdateMenus();
+
+    // --- Current row and detail line (DetailLine.cpp) --------------------------------------
+    void MessageViewClick();
+    // Hands the link on the link button to the desktop.
+    void WebSBClick();
+    QString CurrentLink;  // the link WebSB offers ("mailto:" + address for an address)
+    int CurrentRow() const;  // 1-based grid row (row 0 is the header); 1 when none
+    void SetCurrentRow(int row);
+    int CurrentColumn() const;  // grid column 1..6
+    // The detail line's text (shown as typed, not stored anywhere).
+    void SetDetailLine(const QString& text);
+    QString DetailLine() const;
+
+    // Runs a handler; an input/output error or any other failure it throws is shown in an
+    // error box and ends only that command.
+    template <class Handler>
+    void Safely(Handler&& handler) {
+        try {
+            handler();
+        } catch (const std::exception& e) {
+            Dlg.ShowError(QString::fromUtf8(e.what()));
+        }
+    }
+
+    // --- Controls ---------------------------------------------------------------------------
+    QWidget* TopPanel = nullptr;
+    QToolButton* NewFileSB = nullptr;
+    QToolButton* ImportFilesSB = nullptr;
+    QToolButton* OpenFileSB = nullptr;
+    QToolButton* SaveFileSB = nullptr;
+    QToolButton* OptionsSB = nullptr;
+    QToolButton* DispSentSB = nullptr;
+    QToolButton* DispReceivedSB = nullptr;
+    QToolButton* DispAllSB = nullptr;
+    QToolButton* ThisPersonSB = nullptr;
+    QComboBox* NameBox = nullptr;
+
+    QWidget* SearchPanel = nullptr;
+    QToolButton* ContactSB = nullptr;
+    QToolButton* ContactMenuSB = nullptr;
+    QToolButton* ReColorSB = nullptr;
+    QToolButton* ColourMenuSB = nullptr;
+    QToolButton* SearchSB = nullptr;
+    QLineEdit* SearchEdit = nullptr;
+    QToolButton* ClearSearchSB = nullptr;
+
+    QWidget* GridPanel = nullptr;
+    MessageGrid* MessageView = nullptr;
+    MessageGridModel* MessageModel = nullptr;
+
+    QWidget* BottomPanel = nullptr;
+    QLineEdit* MessageLabel = nullptr;
+    QToolButton* WebSB = nullptr;
+
+    // Main menu.
+    QMenu* FileMenu = nullptr;
+    QMenu* EditMenu = nullptr;
+    QMenu* ViewMenu = nullptr;
+    QMenu* ToolsMenu = nullptr;
+    QMenu* HelpMenu = nullptr;
+    QAction* NewMainMenu = nullptr;
+    QAction* OpenMainMenu = nullptr;
+    QAction* SaveMainMenu = nullptr;
+    QAction* SaveAsMainMenu = nullptr;
+    QAction* ImportMainMenu = nullptr;
+    QAction* ImportFolderMainMenu = nullptr;
+    QAction* CreateSampleMainMenu = nullptr;
+    QAction* ExitMainMenu = nullptr;
+    QAction* CopyMainMenu = nullptr;
+    QAction* DeleteMainMenu = nullptr;
+    QAction* SelectAllMainMenu = nullptr;
+    QAction* RenameMainMenu = nullptr;
+    QAction* RemoveContactMainMenu = nullptr;
+    QAction* BlockMainMenu = nullptr;
+    QAction* SentMainMenu = nullptr;
+    QAction* ReceivedMainMenu = nullptr;
+    QAction* AllMainMenu = nullptr;
+    QAction* ThisPersonMainMenu = nullptr;
+    QAction* SummaryMainMenu = nullptr;
+    QAction* StatisticsMainMenu = nullptr;
+    QAction* CryptMainMenu = nullptr;
+    QAction* RemoveHistoryMainMenu = nullptr;
+    QAction* RemoveDupsMainMenu = nullptr;
+    QAction* OptionsMainMenu = nullptr;
+    QAction* KestroMainMenu = nullptr;
+    QAction* GetStartedMainMenu = nullptr;
+    QAction* AboutMainMenu = nullptr;
+
+    // Pop-up menus.
+    QMenu* PopupMenuMsgGrid = nullptr;
+    QAction* CopyMenu = nullptr;
+    QAction* RenameMenu = nullptr;
+    QAction* ColourMenu = nullptr;
+    QAction* DeleteMenu = nullptr;
+    QAction* SummaryMenu = nullptr;
+    QAction* StatisticsMenu = nullptr;
+    QAction* OptionsMenu = nullptr;
+    QMenu* PopupMenuSearch = nullptr;
+    QAction* WebPagesMenu = nullptr;
+    QAction* EmailsMenu = nullptr;
+    QAction* ShowAllMenu = nullptr;
+    QMenu* PopupMenuColor = nullptr;
+    QAction* SelectColorMenu = nullptr;
+    QAction* ColorsAutomaticMenu = nullptr;
+    QAction* ClearColorsMenu = nullptr;
+    QAction* DefaultColorMenu = nullptr;      // tag 0
+    QAction* SentReceivedColorMenu = nullptr; // tag 1
+    QAction* ContactColorsMenu = nullptr;     // tag 2
+    QMenu* PopupMenuContact = nullptr;
+    QAction* RenameContactMenu = nullptr;
+    QAction* RemoveContactMenu = nullptr;
+    QAction* BlockContactMenu = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Control and menu construction (FormControls.cpp, FormMenus.cpp).
+    void BuildControls();
+    void CreateToolBar();
+    void CreateSearchBar();
+    void CreateGridArea();
+    void CreateBottomBar();
+    void CreateMainMenu();
+    void CreatePopupMenus();
+    void ConnectCommands();
+    // Puts one button of the sticky view group down and releases the others.
+    void PressViewButton(QToolButton* button);
+    // Column widths of the layout pass; also after the grid's viewport changed size.
+    void FitGridColumns();
+    // The user dragged a column border: the column keeps its new width, Message the rest.
+    void GridColumnResized(int column, int width);
+    void ReopenLastSavedFile();
+
+    FormEnvironment Environment;
+    bool InLayoutPass = false;
+    bool FittingColumns = false;
+    bool Created = false;
+};

@@ -1,0 +1,129 @@
+// The views the grid can show (sent, received, all, one contact), the refresh every
+// command ends with, and the menu and button states.
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QToolButton>
+
+#include "MBVars/Contacts.h"
+#include "MBVars/Ordering.h"
+#include "MBVars/Search.h"
+#include "MBrowser/MessageGrid.h"
+#include "MBrowser/MessageGridModel.h"
+#include "MBrowser/TMBForm.h"
+#include "Platform/ColorRef.h"
+#include "Platform/Cp1252Text.h"
+
+void TMBForm::DispSentSBClick() {
+    D.ViewMode = 1;
+    PressViewButton(DispSentSB);
+    BuildView(S, ViewSent);
+    FormPaint();
+}
+
+void TMBForm::DispReceivedSBClick() {
+    D.ViewMode = 2;
+    PressViewButton(DispReceivedSB);
+    BuildView(S, ViewReceived);
+    FormPaint();
+}
+
+void TMBForm::DispAllSBClick() {
+    SearchEdit->clear();
+    D.ViewMode = 3;
+    PressViewButton(DispAllSB);
+    BuildView(S, ViewAll);
+    FormPaint();
+}
+
+void TMBForm::ThisPersonSBClick() {
+    if (ThisPersonSB->isChecked()) {
+        PressViewButton(ThisPersonSB);
+        CurrentMessage = MessageModel->MessageAt(CurrentRow() - 1);
+        if (CurrentMessage > 0) {
+            const XMsgRecType& m = S.Messages[static_cast<std::size_t>(CurrentMessage)];
+            SearchText = m.Name.empty() ? m.Phone.str() : m.Name.str();
+        }
+        BuildContacts(S, ContactsByName, true);
+        const QSignalBlocker quiet(NameBox);
+        QPalette colour = NameBox->palette();
+        colour.setColor(QPalette::Base, ToQColor(D.DefaultColor));
+        NameBox->setPalette(colour);
+        NameBox->clear();
+        for (std::int32_t c = 1; c <= S.ContactCount; ++c)
+            NameBox->addItem(FromCp1252(S.Contacts[static_cast<std::size_t>(c)].Name.view()));
+        NameBox->setCurrentIndex(-1);
+        NameBox->setEditText(FromCp1252(SearchText));
+        NameBox->show();
+    } else {
+        SearchText.clear();
+        NameBox->hide();
+    }
+    FetchStr(3, SearchText);
+}
+
+void TMBForm::ThisPersonMainMenuClick() {
+    ThisPersonSB->setChecked(!ThisPersonSB->isChecked());
+    ThisPersonMainMenu->setChecked(ThisPersonSB->isChecked());
+    ThisPersonSBClick();
+}
+
+void TMBForm::NameBoxChange(int chosenEntry) {
+    if (chosenEntry >= 0 && chosenEntry < NameBox->count()) SearchText = ToCp1252(NameBox->itemText(chosenEntry));
+    FetchStr(3, SearchText);
+}
+
+void TMBForm::FetchStr(int mode, const std::string& text) {
+    const std::int32_t marked = MarkFound(S, mode, text);
+    BuildView(S, ViewFound);
+    UpdateMessageView();
+    if (marked == 0) {
+        MessageView->hide();
+        SetDetailLine(QStringLiteral("No matches found. Sorry."));
+    }
+}
+
+void TMBForm::UpdateMessageView() {
+    CountMessages(S);
+    const bool hasMessages = S.MessageCount > 0;
+    SearchPanel->setVisible(hasMessages);
+    MessageView->setVisible(hasMessages);
+    SetDetailLine({});
+    WebSB->hide();
+    const int row = CurrentRow();
+    MessageModel->Refresh();
+    MessageView->setShowGrid(D.GridLines);
+    SetCurrentRow(row);
+    MessageViewClick();
+    MessageView->viewport()->update();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TMBForm::UpdateMenus() {
+    // The contact view, while on, keeps its button down; the menu follows ViewMode.
+    const bool contactView = ThisPersonSB->isChecked();
+    switch (D.ViewMode) {
+        case 1:
+            SentMainMenu->setChecked(true);
+            if (!contactView) PressViewButton(DispSentSB);
+            break;
+        case 2:
+            ReceivedMainMenu->setChecked(true);
+            if (!contactView) PressViewButton(DispReceivedSB);
+            break;
+        default:
+            AllMainMenu->setChecked(true);
+            if (!contactView) PressViewButton(DispAllSB);
+            break;
+    }
+    DefaultColorMenu->setChecked(D.ColorMode == 0);
+    SentReceivedColorMenu->setChecked(D.ColorMode == 1);
+    ContactColorsMenu->setChecked(D.ColorMode == 2);
+    CryptMainMenu->setText(ScreenScrambled ? QStringLiteral("Decrypt messages on screen")
+                                           : QStringLiteral("Crypt messages on screen"));
+    const bool onContact = CurrentMessage > 0;
+    for (QAction* a : {RenameMainMenu, RemoveContactMainMenu, BlockMainMenu, RenameContactMenu, RemoveContactMenu,
+                       BlockContactMenu})
+        a->setEnabled(onContact);
+}

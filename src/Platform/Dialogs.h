@@ -1,0 +1,72 @@
+#pragma once
+// Every question, report and standard dialog of the program passes through this one
+// interface: the windows ask, the desktop answers (QtDialogs), and the tests script the
+// answers (ScriptedDialogs).
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+
+// Box titles and button captions.
+inline const QString WarningTitle = QStringLiteral("Warning");
+inline const QString ConfirmTitle = QStringLiteral("Confirm");
+inline const QString InformationTitle = QStringLiteral("Information");
+inline const QString ErrorTitle = QStringLiteral("Error");
+inline const QString YesCaption = QStringLiteral("&Yes");
+inline const QString NoCaption = QStringLiteral("&No");
+inline const QString CancelCaption = QStringLiteral("Cancel");
+inline const QString OkCaption = QStringLiteral("OK");
+
+// The text a confirmation of `what` shows: "Are you sure " + what + "?".
+inline QString ConfirmText(const QString& what) {
+    return QStringLiteral("Are you sure ") + what + QStringLiteral("?");
+}
+
+enum class SaveAnswer { Yes, No, Cancel };
+
+// What an open-file or save-file dialog is started with. Filter in the desktop's form,
+// e.g. "Data file (*.kst)".
+struct FileRequest {
+    QString Title;
+    QString Folder;       // starting folder
+    QString FileName;     // proposed name (save), usually empty (open)
+    QString Filter;
+    QString DefaultSuffix;  // without the dot, added when the user types none
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // Warning box "Are you sure " + what + "?" with Yes and No; true on Yes.
+    virtual bool AskConfirm(const QString& what) = 0;
+    // Confirmation box showing text unchanged, Yes and No; true on Yes.
+    virtual bool AskYesNo(const QString& text) = 0;
+    // Information box with one OK button.
+    virtual void ShowInfo(const QString& text) = 0;
+    // Error box (the general error handler: a failed command's reason).
+    virtual void ShowError(const QString& text) = 0;
+    // Warning box with Yes, No and Cancel (the question whether to save changes).
+    virtual SaveAnswer AskYesNoCancel(const QString& text) = 0;
+
+    // Full path of one existing file, or empty on cancel.
+    virtual QString OpenFile(const FileRequest& request) = 0;
+    // Full paths of one or more existing files, or empty on cancel.
+    virtual QStringList OpenFiles(const FileRequest& request) = 0;
+    // Full path to write to (the dialog asks before replacing a file), or empty on cancel.
+    virtual QString SaveFile(const FileRequest& request) = 0;
+    // An existing folder, or empty on cancel.
+    virtual QString BrowseFolder(const QString& prompt, const QString& startFolder) = 0;
+    // One line of text, or nothing on cancel.
+    virtual std::optional<QString> QueryText(const QString& title, const QString& prompt,
+                                             const QString& initial) = 0;
+    virtual std::optional<QFont> ChooseFont(const QFont& initial) = 0;
+    // The colour chooser; the colour as 0x00BBGGRR, or nothing on cancel.
+    virtual std::optional<std::int32_t> ChooseColor(std::int32_t initial) = 0;
+
+    // Hands a web address, a "mailto:" address or a local file's URL to the desktop shell;
+    // the result is ignored.
+    virtual void OpenUrl(const QString& url) = 0;
+};

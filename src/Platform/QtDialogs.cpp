@@ -1,0 +1,134 @@
+#include "Platform/QtDialogs.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+#include "Platform/ColorRef.h"
+
+namespace {
+
+QWidget* Owner() { return QApplication::activeWindow(); }
+
+// Texts carry CR LF line breaks; a label wants LF alone.
+QString ForDisplay(const QString& text) { return QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+
+struct BoxButton {
+    QString Caption;
+    QMessageBox::ButtonRole Role;
+};
+
+// Runs a modal box and returns the index of the button pressed (the escape button's
+// index when the box is closed otherwise).
+int RunBox(QMessageBox::Icon icon, const QString& title, const QString& text,
+           std::initializer_list<BoxButton> buttons, int escapeIndex) {
+    QMessageBox box(icon, title, ForDisplay(text), QMessageBox::NoButton, Owner());
+    std::vector<QPushButton*> made;
+    for (const BoxButton& b : buttons) made.push_back(box.addButton(b.Caption, b.Role));
+    box.setDefaultButton(made.front());
+    box.setEscapeButton(made[static_cast<std::size_t>(escapeIndex)]);
+    box.exec();
+    for (std::size_t i = 0; i < made.size(); ++i)
+        if (box.clickedButton() == made[i]) return static_cast<int>(i);
+    return escapeIndex;
+}
+
+bool RunYesNo(QMessageBox::Icon icon, const QString& title, const QString& text) {
+    return RunBox(icon, title, text,
+                  {{YesCaption, QMessageBox::YesRole}, {NoCaption, QMessageBox::NoRole}}, 1) == 0;
+}
+
+void PrepareFileDialog(QFileDialog& dialog, const FileRequest& request) {
+    dialog.setWindowTitle(request.Title);
+    dialog.setDirectory(request.Folder);
+    if (!request.Filter.isEmpty()) dialog.setNameFilter(request.Filter);
+    if (!request.DefaultSuffix.isEmpty()) dialog.setDefaultSuffix(request.DefaultSuffix);
+    if (!request.FileName.isEmpty()) dialog.selectFile(request.FileName);
+}
+
+QStringList RunFileDialog(const FileRequest& request, QFileDialog::AcceptMode mode,
+                          QFileDialog::FileMode fileMode) {
+    QFileDialog dialog(Owner());
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(fileMode);
+    PrepareFileDialog(dialog, request);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.selectedFiles();
+}
+
+QString FirstOrEmpty(const QStringList& list) { return list.isEmpty() ? QString() : list.front(); }
+
+}  // namespace
+
+bool QtDialogs::AskConfirm(const QString& what) {
+    return RunYesNo(QMessageBox::Warning, WarningTitle, ConfirmText(what));
+}
+
+bool QtDialogs::AskYesNo(const QString& text) {
+    return RunYesNo(QMessageBox::Question, ConfirmTitle, text);
+}
+
+void QtDialogs::ShowInfo(const QString& text) {
+    RunBox(QMessageBox::Information, InformationTitle, text, {{OkCaption, QMessageBox::AcceptRole}}, 0);
+}
+
+void QtDialogs::ShowError(const QString& text) {
+    RunBox(QMessageBox::Critical, ErrorTitle, text, {{OkCaption, QMessageBox::AcceptRole}}, 0);
+}
+
+SaveAnswer QtDialogs::AskYesNoCancel(const QString& text) {
+    const int pressed = RunBox(QMessageBox::Warning, WarningTitle, text,
+                               {{YesCaption, QMessageBox::YesRole},
+                                {NoCaption, QMessageBox::NoRole},
+                                {CancelCaption, QMessageBox::RejectRole}},
+                               2);
+    return pressed == 0 ? SaveAnswer::Yes : pressed == 1 ? SaveAnswer::No : SaveAnswer::Cancel;
+}
+
+QString QtDialogs::OpenFile(const FileRequest& request) {
+    return FirstOrEmpty(RunFileDialog(request, QFileDialog::AcceptOpen, QFileDialog::ExistingFile));
+}
+
+QStringList QtDialogs::OpenFiles(const FileRequest& request) {
+    return RunFileDialog(request, QFileDialog::AcceptOpen, QFileDialog::ExistingFiles);
+}
+
+QString QtDialogs::SaveFile(const FileRequest& request) {
+    // The dialog itself asks before an existing file is replaced.
+    return FirstOrEmpty(RunFileDialog(request, QFileDialog::AcceptSave, QFileDialog::AnyFile));
+}
+
+QString QtDialogs::BrowseFolder(const QString& prompt, const QString& startFolder) {
+    return QFileDialog::getExistingDirectory(Owner(), prompt, startFolder, QFileDialog::ShowDirsOnly);
+}
+
+std::optional<QString> QtDialogs::QueryText(const QString& title, const QString& prompt,
+                                            const QString& initial) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(Owner(), title, prompt, QLineEdit::Normal, initial, &ok);
+    if (!ok) return std::nullopt;
+    return text;
+}
+
+std::optional<QFont> QtDialogs::ChooseFont(const QFont& initial) {
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, initial, Owner());
+    if (!ok) return std::nullopt;
+    return font;
+}
+
+std::optional<std::int32_t> QtDialogs::ChooseColor(std::int32_t initial) {
+    const QColor chosen = QColorDialog::getColor(ToQColor(initial), Owner());
+    if (!chosen.isValid()) return std::nullopt;
+    return FromQColor(chosen);
+}
+
+void QtDialogs::OpenUrl(const QString& url) {
+    QDesktopServices::openUrl(QUrl::fromUserInput(url));
+}

@@ -1,0 +1,22 @@
+#include "Platform/SystemLocale.h"
+
+#include <QLocale>
+
+LocaleInfo SystemLocaleInfo() {
+    const QLocale locale = QLocale::system();
+    LocaleInfo info = LocaleInfo::English();
+    for (int day = 0; day < 7; ++day) {
+        const int qtDay = day == 0 ? 7 : day;  // Sunday first here, Monday first in Qt
+        info.ShortDayNames[static_cast<std::size_t>(day)] = locale.dayName(qtDay, QLocale::ShortFormat).toStdString();
+        info.LongDayNames[static_cast<std::size_t>(day)] = locale.dayName(qtDay, QLocale::LongFormat).toStdString();
+    }
+    for (int month = 0; month < 12; ++month) {
+        info.ShortMonthNames[static_cast<std::size_t>(month)] =
+            locale.monthName(month + 1, QLocale::ShortFormat).toStdString();
+        info.LongMonthNames[static_cast<std::size_t>(month)] =
+            locale.monthName(month + 1, QLocale::LongFormat).toStdString();
+    }
+    info.TimeAMString = locale.amText().toStdString();
+    info.TimePMString = locale.pmText().toStdString();
+    return info;
+}

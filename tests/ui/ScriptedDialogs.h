@@ -1,0 +1,97 @@
+#pragma once
+// Dialogs for tests: answers are queued beforehand, and every question is recorded with
+// its kind, title and text. An empty queue answers No, Cancel or nothing.
+#include <deque>
+#include <vector>
+
+#include "Platform/Dialogs.h"
+
+struct AskedQuestion {
+    QString Kind;  // "AskConfirm", "AskYesNo", "ShowInfo", "ShowError", "AskYesNoCancel",
+                   // "OpenFile", "OpenFiles", "SaveFile", "BrowseFolder", "QueryText",
+                   // "ChooseFont", "ChooseColor", "OpenUrl"
+    QString Title;
+    QString Text;
+    FileRequest File;  // for the file dialogs
+};
+
+class ScriptedDialogs : public Dialogs {
+public:
+    std::deque<bool> YesNoAnswers;  // AskConfirm and AskYesNo
+    std::deque<SaveAnswer> SaveAnswers;
+    std::deque<QStringList> FileAnswers;  // OpenFile, OpenFiles, SaveFile (empty = cancel)
+    std::deque<QString> FolderAnswers;
+    std::deque<std::optional<QString>> TextAnswers;
+    std::deque<std::optional<QFont>> FontAnswers;
+    std::deque<std::optional<std::int32_t>> ColorAnswers;
+
+    std::vector<AskedQuestion> Asked;
+
+    // The questions of one kind, in order.
+    std::vector<AskedQuestion> AskedOf(const QString& kind) const {
+        std::vector<AskedQuestion> out;
+        for (const AskedQuestion& q : Asked)
+            if (q.Kind == kind) out.push_back(q);
+        return out;
+    }
+
+    bool AskConfirm(const QString& what) override {
+        Record("AskConfirm", WarningTitle, ConfirmText(what));
+        return Next(YesNoAnswers, false);
+    }
+    bool AskYesNo(const QString& text) override {
+        Record("AskYesNo", ConfirmTitle, text);
+        return Next(YesNoAnswers, false);
+    }
+    void ShowInfo(const QString& text) override { Record("ShowInfo", InformationTitle, text); }
+    void ShowError(const QString& text) override { Record("ShowError", ErrorTitle, text); }
+    SaveAnswer AskYesNoCancel(const QString& text) override {
+        Record("AskYesNoCancel", WarningTitle, text);
+        return Next(SaveAnswers, SaveAnswer::Cancel);
+    }
+
+    QString OpenFile(const FileRequest& request) override {
+        const QStringList files = NextFiles("OpenFile", request);
+        return files.isEmpty() ? QString() : files.front();
+    }
+    QStringList OpenFiles(const FileRequest& request) override { return NextFiles("OpenFiles", request); }
+    QString SaveFile(const FileRequest& request) override {
+        const QStringList files = NextFiles("SaveFile", request);
+        return files.isEmpty() ? QString() : files.front();
+    }
+    QString BrowseFolder(const QString& prompt, const QString& startFolder) override {
+        Record("BrowseFolder", startFolder, prompt);
+        return Next(FolderAnswers, QString());
+    }
+    std::optional<QString> QueryText(const QString& title, const QString& prompt,
+                                     const QString& initial) override {
+        Record("QueryText", title, prompt + "|" + initial);
+        return Next(TextAnswers, std::optional<QString>());
+    }
+    std::optional<QFont> ChooseFont(const QFont& initial) override {
+        Record("ChooseFont", QString(), initial.family());
+        return Next(FontAnswers, std::optional<QFont>());
+    }
+    std::optional<std::int32_t> ChooseColor(std::int32_t initial) override {
+        Record("ChooseColor", QString(), QString::number(initial));
+        return Next(ColorAnswers, std::optional<std::int32_t>());
+    }
+    void OpenUrl(const QString& url) override { Record("OpenUrl", QString(), url); }
+
+private:
+    void Record(const char* kind, const QString& title, const QString& text, FileRequest file = {}) {
+        Asked.push_back({QString::fromLatin1(kind), title, text, std::move(file)});
+    }
+    template <class T>
+    static T Next(std::deque<T>& queue, T whenEmpty) {
+        if (!queue.empty()) {
+            whenEmpty = queue.front();
+            queue.pop_front();
+        }
+        return whenEmpty;
+    }
+    QStringList NextFiles(const char* kind, const FileRequest& request) {
+        Record(kind, request.Title, request.FileName, request);
+        return Next(FileAnswers, QStringList());
+    }
+};
