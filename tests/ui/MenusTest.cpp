@@ -1,10 +1,12 @@
 #include <QLabel>
+#include <QTest>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
 
 #include "FormFixture.h"
+#include "MBrowser/MessageGrid.h"
 #include "MBrowser/TAboutBox.h"
 
 namespace {
@@ -113,4 +115,23 @@ TEST_F(FormTest, AFailingCommandIsReportedNotFatal) {
     const auto errors = Answers.AskedOf("ShowError");
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].Text, "Disk full");
+}
+
+TEST_F(FormTest, ShortcutsReachTheMainMenuOnlyWhileItIsEnabled) {
+    TMBForm& form = OpenCollection();
+    form.activateWindow();
+    form.MessageView->setFocus();
+    QApplication::processEvents();
+    int copies = 0, popupCopies = 0;
+    QObject::connect(form.CopyMainMenu, &QAction::triggered, [&] { ++copies; });
+    QObject::connect(form.CopyMenu, &QAction::triggered, [&] { ++popupCopies; });
+    QTest::keyClick(form.MessageView, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(copies, 1);
+    EXPECT_EQ(popupCopies, 0);
+
+    Store.MessageCount = 0;  // an empty collection disables the Edit menu
+    form.FormPaint();
+    form.setFocus();
+    QTest::keyClick(&form, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(copies, 1);
 }
