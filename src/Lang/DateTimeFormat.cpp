@@ -60,14 +60,19 @@ private:
 };
 
 // After an hour code: whether the pattern goes on, before the next hour code, to an
-// unquoted am/pm, a/p or ampm marker.
+// unquoted am/pm, a/p or ampm marker. Quoted text is skipped as the formatter reads it,
+// ending at its own kind of quote (so "'o''clock'" and "\"it's\"" hide no marker).
 bool Formatter::TwelveHourAhead(std::string_view rest) {
-    bool quoted = false;
+    char quote = 0;
     for (std::size_t p = 0; p < rest.size(); ++p) {
         const char c = rest[p];
+        if (quote) {
+            if (c == quote) quote = 0;
+            continue;
+        }
         if (c == 'H' || c == 'h') return false;
-        if (c == '\'' || c == '"') quoted = !quoted;
-        if ((c == 'A' || c == 'a') && !quoted) {
+        if (c == '\'' || c == '"') quote = c;
+        if (c == 'A' || c == 'a') {
             const std::string_view at = rest.substr(p);
             return StartsWithNoCase(at, "AM/PM") || StartsWithNoCase(at, "A/P") ||
                    StartsWithNoCase(at, "AMPM");

@@ -1,7 +1,9 @@
 #pragma once
 // A plain description of the user's locale: the names, formats and separators the
 // date-time format language reads. The window fills one from the platform locale; the
-// engine's tests and the command-line tool use the fixed English one.
+// engine's tests and the command-line tool use the fixed English one. Its texts are bytes
+// that the formatter copies as they are: the window picks their encoding (UTF-8 suits) and
+// reads the formatted text back the same way.
 #include <array>
 #include <string>
 

@@ -89,11 +89,14 @@ void ReadHeads(FileReader& in, MsgStore& S, SlotsAboveCountCleaner& cleaner) {
     }
 }
 
-// Elements 0..MessageCount of one short-text chunk; element 0 is not interpreted.
+// Elements 0..MessageCount of one short-text chunk whose header gave `length`; element 0
+// is not interpreted.
 template <typename Field>
-void ReadImages(FileReader& in, MsgStore& S, Field field) {
+void ReadImages(FileReader& in, MsgStore& S, std::uint16_t length, Field field) {
     unsigned char image[NameImageSize];
     constexpr std::size_t size = std::remove_reference_t<decltype(field(S.Messages[0]))>::Capacity + 1;
+    static_assert(size <= sizeof image);
+    if (length != size) throw NotDataFile();
     ReadExactly(in, image, size);
     for (std::int32_t k = 1; k <= S.MessageCount; ++k) {
         ReadExactly(in, image, size);
@@ -168,16 +171,13 @@ int ReadDataFile(MsgStore& S, const std::string& path) {
                 ReadHeads(in, S, cleaner);
                 break;
             case TagTimes:
-                if (length != TimeImageSize) throw NotDataFile();
-                ReadImages(in, S, [](XMsgRecType& m) -> TimeText& { return m.Time; });
+                ReadImages(in, S, length, [](XMsgRecType& m) -> TimeText& { return m.Time; });
                 break;
             case TagPhones:
-                if (length != PhoneImageSize) throw NotDataFile();
-                ReadImages(in, S, [](XMsgRecType& m) -> PhoneText& { return m.Phone; });
+                ReadImages(in, S, length, [](XMsgRecType& m) -> PhoneText& { return m.Phone; });
                 break;
             case TagNames:
-                if (length != NameImageSize) throw NotDataFile();
-                ReadImages(in, S, [](XMsgRecType& m) -> NameText& { return m.Name; });
+                ReadImages(in, S, length, [](XMsgRecType& m) -> NameText& { return m.Name; });
                 break;
             case TagText:
                 ReadText(in, S, buffer);

@@ -9,5 +9,7 @@
 // the old file untouched. Clears Modified on success.
 int WriteDataFile(MsgStore& S, const std::string& path);
 // Reads into a cleared store. 0, or the errno of opening; throws IoError ("Read beyond
-// end of file") when the file ends inside an element or text; what was read stays.
+// end of file") when the file ends inside an element or text, and ("Not a Kestro data
+// file") for a count above the capacity or an element length of another layout; what was
+// read stays.
 int ReadDataFile(MsgStore& S, const std::string& path);

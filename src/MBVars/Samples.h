@@ -10,8 +10,9 @@ inline constexpr const char* WordListFileName = "kestro.txt";
 // "_inbox_messages_from_classic_suite.csv" and "_contacts_from_classic_suite.csv" from the
 // first `maxLines` lines (of 4 characters or more) of the word list, with `linesPerFile`
 // lines per message file and times within the year before `startTime` (days since
-// 1899-12-30). Returns the four paths, each followed by CR LF; empty when the word list
-// cannot be opened or holds no message text. Throws IoError when a file cannot be written.
+// 1899-12-30), drawn from `rng` (the caller seeds it from the clock). Returns the four
+// paths, each followed by CR LF; empty when the word list cannot be opened or holds no
+// message text. Throws IoError when a file cannot be written.
 std::string WriteSampleFiles(const std::string& prefix, const std::string& wordListPath, double startTime,
                              std::mt19937& rng, int maxLines = 1000, int linesPerFile = 2000);
 

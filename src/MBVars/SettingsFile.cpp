@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
+#include <utility>
 
 #include "MBVars/IniFile.h"
 
@@ -158,40 +160,41 @@ int WriteSettingsFile(const std::string& path, const Settings& s, const WindowSi
     const DefaultsType& d = s.Defaults;
     auto integer = [](std::int32_t v) { return std::to_string(v); };
     auto boolean = [](bool v) { return std::string(v ? "1" : "0"); };
+    using Keys = std::initializer_list<std::pair<const char*, std::string>>;
+    auto writeKeys = [&ini](const char* section, Keys keys) {
+        for (const auto& [key, value] : keys) ini.Set(section, key, value);
+    };
 
     ini.ClearSection("General");
-    ini.Set("General", "Width", integer(window.Width));
-    ini.Set("General", "Height", integer(window.Height));
-    ini.Set("General", "DefaultDir", s.DefaultDir);
-    ini.Set("General", "ImportDir", s.ImportDir);
-    ini.Set("General", "LastSavedFile", d.LastSavedFile);
-    ini.Set("General", "LastSavedRead", boolean(d.LastSavedRead));
-    ini.Set("General", "RemoveDups", boolean(d.RemoveDups));
-    ini.Set("General", "UseHistory", boolean(d.UseHistory));
-    ini.Set("General", "Flexible", boolean(d.Flexible));
-    ini.Set("General", "GridLines", boolean(d.GridLines));
-    ini.Set("General", "DateTimeFormat", d.DateTimeFormat);
-    ini.Set("General", "HintWait", integer(d.HintWait));
-    ini.Set("General", "HintHideWait", integer(d.HintHideWait));
-    ini.Set("General", "TestMode", integer(d.TestMode));
-
+    writeKeys("General", {{"Width", integer(window.Width)},
+                          {"Height", integer(window.Height)},
+                          {"DefaultDir", s.DefaultDir},
+                          {"ImportDir", s.ImportDir},
+                          {"LastSavedFile", d.LastSavedFile},
+                          {"LastSavedRead", boolean(d.LastSavedRead)},
+                          {"RemoveDups", boolean(d.RemoveDups)},
+                          {"UseHistory", boolean(d.UseHistory)},
+                          {"Flexible", boolean(d.Flexible)},
+                          {"GridLines", boolean(d.GridLines)},
+                          {"DateTimeFormat", d.DateTimeFormat},
+                          {"HintWait", integer(d.HintWait)},
+                          {"HintHideWait", integer(d.HintHideWait)},
+                          {"TestMode", integer(d.TestMode)}});
     ini.ClearSection("Colors");
-    ini.Set("Colors", "DefaultColor", integer(d.DefaultColor));
-    ini.Set("Colors", "SentColor", integer(d.SentColor));
-    ini.Set("Colors", "ReceivedColor", integer(d.ReceivedColor));
-    ini.Set("Colors", "GridFixedColor", integer(d.GridFixedColor));
-    ini.Set("Colors", "HintColor", integer(d.HintColor));
-    ini.Set("Colors", "ColorMode", integer(d.ColorMode));
-
+    writeKeys("Colors", {{"DefaultColor", integer(d.DefaultColor)},
+                         {"SentColor", integer(d.SentColor)},
+                         {"ReceivedColor", integer(d.ReceivedColor)},
+                         {"GridFixedColor", integer(d.GridFixedColor)},
+                         {"HintColor", integer(d.HintColor)},
+                         {"ColorMode", integer(d.ColorMode)}});
     ini.ClearSection("Fonts");
-    ini.Set("Fonts", "Sent", integer(d.SentFont));
-    ini.Set("Fonts", "Received", integer(d.ReceivedFont));
-
+    writeKeys("Fonts", {{"Sent", integer(d.SentFont)}, {"Received", integer(d.ReceivedFont)}});
+    // Written over the old keys: this section is not cleared, its other keys stay.
     const FontData font = d.DefaultFont ? *d.DefaultFont : FontData{};
-    ini.Set("DefaultFont", "Name", font.Name);
-    ini.Set("DefaultFont", "Style", FontStyleLetters(font));
-    ini.Set("DefaultFont", "Height", integer(font.Height));
-    ini.Set("DefaultFont", "Size", integer(font.Size));
-    ini.Set("DefaultFont", "Charset", integer(font.Charset));
+    writeKeys("DefaultFont", {{"Name", font.Name},
+                              {"Style", FontStyleLetters(font)},
+                              {"Height", integer(font.Height)},
+                              {"Size", integer(font.Size)},
+                              {"Charset", integer(font.Charset)}});
     return ini.Save(path);
 }

@@ -73,6 +73,7 @@ TEST(FormatDateTime, TwelveHourClockAndMarkers) {
     EXPECT_EQ(Fmt("h hh:nn"), "18 18:07");       // no marker: a 24-hour clock
     EXPECT_EQ(Fmt("h 'am/pm'"), "18 am/pm");     // a quoted marker is just text
     EXPECT_EQ(Fmt("h ax"), "18 ax");             // an "a" that starts no marker is text
+    EXPECT_EQ(Fmt("h 'h' \"it's\" am/pm"), "6 h it's pm");  // quoted text hides nothing
 }
 
 TEST(FormatDateTime, QuotedTextAndOtherCharactersAreCopied) {

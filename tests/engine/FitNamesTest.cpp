@@ -52,7 +52,7 @@ MsgStore FitNamesTestStore(unsigned seed) {
 }
 
 TEST(FitNames, MatchesTheLiteralProcedure) {
-    for (unsigned seed = 1; seed <= 100; ++seed)
+    for (unsigned seed = 1; seed <= 60; ++seed)
         for (bool useHistory : {false, true}) {
             SCOPED_TRACE(testing::Message() << "seed " << seed << " history " << useHistory);
             MsgStore fast = FitNamesTestStore(seed), literal = fast;

@@ -6,7 +6,8 @@
 #include "MBVars/History.h"
 #include "OFuncs/IoError.h"
 #include "support/StoreBuilder.h"
-#include "support/TempFiles.h"
+#include "support/StoreCompare.h"
+#include "support/FileTestHelpers.h"
 
 namespace {
 
@@ -30,21 +31,15 @@ void LiteralMergeCollection(MsgStore& S) {
 void ExpectSameHistory(const MsgStore& a, const MsgStore& b) {
     ASSERT_EQ(a.HistoryCount, b.HistoryCount);
     for (std::int32_t i = 1; i <= a.HistoryCount; ++i) {
-        const HistoryRec &x = a.History[i], &y = b.History[i];
-        ASSERT_TRUE(x.Blocked == y.Blocked && x.Phone == y.Phone && x.Name == y.Name && x.Color == y.Color)
-            << "entry " << i << ": " << x.Phone.str() << " / " << y.Phone.str();
+        ASSERT_TRUE(SameHistory(a.History[i], b.History[i]))
+            << "entry " << i << ": " << a.History[i].Phone.str() << " / " << b.History[i].Phone.str();
     }
 }
 
 std::string Phone(int i) { return "+1555555" + std::to_string(1000 + i); }
 
 HistoryRec Entry(std::string_view phone, std::string_view name, std::int32_t color, std::uint8_t blocked) {
-    HistoryRec h;
-    h.Phone = phone;
-    h.Name = name;
-    h.Color = color;
-    h.Blocked = blocked;
-    return h;
+    return {blocked, PhoneText(phone), NameText(name), color};
 }
 
 std::string HistoryImage(std::int32_t count, int entries) {
@@ -64,12 +59,12 @@ std::string HistoryImage(std::int32_t count, int entries) {
 TEST(HistoryFile, EmptyHistoryIsOneHeaderEntry) {
     TempDir dir;
     MsgStore S;
-    ASSERT_EQ(WriteHistory(S, dir / HistoryFileName), 0);
-    const std::string bytes = ReadFileBytes(dir / HistoryFileName);
+    ASSERT_EQ(WriteHistory(S, PathIn(dir, HistoryFileName)), 0);
+    const std::string bytes = TempDir::Read(PathIn(dir, HistoryFileName));
     EXPECT_EQ(bytes, std::string(67, '\0'));
     MsgStore T;
     T.HistoryCount = 5;
-    ASSERT_EQ(ReadHistory(T, dir / HistoryFileName), 0);
+    ASSERT_EQ(ReadHistory(T, PathIn(dir, HistoryFileName)), 0);
     EXPECT_EQ(T.HistoryCount, 0);
 }
 
@@ -80,8 +75,8 @@ TEST(HistoryFile, EntriesSurviveAWriteAndARead) {
     S.History[2] = Entry("+15555550101", "", -5, 0);
     S.History[3] = Entry(std::string(30, '9'), std::string(30, 'N'), 0, 0);
     S.HistoryCount = 3;
-    ASSERT_EQ(WriteHistory(S, dir / HistoryFileName), 0);
-    const std::string bytes = ReadFileBytes(dir / HistoryFileName);
+    ASSERT_EQ(WriteHistory(S, PathIn(dir, HistoryFileName)), 0);
+    const std::string bytes = TempDir::Read(PathIn(dir, HistoryFileName));
     ASSERT_EQ(bytes.size(), 67u * 4);
     EXPECT_EQ(bytes[63], 3);
     EXPECT_EQ(bytes[67], 1);                      // blocked
@@ -89,7 +84,7 @@ TEST(HistoryFile, EntriesSurviveAWriteAndARead) {
     EXPECT_EQ(static_cast<unsigned char>(bytes[67 + 63]), 0xEE);  // colour, little-endian
 
     MsgStore T;
-    ASSERT_EQ(ReadHistory(T, dir / HistoryFileName), 0);
+    ASSERT_EQ(ReadHistory(T, PathIn(dir, HistoryFileName)), 0);
     ExpectSameHistory(S, T);
 }
 
@@ -97,7 +92,7 @@ TEST(HistoryFile, MissingFileReturnsTheErrorAndLeavesTheTable) {
     TempDir dir;
     MsgStore S;
     S.HistoryCount = 1;
-    EXPECT_EQ(ReadHistory(S, dir / "absent.hst"), ENOENT);
+    EXPECT_EQ(ReadHistory(S, PathIn(dir, "absent.hst")), ENOENT);
     EXPECT_EQ(S.HistoryCount, 1);
 }
 
@@ -105,10 +100,10 @@ TEST(HistoryFile, TwelveHundredNumbersGiveAThousandEntries) {
     TempDir dir;
     MsgStore S;
     for (int i = 0; i < 1200; ++i) AddMessage(S, "2026.01.01 10:00", Phone(i), "Hello");
-    ASSERT_EQ(WriteHistory(S, dir / HistoryFileName), 0);
+    ASSERT_EQ(WriteHistory(S, PathIn(dir, HistoryFileName)), 0);
     EXPECT_EQ(S.HistoryCount, 1000);
     EXPECT_EQ(S.History[1000].Phone, Phone(999));
-    EXPECT_EQ(ReadFileBytes(dir / HistoryFileName).size(), 67u * 1001);
+    EXPECT_EQ(TempDir::Read(PathIn(dir, HistoryFileName)).size(), 67u * 1001);
 }
 
 TEST(HistoryFile, TheHistoryLastsAcrossCollections) {
@@ -121,7 +116,7 @@ TEST(HistoryFile, TheHistoryLastsAcrossCollections) {
     AddMessage(S, "2026.01.01 10:00", "+15555550101", "Hi", MsgSms | MsgSent, "Carla New", 0x55);
     AddMessage(S, "2026.01.01 10:01", "+15555550101", "Hi", MsgSms | MsgSent, "", 0);
     AddMessage(S, "2026.01.01 10:02", "+15555550102", "Yo", MsgSms | MsgSent, "Dan", 0);
-    ASSERT_EQ(WriteHistory(S, dir / HistoryFileName), 0);
+    ASSERT_EQ(WriteHistory(S, PathIn(dir, HistoryFileName)), 0);
     ASSERT_EQ(S.HistoryCount, 3);
     EXPECT_EQ(S.History[1].Blocked, 1);
     EXPECT_EQ(S.History[1].Name, "Blocked Bob");
@@ -137,7 +132,7 @@ TEST(HistoryFile, ANewEntryNeverInheritsAnOldSlot) {
     S.History[1] = Entry("+15555550100", "Stale", 77, 1);  // left behind by a cleared history
     S.HistoryCount = 0;
     AddMessage(S, "2026.01.01 10:00", "+15555550199", "Hi");
-    ASSERT_EQ(WriteHistory(S, dir / HistoryFileName), 0);
+    ASSERT_EQ(WriteHistory(S, PathIn(dir, HistoryFileName)), 0);
     EXPECT_EQ(S.History[1].Phone, "+15555550199");
     EXPECT_EQ(S.History[1].Blocked, 0);
     EXPECT_TRUE(S.History[1].Name.empty());
@@ -164,14 +159,14 @@ TEST(HistoryFile, TableUpdateMatchesTheLiteralProcedure) {
         }
         MsgStore literal = fast;
         LiteralMergeCollection(literal);
-        ASSERT_EQ(WriteHistory(fast, dir / HistoryFileName), 0);
+        ASSERT_EQ(WriteHistory(fast, PathIn(dir, HistoryFileName)), 0);
         ExpectSameHistory(fast, literal);
     }
 }
 
 TEST(HistoryFile, HostileCountsAreBounded) {
     TempDir dir;
-    const std::string path = dir / HistoryFileName;
+    const std::string path = PathIn(dir, HistoryFileName);
     MsgStore S;
     WriteFileBytes(path, HistoryImage(-3, 2));
     ASSERT_EQ(ReadHistory(S, path), 0);
@@ -185,7 +180,7 @@ TEST(HistoryFile, HostileCountsAreBounded) {
 
 TEST(HistoryFile, AShortFileKeepsTheWholeEntriesRead) {
     TempDir dir;
-    const std::string path = dir / HistoryFileName;
+    const std::string path = PathIn(dir, HistoryFileName);
     std::string bytes = HistoryImage(10, 10);
     bytes.resize(67 * 4 + 20);  // header, three entries, part of the fourth
     WriteFileBytes(path, bytes);
@@ -207,7 +202,7 @@ TEST(HistoryFile, AShortFileKeepsTheWholeEntriesRead) {
 
 TEST(HistoryFile, LengthBytesAreClampedAndRandomBytesAreSafe) {
     TempDir dir;
-    const std::string path = dir / HistoryFileName;
+    const std::string path = PathIn(dir, HistoryFileName);
     std::string bytes = HistoryImage(1, 1);
     bytes[67 + 1] = '\xFF';
     bytes[67 + 32] = '\xFF';
@@ -235,19 +230,19 @@ TEST(HistoryFile, LengthBytesAreClampedAndRandomBytesAreSafe) {
 
 TEST(HistoryFile, AFailedWriteLeavesTheOldFile) {
     TempDir dir;
-    const std::string path = dir / HistoryFileName;
+    const std::string path = PathIn(dir, HistoryFileName);
     MsgStore S;
     for (int i = 0; i < 50; ++i) AddMessage(S, "2026.01.01 10:00", Phone(i), "Hello");
     ASSERT_EQ(WriteHistory(S, path), 0);
-    const std::string before = ReadFileBytes(path);
+    const std::string before = TempDir::Read(path);
 
-    EXPECT_EQ(WriteHistory(S, dir / "missing/Kestro.hst"), ENOENT);
+    EXPECT_EQ(WriteHistory(S, PathIn(dir, "missing/Kestro.hst")), ENOENT);
     for (int i = 50; i < 900; ++i) AddMessage(S, "2026.01.01 10:00", Phone(i), "Hello");
     {
         FileSizeCap cap(4096);
         EXPECT_THROW(WriteHistory(S, path), IoError);
     }
     EXPECT_EQ(S.HistoryCount, 900);  // the table keeps its changes
-    EXPECT_EQ(ReadFileBytes(path), before);
-    EXPECT_EQ(dir.FileCount(), 1u);
+    EXPECT_EQ(TempDir::Read(path), before);
+    EXPECT_EQ(FileCount(dir), 1u);
 }

@@ -15,7 +15,7 @@ std::string TextsInOrder(const MsgStore& S) {
 }
 
 TEST(RemoveDuplicates, MatchesTheLiteralProcedure) {
-    for (unsigned seed = 1; seed <= 80; ++seed)
+    for (unsigned seed = 1; seed <= 50; ++seed)
         for (bool remove : {false, true}) {
             SCOPED_TRACE(testing::Message() << "seed " << seed << " remove " << remove);
             MsgStore fast;

@@ -9,7 +9,7 @@
 #include "Lang/TimeValue.h"
 #include "MBVars/Samples.h"
 #include "OFuncs/IoError.h"
-#include "support/TempFiles.h"
+#include "support/FileTestHelpers.h"
 
 namespace {
 
@@ -52,9 +52,9 @@ struct Samples {
 };
 
 void Write(Samples& s, const std::string& wordList, int maxLines = 1000, int linesPerFile = 2000) {
-    WriteFileBytes(s.dir / "words.txt", wordList);
+    WriteFileBytes(PathIn(s.dir, "words.txt"), wordList);
     std::mt19937 rng(5);
-    s.list = WriteSampleFiles(s.dir / "sample", s.dir / "words.txt", Start, rng, maxLines, linesPerFile);
+    s.list = WriteSampleFiles(PathIn(s.dir, "sample"), PathIn(s.dir, "words.txt"), Start, rng, maxLines, linesPerFile);
     s.paths = Lines(s.list);
 }
 
@@ -64,10 +64,10 @@ TEST(Samples, FourFilesFromFiftyContactsAndTwoHundredTexts) {
     Samples s;
     Write(s, WordListText(50, 200));
     ASSERT_EQ(s.paths.size(), 4u);
-    EXPECT_EQ(s.paths[0], s.dir / "sample_all_messages_from_phone_suite.csv");
-    EXPECT_EQ(s.paths[1], s.dir / "sample_sent_messages_from_classic_suite.csv");
-    EXPECT_EQ(s.paths[2], s.dir / "sample_inbox_messages_from_classic_suite.csv");
-    EXPECT_EQ(s.paths[3], s.dir / "sample_contacts_from_classic_suite.csv");
+    EXPECT_EQ(s.paths[0], PathIn(s.dir, "sample_all_messages_from_phone_suite.csv"));
+    EXPECT_EQ(s.paths[1], PathIn(s.dir, "sample_sent_messages_from_classic_suite.csv"));
+    EXPECT_EQ(s.paths[2], PathIn(s.dir, "sample_inbox_messages_from_classic_suite.csv"));
+    EXPECT_EQ(s.paths[3], PathIn(s.dir, "sample_contacts_from_classic_suite.csv"));
 
     std::set<std::string> firstTenNumbers, texts;
     for (int i = 0; i < 10; ++i) firstTenNumbers.insert("+1555555" + std::to_string(100 + i));
@@ -81,7 +81,7 @@ TEST(Samples, FourFilesFromFiftyContactsAndTwoHundredTexts) {
     const Form forms[3] = {{{"5", "36"}, 2}, {{"submit"}, 3}, {{"deliver"}, 2}};
     std::set<std::string> statusesSeen;
     for (int file = 0; file < 3; ++file) {
-        const auto lines = Lines(ReadFileBytes(s.paths[file]));
+        const auto lines = Lines(TempDir::Read(s.paths[file]));
         ASSERT_EQ(lines.size(), 2000u);
         for (const std::string& line : lines) {
             const auto f = Fields(line);
@@ -103,7 +103,7 @@ TEST(Samples, FourFilesFromFiftyContactsAndTwoHundredTexts) {
     }
     EXPECT_EQ(statusesSeen.size(), 4u);  // file 1 mixes received and sent lines
 
-    const auto contacts = Lines(ReadFileBytes(s.paths[3]));
+    const auto contacts = Lines(TempDir::Read(s.paths[3]));
     ASSERT_EQ(contacts.size(), 51u);
     EXPECT_EQ(contacts[0], "\"Title\",\"First name\",\"Middle name\",\"...\"");
     for (int i = 0; i < 50; ++i) {
@@ -119,7 +119,7 @@ TEST(Samples, FewerThanFiveContactsUseTheFirstLine) {
     Write(s, WordListText(4, 3), 1000, 100);
     ASSERT_EQ(s.paths.size(), 4u);
     for (int file = 0; file < 3; ++file)
-        for (const std::string& line : Lines(ReadFileBytes(s.paths[file])))
+        for (const std::string& line : Lines(TempDir::Read(s.paths[file])))
             EXPECT_NE(line.find("\"+1555555100\""), std::string::npos) << line;
 }
 
@@ -128,7 +128,7 @@ TEST(Samples, ShortLinesDoNotCountAndTheListIsCutAtMaxLines) {
     Write(s, "ab\n" + ContactLine(0) + "\nxyz\n\nText one\r\nText two\nText three\n", 3, 50);
     ASSERT_EQ(s.paths.size(), 4u);
     std::set<std::string> texts;
-    for (const std::string& line : Lines(ReadFileBytes(s.paths[1]))) texts.insert(Fields(line)[7]);
+    for (const std::string& line : Lines(TempDir::Read(s.paths[1]))) texts.insert(Fields(line)[7]);
     EXPECT_EQ(texts, (std::set<std::string>{"Text one", "Text two"}));
 }
 
@@ -136,7 +136,7 @@ TEST(Samples, ContactLinesWithoutTabAndLongNames) {
     Samples s;
     const std::string longName(300, 'n');
     Write(s, "+15555550100\t" + longName + "\n+15555550101 no tab\nHello there\n", 1000, 10);
-    const auto contacts = Lines(ReadFileBytes(s.paths[3]));
+    const auto contacts = Lines(TempDir::Read(s.paths[3]));
     ASSERT_EQ(contacts.size(), 3u);
     EXPECT_EQ(Fields(contacts[1])[2], std::string(255, 'n'));
     EXPECT_EQ(Fields(contacts[2])[2], "+15555550101 no tab");
@@ -146,26 +146,26 @@ TEST(Samples, ContactLinesWithoutTabAndLongNames) {
 TEST(Samples, NothingIsWrittenWithoutAUsableWordList) {
     Samples s;
     std::mt19937 rng(1);
-    EXPECT_EQ(WriteSampleFiles(s.dir / "sample", s.dir / "absent.txt", Start, rng), "");
+    EXPECT_EQ(WriteSampleFiles(PathIn(s.dir, "sample"), PathIn(s.dir, "absent.txt"), Start, rng), "");
     Write(s, WordListText(3, 0));  // contacts but no text to send
     EXPECT_EQ(s.list, "");
     Write(s, "");
     EXPECT_EQ(s.list, "");
-    EXPECT_EQ(s.dir.FileCount(), 1u);  // the word list only
+    EXPECT_EQ(FileCount(s.dir), 1u);  // the word list only
 }
 
 TEST(Samples, AFolderThatCannotTakeTheFilesIsAnError) {
     TempDir dir;
-    WriteFileBytes(dir / "words.txt", WordListText(5, 5));
+    WriteFileBytes(PathIn(dir, "words.txt"), WordListText(5, 5));
     std::mt19937 rng(1);
-    EXPECT_THROW(WriteSampleFiles(dir / "missing/sample", dir / "words.txt", Start, rng), IoError);
+    EXPECT_THROW(WriteSampleFiles(PathIn(dir, "missing/sample"), PathIn(dir, "words.txt"), Start, rng), IoError);
 }
 
 TEST(Samples, TheShippedWordListHasContactsThenTexts) {
     const std::string exeDir = std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
     const std::string path = FindWordList(exeDir);
     ASSERT_TRUE(std::filesystem::exists(path)) << path;
-    std::istringstream in(ReadFileBytes(path));
+    std::istringstream in(TempDir::Read(path));
     int contacts = 0, texts = 0;
     for (std::string line; std::getline(in, line);) {
         ASSERT_GE(line.size(), 4u);

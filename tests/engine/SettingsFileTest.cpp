@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "MBVars/IniFile.h"
 #include "MBVars/SettingsFile.h"
-#include "support/TempFiles.h"
+#include "support/FileTestHelpers.h"
 
 namespace {
 
@@ -49,9 +50,9 @@ struct Loaded {
 // Reads a settings file made of `text` into fresh settings.
 Loaded ReadText(const std::string& text) {
     TempDir dir;
-    WriteFileBytes(dir / SettingsFileName, text);
+    WriteFileBytes(PathIn(dir, SettingsFileName), text);
     Loaded l;
-    ReadSettingsFile(dir / SettingsFileName, l.s, l.window);
+    ReadSettingsFile(PathIn(dir, SettingsFileName), l.s, l.window);
     return l;
 }
 
@@ -59,7 +60,7 @@ Loaded ReadText(const std::string& text) {
 
 TEST(SettingsFile, NoFileGivesTheDefaultsAndWritesTheExampleFile) {
     TempDir dir;
-    const std::string path = dir / SettingsFileName;
+    const std::string path = PathIn(dir, SettingsFileName);
     Settings s;
     s.DefaultDir = s.ImportDir = "/home/ann/Documents/Kestro";
     WindowSize window;
@@ -77,10 +78,10 @@ TEST(SettingsFile, NoFileGivesTheDefaultsAndWritesTheExampleFile) {
     EXPECT_EQ(d.DefaultFont->Charset, 1);
 
     ASSERT_EQ(WriteSettingsFile(path, s, window), 0);
-    EXPECT_EQ(ReadFileBytes(path), AllDefaults);
+    EXPECT_EQ(TempDir::Read(path), AllDefaults);
     // Written again over itself, the file stays the same.
     ASSERT_EQ(WriteSettingsFile(path, s, window), 0);
-    EXPECT_EQ(ReadFileBytes(path), AllDefaults);
+    EXPECT_EQ(TempDir::Read(path), AllDefaults);
 }
 
 TEST(SettingsFile, IntegerValueForms) {
@@ -99,7 +100,7 @@ TEST(SettingsFile, IntegerValueForms) {
 
 TEST(SettingsFile, BooleansAreWrittenBackAsOneOrZero) {
     TempDir dir;
-    const std::string path = dir / SettingsFileName;
+    const std::string path = PathIn(dir, SettingsFileName);
     WriteFileBytes(path, "[general]\ngridlines = 2\nremovedups=0\n");
     Settings s;
     WindowSize window;
@@ -107,7 +108,7 @@ TEST(SettingsFile, BooleansAreWrittenBackAsOneOrZero) {
     EXPECT_TRUE(s.Defaults.GridLines);
     EXPECT_FALSE(s.Defaults.RemoveDups);
     ASSERT_EQ(WriteSettingsFile(path, s, window), 0);
-    const std::string text = ReadFileBytes(path);
+    const std::string text = TempDir::Read(path);
     EXPECT_NE(text.find("GridLines=1\n"), std::string::npos);
     EXPECT_NE(text.find("RemoveDups=0\n"), std::string::npos);
 }
@@ -117,15 +118,15 @@ TEST(SettingsFile, FontStyleLettersAndSize) {
     const FontData& f = *ib.s.Defaults.DefaultFont;
     EXPECT_TRUE(f.Bold && f.Italic && !f.Underline);
     TempDir dir;
-    ASSERT_EQ(WriteSettingsFile(dir / SettingsFileName, ib.s, ib.window), 0);
-    EXPECT_NE(ReadFileBytes(dir / SettingsFileName).find("Style=BI\n"), std::string::npos);
+    ASSERT_EQ(WriteSettingsFile(PathIn(dir, SettingsFileName), ib.s, ib.window), 0);
+    EXPECT_NE(TempDir::Read(PathIn(dir, SettingsFileName)).find("Style=BI\n"), std::string::npos);
 
-    const FontData& lower = *ReadText("[DefaultFont]\nStyle=b\n").s.Defaults.DefaultFont;
-    EXPECT_FALSE(lower.Bold || lower.Italic || lower.Underline);
+    const auto lower = ReadText("[DefaultFont]\nStyle=b\n").s.Defaults.DefaultFont;
+    EXPECT_FALSE(lower->Bold || lower->Italic || lower->Underline);
 
-    const FontData& sized = *ReadText("[DefaultFont]\nHeight=-20\nSize=8\n").s.Defaults.DefaultFont;
-    EXPECT_EQ(sized.Size, 8);
-    EXPECT_EQ(sized.Height, -11);
+    const auto sized = ReadText("[DefaultFont]\nHeight=-20\nSize=8\n").s.Defaults.DefaultFont;
+    EXPECT_EQ(sized->Size, 8);
+    EXPECT_EQ(sized->Height, -11);
     // Without a size key the default size decides over the height.
     EXPECT_EQ(ReadText("[DefaultFont]\nHeight=-20\n").s.Defaults.DefaultFont->Size, 9);
 
@@ -165,7 +166,7 @@ TEST(SettingsFile, OutOfRangeValuesAreBroughtIntoRange) {
 
 TEST(SettingsFile, UnknownKeysStayOnlyInTheFontSection) {
     TempDir dir;
-    const std::string path = dir / SettingsFileName;
+    const std::string path = PathIn(dir, SettingsFileName);
     WriteFileBytes(path,
                    "; my notes\r\n[Extra]\r\nKeep=1\r\n[General]\r\nOdd=1\r\nWidth=800\r\n[Colors]\r\nOdd=2\r\n"
                    "[Fonts]\r\nOdd=3\r\n[DefaultFont]\r\nPitch=fixed\r\nName=Tahoma\r\n[General]\r\nOdd=4\r\n");
@@ -175,7 +176,7 @@ TEST(SettingsFile, UnknownKeysStayOnlyInTheFontSection) {
     EXPECT_EQ(window.Width, 800);
     EXPECT_EQ(s.Defaults.DefaultFont->Name, "Tahoma");
     ASSERT_EQ(WriteSettingsFile(path, s, window), 0);
-    const std::string text = ReadFileBytes(path);
+    const std::string text = TempDir::Read(path);
     EXPECT_EQ(text.find("Odd="), std::string::npos);
     EXPECT_NE(text.find("Pitch=fixed\n"), std::string::npos);
     EXPECT_NE(text.find("[Extra]\nKeep=1\n"), std::string::npos);
@@ -188,7 +189,7 @@ TEST(SettingsFile, UnknownKeysStayOnlyInTheFontSection) {
 
 TEST(SettingsFile, LineBreaksInValuesCannotOpenSections) {
     TempDir dir;
-    const std::string path = dir / SettingsFileName;
+    const std::string path = PathIn(dir, SettingsFileName);
     Settings s;
     s.Defaults.DateTimeFormat = "dd\r\n[Colors]\nColorMode=0";
     WindowSize window;
@@ -217,16 +218,16 @@ TEST(SettingsFile, AFailedWriteReportsAndKeepsTheOldFile) {
     TempDir dir;
     Settings s;
     WindowSize window;
-    EXPECT_EQ(WriteSettingsFile(dir / "missing/Kestro.cfg", s, window), ENOENT);
-    const std::string path = dir / SettingsFileName;
+    EXPECT_EQ(WriteSettingsFile(PathIn(dir, "missing/Kestro.cfg"), s, window), ENOENT);
+    const std::string path = PathIn(dir, SettingsFileName);
     WriteFileBytes(path, std::string(AllDefaults) + "[Big]\n" + std::string(8000, 'k') + "\n");
-    const std::string before = ReadFileBytes(path);
+    const std::string before = TempDir::Read(path);
     {
         FileSizeCap cap(4096);
         EXPECT_NE(WriteSettingsFile(path, s, window), 0);
     }
-    EXPECT_EQ(ReadFileBytes(path), before);
-    EXPECT_EQ(dir.FileCount(), 1u);
+    EXPECT_EQ(TempDir::Read(path), before);
+    EXPECT_EQ(FileCount(dir), 1u);
 }
 
 TEST(IniFile, ProfileRules) {
