@@ -264,6 +264,12 @@ TEST_F(Import, SemicolonContactsAndTheLongFirstLine) {
     EXPECT_EQ(S.Contacts[1].Name.view(), std::string_view(R"("Mrs";"Eve";";";"Stone";";";";")").substr(0, 30));
 }
 
+TEST_F(Import, WithoutSeparatorEmptyContactFieldsStayEmpty) {
+    EXPECT_EQ(Run("\"Title\"\nAnn\"\"Lee\n"), 0);  // no byte stands between two quotes
+    ASSERT_EQ(S.ContactCount, 1);
+    EXPECT_EQ(S.Contacts[1].Name.view(), "Ann\"\"Lee");  // and no NUL byte in the name
+}
+
 TEST_F(Import, TheContactTableStopsAtItsCapacity) {
     S.ContactCount = 900;
     S.Contacts[901].Color = 0x123456;
