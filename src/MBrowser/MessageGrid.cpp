@@ -83,6 +83,16 @@ void MessageGrid::resizeEvent(QResizeEvent* event) {
     emit ViewportResized();
 }
 
+void MessageGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    if (previous.isValid() && previous.row() != current.row()) UpdateRow(previous.row());
+    if (current.isValid()) UpdateRow(current.row());
+}
+
+void MessageGrid::UpdateRow(int row) {
+    viewport()->update(QRect(0, rowViewportPosition(row), viewport()->width(), rowHeight(row)));
+}
+
 bool MessageGrid::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Corner && event->type() == QEvent::Paint) {
         PaintCorner(Corner);

@@ -72,10 +72,11 @@ TMBForm::TMBForm(MsgStore& store, Settings& settings, Dialogs& dialogs, FormEnvi
     ConnectCommands();
     setMinimumSize(MinFormWidth, MinFormHeight);
     resize(DesignedWidth, DesignedHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
     setWindowIcon(ToolIcon(ToolPicture::Program));
     Safely([this] { FormCreate(); });
+    // Centred on the desktop, at the size the settings gave.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     Created = true;
     Safely([this] { FormPaint(); });
 }
