@@ -28,7 +28,9 @@ public:
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int section) const override {
-        if (!rect.isValid() || !model()) return;
+        // The header may ask for every section while its scroll offset catches up with a
+        // shorter view; only the ones on screen are drawn.
+        if (!rect.isValid() || !model() || !rect.intersects(viewport()->rect())) return;
         painter->save();
         painter->setClipRect(rect);
         const Qt::Orientation o = orientation();

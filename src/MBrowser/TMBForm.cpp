@@ -135,7 +135,7 @@ void TMBForm::FormPaint() {
     const ReentryGuard guard(InLayoutPass);
     if (!guard.Entered || !Created) return;
 
-    MessageLabel->clear();
+    // The detail line is cleared and filled again by the refresh at the end.
     if (width() < MinFormWidth || height() < MinFormHeight)
         resize(std::max(width(), MinFormWidth), std::max(height(), MinFormHeight));
     setWindowTitle(Caption());
