@@ -6,7 +6,7 @@
 #include <sys/wait.h>
 
 #include "cli/ImportCommand.h"
-#include "support/TempFiles.h"
+#include "support/FileTestHelpers.h"
 
 namespace {
 const std::string kExample =
@@ -28,23 +28,23 @@ TEST(CliImport, ListsTheStoreNewestFirst) {
 
 TEST(CliImport, AnUnreadableFileIsNamedAndTheOthersStillImport) {
     TempDir dir;
-    const std::string missing = dir / "missing.csv";
+    const std::string missing = PathIn(dir, "missing.csv");
     std::ostringstream out, err;
-    EXPECT_EQ(RunImportCommand({missing, kExample, dir.str()}, out, err), 1);
+    EXPECT_EQ(RunImportCommand({missing, kExample, dir.Path().string()}, out, err), 1);
     EXPECT_EQ(out.str(), kExampleListing);
     EXPECT_EQ(err.str(), "kestro-cli: cannot import " + missing + ": No such file or directory\n"
-                         "kestro-cli: cannot import " + dir.str() + ": Is a directory\n");
+                         "kestro-cli: cannot import " + dir.Path().string() + ": Is a directory\n");
 }
 
 TEST(CliImport, TheBuiltProgramPrintsTheListing) {
     TempDir dir;
-    const std::string out = dir / "out", err = dir / "err";
+    const std::string out = PathIn(dir, "out"), err = PathIn(dir, "err");
     const std::string command = std::string("'") + KESTRO_CLI + "' import '" + kExample + "' '" +
-                                dir / "none.csv" + "' >'" + out + "' 2>'" + err + "'";
+                                PathIn(dir, "none.csv") + "' >'" + out + "' 2>'" + err + "'";
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_EQ(ReadFileBytes(out), kExampleListing);
-    EXPECT_NE(ReadFileBytes(err).find("none.csv: No such file or directory"), std::string::npos);
+    EXPECT_EQ(TempDir::Read(out), kExampleListing);
+    EXPECT_NE(TempDir::Read(err).find("none.csv: No such file or directory"), std::string::npos);
     EXPECT_EQ(std::system((std::string("'") + KESTRO_CLI + "' >/dev/null 2>&1").c_str()) >> 8, 2);
 }

@@ -1,0 +1,41 @@
+#pragma once
+// The store sequences that bring a collection into shape after it was filled: the end of
+// an import, opening a data file, and reopening the last saved file at start.
+#include <cstdint>
+#include <string>
+
+#include "MBVars/Defaults.h"
+#include "MBVars/Store.h"
+
+// What the end of an import does besides sorting; a command-line caller chooses freely,
+// the window takes them from its settings.
+struct FinishImportOptions {
+    bool UseHistory = true;   // names and colours from the history; its blocked numbers go
+    bool RemoveDups = false;  // later messages with an equal phone and text go
+    std::string HistoryPath;  // the history is written there; empty: not written
+};
+
+struct FinishImportResult {
+    std::int32_t Blocked = 0;  // messages removed as blocked
+    int HistoryError = 0;      // 0, or the errno of creating the history file
+};
+
+// After the last imported file: fits names (removing blocked numbers' messages), sorts
+// newest first, rebuilds the contacts and the view over every message, numbers the
+// messages, removes duplicates when asked, sorts again and writes the history.
+FinishImportResult FinishImport(MsgStore& S, DefaultsType& D, const FinishImportOptions& options);
+// The same with UseHistory and RemoveDups from D; returns the number blocked.
+std::int32_t FinishImport(MsgStore& S, DefaultsType& D, const std::string& historyPath);
+
+// Opens a data file as the collection: 0, or the errno of opening it, in which case the
+// store is untouched. A file that is not a data file, or ends early, throws IoError and
+// the store keeps its old collection too. Otherwise the history is applied (its blocked
+// numbers always go), serials run from the oldest message, the store ends newest first
+// and is not modified.
+int OpenCollection(MsgStore& S, DefaultsType& D, const std::string& path);
+
+// The reopen of the last saved file at start: clears the store, reads the file as far as it
+// goes, applies the history when D.UseHistory, sorts newest first, rebuilds contacts and
+// view, numbers the messages in that order; not modified. 0, or the errno of opening; a
+// read error is thrown after the sequence ran on what was read.
+int ReopenCollection(MsgStore& S, DefaultsType& D, const std::string& path);

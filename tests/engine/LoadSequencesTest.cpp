@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+
+#include "MBVars/DataFile.h"
+#include "MBVars/History.h"
+#include "MBVars/LoadSequences.h"
+#include "OFuncs/IoError.h"
+#include "support/FileTestHelpers.h"
+#include "support/StoreBuilder.h"
+#include "support/StoreCompare.h"
+
+namespace {
+
+constexpr const char* Alice = "+15555550100";
+constexpr const char* Bob = "+15555550101";
+constexpr const char* Carol = "+15555550102";
+
+// Messages in no particular order; Bob's number is blocked in the history.
+void FillMixedStore(MsgStore& S) {
+    AddMessage(S, "2024.03.02 10:00", Alice, "middle", MsgSms | MsgSent);
+    AddMessage(S, "2024.03.01 09:00", Bob, "oldest", MsgSms | MsgReceived);
+    AddMessage(S, "2024.03.04 12:00", Carol, "newest", MsgSms | MsgReceived);
+    AddMessage(S, "2024.03.03 11:00", Alice, "middle", MsgSms | MsgSent);  // same phone and text
+    S.HistoryCount = 1;
+    S.History[1].Phone = Bob;
+    S.History[1].Name = "Bob Blocked";
+    S.History[1].Blocked = 1;
+}
+
+std::vector<std::string> Times(const MsgStore& S) {
+    std::vector<std::string> out;
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) out.push_back(S.Messages[n].Time.str());
+    return out;
+}
+
+std::vector<int> Serials(const MsgStore& S) {
+    std::vector<int> out;
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) out.push_back(S.Messages[n].Serial);
+    return out;
+}
+
+// A data file of the mixed store without its blocked number's history entry.
+std::string WriteMixedDataFile(const TempDir& dir) {
+    MsgStore S;
+    FillMixedStore(S);
+    S.HistoryCount = 0;
+    const std::string path = PathIn(dir, "mixed.kst");
+    EXPECT_EQ(WriteDataFile(S, path), 0);
+    return path;
+}
+
+TEST(FinishImport, FitsSortsNumbersAndWritesTheHistory) {
+    TempDir dir;
+    MsgStore S;
+    DefaultsType D;
+    FillMixedStore(S);
+    const std::string history = PathIn(dir, HistoryFileName);
+    const FinishImportResult r = FinishImport(S, D, {true, false, history});
+    EXPECT_EQ(r.Blocked, 1);
+    EXPECT_EQ(r.HistoryError, 0);
+    EXPECT_EQ(Times(S), (std::vector<std::string>{"2024.03.04 12:00", "2024.03.03 11:00", "2024.03.02 10:00"}));
+    EXPECT_EQ(Serials(S), (std::vector<int>{1, 2, 3}));  // numbered newest first
+    EXPECT_EQ(S.ViewCount, 3);
+    EXPECT_EQ(S.ContactCount, 2);
+    EXPECT_EQ(S.Contacts[1].Phone.str(), Alice);  // ordered by phone
+    EXPECT_EQ(S.SentCount, 2);
+    EXPECT_EQ(S.ReceivedCount, 1);
+    EXPECT_TRUE(S.Modified);
+    EXPECT_EQ(D.SortColumn, 1);
+
+    MsgStore reread;
+    EXPECT_EQ(ReadHistory(reread, history), 0);
+    EXPECT_GE(reread.HistoryCount, 1);
+}
+
+TEST(FinishImport, WithoutHistoryKeepsBlockedNumbersAndRemovesDuplicatesOnlyWhenAsked) {
+    MsgStore S;
+    DefaultsType D;
+    FillMixedStore(S);
+    EXPECT_EQ(FinishImport(S, D, {false, false, ""}).Blocked, 0);
+    EXPECT_EQ(S.MessageCount, 4);
+
+    MsgStore T;
+    FillMixedStore(T);
+    EXPECT_EQ(FinishImport(T, D, {false, true, ""}).Blocked, 0);
+    EXPECT_EQ(Times(T), (std::vector<std::string>{"2024.03.04 12:00", "2024.03.03 11:00", "2024.03.01 09:00"}));
+    // The later copy (in newest-first order) is the one that goes.
+}
+
+TEST(FinishImport, TheSettingsFormReadsUseHistoryAndRemoveDups) {
+    MsgStore S, T;
+    DefaultsType D;
+    D.UseHistory = true;
+    D.RemoveDups = true;
+    FillMixedStore(S);
+    FillMixedStore(T);
+    EXPECT_EQ(FinishImport(S, D, std::string()), 1);
+    FinishImport(T, D, FinishImportOptions{true, true, ""});
+    ExpectSameStore(S, T);
+}
+
+TEST(FinishImport, AHistoryThatCannotBeWrittenIsReportedNotThrown) {
+    TempDir dir;
+    MsgStore S;
+    DefaultsType D;
+    FillMixedStore(S);
+    const FinishImportResult r = FinishImport(S, D, {true, false, PathIn(dir, "missing/Kestro.hst")});
+    EXPECT_EQ(r.HistoryError, ENOENT);
+    EXPECT_EQ(S.MessageCount, 3);
+}
+
+TEST(OpenCollection, NewestFirstSerialsFromTheOldestHistoryAlwaysApplied) {
+    TempDir dir;
+    const std::string path = WriteMixedDataFile(dir);
+    MsgStore S;
+    DefaultsType D;  // UseHistory off: the open applies the history all the same
+    S.HistoryCount = 1;
+    S.History[1].Phone = Bob;
+    S.History[1].Blocked = 1;
+    D.ViewMode = 1;
+    ASSERT_EQ(OpenCollection(S, D, path), 0);
+    EXPECT_EQ(Times(S), (std::vector<std::string>{"2024.03.04 12:00", "2024.03.03 11:00", "2024.03.02 10:00"}));
+    EXPECT_EQ(Serials(S), (std::vector<int>{3, 2, 1}));
+    EXPECT_FALSE(S.Modified);
+    EXPECT_EQ(S.ViewCount, 3);
+    EXPECT_EQ(S.ContactCount, 2);
+    EXPECT_EQ(D.ViewMode, 3);  // cleared with the store
+}
+
+TEST(OpenCollection, AFileThatCannotBeReadLeavesTheCollectionAsItWas) {
+    TempDir dir;
+    MsgStore S, before;
+    DefaultsType D;
+    FillMixedStore(S);
+    S.Modified = true;
+    before = S;
+    EXPECT_EQ(OpenCollection(S, D, PathIn(dir, "absent.kst")), ENOENT);
+    ExpectSameStore(S, before);
+    EXPECT_EQ(OpenCollection(S, D, dir.Path().string()), EISDIR);
+    ExpectSameStore(S, before);
+}
+
+TEST(OpenCollection, AFileThatIsNotADataFileOrEndsEarlyThrowsAndKeepsTheCollection) {
+    TempDir dir;
+    const std::string good = WriteMixedDataFile(dir);
+    const std::string bytes = TempDir::Read(good);
+    const std::string cut = PathIn(dir, "cut.kst"), foreign = PathIn(dir, "foreign.kst");
+    WriteFileBytes(cut, bytes.substr(0, bytes.size() - 9));
+    WriteFileBytes(foreign, std::string("\x01\x00\x07\x00", 4) + std::string(40, 'x'));
+    for (const std::string& path : {cut, foreign}) {
+        SCOPED_TRACE(path);
+        MsgStore S, before;
+        DefaultsType D;
+        AddMessage(S, "2020.01.01 00:00", Carol, "kept");
+        S.Modified = true;
+        before = S;
+        EXPECT_THROW(OpenCollection(S, D, path), IoError);
+        ExpectSameStore(S, before);
+    }
+}
+
+TEST(ReopenCollection, FitsByTheSettingAndNumbersNewestFirst) {
+    TempDir dir;
+    const std::string path = WriteMixedDataFile(dir);
+    for (bool useHistory : {false, true}) {
+        MsgStore S;
+        DefaultsType D;
+        D.UseHistory = useHistory;
+        S.HistoryCount = 1;
+        S.History[1].Phone = Bob;
+        S.History[1].Blocked = 1;
+        ASSERT_EQ(ReopenCollection(S, D, path), 0);
+        EXPECT_EQ(S.MessageCount, useHistory ? 3 : 4);
+        EXPECT_EQ(S.Messages[1].Time.str(), "2024.03.04 12:00");
+        EXPECT_EQ(S.Messages[1].Serial, 1);
+        EXPECT_EQ(S.ViewCount, S.MessageCount);
+        EXPECT_FALSE(S.Modified);
+    }
+}
+
+TEST(ReopenCollection, AMissingFileChangesNothingAndAShortOneKeepsWhatWasRead) {
+    TempDir dir;
+    MsgStore S, before;
+    DefaultsType D;
+    AddMessage(S, "2020.01.01 00:00", Carol, "kept");
+    before = S;
+    EXPECT_EQ(ReopenCollection(S, D, PathIn(dir, "absent.kst")), ENOENT);
+    ExpectSameStore(S, before);
+
+    const std::string bytes = TempDir::Read(WriteMixedDataFile(dir));
+    const std::string cut = PathIn(dir, "cut.kst");
+    WriteFileBytes(cut, bytes.substr(0, bytes.size() - 9));  // the last text is cut short
+    EXPECT_THROW(ReopenCollection(S, D, cut), IoError);
+    EXPECT_EQ(S.MessageCount, 4);
+    EXPECT_EQ(S.ViewCount, 4);
+    EXPECT_FALSE(S.Modified);
+    for (std::int32_t n = 1; n < S.MessageCount; ++n) EXPECT_GE(S.Messages[n].Time, S.Messages[n + 1].Time);
+}
+
+}  // namespace
