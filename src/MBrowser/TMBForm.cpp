@@ -18,10 +18,8 @@
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
 #include "MBrowser/Pictures.h"
-#include "MBVars/Contacts.h"
-#include "MBVars/DataFile.h"
 #include "MBVars/History.h"
-#include "MBVars/Ordering.h"
+#include "MBVars/LoadSequences.h"
 #include "Platform/ColorRef.h"
 #include "Platform/SystemLocale.h"
 
@@ -110,16 +108,12 @@ void TMBForm::FormCreate() {
 }
 
 void TMBForm::ReopenLastSavedFile() {
+    // A file that ends early keeps what was read: the error is shown, the start goes on.
+    // One that cannot be opened at all is not adopted, so that a save cannot replace it.
+    int openError = 0;
     CurrentFile = D.LastSavedFile;
-    ClearStore(S, D);
-    // A file that ends early keeps what was read; the error is shown and start-up goes on.
-    Safely([this] { ReadDataFile(S, CurrentFile); });
-    FitNames(S, D.UseHistory);
-    SortMessages(S, D, TimeColumn, 0);  // newest first
-    BuildContacts(S, ContactsByPhone, true);
-    BuildView(S, ViewEverything);
-    Renumber(S);
-    S.Modified = false;
+    Safely([&] { openError = ReopenCollection(S, D, CurrentFile); });
+    if (openError != 0) CurrentFile.clear();
     MessageView->setFocus();
 }
 
