@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     // took and quit at once.
     if (qEnvironmentVariableIsSet("KESTRO_STARTUP_TIMING")) {
         QTimer::singleShot(0, &app, [&] {
+            form.repaint();  // the first screen, painted
             std::printf("start-up: %.1f ms, %d messages\n", static_cast<double>(started.nsecsElapsed()) / 1e6,
                         store.MessageCount);
             std::fflush(stdout);

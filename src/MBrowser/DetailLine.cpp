@@ -57,6 +57,7 @@ void TMBForm::SetCurrentRow(int row) {
 }
 
 void TMBForm::SetDetailLine(const QString& text) {
+    if (MessageLabel->text() == text) return;
     MessageLabel->setText(text);
     MessageLabel->setCursorPosition(0);
 }

@@ -151,8 +151,9 @@ void TMBForm::ConnectCommands() {
     wire(DispReceivedSB, &QToolButton::clicked, &TMBForm::DispReceivedSBClick);
     wire(DispAllSB, &QToolButton::clicked, &TMBForm::DispAllSBClick);
     wire(ThisPersonSB, &QToolButton::clicked, &TMBForm::ThisPersonSBClick);
-    connect(NameBox, &QComboBox::textActivated, this,
-            [this] { Safely([this] { NameBoxChange(NameBox->currentIndex()); }); });
+    connect(NameBox, &QComboBox::textActivated, this, [this](const QString& text) {
+        Safely([this, text] { NameBoxChange(NameBox->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive)); });
+    });
     connect(NameBox, &QComboBox::editTextChanged, this, [this] { Safely([this] { NameBoxChange(-1); }); });
 
     wire(WebSB, &QToolButton::clicked, &TMBForm::WebSBClick);

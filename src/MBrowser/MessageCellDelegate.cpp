@@ -39,6 +39,12 @@ void MessageCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     painter->save();
     painter->setClipRect(cell);
     painter->fillRect(cell, CellGround(index.data(Qt::BackgroundRole), selected, option.palette));
+    if (view && view->currentIndex().row() == index.row()) {
+        // A light tint across the current row: the message the detail line shows.
+        QColor tint = option.palette.color(QPalette::Highlight);
+        tint.setAlpha(70);
+        painter->fillRect(cell, tint);
+    }
 
     const QVariant picture = index.data(Qt::DecorationRole);
     if (picture.canConvert<QPixmap>()) {

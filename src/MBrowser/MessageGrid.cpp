@@ -28,7 +28,9 @@ public:
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int section) const override {
-        if (!rect.isValid() || !model()) return;
+        // The header may ask for every section while its scroll offset catches up with a
+        // shorter view; only the ones on screen are drawn.
+        if (!rect.isValid() || !model() || !rect.intersects(viewport()->rect())) return;
         painter->save();
         painter->setClipRect(rect);
         const Qt::Orientation o = orientation();
@@ -81,6 +83,16 @@ void MessageGrid::SetFixedColor(const QColor& color) {
 void MessageGrid::resizeEvent(QResizeEvent* event) {
     QTableView::resizeEvent(event);
     emit ViewportResized();
+}
+
+void MessageGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    if (previous.isValid() && previous.row() != current.row()) UpdateRow(previous.row());
+    if (current.isValid()) UpdateRow(current.row());
+}
+
+void MessageGrid::UpdateRow(int row) {
+    viewport()->update(QRect(0, rowViewportPosition(row), viewport()->width(), rowHeight(row)));
 }
 
 bool MessageGrid::eventFilter(QObject* watched, QEvent* event) {

@@ -19,10 +19,13 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // The whole current row is tinted, so both rows are painted again when it moves.
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void PaintCorner(QWidget* corner);
+    void UpdateRow(int row);
     QColor Fixed = Qt::white;
     QWidget* Corner = nullptr;
 };

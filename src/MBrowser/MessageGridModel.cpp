@@ -21,6 +21,12 @@ QString Cut(QString text, qsizetype length) {
     return text;
 }
 
+// No cell is wider than this many characters: longer texts are cut before they are
+// converted (the next byte is kept so that a two-byte letter at the cut stays whole).
+constexpr std::size_t MostShownBytes = 2048;
+
+std::string_view ShownPart(std::string_view text) { return text.substr(0, MostShownBytes + 1); }
+
 // A cell shows one line: line breaks and tabs inside a text show as spaces.
 QString OneLine(QString text) {
     for (QChar& c : text)
@@ -99,7 +105,7 @@ QString MessageGridModel::CellText(int row, int column) const {
         case TimeColumn: return TimeCellText(m, D, Locale);
         case PhoneColumn: return Cut(QStringLiteral(" ") + FromCp1252(m.Phone.view()), ContactCellLength);
         case NameColumn: return Cut(QStringLiteral(" ") + FromCp1252(m.Name.view()), ContactCellLength);
-        case MessageColumn: return QStringLiteral(" ") + OneLine(FromCp1252(NormaliseText(m.Text)));
+        case MessageColumn: return QStringLiteral(" ") + OneLine(FromCp1252(NormaliseText(ShownPart(m.Text))));
         case SizeColumn: return QStringLiteral(" %1 ").arg(m.Text.size());
         default: return {};
     }

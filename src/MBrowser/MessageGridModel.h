@@ -35,6 +35,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     QString HeaderText(int column) const;
+    // What a cell shows; a Message cell holds the first 2048 bytes of a longer text.
     QString CellText(int row, int column) const;
     // The background the colour mode chooses for a data cell; invalid when the grid's
     // own background (white or the selection colour) stays.

@@ -18,10 +18,8 @@
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
 #include "MBrowser/Pictures.h"
-#include "MBVars/Contacts.h"
-#include "MBVars/DataFile.h"
 #include "MBVars/History.h"
-#include "MBVars/Ordering.h"
+#include "MBVars/LoadSequences.h"
 #include "Platform/ColorRef.h"
 #include "Platform/SystemLocale.h"
 
@@ -72,10 +70,11 @@ TMBForm::TMBForm(MsgStore& store, Settings& settings, Dialogs& dialogs, FormEnvi
     ConnectCommands();
     setMinimumSize(MinFormWidth, MinFormHeight);
     resize(DesignedWidth, DesignedHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
     setWindowIcon(ToolIcon(ToolPicture::Program));
     Safely([this] { FormCreate(); });
+    // Centred on the desktop, at the size the settings gave.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     Created = true;
     Safely([this] { FormPaint(); });
 }
@@ -109,16 +108,12 @@ void TMBForm::FormCreate() {
 }
 
 void TMBForm::ReopenLastSavedFile() {
+    // A file that ends early keeps what was read: the error is shown, the start goes on.
+    // One that cannot be opened at all is not adopted, so that a save cannot replace it.
+    int openError = 0;
     CurrentFile = D.LastSavedFile;
-    ClearStore(S, D);
-    // A file that ends early keeps what was read; the error is shown and start-up goes on.
-    Safely([this] { ReadDataFile(S, CurrentFile); });
-    FitNames(S, D.UseHistory);
-    SortMessages(S, D, TimeColumn, 0);  // newest first
-    BuildContacts(S, ContactsByPhone, true);
-    BuildView(S, ViewEverything);
-    Renumber(S);
-    S.Modified = false;
+    Safely([&] { openError = ReopenCollection(S, D, CurrentFile); });
+    if (openError != 0) CurrentFile.clear();
     MessageView->setFocus();
 }
 
@@ -134,7 +129,7 @@ void TMBForm::FormPaint() {
     const ReentryGuard guard(InLayoutPass);
     if (!guard.Entered || !Created) return;
 
-    MessageLabel->clear();
+    // The detail line is cleared and filled again by the refresh at the end.
     if (width() < MinFormWidth || height() < MinFormHeight)
         resize(std::max(width(), MinFormWidth), std::max(height(), MinFormHeight));
     setWindowTitle(Caption());

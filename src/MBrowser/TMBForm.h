@@ -10,7 +10,6 @@
 #include <string>
 
 #include "Lang/LocaleInfo.h"
-
 #include "MBVars/Defaults.h"
 #include "MBVars/Store.h"
 #include "OFuncs/IoError.h"

@@ -90,13 +90,14 @@ void TMBForm::UpdateMessageView() {
     const bool hasMessages = S.MessageCount > 0;
     SearchPanel->setVisible(hasMessages);
     MessageView->setVisible(hasMessages);
-    SetDetailLine({});
     WebSB->hide();
     const int row = CurrentRow();
     MessageModel->Refresh();
     MessageView->setShowGrid(D.GridLines);
     SetCurrentRow(row);
+    // The detail line is cleared and filled again; set once, as a long text costs a layout.
     MessageViewClick();
+    if (CurrentMessage < 1) SetDetailLine({});
     MessageView->viewport()->update();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

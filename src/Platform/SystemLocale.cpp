@@ -2,6 +2,8 @@
 
 #include <QLocale>
 
+#include "Lang/LocalePattern.h"
+
 LocaleInfo SystemLocaleInfo() {
     const QLocale locale = QLocale::system();
     LocaleInfo info = LocaleInfo::English();
@@ -16,6 +18,14 @@ LocaleInfo SystemLocaleInfo() {
         info.LongMonthNames[static_cast<std::size_t>(month)] =
             locale.monthName(month + 1, QLocale::LongFormat).toStdString();
     }
+    const std::string shortDate = locale.dateFormat(QLocale::ShortFormat).toStdString();
+    const std::string shortTime = locale.timeFormat(QLocale::ShortFormat).toStdString();
+    info.ShortDateFormat = ConvertLocalePattern(shortDate);
+    info.LongDateFormat = ConvertLocalePattern(locale.dateFormat(QLocale::LongFormat).toStdString());
+    info.ShortTimeFormat = ConvertLocalePattern(shortTime);
+    info.LongTimeFormat = ConvertLocalePattern(locale.timeFormat(QLocale::LongFormat).toStdString());
+    info.DateSeparator = PatternSeparator(shortDate, info.DateSeparator);
+    info.TimeSeparator = PatternSeparator(shortTime, info.TimeSeparator);
     info.TimeAMString = locale.amText().toStdString();
     info.TimePMString = locale.pmText().toStdString();
     return info;

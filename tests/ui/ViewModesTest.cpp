@@ -145,3 +145,16 @@ TEST_F(FormTest, MenuStatesFollowTheSettings) {
     EXPECT_TRUE(form.DefaultColorMenu->isChecked());
     EXPECT_EQ(form.CryptMainMenu->text(), "Crypt messages on screen");
 }
+
+TEST_F(FormTest, ATypedNameOutsideTheListKeepsThePreviousContact) {
+    TMBForm& form = OpenCollection();
+    form.SetCurrentRow(1);
+    QTest::mouseClick(form.ThisPersonSB, Qt::LeftButton);
+    form.NameBox->setEditText("Nobody");
+    emit form.NameBox->textActivated("Nobody");
+    EXPECT_EQ(form.SearchText, "Anna Berg");
+    EXPECT_EQ(Store.ViewCount, 3);
+    emit form.NameBox->textActivated("Mia Chen");
+    EXPECT_EQ(form.SearchText, "Mia Chen");
+    EXPECT_EQ(Store.ViewCount, 1);
+}
