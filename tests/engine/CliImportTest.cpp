@@ -119,7 +119,7 @@ TEST(CliImport, SummaryAndSamples) {
 
     TempDir samples;
     std::ostringstream paths, pathsErr;
-    ASSERT_EQ(RunSamplesCommand(samples.Path().string(), std::string(KESTRO_TEST_DATA) + "/../../data", paths, pathsErr), 0)
+    ASSERT_EQ(RunSamplesCommand(samples.Path().string(), (std::filesystem::path(KESTRO_TEST_DATA).parent_path().parent_path() / "data").string(), paths, pathsErr), 0)
         << pathsErr.str();
     EXPECT_EQ(paths.str(), PathIn(samples, "sample_all_messages_from_phone_suite.csv") + "\n" +
                                PathIn(samples, "sample_sent_messages_from_classic_suite.csv") + "\n" +
