@@ -136,9 +136,13 @@ void TMBForm::FormPaint() {
 
     const QColor windowColor = ToQColor(D.DefaultColor);
     if (palette().color(QPalette::Window) != windowColor) {
+        // Texts stay readable on the chosen colour whatever the desktop's theme is.
+        const QColor ink = windowColor.lightness() >= 128 ? QColor(0x10, 0x18, 0x28) : QColor(Qt::white);
         QPalette p = palette();
         p.setColor(QPalette::Window, windowColor);
         p.setColor(QPalette::Base, windowColor);
+        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            p.setColor(role, ink);
         setPalette(p);
     }
     ApplyHintColor();

@@ -204,3 +204,40 @@ TEST_F(FormTest, AnEmptyViewKeepsOneBlankRow) {
     EXPECT_EQ(form.MessageModel->MessageAt(0), 0);
     EXPECT_EQ(form.CurrentMessage, 0);
 }
+
+namespace {
+
+// Counts the cells painted.
+class CountingDelegate : public MessageCellDelegate {
+public:
+    using MessageCellDelegate::MessageCellDelegate;
+    mutable int Painted = 0;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        ++Painted;
+        MessageCellDelegate::paint(painter, option, index);
+    }
+};
+
+}  // namespace
+
+TEST_F(FormTest, OnAFullStoreOnlyTheVisibleRowsArePainted) {
+    FillRandomStore(Store, {.Messages = MaxMessages, .Phones = 1000}, 5);
+    BuildView(Store, ViewEverything);
+    TMBForm& form = Open();
+    auto* counter = new CountingDelegate(form.MessageView);
+    form.MessageView->setItemDelegate(counter);
+    const int visibleRows = form.MessageView->viewport()->height() / form.MessageView->rowHeight(0) + 2;
+    const int mostCells = visibleRows * (GridColumnCount - 1);
+
+    form.MessageView->viewport()->repaint();
+    EXPECT_GT(counter->Painted, 0);
+    EXPECT_LE(counter->Painted, mostCells);
+    counter->Painted = 0;
+    form.MessageView->scrollTo(form.MessageModel->index(12000, TimeColumn));
+    form.MessageView->viewport()->repaint();
+    EXPECT_LE(counter->Painted, mostCells);
+    counter->Painted = 0;
+    form.DispSentSBClick();
+    form.MessageView->viewport()->repaint();
+    EXPECT_LE(counter->Painted, 2 * mostCells);
+}
