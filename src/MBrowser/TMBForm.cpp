@@ -20,6 +20,7 @@
 #include "MBVars/Contacts.h"
 #include "MBVars/DataFile.h"
 #include "MBVars/History.h"
+#include "MBVars/LoadSequences.h"
 #include "MBVars/Ordering.h"
 #include "Platform/ColorRef.h"
 #include "Platform/SystemLocale.h"
@@ -81,9 +82,13 @@ TMBForm::TMBForm(MsgStore& store, Settings& settings, Dialogs& dialogs, FormEnvi
 
 TMBForm::~TMBForm() = default;
 
-void TMBForm::FormCreate() {
+void TMBForm::ReseedRandom() {
     Random.seed(static_cast<std::mt19937::result_type>(
         std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+}
+
+void TMBForm::FormCreate() {
+    ReseedRandom();
     ProgramDir = Environment.ProgramDir.toStdString();
     DocumentsDir = Environment.DocumentsDir.toStdString();
 
@@ -109,15 +114,8 @@ void TMBForm::FormCreate() {
 
 void TMBForm::ReopenLastSavedFile() {
     CurrentFile = D.LastSavedFile;
-    ClearStore(S, D);
     // A file that ends early keeps what was read; the error is shown and start-up goes on.
-    Safely([this] { ReadDataFile(S, CurrentFile); });
-    FitNames(S, D.UseHistory);
-    SortMessages(S, D, TimeColumn, 0);  // newest first
-    BuildContacts(S, ContactsByPhone, true);
-    BuildView(S, ViewEverything);
-    Renumber(S);
-    S.Modified = false;
+    Safely([this] { ReopenCollection(S, D, CurrentFile); });
     MessageView->setFocus();
 }
 
