@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QToolButton>
@@ -215,6 +216,20 @@ void TMBForm::GridPanelClick() {
     if (Dlg.AskYesNo(welcome)) CreateSampleFilesClick();
 }
 
+void TMBForm::PaintEmptyArea() {
+    // A quiet invitation: the program's picture, faded, and what a click does.
+    QPainter p(GridPanel);
+    const QRect area = GridPanel->rect();
+    const int side = std::min(96, area.height() / 3);
+    p.setOpacity(0.22);
+    const QPoint centre = area.center();
+    ToolIcon(ToolPicture::Program).paint(&p, QRect(centre.x() - side / 2, centre.y() - side, side, side));
+    p.setOpacity(0.55);
+    p.setPen(palette().color(QPalette::WindowText));
+    p.drawText(QRect(area.left(), centre.y() + 8, area.width(), 30), Qt::AlignHCenter | Qt::AlignTop,
+               QStringLiteral("Click here to get started"));
+}
+
 void TMBForm::closeEvent(QCloseEvent* event) {
     if (FormClose())
         event->accept();
@@ -230,6 +245,10 @@ void TMBForm::resizeEvent(QResizeEvent* event) {
 bool TMBForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == GridPanel && event->type() == QEvent::MouseButtonRelease) {
         Safely([this] { GridPanelClick(); });
+        return true;
+    }
+    if (watched == GridPanel && event->type() == QEvent::Paint && S.MessageCount == 0) {
+        PaintEmptyArea();
         return true;
     }
     return QMainWindow::eventFilter(watched, event);

@@ -271,6 +271,7 @@ private:
     // The user dragged a column border: the column keeps its new width, Message the rest.
     void GridColumnResized(int column, int width);
     void ReopenLastSavedFile();
+    void PaintEmptyArea();
 
     FormEnvironment Environment;
     bool InLayoutPass = false;

@@ -38,6 +38,7 @@ void TMBForm::DispAllSBClick() {
 }
 
 void TMBForm::ThisPersonSBClick() {
+    ThisPersonMainMenu->setChecked(ThisPersonSB->isChecked());
     if (ThisPersonSB->isChecked()) {
         PressViewButton(ThisPersonSB);
         CurrentMessage = MessageModel->MessageAt(CurrentRow() - 1);

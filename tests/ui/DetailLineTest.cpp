@@ -1,0 +1,66 @@
+#include <QFile>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QUrl>
+
+#include "FormFixture.h"
+#include "MBVars/Ordering.h"
+#include "MBrowser/MessageGrid.h"
+#include "MBrowser/MessageGridModel.h"
+
+TEST_F(FormTest, TheDetailLineShowsTheCurrentMessage) {
+    TMBForm& form = OpenCollection();
+    form.SetCurrentRow(2);
+    EXPECT_EQ(form.DetailLine(), "Write to mia@example.org");
+    EXPECT_TRUE(form.WebSB->isVisible());
+    EXPECT_EQ(form.WebSB->text(), "mailto:mia@example.org");
+    form.SetCurrentRow(3);
+    EXPECT_EQ(form.DetailLine(), "See https://example.com/menu today");
+    EXPECT_TRUE(form.WebSB->isVisible());
+    EXPECT_EQ(form.CurrentLink, "https://example.com/menu");
+    form.WebSB->click();
+    const auto opened = Answers.AskedOf("OpenUrl");
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].Text, "https://example.com/menu");
+    form.SetCurrentRow(4);
+    EXPECT_FALSE(form.WebSB->isVisible());
+}
+
+TEST_F(FormTest, AnAmpersandInALinkIsShownAsWritten) {
+    AddMessage(Store, "2007.01.01 10:00", "+15555550101", "go http://a.example/?x=1&y=2 now");
+    BuildView(Store, ViewEverything);
+    TMBForm& form = Open();
+    EXPECT_EQ(form.CurrentLink, "http://a.example/?x=1&y=2");
+    EXPECT_EQ(form.WebSB->text(), "http://a.example/?x=1&&y=2");
+}
+
+TEST_F(FormTest, TheDetailLineNeverWritesItselfBackIntoAMessage) {
+    TMBForm& form = OpenCollection();
+    form.SetCurrentRow(1);
+    const std::int32_t n = form.CurrentMessage;
+    form.MessageLabel->setFocus();
+    form.MessageLabel->setText("edited by accident");
+    form.MessageView->setFocus();
+    form.SetCurrentRow(2);
+    form.FormPaint();
+    EXPECT_EQ(Store.Messages[static_cast<std::size_t>(n)].Text, "Good night");
+    EXPECT_FALSE(Store.Modified);
+}
+
+TEST_F(FormTest, HelpAndHomePageGoToTheDesktop) {
+    TMBForm& form = Open();
+    form.KestroMainMenu->trigger();
+    form.GetStartedMainMenu->trigger();
+    const auto opened = Answers.AskedOf("OpenUrl");
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0].Text, "https://kestro.example.org");
+    const QUrl help(opened[1].Text);
+    ASSERT_TRUE(help.isLocalFile());
+    QFile page(help.toLocalFile());
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(page.readAll());
+    EXPECT_TRUE(html.contains("Kestro help"));
+    EXPECT_TRUE(html.contains("Kestro.cfg"));
+    EXPECT_TRUE(html.contains("Kestro.hst"));
+    EXPECT_TRUE(Answers.AskedOf("ShowError").empty());
+}

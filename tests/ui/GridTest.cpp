@@ -1,0 +1,206 @@
+#include <QHeaderView>
+#include <QPalette>
+#include <QPixmap>
+
+#include "FormFixture.h"
+#include "MBVars/Ordering.h"
+#include "MBrowser/MessageCellDelegate.h"
+#include "MBrowser/MessageGrid.h"
+#include "MBrowser/MessageGridModel.h"
+#include "MBrowser/Pictures.h"
+#include "Platform/ColorRef.h"
+
+namespace {
+
+QColor Background(const MessageGridModel& model, int row, int column) {
+    return model.data(model.index(row, column), Qt::BackgroundRole).value<QColor>();
+}
+
+}  // namespace
+
+TEST_F(FormTest, HeadersShowTheViewCountAndTheSortMark) {
+    TMBForm& form = OpenCollection();
+    const MessageGridModel& model = *form.MessageModel;
+    EXPECT_EQ(model.HeaderText(NumberColumn), "6 ");
+    EXPECT_EQ(model.HeaderText(TimeColumn), " Time v");
+    EXPECT_EQ(model.HeaderText(PhoneColumn), " To/From");
+    EXPECT_EQ(model.HeaderText(NameColumn), " Name");
+    EXPECT_EQ(model.HeaderText(TypeColumn), " Type");
+    EXPECT_EQ(model.HeaderText(MessageColumn), " Message");
+    EXPECT_EQ(model.HeaderText(SizeColumn), " Size");
+    EXPECT_TRUE(model.headerData(TimeColumn, Qt::Horizontal, Qt::FontRole).value<QFont>().bold());
+
+    Config.Defaults.SortColumn = NameColumn;
+    Config.Defaults.SortAscending[NameColumn] = true;
+    EXPECT_EQ(model.HeaderText(NameColumn), " Name ^");
+    EXPECT_EQ(model.HeaderText(TimeColumn), " Time");
+    Config.Defaults.SortColumn = 0;
+    EXPECT_EQ(model.HeaderText(NumberColumn), "6 ");
+
+    form.DispSentSBClick();
+    EXPECT_EQ(model.HeaderText(NumberColumn), "3 ");
+    EXPECT_EQ(model.headerData(0, Qt::Vertical, Qt::DisplayRole).toString(), "1 ");
+}
+
+TEST_F(FormTest, CellsShowTheirMessage) {
+    TMBForm& form = OpenCollection();
+    const MessageGridModel& model = *form.MessageModel;
+    // Row 1 is the newest message: sent to Anna Berg.
+    EXPECT_EQ(model.CellText(0, NumberColumn), "1 ");
+    EXPECT_EQ(model.CellText(0, TimeColumn), "2007.03.05 21:40");
+    EXPECT_EQ(model.CellText(0, PhoneColumn), " +15555550100");
+    EXPECT_EQ(model.CellText(0, NameColumn), " Anna Berg");
+    EXPECT_EQ(model.CellText(0, MessageColumn), " Good night");
+    EXPECT_EQ(model.CellText(0, SizeColumn), " 10 ");
+    EXPECT_EQ(model.CellText(0, TypeColumn), "");
+    const QPixmap sent = model.data(model.index(0, TypeColumn), Qt::DecorationRole).value<QPixmap>();
+    EXPECT_EQ(sent.cacheKey(), SentPicture().cacheKey());
+    const QPixmap received = model.data(model.index(1, TypeColumn), Qt::DecorationRole).value<QPixmap>();
+    EXPECT_EQ(received.cacheKey(), ReceivedPicture().cacheKey());
+    EXPECT_EQ(model.data(model.index(0, SizeColumn), Qt::TextAlignmentRole).toInt() & Qt::AlignRight, Qt::AlignRight);
+    EXPECT_EQ(model.data(model.index(0, MessageColumn), Qt::TextAlignmentRole).toInt() & Qt::AlignLeft, Qt::AlignLeft);
+
+    Config.Defaults.DateTimeFormat.clear();
+    EXPECT_EQ(model.CellText(0, TimeColumn), " 2007.03.05 21:40");
+    Config.Defaults.DateTimeFormat = "dd/mm/yy hh:nn";
+    EXPECT_EQ(model.CellText(0, TimeColumn).size(), 14);
+}
+
+TEST_F(FormTest, TextsShowInTheirDisplayFormAsWindows1252) {
+    AddMessage(Store, "2007.01.01 10:00", "+15555550100", "Sm\xc3\xa5 \x80 bl\xe5\r\nnext", MsgSms | MsgReceived,
+               "J\xf6rg");
+    BuildView(Store, ViewEverything);
+    TMBForm& form = Open();
+    const MessageGridModel& model = *form.MessageModel;
+    EXPECT_EQ(model.CellText(0, MessageColumn), QString::fromUtf8(" Sm\u00e5 \u20ac bl\u00e5  next"));
+    EXPECT_EQ(model.CellText(0, NameColumn), QString::fromUtf8(" J\u00f6rg"));
+    EXPECT_EQ(model.CellText(0, SizeColumn), " 16 ");  // the stored bytes
+}
+
+TEST_F(FormTest, PhoneAndNameCellsHoldAtMost31Characters) {
+    AddMessage(Store, "2007.01.01 10:00", std::string(30, '5'), "x", MsgSms | MsgSent, std::string(30, 'N'));
+    BuildView(Store, ViewEverything);
+    TMBForm& form = Open();
+    EXPECT_EQ(form.MessageModel->CellText(0, PhoneColumn).size(), 31);
+    EXPECT_EQ(form.MessageModel->CellText(0, NameColumn).size(), 31);
+}
+
+TEST_F(FormTest, ColourModesChooseTheCellBackground) {
+    AddMessage(Store, "2007.01.02 10:00", "+15555550100", "sent", MsgSms | MsgSent, "A", 0x0000FF);
+    AddMessage(Store, "2007.01.01 10:00", "+15555550101", "received", MsgSms | MsgReceived, "B", 0);
+    BuildView(Store, ViewEverything);
+    DefaultsType& D = Config.Defaults;
+    TMBForm& form = Open();
+    D.DefaultColor = 0x00EEDDCC;
+    D.SentColor = 0x00112233;
+    D.ReceivedColor = 0x00445566;
+    D.GridFixedColor = 0x00778899;
+    const MessageGridModel& model = *form.MessageModel;
+
+    D.ColorMode = 0;
+    EXPECT_EQ(Background(model, 0, MessageColumn), ToQColor(0x00EEDDCC));
+    EXPECT_EQ(Background(model, 1, TimeColumn), ToQColor(0x00EEDDCC));
+    D.ColorMode = 1;
+    EXPECT_EQ(Background(model, 0, SizeColumn), ToQColor(0x00112233));
+    EXPECT_EQ(Background(model, 1, NameColumn), ToQColor(0x00445566));
+    D.ColorMode = 2;
+    EXPECT_EQ(Background(model, 0, PhoneColumn), QColor(255, 0, 0));  // 0x0000FF is red
+    EXPECT_FALSE(model.data(model.index(1, PhoneColumn), Qt::BackgroundRole).isValid());
+    // The number column always has the header colour.
+    for (int mode = 0; mode < 3; ++mode) {
+        D.ColorMode = static_cast<std::uint8_t>(mode);
+        EXPECT_EQ(Background(model, 0, NumberColumn), ToQColor(0x00778899));
+    }
+
+    // Without a mode colour the grid's own background stays: white, or the selection colour.
+    QPalette palette;
+    palette.setColor(QPalette::Highlight, QColor(1, 2, 3));
+    EXPECT_EQ(MessageCellDelegate::CellGround({}, false, palette), QColor(Qt::white));
+    EXPECT_EQ(MessageCellDelegate::CellGround({}, true, palette), QColor(1, 2, 3));
+    EXPECT_EQ(MessageCellDelegate::CellGround(QColor(9, 9, 9), false, palette), QColor(9, 9, 9));
+    EXPECT_NE(MessageCellDelegate::CellGround(QColor(200, 9, 9), true, palette), QColor(200, 9, 9));
+}
+
+TEST_F(FormTest, RowStylesFollowTheSentAndReceivedFonts) {
+    AddMessage(Store, "2007.01.02 10:00", "+15555550100", "sent", MsgSms | MsgSent);
+    AddMessage(Store, "2007.01.01 10:00", "+15555550101", "received", MsgSms | MsgReceived);
+    BuildView(Store, ViewEverything);
+    TMBForm& form = Open();
+    Config.Defaults.SentFont = 1;      // italic
+    Config.Defaults.ReceivedFont = 3;  // bold italic
+    const MessageGridModel& model = *form.MessageModel;
+    const QFont sent = model.CellFont(0, MessageColumn);
+    EXPECT_TRUE(sent.italic());
+    EXPECT_FALSE(sent.bold());
+    const QFont received = model.CellFont(1, TimeColumn);
+    EXPECT_TRUE(received.italic());
+    EXPECT_TRUE(received.bold());
+    Config.Defaults.ReceivedFont = 0;
+    EXPECT_FALSE(model.CellFont(1, TimeColumn).bold());
+    // The number column keeps the grid font (bold by default).
+    EXPECT_TRUE(model.CellFont(1, NumberColumn).bold());
+}
+
+TEST_F(FormTest, TheMessageColumnTakesTheRestOfTheWidth) {
+    TMBForm& form = OpenCollection();
+    MessageGrid& grid = *form.MessageView;
+    auto sumOthers = [&] {
+        int sum = 0;
+        for (int c : {TimeColumn, PhoneColumn, NameColumn, TypeColumn, SizeColumn}) sum += grid.columnWidth(c);
+        return sum;
+    };
+    EXPECT_EQ(grid.columnWidth(TimeColumn), 130);
+    EXPECT_EQ(grid.columnWidth(TypeColumn), 20);
+    EXPECT_EQ(grid.columnWidth(SizeColumn), 50);
+    EXPECT_EQ(grid.columnWidth(MessageColumn) + sumOthers(), grid.viewport()->width());
+    EXPECT_EQ(Config.Defaults.ColumnWidth[MessageColumn], grid.columnWidth(MessageColumn));
+    EXPECT_GE(grid.verticalHeader()->width(), 50);
+
+    // Dragging a column wider: it keeps the width, Message gives way.
+    const int message = grid.columnWidth(MessageColumn);
+    grid.horizontalHeader()->resizeSection(NameColumn, 150);
+    EXPECT_EQ(Config.Defaults.ColumnWidth[NameColumn], 150);
+    EXPECT_EQ(grid.columnWidth(MessageColumn), message - 40);
+
+    form.resize(form.width() + 100, form.height());
+    EXPECT_EQ(grid.columnWidth(MessageColumn) + sumOthers(), grid.viewport()->width());
+
+    // Others wider than the window: Message keeps a small width, nothing fails.
+    grid.horizontalHeader()->resizeSection(NameColumn, 3000);
+    EXPECT_GT(grid.columnWidth(MessageColumn), 0);
+}
+
+TEST_F(FormTest, RowHeightFollowsTheFontAndGridLinesTheSetting) {
+    TMBForm& form = OpenCollection();
+    MessageGrid& grid = *form.MessageView;
+    EXPECT_EQ(grid.verticalHeader()->defaultSectionSize(), QFontMetrics(form.MessageModel->GridFont()).height() + 1);
+    EXPECT_FALSE(grid.showGrid());
+    Config.Defaults.GridLines = true;
+    form.UpdateMessageView();
+    EXPECT_TRUE(grid.showGrid());
+    Config.Defaults.DefaultFont->Size = 20;
+    form.UpdateMessageGrid();
+    EXPECT_GT(grid.verticalHeader()->defaultSectionSize(), 20);
+}
+
+TEST_F(FormTest, RowsAndColumnsCanBeResizedAndCellsRangeSelected) {
+    TMBForm& form = OpenCollection();
+    MessageGrid& grid = *form.MessageView;
+    EXPECT_EQ(grid.verticalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
+    EXPECT_EQ(grid.horizontalHeader()->sectionResizeMode(NameColumn), QHeaderView::Interactive);
+    EXPECT_EQ(grid.horizontalHeader()->sectionResizeMode(TypeColumn), QHeaderView::Fixed);
+    EXPECT_EQ(grid.selectionMode(), QAbstractItemView::ContiguousSelection);
+    EXPECT_EQ(grid.selectionBehavior(), QAbstractItemView::SelectItems);
+}
+
+TEST_F(FormTest, AnEmptyViewKeepsOneBlankRow) {
+    AddMessage(Store, "2007.01.01 10:00", "+15555550101", "received", MsgSms | MsgReceived);
+    BuildView(Store, ViewEverything);
+    TMBForm& form = Open();
+    form.DispSentSBClick();
+    EXPECT_EQ(Store.ViewCount, 0);
+    EXPECT_EQ(form.MessageModel->rowCount(), 1);
+    EXPECT_EQ(form.MessageModel->CellText(0, MessageColumn), "");
+    EXPECT_EQ(form.MessageModel->MessageAt(0), 0);
+    EXPECT_EQ(form.CurrentMessage, 0);
+}

@@ -1,0 +1,137 @@
+#include <QLabel>
+#include <QTest>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "FormFixture.h"
+#include "MBrowser/MessageGrid.h"
+#include "MBrowser/TAboutBox.h"
+
+namespace {
+
+// Captions in order, with the shortcut after a tab and "-" for a separator.
+QStringList Items(const QMenu* menu) {
+    QStringList items;
+    for (const QAction* a : menu->actions()) {
+        if (a->isSeparator()) {
+            items << "-";
+            continue;
+        }
+        QString item = a->text();
+        if (!a->shortcut().isEmpty()) item += "\t" + a->shortcut().toString();
+        items << item;
+    }
+    return items;
+}
+
+}  // namespace
+
+TEST_F(FormTest, MainMenuCaptionsAndShortcuts) {
+    TMBForm& form = Open();
+    EXPECT_EQ(form.FileMenu->title(), "&File");
+    EXPECT_EQ(Items(form.FileMenu), QStringList({"&New\tCtrl+N", "&Open\tCtrl+O", "-", "Save\tCtrl+S", "Save as...", "-",
+                                                 "Add files ...", "Add folder...", "Create sample files", "-", "E&xit"}));
+    EXPECT_EQ(form.EditMenu->title(), "&Edit");
+    EXPECT_EQ(Items(form.EditMenu),
+              QStringList({"&Copy\tCtrl+C", "Delete\tDel", "-", "Select &All\tCtrl+A", "-", "Rename this contact",
+                           "Remove all messages of this contact", "Block messages from selected contacts"}));
+    EXPECT_EQ(form.ViewMenu->title(), "&View");
+    EXPECT_EQ(Items(form.ViewMenu), QStringList({"Sent messages", "Received messages", "All messages",
+                                                 "Messages with this contact", "-", "Activity summary",
+                                                 "Activity statistics"}));
+    EXPECT_TRUE(form.AllMainMenu->isChecked());
+    EXPECT_TRUE(form.ThisPersonMainMenu->isCheckable());
+    EXPECT_EQ(form.ToolsMenu->title(), "&Tools");
+    EXPECT_EQ(Items(form.ToolsMenu), QStringList({"Crypt messages on screen", "Remove contacts history",
+                                                  "Remove duplicate messages", "-", "Options"}));
+    EXPECT_EQ(form.HelpMenu->title(), "&Help");
+    EXPECT_EQ(Items(form.HelpMenu), QStringList({"Kestro homepage", "Kestro help\tF1", "About"}));
+}
+
+TEST_F(FormTest, PopupMenuCaptions) {
+    TMBForm& form = Open();
+    EXPECT_EQ(Items(form.PopupMenuMsgGrid),
+              QStringList({"&Copy\tCtrl+C", "&Rename", "C&olour", "&Delete\tDel", "-", "Activity summary",
+                           "Activity statistics", "-", "O&ptions"}));
+    EXPECT_EQ(Items(form.PopupMenuSearch), QStringList({"Messages with web page links", "Messages with email addresses",
+                                                        "-", "Show all messages"}));
+    EXPECT_EQ(Items(form.PopupMenuColor),
+              QStringList({"Select colour for this contact", "Set contact colours automatically",
+                           "Clear all contact colours", "-", "Use default colour", "Use sent and received colours",
+                           "Use contact colours"}));
+    EXPECT_EQ(form.DefaultColorMenu->data().toInt(), 0);
+    EXPECT_EQ(form.SentReceivedColorMenu->data().toInt(), 1);
+    EXPECT_EQ(form.ContactColorsMenu->data().toInt(), 2);
+    EXPECT_EQ(Items(form.PopupMenuContact), QStringList({"Rename this contact", "Remove all messages of this contact",
+                                                         "Block messages from selected contacts"}));
+}
+
+TEST_F(FormTest, ToolTipsAndCaptions) {
+    TMBForm& form = Open();
+    const std::pair<QWidget*, const char*> tips[] = {
+        {form.NewFileSB, "New file"},
+        {form.ImportFilesSB, "Add files (.csv)"},
+        {form.OpenFileSB, "Open Kestro file"},
+        {form.SaveFileSB, "Save Kestro file"},
+        {form.OptionsSB, "Options"},
+        {form.DispSentSB, "Sent messages"},
+        {form.DispReceivedSB, "Received messages"},
+        {form.DispAllSB, "All messages"},
+        {form.ThisPersonSB, "Messages with this contact"},
+        {form.SearchPanel, "Search text"},
+        {form.ContactSB, "Rename this contact"},
+        {form.ContactMenuSB, "Open contacts menu"},
+        {form.ReColorSB, "Change colour"},
+        {form.ColourMenuSB, "Open colour menu"},
+        {form.SearchSB, "Search for specific messages"},
+        {form.ClearSearchSB, "Clear search"},
+        {form.MessageLabel, "Click [Ctrl+C] to copy selected text onto the Clipboard"},
+        {form.WebSB, "Go to this web page"},
+    };
+    for (const auto& [widget, tip] : tips) EXPECT_EQ(widget->toolTip(), tip);
+    EXPECT_EQ(form.ContactSB->text(), "Contacts");
+    EXPECT_EQ(form.ReColorSB->text(), "Colours");
+    EXPECT_EQ(form.ClearSearchSB->text(), "X");
+    for (QToolButton* b : {form.DispSentSB, form.DispReceivedSB, form.DispAllSB, form.ThisPersonSB})
+        EXPECT_TRUE(b->isCheckable());
+    EXPECT_FALSE(form.NewFileSB->icon().isNull());
+}
+
+TEST_F(FormTest, TheAboutWindow) {
+    TAboutBox about(nullptr, Qt::white);
+    EXPECT_EQ(about.windowTitle(), "About");
+    EXPECT_EQ(about.TitleLabel->text(), "Kestro");
+    EXPECT_EQ(about.VersionLabel->text(), "Version 1.1");
+    const auto buttons = about.findChildren<QPushButton*>();
+    ASSERT_EQ(buttons.size(), 1);
+    EXPECT_EQ(buttons[0]->text(), "Close");
+}
+
+TEST_F(FormTest, AFailingCommandIsReportedNotFatal) {
+    TMBForm& form = Open();
+    form.Safely([] { throw IoError::DiskFull(); });
+    const auto errors = Answers.AskedOf("ShowError");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].Text, "Disk full");
+}
+
+TEST_F(FormTest, ShortcutsReachTheMainMenuOnlyWhileItIsEnabled) {
+    TMBForm& form = OpenCollection();
+    form.activateWindow();
+    form.MessageView->setFocus();
+    QApplication::processEvents();
+    int copies = 0, popupCopies = 0;
+    QObject::connect(form.CopyMainMenu, &QAction::triggered, [&] { ++copies; });
+    QObject::connect(form.CopyMenu, &QAction::triggered, [&] { ++popupCopies; });
+    QTest::keyClick(form.MessageView, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(copies, 1);
+    EXPECT_EQ(popupCopies, 0);
+
+    Store.MessageCount = 0;  // an empty collection disables the Edit menu
+    form.FormPaint();
+    form.setFocus();
+    QTest::keyClick(&form, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(copies, 1);
+}

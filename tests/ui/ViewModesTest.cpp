@@ -1,0 +1,147 @@
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTest>
+#include <QToolButton>
+
+#include "FormFixture.h"
+#include "MBrowser/MessageGrid.h"
+#include "MBrowser/MessageGridModel.h"
+
+namespace {
+
+// The store flags of every row in view.
+std::vector<std::uint16_t> ViewFlags(const MsgStore& S) {
+    std::vector<std::uint16_t> flags;
+    for (std::int32_t r = 1; r <= S.ViewCount; ++r) flags.push_back(S.Messages[S.ViewIndex[static_cast<std::size_t>(r)]].Flags);
+    return flags;
+}
+
+}  // namespace
+
+TEST_F(FormTest, SentAndReceivedViews) {
+    TMBForm& form = OpenCollection();
+    QTest::mouseClick(form.DispSentSB, Qt::LeftButton);
+    EXPECT_EQ(Config.Defaults.ViewMode, 1);
+    EXPECT_EQ(form.MessageModel->HeaderText(PhoneColumn), " To");
+    EXPECT_EQ(form.MessageModel->rowCount(), 3);
+    for (std::uint16_t f : ViewFlags(Store)) EXPECT_TRUE(f & MsgSent);
+    EXPECT_TRUE(form.DispSentSB->isChecked());
+    EXPECT_FALSE(form.DispAllSB->isChecked());
+    EXPECT_TRUE(form.SentMainMenu->isChecked());
+
+    form.ReceivedMainMenu->trigger();
+    EXPECT_EQ(Config.Defaults.ViewMode, 2);
+    EXPECT_EQ(form.MessageModel->HeaderText(PhoneColumn), " From");
+    EXPECT_EQ(Store.ViewCount, 3);
+    for (std::uint16_t f : ViewFlags(Store)) EXPECT_TRUE(f & MsgReceived);
+    EXPECT_TRUE(form.DispReceivedSB->isChecked());
+    EXPECT_FALSE(form.DispSentSB->isChecked());
+
+    QTest::mouseClick(form.DispAllSB, Qt::LeftButton);
+    EXPECT_EQ(Config.Defaults.ViewMode, 3);
+    EXPECT_EQ(form.MessageModel->HeaderText(PhoneColumn), " To/From");
+    EXPECT_EQ(Store.ViewCount, 6);
+    EXPECT_TRUE(form.AllMainMenu->isChecked());
+    EXPECT_TRUE(form.DispAllSB->isChecked());
+}
+
+TEST_F(FormTest, ContactViewOnAndOff) {
+    TMBForm& form = OpenCollection();
+    form.SetCurrentRow(1);  // Anna Berg's "Good night"
+    QTest::mouseClick(form.ThisPersonSB, Qt::LeftButton);
+    EXPECT_TRUE(form.ThisPersonSB->isChecked());
+    EXPECT_FALSE(form.DispAllSB->isChecked());
+    EXPECT_TRUE(form.ThisPersonMainMenu->isChecked());
+    EXPECT_EQ(form.SearchText, "Anna Berg");
+    EXPECT_TRUE(form.NameBox->isVisible());
+    EXPECT_EQ(form.NameBox->currentText(), "Anna Berg");
+    EXPECT_EQ(form.NameBox->count(), 3);
+    EXPECT_EQ(form.NameBox->itemText(0), "Anna Berg");
+    EXPECT_EQ(Store.ViewCount, 3);
+    for (std::int32_t r = 1; r <= Store.ViewCount; ++r)
+        EXPECT_EQ(Store.Messages[Store.ViewIndex[static_cast<std::size_t>(r)]].Name, "Anna Berg");
+    // The header of column 2 keeps following the view mode.
+    EXPECT_EQ(form.MessageModel->HeaderText(PhoneColumn), " To/From");
+
+    // A layout pass (a resize) keeps the contact view.
+    form.resize(form.width() + 10, form.height());
+    form.FormPaint();
+    EXPECT_TRUE(form.ThisPersonSB->isChecked());
+    EXPECT_TRUE(form.NameBox->isVisible());
+    EXPECT_EQ(Store.ViewCount, 3);
+
+    // Another name chosen from the list.
+    form.NameBox->setCurrentIndex(2);
+    emit form.NameBox->textActivated(form.NameBox->itemText(2));
+    EXPECT_EQ(form.SearchText, "Tom Hale");
+    EXPECT_EQ(Store.ViewCount, 2);
+
+    QTest::mouseClick(form.ThisPersonSB, Qt::LeftButton);
+    EXPECT_FALSE(form.ThisPersonSB->isChecked());
+    EXPECT_FALSE(form.ThisPersonMainMenu->isChecked());
+    EXPECT_TRUE(form.SearchText.empty());
+    EXPECT_FALSE(form.NameBox->isVisible());
+    EXPECT_EQ(Store.ViewCount, 6);
+}
+
+TEST_F(FormTest, AllMessagesEndsTheContactView) {
+    TMBForm& form = OpenCollection();
+    form.ThisPersonMainMenu->trigger();
+    EXPECT_TRUE(form.ThisPersonSB->isChecked());
+    EXPECT_TRUE(form.ThisPersonMainMenu->isChecked());
+    EXPECT_EQ(Store.ViewCount, 3);
+    form.AllMainMenu->trigger();
+    EXPECT_FALSE(form.ThisPersonSB->isChecked());
+    EXPECT_FALSE(form.NameBox->isVisible());
+    EXPECT_TRUE(form.DispAllSB->isChecked());
+    EXPECT_EQ(Store.ViewCount, 6);
+}
+
+TEST_F(FormTest, TheRefreshKeepsTheRowPositionNotTheMessage) {
+    TMBForm& form = OpenCollection();
+    form.SetCurrentRow(3);
+    const std::int32_t before = form.CurrentMessage;
+    form.UpdateMessageView();
+    EXPECT_EQ(form.CurrentRow(), 3);
+    EXPECT_EQ(form.CurrentMessage, before);
+    form.DispSentSBClick();
+    EXPECT_EQ(form.CurrentRow(), 3);
+    EXPECT_EQ(form.CurrentMessage, form.MessageModel->MessageAt(2));
+    form.DispAllSBClick();
+    form.SetCurrentRow(6);
+    form.DispReceivedSBClick();  // three rows: clamped to the last
+    EXPECT_EQ(form.CurrentRow(), 3);
+    EXPECT_EQ(form.CurrentMessage, form.MessageModel->MessageAt(2));
+}
+
+TEST_F(FormTest, ContactCommandsAreEnabledOnlyOnAMessage) {
+    TMBForm& form = OpenCollection();
+    EXPECT_GT(form.CurrentMessage, 0);
+    for (QAction* a : {form.RenameMainMenu, form.RemoveContactMainMenu, form.BlockMainMenu, form.RenameContactMenu,
+                       form.RemoveContactMenu, form.BlockContactMenu})
+        EXPECT_TRUE(a->isEnabled());
+    form.ThisPersonMainMenu->trigger();
+    form.NameBox->setEditText("Nobody");
+    form.FetchStr(3, "Nobody");
+    EXPECT_FALSE(form.MessageView->isVisible());
+    EXPECT_EQ(form.DetailLine(), "No matches found. Sorry.");
+    form.UpdateMenus();
+    EXPECT_FALSE(form.RenameMainMenu->isEnabled());
+    EXPECT_FALSE(form.BlockContactMenu->isEnabled());
+}
+
+TEST_F(FormTest, MenuStatesFollowTheSettings) {
+    TMBForm& form = OpenCollection();
+    Config.Defaults.ColorMode = 1;
+    form.ScreenScrambled = true;
+    form.UpdateMenus();
+    EXPECT_TRUE(form.SentReceivedColorMenu->isChecked());
+    EXPECT_FALSE(form.ContactColorsMenu->isChecked());
+    EXPECT_EQ(form.CryptMainMenu->text(), "Decrypt messages on screen");
+    form.ScreenScrambled = false;
+    Config.Defaults.ColorMode = 0;
+    form.UpdateMenus();
+    EXPECT_TRUE(form.DefaultColorMenu->isChecked());
+    EXPECT_EQ(form.CryptMainMenu->text(), "Crypt messages on screen");
+}
