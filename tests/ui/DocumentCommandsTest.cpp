@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "FileRequests.h"
 #include "FormFixture.h"
 #include "MBVars/DataFile.h"
 #include "MBVars/LoadSequences.h"
@@ -119,11 +120,8 @@ TEST_F(DocumentTest, OpenShowsNewestFirstNumberedFromTheOldestAndUnchanged) {
 
     const auto asked = Answers.AskedOf("OpenFile");
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].Title, "Open file");
-    EXPECT_EQ(asked[0].File.Filter, "Data file (*.kst)");
-    EXPECT_EQ(asked[0].File.DefaultSuffix, "kst");
-    EXPECT_EQ(asked[0].File.FileName, QString());
-    EXPECT_EQ(asked[0].File.Folder.toStdString(), ProgramFolder());  // no file yet: the program folder
+    // No file yet: the dialog starts in the program folder.
+    ExpectFileRequest(asked[0], {"Open file", QString::fromStdString(ProgramFolder()), "", "Data file (*.kst)", "kst"});
 
     ASSERT_EQ(Store.MessageCount, 4);
     EXPECT_EQ(Store.Messages[1].Text, "fourth");
@@ -217,11 +215,8 @@ TEST_F(DocumentTest, SaveAsProposesTheCurrentNameInItsFolder) {
     form.SaveAsMainMenuClick();  // cancelled
     const auto asked = Answers.AskedOf("SaveFile");
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].Title, "Save file");
-    EXPECT_EQ(asked[0].File.FileName, "mine.kst");
-    EXPECT_EQ(asked[0].File.Folder.toStdString(), DocumentsFolder() + "/sub");
-    EXPECT_EQ(asked[0].File.Filter, "Data file (*.kst)");
-    EXPECT_EQ(asked[0].File.DefaultSuffix, "kst");
+    ExpectFileRequest(asked[0], {"Save file", QString::fromStdString(DocumentsFolder() + "/sub"), "mine.kst",
+                                 "Data file (*.kst)", "kst"});
     EXPECT_TRUE(Store.Modified);
     EXPECT_EQ(form.CurrentFile, DocumentsFolder() + "/sub/mine.kst");
 }

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "ExportFiles.h"
+#include "FileRequests.h"
 #include "FormFixture.h"
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
@@ -34,10 +35,8 @@ TEST_F(ImportTest, AddFilesReportsOnlyTheFilesThatCouldBeRead) {
 
     const auto asked = Answers.AskedOf("OpenFiles");
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].Title, "Add (.csv) files - keep Ctrl key down to select several files");
-    EXPECT_EQ(asked[0].File.Filter, "Comma Separated Files (*.csv)");
-    EXPECT_EQ(asked[0].File.DefaultSuffix, "csv");
-    EXPECT_EQ(asked[0].File.Folder.toStdString(), ProgramFolder());
+    ExpectFileRequest(asked[0], {"Add (.csv) files - keep Ctrl key down to select several files",
+                                 QString::fromStdString(ProgramFolder()), "", "Comma Separated Files (*.csv)", "csv"});
     EXPECT_EQ(Config.ImportDir, Folder().toStdString());
 
     EXPECT_EQ(LastInfo(), "1 file(s) imported: \r\ngood.csv - Successful\r\n\r\n"
