@@ -7,7 +7,7 @@
 
 #include "MBVars/Import.h"
 #include "support/StoreBuilder.h"
-#include "support/TempFiles.h"
+#include "support/FileTestHelpers.h"
 
 namespace {
 // A word-form export of MaxMessages lines with distinct times, a few hundred phones and
@@ -33,8 +33,7 @@ std::string FullExport() {
 
 void BM_ImportIntoEmptyStore(benchmark::State& state) {
     TempDir dir;
-    const std::string path = dir / "export.csv";
-    WriteFileBytes(path, FullExport());
+    const std::string path = dir.Write("export.csv", FullExport());
     MsgStore S;
     for (auto _ : state) {
         state.PauseTiming();
@@ -49,8 +48,7 @@ BENCHMARK(BM_ImportIntoEmptyStore)->Unit(benchmark::kMillisecond);
 
 void BM_ImportIntoFullStore(benchmark::State& state) {
     TempDir dir;
-    const std::string path = dir / "export.csv";
-    WriteFileBytes(path, FullExport());
+    const std::string path = dir.Write("export.csv", FullExport());
     MsgStore S;
     ImportCsvFile(S, path);
     for (auto _ : state) ImportCsvFile(S, path);

@@ -1,18 +1,21 @@
 #include "MBVars/Import.h"
 
+#include <string_view>
+#include <utility>
+
 #include "MBVars/HeldMessages.h"
 #include "MBVars/ImportContactLine.h"
 #include "MBVars/ImportMessageLine.h"
 #include "MBVars/ImportSource.h"
 
 namespace {
-constexpr std::size_t LongestMessageHeader = 1000;
+constexpr std::size_t LongestMessageFirstLine = 1000;
 
 // A contacts export starts with a header naming the "Title" column, or with a line longer
 // than any message export's.
 bool IsContactsHeader(std::string_view firstLine) {
     return firstLine.find("\"Title\"") != std::string_view::npos ||
-           firstLine.size() > LongestMessageHeader;
+           firstLine.size() > LongestMessageFirstLine;
 }
 
 void ImportMessageLines(MsgStore& S, TextLines& lines, unsigned char separator) {

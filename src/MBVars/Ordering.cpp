@@ -102,8 +102,7 @@ void SortMessages(MsgStore& S, DefaultsType& D, int column, int direction) {
     SpreadNamesAndColours(S);
     D.SortColumn = static_cast<std::uint8_t>(column);
     if (auto keys = ColumnKeys(S, column)) {
-        const ShellOrderResult sorted = ShellSortOrder(std::move(*keys), direction != 0);
-        ApplyOrder(S.Messages, 1, sorted.Order);
+        ApplyOrder(S.Messages, 1, ShellSortOrderByChains(std::move(*keys), direction != 0));
     }
     CountMessages(S);
     S.Modified = true;

@@ -1,5 +1,6 @@
 #include "MBVars/ShellOrder.h"
 
+#include <algorithm>
 #include <utility>
 
 ShellOrderResult ShellSortOrder(std::vector<std::int32_t> keys, bool ascending) {
@@ -24,4 +25,28 @@ ShellOrderResult ShellSortOrder(std::vector<std::int32_t> keys, bool ascending) 
         if (!swapped) gap /= 2;
     }
     return result;
+}
+
+std::vector<std::int32_t> ShellSortOrderByChains(std::vector<std::int32_t> keys, bool ascending) {
+    const std::size_t n = keys.size();
+    std::vector<std::int32_t> order(n);
+    std::iota(order.begin(), order.end(), 0);
+    if (!ascending)
+        for (auto& k : keys) k = -k;
+    std::vector<std::pair<std::int32_t, std::int32_t>> chain;  // (key, item) of one chain
+    for (std::size_t gap = n / 2; gap > 0; gap /= 2) {
+        for (std::size_t first = 0; first < gap; ++first) {
+            chain.clear();
+            for (std::size_t i = first; i < n; i += gap) chain.emplace_back(keys[i], order[i]);
+            std::stable_sort(chain.begin(), chain.end(),
+                             [](const auto& a, const auto& b) { return a.first < b.first; });
+            std::size_t i = first;
+            for (const auto& [key, item] : chain) {
+                keys[i] = key;
+                order[i] = item;
+                i += gap;
+            }
+        }
+    }
+    return order;
 }

@@ -37,6 +37,13 @@ struct ShellOrderResult {
 // pass until it exchanges nothing, then halving the gap.
 ShellOrderResult ShellSortOrder(std::vector<std::int32_t> keys, bool ascending);
 
+// The same order in O(n log^2 n) whatever the input. Repeating a gap's pass until nothing
+// moves is a bubble sort of each chain i, i + gap, i + 2 gap, ...; it exchanges only
+// strictly unordered neighbours, so equal keys never pass each other and each chain ends
+// as its stable sort. Doing that stable sort directly gives the identical order without
+// the procedure's worst case of one pass per place a key must travel.
+std::vector<std::int32_t> ShellSortOrderByChains(std::vector<std::int32_t> keys, bool ascending);
+
 // Moves items first+Order[k] to first+k for every k, with swaps only.
 template <class T>
 void ApplyOrder(std::vector<T>& items, std::size_t first, const std::vector<std::int32_t>& order) {

@@ -20,13 +20,19 @@ FileReader::~FileReader() {
 int FileReader::Open(const std::string& path) {
     if (fd_ >= 0) ::close(fd_);
     pos_ = end_ = 0;
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking so that opening a pipe cannot wait; only regular files are read, since a
+    // device such as /dev/zero would never end.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) return errno;
     struct stat st{};
-    if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+    const int refused = ::fstat(fd_, &st) != 0 ? errno
+                        : S_ISDIR(st.st_mode)   ? EISDIR
+                        : !S_ISREG(st.st_mode)  ? EINVAL
+                                                : 0;
+    if (refused) {
         ::close(fd_);
         fd_ = -1;
-        return EISDIR;
+        return refused;
     }
     buffer_.resize(kBufferSize);
     return 0;

@@ -12,7 +12,8 @@ public:
     FileReader& operator=(const FileReader&) = delete;
     ~FileReader();
 
-    // Opens the file for reading only; 0, or the errno of the failure (a folder gives EISDIR).
+    // Opens a regular file for reading only; 0, or the errno of the failure (a folder gives
+    // EISDIR, a device or pipe EINVAL).
     int Open(const std::string& path);
     // Fills dst with the next n bytes; false when the file ends first (the bytes that were
     // left are consumed). Throws IoError ("I/O error %d") when reading fails.

@@ -1,38 +1,88 @@
 #include "cli/ImportCommand.h"
 
 #include <cstring>
+#include <filesystem>
 
+#include "MBVars/DataFile.h"
+#include "MBVars/History.h"
 #include "MBVars/Import.h"
-#include "MBVars/Ordering.h"
+#include "MBVars/LoadSequences.h"
 #include "OFuncs/IoError.h"
 #include "cli/Listing.h"
 
 namespace {
-// True when the file was read; otherwise tells why on `err`.
-bool ImportOne(MsgStore& S, const std::string& file, std::ostream& err) {
+struct ImportArguments {
+    std::vector<std::string> Files;
+    std::string Output;   // -o: the data file to write
+    std::string History;  // --history: read first when it exists, written at the end
+    bool KeepDuplicates = false;
+    bool NoHistory = false;
+};
+
+// False (with the reason on `err`) for an option it does not know or one without its value.
+bool ParseArguments(const std::vector<std::string>& args, ImportArguments& parsed, std::ostream& err) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "-o" || a == "--history") {
+            if (i + 1 == args.size()) {
+                err << "kestro-cli: " << a << " needs a file name\n";
+                return false;
+            }
+            (a == "-o" ? parsed.Output : parsed.History) = args[++i];
+        } else if (a == "--keep-duplicates") {
+            parsed.KeepDuplicates = true;
+        } else if (a == "--no-history") {
+            parsed.NoHistory = true;
+        } else if (a.size() > 1 && a[0] == '-') {
+            err << "kestro-cli: unknown option " << a << '\n';
+            return false;
+        } else {
+            parsed.Files.push_back(a);
+        }
+    }
+    if (parsed.Files.empty()) err << "kestro-cli: import needs at least one file\n";
+    return !parsed.Files.empty();
+}
+
+// Runs one file step; false when it failed, with `what` and the reason on `err`.
+template <class Step>
+bool Attempt(const std::string& what, const std::string& file, std::ostream& err, Step step) {
     std::string reason;
     try {
-        if (const int code = ImportCsvFile(S, file)) reason = std::strerror(code);
+        if (const int code = step()) reason = std::strerror(code);
     } catch (const IoError& e) {
         reason = e.what();
     }
     if (reason.empty()) return true;
-    err << "kestro-cli: cannot import " << file << ": " << reason << '\n';
+    err << "kestro-cli: cannot " << what << ' ' << file << ": " << reason << '\n';
     return false;
 }
 }  // namespace
 
-int RunImportCommand(const std::vector<std::string>& files, std::ostream& out, std::ostream& err) {
+int RunImportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    ImportArguments a;
+    if (!ParseArguments(args, a, err)) return 2;
     MsgStore S;
     DefaultsType D;
     int status = 0;
-    for (const std::string& file : files)
-        if (!ImportOne(S, file, err)) status = 1;
-    SortMessages(S, D, 1, 0);
-    BuildView(S, ViewEverything);
-    Renumber(S);
+    std::error_code ec;
+    if (!a.History.empty() && std::filesystem::exists(a.History, ec) &&
+        !Attempt("read", a.History, err, [&] { return ReadHistory(S, a.History); }))
+        status = 1;
+    for (const std::string& file : a.Files)
+        if (!Attempt("import", file, err, [&] { return ImportCsvFile(S, file); })) status = 1;
+
+    FinishImportOptions finish;
+    finish.UseHistory = !a.NoHistory;
+    finish.RemoveDups = !a.KeepDuplicates;
+    const FinishImportResult result = FinishImport(S, D, finish);
+    if (!a.History.empty() && !Attempt("write", a.History, err, [&] { return WriteHistory(S, a.History); }))
+        status = 1;
+    if (!a.Output.empty() && !Attempt("write", a.Output, err, [&] { return WriteDataFile(S, a.Output); }))
+        status = 1;
+
     CountMessages(S);
     WriteMessageLines(out, S);
-    out << MessageCountLine(S) << '\n';
+    out << ImportReportLine(S, result.Blocked) << '\n';
     return status;
 }

@@ -1,10 +1,11 @@
 #pragma once
-// kestro-cli import FILE...: imports the exports into an empty store, orders it newest
-// first and prints the listing.
+// kestro-cli import FILE... [-o OUT.kst] [--history FILE.hst] [--keep-duplicates] [--no-history]:
+// imports the exports into an empty store, finishes the collection as the window's import
+// does, and prints the listing and the import report's count line.
 #include <ostream>
 #include <string>
 #include <vector>
 
-// Returns the exit status: 0, or 1 when a file could not be read (the others are still
-// imported, and the reason goes to `err`).
-int RunImportCommand(const std::vector<std::string>& files, std::ostream& out, std::ostream& err);
+// Returns the exit status: 0; 1 when a file could not be read or written (the other files
+// are still imported, and the reason goes to `err`); 2 for arguments it does not take.
+int RunImportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

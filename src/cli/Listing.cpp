@@ -38,3 +38,10 @@ std::string MessageCountLine(const MsgStore& S) {
     return std::to_string(S.MessageCount) + " messages (" + std::to_string(S.SentCount) + " sent, " +
            std::to_string(S.ReceivedCount) + " received)";
 }
+
+std::string ImportReportLine(const MsgStore& S, std::int32_t blocked) {
+    char line[160];
+    std::snprintf(line, sizeof line, "%d messages (%d sent, %d received, %d blocked), %d contacts",
+                  S.MessageCount, S.SentCount, S.ReceivedCount, blocked, S.ContactCount);
+    return line;
+}

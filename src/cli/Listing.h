@@ -15,3 +15,5 @@ std::string ListingLine(const XMsgRecType& m);
 void WriteMessageLines(std::ostream& out, const MsgStore& S);
 // "N messages (S sent, R received)" from MessageCount and the counters of CountMessages.
 std::string MessageCountLine(const MsgStore& S);
+// The import report's count line: "%d messages (%d sent, %d received, %d blocked), %d contacts".
+std::string ImportReportLine(const MsgStore& S, std::int32_t blocked);

@@ -1,22 +1,36 @@
 // kestro-cli: the headless companion of Kestro.
-#include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "cli/CollectionCommands.h"
 #include "cli/ImportCommand.h"
 
 namespace {
 int Usage() {
-    std::cerr << "usage: kestro-cli import FILE...\n";
+    std::cerr << "usage: kestro-cli import FILE... [-o OUT.kst] [--history FILE.hst] [--keep-duplicates] "
+                 "[--no-history]\n"
+                 "       kestro-cli dump FILE.kst\n"
+                 "       kestro-cli summary FILE.kst\n"
+                 "       kestro-cli samples DIR\n";
     return 2;
+}
+
+std::string ProgramDir() {
+    std::error_code ec;
+    return std::filesystem::read_symlink("/proc/self/exe", ec).parent_path().string();
 }
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return Usage();
+    if (argc < 3) return Usage();
+    const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);
-    if (std::strcmp(argv[1], "import") == 0 && !args.empty())
-        return RunImportCommand(args, std::cout, std::cerr);
+    if (command == "import") return RunImportCommand(args, std::cout, std::cerr);
+    if (args.size() != 1) return Usage();
+    if (command == "dump") return RunDumpCommand(args[0], std::cout, std::cerr);
+    if (command == "summary") return RunSummaryCommand(args[0], std::cout, std::cerr);
+    if (command == "samples") return RunSamplesCommand(args[0], ProgramDir(), std::cout, std::cerr);
     return Usage();
 }

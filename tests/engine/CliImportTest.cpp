@@ -5,8 +5,11 @@
 #include <sstream>
 #include <sys/wait.h>
 
+#include "MBVars/DataFile.h"
+#include "MBVars/History.h"
+#include "cli/CollectionCommands.h"
 #include "cli/ImportCommand.h"
-#include "support/TempFiles.h"
+#include "support/FileTestHelpers.h"
 
 namespace {
 const std::string kExample =
@@ -16,7 +19,7 @@ const std::string kExampleListing =
     "1\t0x0025\t0\t2007.05.02 09:10\t+15555550123\t\tOn my way\n"
     "2\t0x0015\t0\t2007.05.01 18:25\t+15555550100\t\tOK\n"
     "3\t0x0016\t0\t2007.05.01 18:22\t+15555550100\t\tSee you at 8\n"
-    "3 messages (2 sent, 1 received)\n";
+    "3 messages (2 sent, 1 received, 0 blocked), 2 contacts\n";
 }  // namespace
 
 TEST(CliImport, ListsTheStoreNewestFirst) {
@@ -28,23 +31,106 @@ TEST(CliImport, ListsTheStoreNewestFirst) {
 
 TEST(CliImport, AnUnreadableFileIsNamedAndTheOthersStillImport) {
     TempDir dir;
-    const std::string missing = dir / "missing.csv";
+    const std::string missing = PathIn(dir, "missing.csv");
     std::ostringstream out, err;
-    EXPECT_EQ(RunImportCommand({missing, kExample, dir.str()}, out, err), 1);
+    EXPECT_EQ(RunImportCommand({missing, kExample, dir.Path().string()}, out, err), 1);
     EXPECT_EQ(out.str(), kExampleListing);
     EXPECT_EQ(err.str(), "kestro-cli: cannot import " + missing + ": No such file or directory\n"
-                         "kestro-cli: cannot import " + dir.str() + ": Is a directory\n");
+                         "kestro-cli: cannot import " + dir.Path().string() + ": Is a directory\n");
 }
 
 TEST(CliImport, TheBuiltProgramPrintsTheListing) {
     TempDir dir;
-    const std::string out = dir / "out", err = dir / "err";
+    const std::string out = PathIn(dir, "out"), err = PathIn(dir, "err");
     const std::string command = std::string("'") + KESTRO_CLI + "' import '" + kExample + "' '" +
-                                dir / "none.csv" + "' >'" + out + "' 2>'" + err + "'";
+                                PathIn(dir, "none.csv") + "' >'" + out + "' 2>'" + err + "'";
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_EQ(ReadFileBytes(out), kExampleListing);
-    EXPECT_NE(ReadFileBytes(err).find("none.csv: No such file or directory"), std::string::npos);
+    EXPECT_EQ(TempDir::Read(out), kExampleListing);
+    EXPECT_NE(TempDir::Read(err).find("none.csv: No such file or directory"), std::string::npos);
     EXPECT_EQ(std::system((std::string("'") + KESTRO_CLI + "' >/dev/null 2>&1").c_str()) >> 8, 2);
+}
+
+namespace {
+// Two exports of one contact: a message held twice, and a contacts file naming the number.
+struct TwoExports {
+    TempDir dir;
+    std::string messages = PathIn(dir, "messages.csv"), contacts = PathIn(dir, "contacts.csv");
+    TwoExports() {
+        WriteFileBytes(messages,
+                       "\"sms\",\"deliver\",\"+15555550177\",\"\",\"\",\"2026.03.01 10:00\",\"\",\"Lunch?\"\r\n"
+                       "\"sms\",\"deliver\",\"+15555550177\",\"\",\"\",\"2026.03.02 10:00\",\"\",\"Lunch?\"\r\n"
+                       "\"sms\",\"submit\",\"\",\"+15555550188\",\"\",\"2026.03.02 11:00\",\"\",\"Sure\"\r\n");
+        std::string line = "\"Ms\",\"Vera\"";
+        for (int column = 2; column < 16; ++column) line += ",\"\"";
+        WriteFileBytes(contacts, "\"Title\",\"First name\",\"Middle name\"\r\n" + line + ",\"+15555550177\"\r\n");
+    }
+};
+}  // namespace
+
+TEST(CliImport, FinishesTheCollectionWithNamesHistoryDuplicatesAndDataFile) {
+    TwoExports files;
+    const std::string history = PathIn(files.dir, "k.hst"), data = PathIn(files.dir, "k.kst");
+    std::ostringstream out, err;
+    ASSERT_EQ(RunImportCommand({files.messages, files.contacts, "-o", data, "--history", history}, out, err), 0)
+        << err.str();
+    EXPECT_EQ(out.str(),
+              "1\t0x0015\t0\t2026.03.02 11:00\t+15555550188\t+15555550188\tSure\n"
+              "2\t0x0016\t0\t2026.03.02 10:00\t+15555550177\t\"MsVera\tLunch?\n"
+              "2 messages (1 sent, 1 received, 0 blocked), 2 contacts\n");
+
+    // The history now names the number and can block it on the next import.
+    MsgStore S;
+    ASSERT_EQ(ReadHistory(S, history), 0);
+    ASSERT_EQ(S.HistoryCount, 2);
+    for (int h = 1; h <= S.HistoryCount; ++h) S.History[h].Blocked = S.History[h].Phone == "+15555550177";
+    ASSERT_EQ(WriteHistory(S, history), 0);
+    std::ostringstream again, againErr;
+    ASSERT_EQ(RunImportCommand({files.messages, "--history", history, "--keep-duplicates"}, again, againErr), 0);
+    EXPECT_NE(again.str().find("1 messages (1 sent, 0 received, 2 blocked), 1 contacts\n"), std::string::npos)
+        << again.str();
+    std::ostringstream off, offErr;
+    ASSERT_EQ(RunImportCommand({files.messages, "--history", history, "--no-history", "--keep-duplicates"}, off, offErr), 0);
+    EXPECT_NE(off.str().find("3 messages (1 sent, 2 received, 0 blocked), 2 contacts\n"), std::string::npos);
+
+    // dump prints the data file as stored, newest first.
+    std::ostringstream dump, dumpErr;
+    ASSERT_EQ(RunDumpCommand(data, dump, dumpErr), 0);
+    EXPECT_EQ(dump.str(), out.str().substr(0, out.str().rfind("2 messages")) + "2 messages (1 sent, 1 received)\n");
+}
+
+TEST(CliImport, SummaryAndSamples) {
+    TwoExports files;
+    const std::string data = PathIn(files.dir, "k.kst");
+    std::ostringstream out, err;
+    ASSERT_EQ(RunImportCommand({files.messages, "-o", data, "--keep-duplicates"}, out, err), 0);
+    std::ostringstream summary, summaryErr;
+    ASSERT_EQ(RunSummaryCommand(data, summary, summaryErr), 0);
+    EXPECT_EQ(summary.str(),
+              "Activity summary:\n\n"
+              "All messages in 2026.03.01-2026.03.02 (2 days):\n3 messages, 16 characters, 3 words\n\n"
+              "Sent messages in 2026.03.02-2026.03.02 (1 days):\n1 messages, 4 characters, 1 words\n\n"
+              "Received messages in 2026.03.01-2026.03.02 (2 days):\n2 messages, 12 characters, 2 words\n");
+
+    std::ostringstream bad, badErr;
+    EXPECT_EQ(RunSummaryCommand(data + ".missing", bad, badErr), 1);
+    EXPECT_EQ(badErr.str(), "kestro-cli: cannot read " + data + ".missing: No such file or directory\n");
+
+    TempDir samples;
+    std::ostringstream paths, pathsErr;
+    ASSERT_EQ(RunSamplesCommand(samples.Path().string(), std::string(KESTRO_TEST_DATA) + "/../../data", paths, pathsErr), 0)
+        << pathsErr.str();
+    EXPECT_EQ(paths.str(), PathIn(samples, "sample_all_messages_from_phone_suite.csv") + "\n" +
+                               PathIn(samples, "sample_sent_messages_from_classic_suite.csv") + "\n" +
+                               PathIn(samples, "sample_inbox_messages_from_classic_suite.csv") + "\n" +
+                               PathIn(samples, "sample_contacts_from_classic_suite.csv") + "\n");
+}
+
+TEST(CliImport, ArgumentsItDoesNotTake) {
+    std::ostringstream out, err;
+    EXPECT_EQ(RunImportCommand({"-o"}, out, err), 2);
+    EXPECT_EQ(RunImportCommand({"--frobnicate", "x.csv"}, out, err), 2);
+    EXPECT_EQ(RunImportCommand({"--no-history"}, out, err), 2);
+    EXPECT_EQ(out.str(), "");
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "MBVars/DataFile.h"
+#include "MBVars/History.h"
 #include "OFuncs/IoError.h"
 #include "support/StoreBuilder.h"
 #include "support/StoreCompare.h"
@@ -236,6 +237,8 @@ TEST_F(DataFile, FailuresToOpenOrCreateReturnTheError) {
     EXPECT_EQ(ReadDataFile(S, PathIn(dir, "absent.kst")), ENOENT);
     EXPECT_EQ(S.MessageCount, 1);
     EXPECT_EQ(ReadDataFile(S, dir.Path().string()), EISDIR);
+    EXPECT_EQ(ReadDataFile(S, "/dev/zero"), EINVAL);  // endless devices are never read
+    EXPECT_EQ(ReadHistory(S, "/dev/zero"), EINVAL);
     EXPECT_EQ(WriteDataFile(S, PathIn(dir, "missing/test.kst")), ENOENT);
     EXPECT_EQ(WriteDataFile(S, dir.Path().string()), EISDIR);
 }

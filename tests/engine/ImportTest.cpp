@@ -11,7 +11,7 @@
 #include "MBVars/Store.h"
 #include "OFuncs/TextOps.h"
 #include "support/StoreBuilder.h"
-#include "support/TempFiles.h"
+#include "support/FileTestHelpers.h"
 
 namespace {
 const std::string kPhone = "+15555550100";
@@ -28,11 +28,7 @@ std::string Sent(const std::string& time, const std::string& text) {
 class Import : public ::testing::Test {
 protected:
     int Run(std::string_view bytes, const std::string& name = "export.csv") {
-        return ImportCsvFile(S, Write(name, bytes));
-    }
-    std::string Write(const std::string& name, std::string_view bytes) const {
-        WriteFileBytes(dir / name, std::string(bytes));
-        return dir / name;
+        return ImportCsvFile(S, dir.Write(name, bytes));
     }
     const XMsgRecType& Msg(int n) const { return S.Messages[n]; }
 
@@ -236,7 +232,7 @@ TEST_F(Import, BlocksAreExaminedOneByOne) {
     EXPECT_EQ(Run(LineWithBreakAt(block - 2)), 0);  // inside the first block: joined
     EXPECT_EQ(S.MessageCount, 2);  // the tail line became part of the text
     MsgStore fresh;
-    EXPECT_EQ(ImportCsvFile(fresh, Write("straddle.csv", LineWithBreakAt(block - 1))), 0);
+    EXPECT_EQ(ImportCsvFile(fresh, dir.Write("straddle.csv", LineWithBreakAt(block - 1))), 0);
     ASSERT_EQ(fresh.MessageCount, 3);  // CR LF across two blocks: a real line end
     EXPECT_EQ(fresh.Messages[3].Text, "tail");
 }
@@ -268,6 +264,12 @@ TEST_F(Import, SemicolonContactsAndTheLongFirstLine) {
     EXPECT_EQ(S.Contacts[1].Name.view(), std::string_view(R"("Mrs";"Eve";";";"Stone";";";";")").substr(0, 30));
 }
 
+TEST_F(Import, WithoutSeparatorEmptyContactFieldsStayEmpty) {
+    EXPECT_EQ(Run("\"Title\"\nAnn\"\"Lee\n"), 0);  // no byte stands between two quotes
+    ASSERT_EQ(S.ContactCount, 1);
+    EXPECT_EQ(S.Contacts[1].Name.view(), "Ann\"\"Lee");  // and no NUL byte in the name
+}
+
 TEST_F(Import, TheContactTableStopsAtItsCapacity) {
     S.ContactCount = 900;
     S.Contacts[901].Color = 0x123456;
@@ -281,23 +283,22 @@ TEST_F(Import, TheContactTableStopsAtItsCapacity) {
 }
 
 TEST_F(Import, ReadOnlyFilesAndFoldersImportAndTempCsvIsNeverTouched) {
-    const std::string mine = Write("temp.csv", Received("2007.05.01 18:22", "from temp"));
-    const std::string source = Write("ro.csv", Received("2007.05.01 18:23", "read-only"));
+    const std::string mine = dir.Write("temp.csv", Received("2007.05.01 18:22", "from temp"));
+    const std::string source = dir.Write("ro.csv", Received("2007.05.01 18:23", "read-only"));
     std::filesystem::permissions(source, std::filesystem::perms::owner_read);
     namespace fs = std::filesystem;
-    fs::permissions(dir.str(), fs::perms::owner_read | fs::perms::owner_exec);
+    fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
     EXPECT_EQ(ImportCsvFile(S, source), 0);
     EXPECT_EQ(ImportCsvFile(S, mine), 0);
     ASSERT_EQ(S.MessageCount, 2);
     EXPECT_EQ(Msg(2).Text, "from temp");
-    EXPECT_EQ(ReadFileBytes(mine), Received("2007.05.01 18:22", "from temp"));
-    EXPECT_EQ(dir.FileCount(), 2u);
-    fs::permissions(dir.str(), fs::perms::owner_all);  // so that the folder can be removed
+    EXPECT_EQ(TempDir::Read(mine), Received("2007.05.01 18:22", "from temp"));
+    EXPECT_EQ(FileCount(dir), 2u);
 }
 
 TEST_F(Import, MissingFilesAndFoldersReturnTheirError) {
-    EXPECT_EQ(ImportCsvFile(S, dir / "missing.csv"), ENOENT);
-    EXPECT_EQ(ImportCsvFile(S, dir.str()), EISDIR);
+    EXPECT_EQ(ImportCsvFile(S, PathIn(dir, "missing.csv")), ENOENT);
+    EXPECT_EQ(ImportCsvFile(S, dir.Path().string()), EISDIR);
     EXPECT_EQ(ImportCsvFile(S, "/dev/zero"), EINVAL);  // endless: refused, not read
     EXPECT_EQ(S.MessageCount, 0);
 }

@@ -1,0 +1,69 @@
+#include "cli/CollectionCommands.h"
+
+#include <chrono>
+#include <cstring>
+#include <random>
+
+#include "Lang/LocaleInfo.h"
+#include "MBVars/Contacts.h"
+#include "MBVars/DataFile.h"
+#include "MBVars/Samples.h"
+#include "MBVars/Stats.h"
+#include "OFuncs/IoError.h"
+#include "OFuncs/TextOps.h"
+#include "cli/Listing.h"
+
+namespace {
+// Reads a data file into the fresh store; false, with the reason on `err`, when it cannot.
+bool Load(MsgStore& S, const std::string& file, std::ostream& err) {
+    std::string reason;
+    try {
+        if (const int code = ReadDataFile(S, file)) reason = std::strerror(code);
+    } catch (const IoError& e) {
+        reason = e.what();
+    }
+    if (reason.empty()) return true;
+    err << "kestro-cli: cannot read " << file << ": " << reason << '\n';
+    return false;
+}
+}  // namespace
+
+int RunDumpCommand(const std::string& file, std::ostream& out, std::ostream& err) {
+    MsgStore S;
+    if (!Load(S, file, err)) return 1;
+    CountMessages(S);
+    WriteMessageLines(out, S);
+    out << MessageCountLine(S) << '\n';
+    return 0;
+}
+
+int RunSummaryCommand(const std::string& file, std::ostream& out, std::ostream& err) {
+    MsgStore S;
+    if (!Load(S, file, err)) return 1;
+    ActivityTotals totals;
+    ComputeActivity(S, {}, totals);
+    LocaleInfo locale = LocaleInfo::English();
+    locale.ShortDateFormat = "yyyy.mm.dd";
+    // The box's CR LF line ends become the terminal's.
+    out << ReplaceAll("\r\n", "\n", ActivitySummaryText(totals, locale)) << '\n';
+    return 0;
+}
+
+int RunSamplesCommand(const std::string& folder, const std::string& programDir, std::ostream& out,
+                      std::ostream& err) {
+    const std::string wordList = FindWordList(programDir);
+    std::mt19937 rng(static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count()));
+    std::string list;
+    try {
+        list = WriteSampleFiles(folder + "/sample", wordList, LocalTimeNow(), rng);
+    } catch (const IoError& e) {
+        err << "kestro-cli: cannot write the sample files into " << folder << ": " << e.what() << '\n';
+        return 1;
+    }
+    if (list.empty()) {
+        err << "kestro-cli: cannot read the word list " << wordList << '\n';
+        return 1;
+    }
+    out << ReplaceAll("\r\n", "\n", list);
+    return 0;
+}
