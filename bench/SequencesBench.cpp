@@ -12,20 +12,20 @@
 #include "MBVars/LoadSequences.h"
 #include "MBVars/Samples.h"
 #include "support/StoreBuilder.h"
-#include "support/TempFiles.h"
+#include "support/FileTestHelpers.h"
 
 namespace {
 
 // The four sample files, drawn from a word list of 200 contacts and 800 texts.
 std::vector<std::string> WriteSamples(const TempDir& dir) {
-    const std::string words = dir / "kestro.txt";
+    const std::string words = PathIn(dir, "kestro.txt");
     {
         std::ofstream out(words, std::ios::binary);
         for (int c = 0; c < 200; ++c) out << "+1555555" << (1000 + c) << "\tPerson " << c << "\n";
         for (int t = 0; t < 800; ++t) out << "Made-up message text number " << t << ", with a few more words\n";
     }
     std::mt19937 rng(11);
-    const std::string list = WriteSampleFiles(dir / "sample", words, 45000.5, rng);
+    const std::string list = WriteSampleFiles(PathIn(dir, "sample"), words, 45000.5, rng);
     std::vector<std::string> files;
     for (std::size_t start = 0, end; (end = list.find("\r\n", start)) != std::string::npos; start = end + 2)
         files.push_back(list.substr(start, end - start));
@@ -50,7 +50,7 @@ void ImportSamplesAndFinish(benchmark::State& state, bool timeImports) {
     const std::vector<std::string> files = WriteSamples(dir);
     MsgStore S;
     DefaultsType D;
-    const FinishImportOptions options{true, true, dir / "Kestro.hst"};
+    const FinishImportOptions options{true, true, PathIn(dir, "Kestro.hst")};
     for (auto _ : state) {
         state.PauseTiming();
         FillHistory(S);
@@ -77,7 +77,7 @@ std::string WriteFullDataFile(const TempDir& dir) {
     shape.Phones = 1000;
     shape.Texts = 5000;
     FillRandomStore(S, shape, 3);
-    const std::string path = dir / "full.kst";
+    const std::string path = PathIn(dir, "full.kst");
     WriteDataFile(S, path);
     return path;
 }
@@ -111,7 +111,7 @@ void BM_WriteDataFileFull(benchmark::State& state) {
     MsgStore S;
     DefaultsType D;
     OpenCollection(S, D, WriteFullDataFile(dir));
-    const std::string path = dir / "saved.kst";
+    const std::string path = PathIn(dir, "saved.kst");
     for (auto _ : state) WriteDataFile(S, path);
     state.counters["messages"] = S.MessageCount;
 }
