@@ -1,12 +1,129 @@
 // New, Open, Save, Save as, and the question whether to save a modified collection.
+#include <QString>
+#include <cstring>
+#include <filesystem>
+
+#include "MBVars/DataFile.h"
+#include "MBVars/LoadSequences.h"
 #include "MBrowser/TMBForm.h"
+#include "OFuncs/IoError.h"
 
-void TMBForm::NewMainMenuClick() {}
+namespace fs = std::filesystem;
 
-void TMBForm::OpenMainMenuClick() {}
+namespace {
 
-void TMBForm::SaveMainMenuClick() {}
+const QString DataFileFilter = QStringLiteral("Data file (*.kst)");
+const QString DataFileExtension = QStringLiteral("kst");
 
-void TMBForm::SaveAsMainMenuClick() {}
+QString FromPath(const std::string& path) { return QString::fromStdString(path); }
 
-SaveAnswer TMBForm::AskToSave() { return SaveAnswer::No; }
+// "Cannot save "path": reason" and the like.
+QString FileErrorText(const char* what, const std::string& path, const std::string& reason) {
+    return QStringLiteral("%1 \"%2\": %3").arg(QString::fromLatin1(what), FromPath(path), QString::fromStdString(reason));
+}
+
+}  // namespace
+
+std::string TMBForm::UntitledPath() const { return DocumentsDir + "/" + ProgramTitle + "/" + "untitled.kst"; }
+
+void TMBForm::EndScreenScrambling() {
+    if (!ScreenScrambled) return;
+    ScrambleTexts(S, TextMask);
+    ScreenScrambled = false;
+}
+
+SaveAnswer TMBForm::AskToSave() {
+    bool yesButNotSaved = false;
+    return AskToSave(yesButNotSaved);
+}
+
+SaveAnswer TMBForm::AskToSave(bool& yesButNotSaved) {
+    yesButNotSaved = false;
+    if (!S.Modified) return SaveAnswer::No;
+    const SaveAnswer answer =
+        Dlg.AskYesNoCancel(QStringLiteral("You have modified your data. Do you want to save it on disk?"));
+    // A Yes that saved nothing must not let the caller throw the collection away.
+    if (answer == SaveAnswer::Yes && !SaveCollectionAs()) {
+        yesButNotSaved = true;
+        return SaveAnswer::Cancel;
+    }
+    return answer;
+}
+
+void TMBForm::StartUntitled() {
+    ClearStore(S, D);
+    ScreenScrambled = false;  // nothing is left to unscramble
+    CurrentFile = UntitledPath();
+    UpdateMessageView();
+    FormPaint();
+}
+
+void TMBForm::NewMainMenuClick() {
+    if (AskToSave() == SaveAnswer::Cancel) return;
+    StartUntitled();
+}
+
+void TMBForm::OpenMainMenuClick() {
+    if (AskToSave() == SaveAnswer::Cancel) return;
+    const std::string startFolder = CurrentFile.empty() ? Set.DefaultDir : fs::path(CurrentFile).parent_path().string();
+    const QString chosen = Dlg.OpenFile(
+        {QStringLiteral("Open file"), FromPath(startFolder), QString(), DataFileFilter, DataFileExtension});
+    if (chosen.isEmpty()) return;
+    const std::string path = chosen.toStdString();
+
+    // The collection is replaced only by a file that could be read.
+    std::string reason;
+    try {
+        if (const int error = OpenCollection(S, D, path)) reason = std::strerror(error);
+    } catch (const IoError& e) {
+        reason = e.what();
+    }
+    if (!reason.empty()) {
+        Dlg.ShowError(FileErrorText("Cannot open", path, reason));
+        return;
+    }
+    ScreenScrambled = false;  // the texts just read are plain
+    CurrentFile = path;
+    FormPaint();
+}
+
+bool TMBForm::SaveCollection(const std::string& path) {
+    EndScreenScrambling();  // the file always receives the plain texts
+    UpdateMenus();
+    std::string reason;
+    try {
+        if (const int error = WriteDataFile(S, path)) reason = std::strerror(error);
+    } catch (const IoError& e) {
+        reason = e.what();
+    }
+    if (!reason.empty()) {
+        Dlg.ShowError(FileErrorText("Cannot save", path, reason));
+        return false;
+    }
+    D.LastSavedFile = path;
+    return true;
+}
+
+void TMBForm::SaveMainMenuClick() {
+    if (CurrentFile.empty()) {
+        SaveCollectionAs();  // no name yet: ask for one
+        return;
+    }
+    SaveCollection(CurrentFile);
+    FormPaint();
+}
+
+bool TMBForm::SaveCollectionAs() {
+    const fs::path current(CurrentFile);
+    const std::string folder = CurrentFile.empty() ? Set.DefaultDir : current.parent_path().string();
+    const QString chosen = Dlg.SaveFile({QStringLiteral("Save file"), FromPath(folder),
+                                         FromPath(current.filename().string()), DataFileFilter, DataFileExtension});
+    if (chosen.isEmpty()) return false;
+    const std::string path = chosen.toStdString();
+    const bool saved = SaveCollection(path);
+    if (saved) CurrentFile = path;  // a failed save leaves the collection with its old file
+    FormPaint();
+    return saved;
+}
+
+void TMBForm::SaveAsMainMenuClick() { SaveCollectionAs(); }

@@ -158,6 +158,7 @@ void TMBForm::ConnectCommands() {
 
     wire(WebSB, &QToolButton::clicked, &TMBForm::WebSBClick);
     wire(KestroMainMenu, &QAction::triggered, &TMBForm::KestroMainMenuClick);
+    wire(ColorsAutomaticMenu, &QAction::triggered, &TMBForm::ColorsAutomaticClick);
     wire(GetStartedMainMenu, &QAction::triggered, &TMBForm::GetStartedMainMenuClick);
     wire(AboutMainMenu, &QAction::triggered, &TMBForm::AboutMainMenuClick);
 

@@ -1,12 +1,106 @@
 // File "Add files ..." and "Add folder...": importing phone-suite exports.
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+
+#include "MBVars/Import.h"
+#include "MBVars/LoadSequences.h"
 #include "MBrowser/TMBForm.h"
 
-void TMBForm::ImportMainMenuClick() {}
+namespace {
 
-void TMBForm::ImportFolderMainMenuClick() {}
+const QString CrLf = QStringLiteral("\r\n");
+const QString CsvExtension = QStringLiteral("csv");
+const QString Successful = QStringLiteral(" - Successful");
+const QString NotImported = QStringLiteral(" - Not a valid file or busy");
 
-int TMBForm::ReadFilesFromFolder(const QString& /*folder*/, QString& /*list*/, const QString& /*extension*/) {
-    return 0;
+QString FromPath(const std::string& path) { return QString::fromStdString(path); }
+QByteArray Utf8(const QString& text) { return text.toUtf8(); }
+
+}  // namespace
+
+void TMBForm::ImportMainMenuClick() {
+    const QStringList files = Dlg.OpenFiles(
+        {QStringLiteral("Add (.csv) files - keep Ctrl key down to select several files"), FromPath(Set.ImportDir),
+         QString(), QStringLiteral("Comma Separated Files (*.csv)"), CsvExtension});
+    if (files.isEmpty()) return;
+    Set.ImportDir = QFileInfo(files.front()).absolutePath().toStdString();
+    EndScreenScrambling();  // the new texts arrive plain
+
+    int imported = 0;
+    QString report;
+    for (const QString& file : files) {
+        // A file that cannot be read is left out of the report.
+        if (ImportCsvFile(S, file.toStdString()) != 0) continue;
+        ++imported;
+        report += QFileInfo(file).fileName() + Successful + CrLf;
+    }
+    FinishImporting(imported, report);
 }
 
-void TMBForm::ReadSelectedFiles(const QString& /*list*/) {}
+void TMBForm::ImportFolderMainMenuClick() {
+    const QString prompt = QString::asprintf("Select the folder to add (.%s) files from:", Utf8(CsvExtension).constData());
+    const QString folder = Dlg.BrowseFolder(prompt, FromPath(Set.ImportDir));
+    if (folder.isEmpty()) return;
+    Set.ImportDir = folder.toStdString();
+
+    QString list;
+    const int count = ReadFilesFromFolder(folder, list, CsvExtension);
+    if (count == 0) {
+        Dlg.ShowInfo(QString::asprintf("No .%s files found in folder %s.", Utf8(CsvExtension).constData(),
+                                       Utf8(folder).constData()));
+        return;
+    }
+    const QString question =
+        QString::asprintf("%d files found in folder%s%s%s:%s%s%s%sDo you want to add them now?", count,
+                          "\r\n", "\r\n", Utf8(folder).constData(), "\r\n", "\r\n", Utf8(list).constData(), "\r\n");
+    if (!Dlg.AskYesNo(question)) return;
+    ReadSelectedFiles(list);
+}
+
+int TMBForm::ReadFilesFromFolder(const QString& folder, QString& list, const QString& extension) {
+    // Every kind of entry counts, folders included, as a directory search by pattern finds
+    // them; names are listed in alphabetical order, and the extension matches in any case.
+    const QDir dir(folder, QStringLiteral("*.") + extension, QDir::Name | QDir::IgnoreCase,
+                   QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const QStringList names = dir.entryList();
+    for (const QString& name : names) list += name + CrLf;
+    return static_cast<int>(names.size());
+}
+
+void TMBForm::ReadSelectedFiles(const QString& list) {
+    EndScreenScrambling();  // the new texts arrive plain
+    QStringList items = list.split(CrLf);
+    items.removeLast();  // what follows the last CR LF is no item
+    int imported = 0;
+    QString report;
+    for (const QString& item : items) {
+        const QString path = item.contains(QLatin1Char('/')) ? item : FromPath(Set.ImportDir) + QLatin1Char('/') + item;
+        report += item;
+        if (ImportCsvFile(S, path.toStdString()) == 0) {
+            report += Successful;
+            ++imported;
+        } else {
+            report += NotImported;
+        }
+        report += CrLf;
+    }
+    FinishImporting(imported, report);
+}
+
+void TMBForm::FinishImporting(int importCount, const QString& report) {
+    SetDetailLine(QStringLiteral("Importing and sorting - please wait ..."));
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    const std::int32_t blocked = FinishImport(S, D, HistoryPath());
+    FormPaint();
+    Dlg.ShowInfo(QString::asprintf("%d file(s) imported: %s%s%s%d messages (%d sent, %d received, %d blocked), %d contacts",
+                                   importCount, "\r\n", Utf8(report).constData(), "\r\n", S.MessageCount, S.SentCount,
+                                   S.ReceivedCount, blocked, S.ContactCount));
+    if (S.ColoredCount == 0 && Dlg.AskYesNo(QStringLiteral("Do you want to set contacts colours automatically?"))) {
+        ColorsAutomaticClick();
+        D.ColorMode = 2;  // contact colours
+        UpdateMessageView();
+        UpdateMenus();
+    }
+}

@@ -20,6 +20,7 @@
 #include "MBrowser/Pictures.h"
 #include "MBVars/History.h"
 #include "MBVars/LoadSequences.h"
+#include "MBVars/Ordering.h"
 #include "Platform/ColorRef.h"
 #include "Platform/SystemLocale.h"
 
@@ -81,9 +82,13 @@ TMBForm::TMBForm(MsgStore& store, Settings& settings, Dialogs& dialogs, FormEnvi
 
 TMBForm::~TMBForm() = default;
 
-void TMBForm::FormCreate() {
+void TMBForm::ReseedRandom() {
     Random.seed(static_cast<std::mt19937::result_type>(
         std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+}
+
+void TMBForm::FormCreate() {
+    ReseedRandom();
     ProgramDir = Environment.ProgramDir.toStdString();
     DocumentsDir = Environment.DocumentsDir.toStdString();
 

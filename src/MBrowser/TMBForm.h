@@ -56,6 +56,7 @@ public:
     bool ScreenScrambled = false;
     // Seeded from the clock at start: automatic contact colours and the sample files.
     std::mt19937 Random;
+    void ReseedRandom();  // from the clock again
     // Day and month names and date formats of the user's locale, for the date-time formats.
     LocaleInfo Locale;
 
@@ -92,6 +93,8 @@ public:
     int ReadFilesFromFolder(const QString& folder, QString& list, const QString& extension);
     // Imports every item of a CR LF separated list, then runs the finishing sequence.
     void ReadSelectedFiles(const QString& list);
+    // After the last file: sorts and fits the collection, reports, offers contact colours.
+    void FinishImporting(int importCount, const QString& report);
 
     // --- Document commands (DocumentCommands.cpp) ------------------------------------------
     void NewMainMenuClick();
@@ -99,7 +102,23 @@ public:
     void SaveMainMenuClick();
     void SaveAsMainMenuClick();
     // Asks whether to save a modified collection; No without asking when unmodified.
+    // Yes whose saving was cancelled or failed counts as Cancel: nothing is lost.
     SaveAnswer AskToSave();
+    // The same, telling such a Yes apart from the user's Cancel.
+    SaveAnswer AskToSave(bool& yesButNotSaved);
+    // New's second half: an empty, untitled collection.
+    void StartUntitled();
+    // Save as: false when the dialog was cancelled or the file could not be written.
+    bool SaveCollectionAs();
+    // Writes the collection (plain texts) to `path`; false, after an error box naming the
+    // file and the reason, when it could not be written.
+    bool SaveCollection(const std::string& path);
+    std::string UntitledPath() const;  // DocumentsDir + "/Kestro/untitled.kst"
+    // Makes the texts in the store plain again when they are scrambled on screen.
+    void EndScreenScrambling();
+
+    // --- Contact colours (ColourCommands.cpp) ----------------------------------------------
+    void ColorsAutomaticClick();
 
     // --- Sample files (SampleCommands.cpp) ------------------------------------------------
     void CreateSampleFilesClick();

@@ -1,0 +1,168 @@
+#include <QDir>
+#include <QLineEdit>
+#include <QAction>
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include "ExportFiles.h"
+#include "FileRequests.h"
+#include "FormFixture.h"
+#include "MBrowser/MessageGrid.h"
+#include "MBrowser/MessageGridModel.h"
+
+namespace {
+
+const QString ColourQuestion = QStringLiteral("Do you want to set contacts colours automatically?");
+
+class ImportTest : public FormTest {
+protected:
+    QTemporaryDir Exports;
+    QString Folder() const { return Exports.path(); }
+
+    QString LastInfo() const {
+        const auto info = Answers.AskedOf("ShowInfo");
+        return info.empty() ? QString() : info.back().Text;
+    }
+};
+
+TEST_F(ImportTest, AddFilesReportsOnlyTheFilesThatCouldBeRead) {
+    TMBForm& form = Open();
+    const std::string good = WriteExport(Folder(), "good.csv", ExportOfThree());
+    const QString missing = Folder() + "/missing.csv";
+    Answers.FileAnswers.push_back({QString::fromStdString(good), missing});
+    form.ImportMainMenuClick();
+
+    const auto asked = Answers.AskedOf("OpenFiles");
+    ASSERT_EQ(asked.size(), 1u);
+    ExpectFileRequest(asked[0], {"Add (.csv) files - keep Ctrl key down to select several files",
+                                 QString::fromStdString(ProgramFolder()), "", "Comma Separated Files (*.csv)", "csv"});
+    EXPECT_EQ(Config.ImportDir, Folder().toStdString());
+
+    EXPECT_EQ(LastInfo(), "1 file(s) imported: \r\ngood.csv - Successful\r\n\r\n"
+                          "3 messages (1 sent, 2 received, 0 blocked), 2 contacts");
+    EXPECT_EQ(form.MessageModel->rowCount(), Store.MessageCount);
+    EXPECT_EQ(Store.ViewCount, 3);
+    EXPECT_TRUE(form.MessageView->isVisible());
+    EXPECT_TRUE(Store.Modified);
+    EXPECT_EQ(Store.Messages[1].Time.str(), "2008.01.03 12:00");  // newest first
+    EXPECT_TRUE(std::filesystem::exists(ProgramFolder() + "/Kestro.hst"));
+    EXPECT_NE(form.DetailLine(), "Importing and sorting - please wait ...");
+}
+
+TEST_F(ImportTest, CancelInTheDialogChangesNothing) {
+    TMBForm& form = Open();
+    form.ImportMainMenuClick();
+    EXPECT_EQ(Answers.Asked.size(), 1u);
+    EXPECT_EQ(Config.ImportDir, ProgramFolder());
+    EXPECT_EQ(Store.MessageCount, 0);
+}
+
+TEST_F(ImportTest, AddFolderListsEveryMatchingEntryAndReportsEach) {
+    TMBForm& form = Open();
+    WriteExport(Folder(), "a.csv", ExportOfThree());
+    WriteExport(Folder(), "b.csv", ExportOfTwo());
+    WriteExport(Folder(), "notes.txt", "not an export");
+    QDir(Folder()).mkdir("c.csv");
+    Answers.FolderAnswers.push_back(Folder());
+    Answers.YesNoAnswers = {true, false};
+    form.ImportFolderMainMenuClick();
+
+    const auto browse = Answers.AskedOf("BrowseFolder");
+    ASSERT_EQ(browse.size(), 1u);
+    EXPECT_EQ(browse[0].Text, "Select the folder to add (.csv) files from:");
+    EXPECT_EQ(browse[0].Title.toStdString(), ProgramFolder());  // the starting folder
+    const auto questions = Answers.AskedOf("AskYesNo");
+    ASSERT_EQ(questions.size(), 2u);
+    EXPECT_EQ(questions[0].Text, "3 files found in folder\r\n\r\n" + Folder() +
+                                     ":\r\n\r\na.csv\r\nb.csv\r\nc.csv\r\n\r\nDo you want to add them now?");
+    EXPECT_EQ(LastInfo(), "2 file(s) imported: \r\na.csv - Successful\r\nb.csv - Successful\r\n"
+                          "c.csv - Not a valid file or busy\r\n\r\n5 messages (2 sent, 3 received, 0 blocked), 3 contacts");
+    EXPECT_EQ(questions[1].Text, ColourQuestion);
+    EXPECT_EQ(Config.ImportDir, Folder().toStdString());
+    EXPECT_EQ(form.MessageModel->rowCount(), 5);
+}
+
+TEST_F(ImportTest, AddFolderWithoutExportsSaysSoAndNoImportsNothing) {
+    TMBForm& form = Open();
+    WriteExport(Folder(), "notes.txt", "not an export");
+    Answers.FolderAnswers.push_back(Folder());
+    form.ImportFolderMainMenuClick();
+    EXPECT_EQ(LastInfo(), "No .csv files found in folder " + Folder() + ".");
+    EXPECT_TRUE(Answers.AskedOf("AskYesNo").empty());
+
+    WriteExport(Folder(), "a.csv", ExportOfThree());
+    Answers.FolderAnswers.push_back(Folder());
+    Answers.YesNoAnswers = {false};
+    form.ImportFolderMainMenuClick();
+    EXPECT_EQ(Store.MessageCount, 0);
+    EXPECT_EQ(Answers.AskedOf("ShowInfo").size(), 1u);
+}
+
+TEST_F(ImportTest, TheColourOfferColoursByContactAndComesOnlyWhileNothingIsColoured) {
+    TMBForm& form = Open();
+    const std::string first = WriteExport(Folder(), "a.csv", ExportOfThree());
+    Answers.FileAnswers.push_back({QString::fromStdString(first)});
+    Answers.YesNoAnswers = {true};
+    form.ImportMainMenuClick();
+    ASSERT_EQ(Answers.AskedOf("AskYesNo").size(), 1u);
+    EXPECT_EQ(Config.Defaults.ColorMode, 2);
+    EXPECT_EQ(Store.ColoredCount, Store.MessageCount);
+    EXPECT_TRUE(form.ContactColorsMenu->isChecked());
+    // Anna's two messages share one light colour, Tom's has another.
+    std::map<std::string, std::int32_t> colours;
+    for (std::int32_t n = 1; n <= Store.MessageCount; ++n) {
+        const XMsgRecType& m = Store.Messages[static_cast<std::size_t>(n)];
+        const auto [it, added] = colours.emplace(m.Phone.str(), m.Color);
+        EXPECT_EQ(it->second, m.Color);
+        for (int shift : {0, 8, 16}) EXPECT_GE((m.Color >> shift) & 0xFF, 128);
+    }
+    EXPECT_EQ(colours.size(), 2u);
+
+    const std::string second = WriteExport(Folder(), "b.csv", ExportOfTwo());
+    Answers.FileAnswers.push_back({QString::fromStdString(second)});
+    form.ImportMainMenuClick();
+    EXPECT_EQ(Answers.AskedOf("AskYesNo").size(), 1u);  // not asked again
+    EXPECT_EQ(Store.MessageCount, 5);
+}
+
+TEST_F(ImportTest, BlockedNumbersAreKeptWhenTheHistoryIsNotUsed) {
+    for (bool useHistory : {false, true}) {
+        SCOPED_TRACE(useHistory);
+        Answers.Asked.clear();
+        TMBForm& form = Open();
+        ClearStore(Store, Config.Defaults);
+        Config.Defaults.UseHistory = useHistory;
+        Store.HistoryCount = 1;
+        Store.History[1] = HistoryRec{};
+        Store.History[1].Phone = "+15555550100";
+        Store.History[1].Blocked = 1;
+        const std::string file = WriteExport(Folder(), "a.csv", ExportOfThree());
+        Answers.FileAnswers.push_back({QString::fromStdString(file)});
+        form.ImportMainMenuClick();
+        if (useHistory)
+            EXPECT_TRUE(LastInfo().endsWith("1 messages (1 sent, 0 received, 2 blocked), 1 contacts")) << LastInfo().toStdString();
+        else
+            EXPECT_TRUE(LastInfo().endsWith("3 messages (1 sent, 2 received, 0 blocked), 2 contacts")) << LastInfo().toStdString();
+        EXPECT_EQ(form.MessageModel->rowCount(), Store.MessageCount);
+    }
+}
+
+TEST_F(ImportTest, ImportingEndsOnScreenScrambling) {
+    TMBForm& form = Open();
+    const std::string file = WriteExport(Folder(), "a.csv", ExportOfThree());
+    Answers.FileAnswers.push_back({QString::fromStdString(file)});
+    form.ImportMainMenuClick();
+    ScrambleTexts(Store, TextMask);
+    form.ScreenScrambled = true;
+
+    const std::string more = WriteExport(Folder(), "b.csv", ExportOfTwo());
+    Answers.FileAnswers.push_back({QString::fromStdString(more)});
+    form.ImportMainMenuClick();
+    EXPECT_FALSE(form.ScreenScrambled);
+    std::set<std::string> texts;
+    for (std::int32_t n = 1; n <= Store.MessageCount; ++n) texts.insert(Store.Messages[static_cast<std::size_t>(n)].Text);
+    EXPECT_EQ(texts, (std::set<std::string>{"Hello there", "Are you coming?", "On my way", "Morning", "Morning to you"}));
+}
+
+}  // namespace
