@@ -20,7 +20,6 @@
 #include "MBrowser/Pictures.h"
 #include "MBVars/History.h"
 #include "MBVars/LoadSequences.h"
-#include "MBVars/Ordering.h"
 #include "Platform/ColorRef.h"
 #include "Platform/SystemLocale.h"
 
