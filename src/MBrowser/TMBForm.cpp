@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QStandardPaths>
@@ -249,7 +250,8 @@ void TMBForm::resizeEvent(QResizeEvent* event) {
 
 bool TMBForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == GridPanel && event->type() == QEvent::MouseButtonRelease) {
-        Safely([this] { GridPanelClick(); });
+        // A click is the primary button's; the others do nothing here.
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) Safely([this] { GridPanelClick(); });
         return true;
     }
     if (watched == GridPanel && event->type() == QEvent::Paint && S.MessageCount == 0) {

@@ -60,6 +60,13 @@ TEST_F(FormTest, ClickOnTheEmptyAreaAsksTheWelcomeQuestionAndNoChangesNothing) {
     EXPECT_FALSE(Store.Modified);
 }
 
+TEST_F(FormTest, OnlyALeftClickOnTheEmptyAreaAsksTheWelcomeQuestion) {
+    TMBForm& form = Open();
+    QTest::mouseClick(form.GridPanel, Qt::RightButton);
+    QTest::mouseClick(form.GridPanel, Qt::MiddleButton);
+    EXPECT_TRUE(Answers.Asked.empty());
+}
+
 TEST_F(FormTest, ReopensTheLastSavedFileNewestFirst) {
     const std::string path = WriteCollection();
     WriteConfig([&](Settings& s, WindowSize&) { s.Defaults.LastSavedFile = path; });
