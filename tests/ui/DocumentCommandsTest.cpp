@@ -198,6 +198,31 @@ TEST_F(DocumentTest, SaveWhileScrambledWritesThePlainTexts) {
     EXPECT_EQ(texts, (std::set<std::string>{"unsaved one", "unsaved two"}));
 }
 
+TEST_F(DocumentTest, NewAndOpenEndOnScreenScrambling) {
+    TMBForm& form = OpenModified();
+    const std::string path = WriteDataFileOfFour("four.kst");
+    auto scramble = [&] {
+        ScrambleTexts(Store, TextMask);
+        form.ScreenScrambled = true;
+        form.UpdateMenus();
+    };
+    scramble();
+    Answers.SaveAnswers = {SaveAnswer::No};
+    form.NewMainMenuClick();
+    EXPECT_FALSE(form.ScreenScrambled);
+    EXPECT_EQ(form.CryptMainMenu->text(), "Crypt messages on screen");
+
+    Answers.FileAnswers.push_back({QString::fromStdString(path)});
+    form.OpenMainMenuClick();
+    scramble();
+    Answers.SaveAnswers = {SaveAnswer::No};
+    Answers.FileAnswers.push_back({QString::fromStdString(path)});
+    form.OpenMainMenuClick();
+    EXPECT_FALSE(form.ScreenScrambled);
+    EXPECT_EQ(form.CryptMainMenu->text(), "Crypt messages on screen");
+    EXPECT_EQ(Store.Messages[1].Text, "fourth");
+}
+
 TEST_F(DocumentTest, SaveWithoutANameRunsSaveAs) {
     TMBForm& form = OpenModified();
     const std::string target = DocumentsFolder() + "/named.kst";
