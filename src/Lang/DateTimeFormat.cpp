@@ -96,7 +96,11 @@ void Formatter::Append(std::string_view f, int level) {
         };
         char token = Upper(starter);
         if (IsLetter(token)) {
-            if (token == 'M' && lastToken == 'H') token = 'N';
+            if (token == 'M' && lastToken == 'H') {
+                // m or mm right after an hour code is minutes; mmm and mmmm stay month names.
+                const bool monthName = i + 1 < f.size() && f[i] == starter && f[i + 1] == starter;
+                if (!monthName) token = 'N';
+            }
             lastToken = token;
         }
         switch (token) {

@@ -35,6 +35,9 @@ TEST(FormatDateTime, MonthCodeAfterAnHourMeansMinutes) {
     EXPECT_EQ(Fmt("h mm"), "18 07");
     EXPECT_EQ(Fmt("mm hh"), "03 18");
     EXPECT_EQ(Fmt("hh:mm dd.mm"), "18:07 15.03");  // a day code in between makes it a month again
+    // Only m and mm turn into minutes: month names stay month names after an hour.
+    EXPECT_EQ(Fmt("h mmm"), "18 Mar");
+    EXPECT_EQ(Fmt("hh:mmmm"), "18:March");
 }
 
 TEST(FormatDateTime, CodesIgnoreLetterCase) {
