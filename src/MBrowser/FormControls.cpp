@@ -51,6 +51,22 @@ QToolButton* MenuArrowButton(QWidget* parent, const QString& tooltip) {
     return b;
 }
 
+// A box that keeps its chosen width while the tool bar has room and gives some of it up,
+// down to its minimum, before the tool bar's controls would run into one another.
+template <class Box>
+class RoomyBox : public Box {
+public:
+    RoomyBox(QWidget* parent, int width, int minimumWidth) : Box(parent), Width(width) {
+        this->setMinimumWidth(minimumWidth);
+        this->setMaximumWidth(width);
+        this->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    }
+    QSize sizeHint() const override { return {Width, Box::sizeHint().height()}; }
+
+private:
+    const int Width;
+};
+
 QFrame* Rule(QWidget* parent) {
     auto* line = new QFrame(parent);
     line->setFixedHeight(1);
@@ -88,10 +104,9 @@ void TMBForm::CreateToolBar() {
     for (QToolButton* b : {DispSentSB, DispReceivedSB, DispAllSB, ThisPersonSB}) row->addWidget(b);
     row->addSpacing(8);
 
-    NameBox = new QComboBox(TopPanel);
+    NameBox = new RoomyBox<QComboBox>(TopPanel, 170, 110);
     NameBox->setEditable(true);
     NameBox->setInsertPolicy(QComboBox::NoInsert);
-    NameBox->setFixedWidth(170);
     NameBox->setMaxVisibleItems(24);
     NameBox->hide();
     row->addWidget(NameBox);
@@ -116,8 +131,7 @@ void TMBForm::CreateSearchBar() {
     ColourMenuSB = MenuArrowButton(SearchPanel, QStringLiteral("Open colour menu"));
     SearchSB = PictureButton(SearchPanel, ToolPicture::Search, QStringLiteral("Search for specific messages"));
 
-    SearchEdit = new QLineEdit(SearchPanel);
-    SearchEdit->setFixedWidth(180);
+    SearchEdit = new RoomyBox<QLineEdit>(SearchPanel, 180, 90);
     SearchEdit->setPlaceholderText(QStringLiteral("Search"));
 
     ClearSearchSB = new QToolButton(SearchPanel);

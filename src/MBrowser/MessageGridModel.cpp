@@ -97,6 +97,8 @@ QString MessageGridModel::HeaderText(int column) const {
 }
 
 QString MessageGridModel::CellText(int row, int column) const {
+    // Only rows that show a message carry a number: an empty view's single row stays blank.
+    if (row < 0 || row >= S.ViewCount) return {};
     if (column == NumberColumn) return QString::number(row + 1) + QLatin1Char(' ');
     const std::int32_t n = MessageAt(row);
     if (n == 0) return {};

@@ -201,6 +201,9 @@ TEST_F(FormTest, AnEmptyViewKeepsOneBlankRow) {
     EXPECT_EQ(Store.ViewCount, 0);
     EXPECT_EQ(form.MessageModel->rowCount(), 1);
     EXPECT_EQ(form.MessageModel->CellText(0, MessageColumn), "");
+    // The blank row has no number either: the header says the view holds nothing.
+    EXPECT_EQ(form.MessageModel->CellText(0, NumberColumn), "");
+    EXPECT_EQ(form.MessageModel->headerData(0, Qt::Vertical, Qt::DisplayRole).toString(), "");
     EXPECT_EQ(form.MessageModel->MessageAt(0), 0);
     EXPECT_EQ(form.CurrentMessage, 0);
 }

@@ -158,3 +158,25 @@ TEST_F(FormTest, ATypedNameOutsideTheListKeepsThePreviousContact) {
     EXPECT_EQ(form.SearchText, "Mia Chen");
     EXPECT_EQ(Store.ViewCount, 1);
 }
+
+TEST_F(FormTest, TheToolBarControlsDoNotOverlapInANarrowerWindow) {
+    TMBForm& form = OpenCollection();
+    form.resize(900, form.height());
+    form.SetCurrentRow(1);
+    QTest::mouseClick(form.ThisPersonSB, Qt::LeftButton);
+    QApplication::processEvents();
+    // Left to right along the tool bar, in tool-bar coordinates.
+    const QWidget* inOrder[] = {form.ThisPersonSB, form.NameBox,  form.ContactSB,  form.ContactMenuSB,
+                                form.ReColorSB,    form.ColourMenuSB, form.SearchSB, form.SearchEdit,
+                                form.ClearSearchSB};
+    int previousRight = -1;
+    for (const QWidget* w : inOrder) {
+        ASSERT_TRUE(w->isVisible());
+        const QRect r(w->mapTo(form.TopPanel, QPoint(0, 0)), w->size());
+        EXPECT_GT(r.left(), previousRight) << w->toolTip().toStdString();
+        previousRight = r.right();
+    }
+    EXPECT_LT(previousRight, form.TopPanel->width());
+    EXPECT_GE(form.SearchEdit->width(), 80);
+    EXPECT_GE(form.NameBox->width(), 100);
+}
