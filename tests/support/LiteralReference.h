@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "MBVars/Contacts.h"
 #include "MBVars/Defaults.h"
 #include "MBVars/Ordering.h"
 #include "MBVars/Store.h"
@@ -103,23 +104,6 @@ inline void BuildContacts(MsgStore& S, int key, bool rebuild) {
     S.Modified = true;
 }
 
-inline std::int32_t AssignName(MsgStore& S, std::string_view phone, std::string_view name) {
-    const PhoneText p(phone);
-    const NameText m(name);
-    if (p.empty()) return 0;
-    std::int32_t count = 0;
-    for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
-        XMsgRecType& msg = S.Messages[n];
-        if (msg.Name.empty()) msg.Name = msg.Phone.view();
-        if (msg.Phone == p) {
-            msg.Name = m;
-            ++count;
-        }
-    }
-    S.Modified = true;
-    return count;
-}
-
 inline std::int32_t PurgeMarked(MsgStore& S) {
     std::int32_t removed = 0;
     for (std::int32_t n = 1; n <= S.MessageCount; ++n)
@@ -177,7 +161,8 @@ inline std::int32_t FitNames(MsgStore& S, bool useHistory) {
     const NameText oneSpace(" ");
     for (std::int32_t c = 1; c <= S.ContactCount; ++c)
         if (S.Contacts[c].Name > oneSpace)
-            Literal::AssignName(S, S.Contacts[c].Phone.view(), S.Contacts[c].Name.view());
+            // AssignName is itself the literal one-pass procedure.
+            ::AssignName(S, S.Contacts[c].Phone.view(), S.Contacts[c].Name.view());
     if (!useHistory || S.HistoryCount == 0) return 0;
     for (std::int32_t n = 1; n <= S.MessageCount; ++n)
         for (std::int32_t h = 1; h <= S.HistoryCount; ++h) {
