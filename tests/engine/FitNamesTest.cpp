@@ -102,23 +102,20 @@ TEST(FitNames, NoUsableContactLeavesNamelessMessagesAlone) {
     EXPECT_FALSE(S.Modified);
 }
 
-HistoryRec Entry(std::uint8_t blocked, std::string_view phone, std::string_view name, std::int32_t color) {
-    HistoryRec e;
-    e.Blocked = blocked;
-    e.Phone = phone;
-    e.Name = name;
-    e.Color = color;
-    return e;
+void SetEntry(HistoryRec& e, std::uint8_t blocked, std::string_view phone, std::string_view name,
+              std::int32_t color) {
+    e.Blocked = blocked, e.Phone = phone, e.Name = name, e.Color = color;
 }
 
 TEST(FitNames, HistoryNamesColoursAndBlockedPurges) {
     MsgStore S = SmallStore();
     BuildView(S, ViewEverything);
-    S.HistoryCount = 4;
-    S.History[1] = Entry(0, "+15555550100", "Ann", 0x11);
-    S.History[2] = Entry(0, "+15555550101", "+15555550101", 0x22);  // its own number: never renames
-    S.History[3] = Entry(0, "+15555550100", "Ann Lee", 0);           // the last name wins, colour stays
-    S.History[4] = Entry(1, "+15555550102", " ", 0);
+    S.HistoryCount = 5;
+    SetEntry(S.History[1], 0, "+15555550100", "Ann", 0x11);
+    SetEntry(S.History[2], 0, "+15555550101", "+15555550101", 0x22);  // its own number: never renames
+    SetEntry(S.History[3], 0, "+15555550100", "Ann Lee", 0);           // the last name wins, colour stays
+    SetEntry(S.History[4], 1, "+15555550102", " ", 0);
+    SetEntry(S.History[5], 0, "+15555550101", " ", 0x33);  // one space: never renames
     EXPECT_EQ(FitNames(S, true), 1);
     ASSERT_EQ(S.MessageCount, 3);
     EXPECT_EQ(S.Messages[1].Name, "Ann Lee");
