@@ -11,3 +11,5 @@ void TMBForm::ColorsAutomaticClick() {
         Dlg.ShowInfo(QStringLiteral("None of the colours were changed. Clear first some or all of the colours "
                                     "(\"Clear all contact colours\")."));
 }
+
+void TMBForm::ConnectColourCommands() {}

@@ -17,7 +17,7 @@ void TMBForm::MessageViewClick() {
     const XMsgRecType& m = S.Messages[static_cast<std::size_t>(CurrentMessage)];
     const std::string text = NormaliseText(m.Text);
     // Shown only: the detail line never writes itself back into the message.
-    SetDetailLine(FromCp1252(text));
+    SetDetailLine(ShownText(text));
 
     const std::string padded = " " + text + " ";
     std::string link = FindWebLink(padded);
@@ -26,7 +26,7 @@ void TMBForm::MessageViewClick() {
         if (!address.empty()) link = "mailto:" + address;
     }
     if (link.empty()) return;
-    CurrentLink = FromCp1252(link);
+    CurrentLink = ShownText(link);
     QString caption = CurrentLink;
     caption.replace(QLatin1Char('&'), QStringLiteral("&&"));  // no mnemonic in a link
     WebSB->setText(caption);

@@ -115,15 +115,14 @@ void TMBForm::CreatePopupMenus() {
     BlockContactMenu = Item(PopupMenuContact, QStringLiteral("Block messages from selected contacts"));
 }
 
+void TMBForm::PopupBelow(QToolButton* button, QMenu* menu) {
+    connect(button, &QToolButton::clicked, this,
+            [button, menu] { menu->popup(button->mapToGlobal(QPoint(0, button->height()))); });
+}
+
 void TMBForm::ConnectCommands() {
-    // Every command runs under the general error handler.
-    auto wire = [this](auto* sender, auto signal, void (TMBForm::*handler)()) {
-        connect(sender, signal, this, [this, handler] { Safely([this, handler] { (this->*handler)(); }); });
-    };
-    auto popupBelow = [this](QToolButton* button, QMenu* menu) {
-        connect(button, &QToolButton::clicked, this,
-                [button, menu] { menu->popup(button->mapToGlobal(QPoint(0, button->height()))); });
-    };
+    auto wire = [this](auto* sender, auto signal, void (TMBForm::*handler)()) { Wire(sender, signal, handler); };
+    auto popupBelow = [this](QToolButton* button, QMenu* menu) { PopupBelow(button, menu); };
 
     wire(NewMainMenu, &QAction::triggered, &TMBForm::NewMainMenuClick);
     wire(OpenMainMenu, &QAction::triggered, &TMBForm::OpenMainMenuClick);
@@ -173,4 +172,10 @@ void TMBForm::ConnectCommands() {
     connect(MessageView, &MessageGrid::ViewportResized, this, [this] { FitGridColumns(); });
     connect(MessageView->horizontalHeader(), &QHeaderView::sectionResized, this,
             [this](int column, int, int width) { GridColumnResized(column, width); });
+
+    // Each concern wires its own commands beside its handlers.
+    ConnectBrowsingCommands();
+    ConnectEditingCommands();
+    ConnectColourCommands();
+    ConnectOptionsCommands();
 }

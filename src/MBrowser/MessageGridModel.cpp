@@ -36,7 +36,7 @@ QString OneLine(QString text) {
 
 // The stored time text, or the time through the chosen format (names come as UTF-8).
 QString TimeCellText(const XMsgRecType& m, const DefaultsType& D, const LocaleInfo& locale) {
-    if (D.DateTimeFormat.empty()) return QStringLiteral(" ") + FromCp1252(m.Time.view());
+    if (D.DateTimeFormat.empty()) return QStringLiteral(" ") + ShownText(m.Time.view());
     return QString::fromStdString(FormatDateTime(D.DateTimeFormat, TimeValue(m.Time.view()), locale));
 }
 
@@ -105,9 +105,9 @@ QString MessageGridModel::CellText(int row, int column) const {
     const XMsgRecType& m = S.Messages[static_cast<std::size_t>(n)];
     switch (column) {
         case TimeColumn: return TimeCellText(m, D, Locale);
-        case PhoneColumn: return Cut(QStringLiteral(" ") + FromCp1252(m.Phone.view()), ContactCellLength);
-        case NameColumn: return Cut(QStringLiteral(" ") + FromCp1252(m.Name.view()), ContactCellLength);
-        case MessageColumn: return QStringLiteral(" ") + OneLine(FromCp1252(NormaliseText(ShownPart(m.Text))));
+        case PhoneColumn: return Cut(QStringLiteral(" ") + ShownText(m.Phone.view()), ContactCellLength);
+        case NameColumn: return Cut(QStringLiteral(" ") + ShownText(m.Name.view()), ContactCellLength);
+        case MessageColumn: return QStringLiteral(" ") + OneLine(ShownMessageText(ShownPart(m.Text)));
         case SizeColumn: return QStringLiteral(" %1 ").arg(m.Text.size());
         default: return {};
     }

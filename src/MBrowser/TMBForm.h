@@ -119,6 +119,14 @@ public:
 
     // --- Contact colours (ColourCommands.cpp) ----------------------------------------------
     void ColorsAutomaticClick();
+    // The colour through which the colour chooser hands its result (0x00BBGGRR, 0 = none).
+    std::int32_t SelectedColor = 0;
+
+    // --- Options (OptionsCommands.cpp) -------------------------------------------------------
+
+    // --- Sorting, search, scrambling and copy (BrowsingCommands.cpp and beside it) --------
+
+    // --- Editing, blocking and the activity figures (EditingCommands.cpp and beside it) --
 
     // --- Sample files (SampleCommands.cpp) ------------------------------------------------
     void CreateSampleFilesClick();
@@ -263,6 +271,19 @@ private:
     void CreateMainMenu();
     void CreatePopupMenus();
     void ConnectCommands();
+    // Wires a signal to a handler that runs under the general error handler.
+    template <class Sender, class Signal>
+    void Wire(Sender* sender, Signal signal, void (TMBForm::*handler)()) {
+        connect(sender, signal, this, [this, handler] { Safely([this, handler] { (this->*handler)(); }); });
+    }
+    // A tool button that opens `menu` directly below itself.
+    void PopupBelow(QToolButton* button, QMenu* menu);
+    // Wiring of each concern, beside its handlers.
+    void ConnectBrowsingCommands();
+    void ConnectEditingCommands();
+    void ConnectColourCommands();
+    void ConnectOptionsCommands();
+
     // Puts one button of the sticky view group down and releases the others.
     void PressViewButton(QToolButton* button);
     // Column widths of the layout pass; also after the grid's viewport changed size.

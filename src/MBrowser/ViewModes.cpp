@@ -53,9 +53,9 @@ void TMBForm::ThisPersonSBClick() {
         NameBox->setPalette(colour);
         NameBox->clear();
         for (std::int32_t c = 1; c <= S.ContactCount; ++c)
-            NameBox->addItem(FromCp1252(S.Contacts[static_cast<std::size_t>(c)].Name.view()));
+            NameBox->addItem(ShownText(S.Contacts[static_cast<std::size_t>(c)].Name.view()));
         NameBox->setCurrentIndex(-1);
-        NameBox->setEditText(FromCp1252(SearchText));
+        NameBox->setEditText(ShownText(SearchText));
         NameBox->show();
     } else {
         SearchText.clear();
@@ -71,7 +71,7 @@ void TMBForm::ThisPersonMainMenuClick() {
 }
 
 void TMBForm::NameBoxChange(int chosenEntry) {
-    if (chosenEntry >= 0 && chosenEntry < NameBox->count()) SearchText = ToCp1252(NameBox->itemText(chosenEntry));
+    if (chosenEntry >= 0 && chosenEntry < NameBox->count()) SearchText = StoredFromTyped(NameBox->itemText(chosenEntry));
     FetchStr(3, SearchText);
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "OFuncs/Cp1252.h"
+#include "OFuncs/TextOps.h"
 
 QString FromCp1252(std::string_view bytes) { return QString::fromUtf8(Cp1252ToUtf8(bytes)); }
 
@@ -41,3 +42,9 @@ std::string ToCp1252(const QString& text) {
     }
     return out;
 }
+
+QString ShownText(std::string_view stored) { return FromCp1252(stored); }
+
+QString ShownMessageText(std::string_view stored) { return ShownText(NormaliseText(stored)); }
+
+std::string StoredFromTyped(const QString& typed) { return ToCp1252(typed); }

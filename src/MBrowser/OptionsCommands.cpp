@@ -1,0 +1,4 @@
+// The options dialog's commands.
+#include "MBrowser/TMBForm.h"
+
+void TMBForm::ConnectOptionsCommands() {}
