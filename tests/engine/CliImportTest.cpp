@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <sys/wait.h>
@@ -133,4 +134,65 @@ TEST(CliImport, ArgumentsItDoesNotTake) {
     EXPECT_EQ(RunImportCommand({"--frobnicate", "x.csv"}, out, err), 2);
     EXPECT_EQ(RunImportCommand({"--no-history"}, out, err), 2);
     EXPECT_EQ(out.str(), "");
+}
+
+TEST(CliImport, AFailedInputLeavesTheArchiveAndTheHistoryAsTheyWere) {
+    TwoExports files;
+    const std::string data = PathIn(files.dir, "archive.kst"), history = PathIn(files.dir, "Kestro.hst");
+    std::ostringstream out, err;
+    ASSERT_EQ(RunImportCommand({files.messages, files.contacts, "-o", data, "--history", history}, out, err), 0);
+    const std::string archiveBefore = TempDir::Read(data), historyBefore = TempDir::Read(history);
+
+    // A missing export, a device, a folder: each alone fails the run and nothing is written.
+    for (const std::string& bad : {PathIn(files.dir, "typo.csv"), std::string("/dev/zero"), files.dir.Path().string()}) {
+        std::ostringstream o, e;
+        EXPECT_EQ(RunImportCommand({files.messages, bad, "-o", data, "--history", history}, o, e), 1) << bad;
+        EXPECT_NE(e.str().find("cannot import " + bad + ": "), std::string::npos) << e.str();
+        EXPECT_NE(e.str().find(data + " and " + history + " not written"), std::string::npos) << e.str();
+        EXPECT_EQ(TempDir::Read(data), archiveBefore);
+        EXPECT_EQ(TempDir::Read(history), historyBefore);
+    }
+
+    // A history that cannot be read completely is an input that failed, too.
+    WriteFileBytes(history, historyBefore.substr(0, historyBefore.size() - 1));
+    std::ostringstream o, e;
+    EXPECT_EQ(RunImportCommand({files.messages, "-o", data, "--history", history}, o, e), 1);
+    EXPECT_NE(e.str().find("cannot read " + history + ": Read beyond end of file"), std::string::npos) << e.str();
+    EXPECT_EQ(TempDir::Read(data), archiveBefore);
+    EXPECT_EQ(TempDir::Read(history), historyBefore.substr(0, historyBefore.size() - 1));
+}
+
+TEST(CliImport, AFileLargerThanAnyExportIsRefusedWithoutReservingItsSize) {
+    TempDir dir;
+    const std::string sparse = PathIn(dir, "huge.csv");
+    WriteFileBytes(sparse, "\"sms\"");
+    std::filesystem::resize_file(sparse, std::uintmax_t(1) << 40);  // 1 TiB, holes only
+    const std::string data = PathIn(dir, "archive.kst");
+    std::ostringstream out, err;
+    EXPECT_EQ(RunImportCommand({sparse, "-o", data}, out, err), 1);
+    EXPECT_EQ(err.str(), "kestro-cli: cannot import " + sparse + ": File too large\n"
+                         "kestro-cli: " + data + " not written, since an input could not be read\n");
+    EXPECT_FALSE(std::filesystem::exists(data));
+}
+
+TEST(CliImport, SamplesCreateTheirFolderAndNameTheFileThatFails) {
+    TempDir dir;
+    const std::string wordList = (std::filesystem::path(KESTRO_TEST_DATA).parent_path().parent_path() / "data").string();
+    const std::string nested = PathIn(dir, "a/b/c");
+    std::ostringstream out, err;
+    ASSERT_EQ(RunSamplesCommand(nested, wordList, out, err), 0) << err.str();
+    EXPECT_TRUE(std::filesystem::exists(nested + "/sample_contacts_from_classic_suite.csv"));
+
+    // A sample name taken by a folder: that file is named, with the reason in words.
+    const std::string taken = PathIn(dir, "taken");
+    std::filesystem::create_directories(taken + "/sample_all_messages_from_phone_suite.csv");
+    std::ostringstream o, e;
+    EXPECT_EQ(RunSamplesCommand(taken, wordList, o, e), 1);
+    EXPECT_EQ(e.str(), "kestro-cli: cannot write " + taken + "/sample_all_messages_from_phone_suite.csv: " +
+                           std::strerror(EISDIR) + "\n");
+    // A folder that cannot be made is named too.
+    WriteFileBytes(PathIn(dir, "file"), "x");
+    std::ostringstream o2, e2;
+    EXPECT_EQ(RunSamplesCommand(PathIn(dir, "file/sub"), wordList, o2, e2), 1);
+    EXPECT_EQ(e2.str().rfind("kestro-cli: cannot create the folder " + PathIn(dir, "file/sub") + ": ", 0), 0u);
 }
