@@ -86,7 +86,7 @@ int RunImportCommand(const std::vector<std::string>& args, std::ostream& out, st
         !Attempt("read", a.History, err, [&] { return ReadHistory(S, a.History); }))
         inputFailed = true;
     if (S.HistoryIncomplete && !inputFailed) {
-        err << "kestro-cli: cannot read " << a.History << ": it holds more entries than Kestro keeps\n";
+        err << "kestro-cli: cannot read " << a.History << ": its entry count is not one Kestro writes\n";
         inputFailed = true;
     }
     for (const std::string& file : a.Files)
