@@ -4,7 +4,10 @@
 #include <cstring>
 #include <filesystem>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
+#include <fstream>
 
 #include "MBVars/DataFile.h"
 #include "MBVars/History.h"
@@ -196,3 +199,33 @@ TEST(CliImport, SamplesCreateTheirFolderAndNameTheFileThatFails) {
     EXPECT_EQ(RunSamplesCommand(PathIn(dir, "file/sub"), wordList, o2, e2), 1);
     EXPECT_EQ(e2.str().rfind("kestro-cli: cannot create the folder " + PathIn(dir, "file/sub") + ": ", 0), 0u);
 }
+
+#if !defined(__SANITIZE_ADDRESS__)
+TEST(CliImport, RunningOutOfMemoryNamesTheFileAndWritesNothing) {
+    TempDir dir;
+    const std::string big = PathIn(dir, "big.csv"), data = PathIn(dir, "archive.kst");
+    WriteFileBytes(big, "\"sms\"");
+    std::filesystem::resize_file(big, 300u << 20);  // within the size limit, holes only
+    WriteFileBytes(data, "kept");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Room for about 64 MiB more than the process holds now.
+        std::ifstream statm("/proc/self/statm");
+        unsigned long pages = 0;
+        statm >> pages;
+        const rlim_t now = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE));
+        const rlimit cap{now + (64u << 20), now + (64u << 20)};
+        ::setrlimit(RLIMIT_AS, &cap);
+        std::ostringstream out, err;
+        const int status = RunImportCommand({big, "-o", data}, out, err);
+        const bool named = err.str().rfind("kestro-cli: cannot import " + big + ": Out of memory\n", 0) == 0;
+        ::_exit(status == 1 && named ? 0 : 10 + status);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(TempDir::Read(data), "kept");
+}
+#endif
