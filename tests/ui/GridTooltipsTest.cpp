@@ -139,6 +139,6 @@ TEST_F(TooltipTest, TheCountCellTellsHowFullTheStoreIs) {
     EXPECT_EQ(form.MessageView->CornerCell()->toolTip(), "3276 messages (20 % of Max)");
     // A click on a row number clears it.
     QHeaderView* numbers = form.MessageView->verticalHeader();
-    QTest::mouseClick(numbers->viewport(), Qt::LeftButton, {}, QPoint(numbers->width() / 2, numbers->sectionViewportPosition(1) + 3));
+    QTest::mouseClick(numbers->viewport(), Qt::LeftButton, {}, QPoint(numbers->width() / 2, numbers->sectionViewportPosition(1) + numbers->sectionSize(1) / 2));
     EXPECT_EQ(form.GridHint, "");
 }
