@@ -11,17 +11,37 @@
 #include "Platform/Cp1252Text.h"
 
 QString DropTabsBeforeLineBreaks(const QString& text) {
+    const QString tabBreak = QStringLiteral("\t\r\n");
     QString out;
     out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n')) {
-            while (!out.isEmpty() && out.back() == QLatin1Char('\t')) out.chop(1);
-        }
-        out += c;
+    qsizetype start = 0;
+    for (qsizetype hit = text.indexOf(tabBreak); hit >= 0; hit = text.indexOf(tabBreak, hit + 3)) {
+        // The hit is the last tab of its run; the whole run goes, back to the chunk's start.
+        qsizetype end = hit;
+        while (end > start && text.at(end - 1) == QLatin1Char('\t')) --end;
+        out.append(text.constData() + start, end - start);
+        start = hit + 1;
     }
+    out.append(text.constData() + start, text.size() - start);
     return out;
 }
+
+namespace {
+
+bool IsAscii(std::string_view bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Stored bytes as shown. Plain ASCII reads the same in every form the bytes may have
+// (and holds no letter for the display form to map), so it is taken over as it is.
+void AppendShown(QString& out, std::string_view bytes, bool message) {
+    if (IsAscii(bytes))
+        out.append(QLatin1String(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    else
+        out.append(message ? ShownMessageText(bytes) : ShownText(bytes));
+}
+
+}  // namespace
 
 QString TMBForm::SelectedCellsText() const {
     // The selected rectangle; with nothing selected, the current cell.
@@ -44,23 +64,33 @@ QString TMBForm::SelectedCellsText() const {
 
     const QChar tab = QLatin1Char('\t');
     QString out;
+    out.reserve(static_cast<qsizetype>(bottom - top + 1) * (right - left + 1) * 40);
+    // The line ends of the copy itself lose their tabs as they are written; only a line
+    // break inside a field needs the pass over the whole text.
+    bool breakInField = false;
+    auto field = [&](std::string_view bytes, bool message) {
+        breakInField = breakInField || bytes.find('\r') != std::string_view::npos;
+        AppendShown(out, bytes, message);
+        out.append(tab);
+    };
     for (int row = top; row <= bottom; ++row) {
         if (const std::int32_t n = MessageModel->MessageAt(row); n > 0) {
             const XMsgRecType& m = S.Messages[static_cast<std::size_t>(n)];
             for (int column = left; column <= right; ++column) {
                 switch (column) {
-                    case TimeColumn: out += ShownText(m.Time.view()) + tab; break;
-                    case PhoneColumn: out += ShownText(m.Phone.view()) + tab; break;
-                    case NameColumn: out += ShownText(m.Name.view()) + tab; break;
-                    case MessageColumn: out += ShownMessageText(m.Text) + tab; break;
-                    case SizeColumn: out += QString::number(m.Text.size()) + tab; break;
+                    case TimeColumn: field(m.Time.view(), false); break;
+                    case PhoneColumn: field(m.Phone.view(), false); break;
+                    case NameColumn: field(m.Name.view(), false); break;
+                    case MessageColumn: field(m.Text, true); break;
+                    case SizeColumn: out.append(QString::number(m.Text.size())).append(tab); break;
                     default: break;  // the Type column copies nothing, not even a tab
                 }
             }
         }
-        out += QStringLiteral("\r\n");
+        while (!out.isEmpty() && out.back() == tab) out.chop(1);
+        out.append(QStringLiteral("\r\n"));
     }
-    return DropTabsBeforeLineBreaks(out);
+    return breakInField ? DropTabsBeforeLineBreaks(out) : out;
 }
 
 void TMBForm::CopyToClipMenuClick() { QGuiApplication::clipboard()->setText(SelectedCellsText()); }

@@ -8,6 +8,7 @@
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
 #include "OFuncs/TextOps.h"
+#include "Platform/Cp1252Text.h"
 
 namespace {
 
@@ -90,5 +91,53 @@ TEST(DropTabsBeforeLineBreaks, AgreesWithReplacingUntilNoneIsLeft) {
         for (int i = 0; i < length; ++i) s += alphabet[std::uniform_int_distribution<int>(0, 3)(rng)];
         const std::string literal = ReplaceAll("\t\r\n", "\r\n", s);
         EXPECT_EQ(DropTabsBeforeLineBreaks(QString::fromLatin1(s.c_str())).toStdString(), literal) << round;
+    }
+}
+
+namespace {
+
+// The copy as written out step by step: every field of the rectangle followed by a tab,
+// CR LF after each row, then "\t\r\n" replaced by CR LF for as long as one is left.
+QString LiteralCopy(const MsgStore& S, int top, int left, int bottom, int right) {
+    QString out;
+    for (int row = top; row <= bottom; ++row) {
+        const std::int32_t n = row <= S.ViewCount ? S.ViewIndex[static_cast<std::size_t>(row)] : 0;
+        if (n > 0) {
+            const XMsgRecType& m = S.Messages[static_cast<std::size_t>(n)];
+            for (int column = left; column <= right; ++column) {
+                if (column == TimeColumn) out += ShownText(m.Time.view()) + "\t";
+                if (column == PhoneColumn) out += ShownText(m.Phone.view()) + "\t";
+                if (column == NameColumn) out += ShownText(m.Name.view()) + "\t";
+                if (column == MessageColumn) out += ShownText(NormaliseText(m.Text)) + "\t";
+                if (column == SizeColumn) out += QString::number(m.Text.size()) + "\t";
+            }
+        }
+        out += "\r\n";
+    }
+    while (out.contains("\t\r\n")) out.replace("\t\r\n", "\r\n");
+    return out;
+}
+
+}  // namespace
+
+TEST_F(CopyTest, AnyRectangleAgreesWithTheCopyWrittenOutStepByStep) {
+    std::mt19937 rng(5);
+    auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+    const char* pieces[] = {"a", "\t", "\r\n", "\r", " ", "\xE4", "\xC3\xA4", "\x80", ""};
+    for (int i = 0; i < 40; ++i) {
+        std::string text, name;
+        for (int k = pick(6); k > 0; --k) text += pieces[pick(9)];
+        for (int k = pick(3); k > 0; --k) name += pieces[pick(9)];
+        AddMessage(Store, "2007.06.01 10:00", i % 5 ? "+15555550123" : "", text, MsgSms | (i % 2 ? MsgSent : MsgReceived),
+                   name);
+    }
+    Renumber(Store);
+    BuildView(Store, ViewEverything);
+    TMBForm& form = Open();
+    for (int round = 0; round < 300; ++round) {
+        const int top = 1 + pick(40), bottom = std::min(40, top + pick(6));
+        const int left = 1 + pick(6), right = std::min(6, left + pick(6));
+        Select(form, top, left, bottom, right);
+        ASSERT_EQ(form.SelectedCellsText(), LiteralCopy(Store, top, left, bottom, right)) << round;
     }
 }
