@@ -14,6 +14,9 @@ void TMBForm::NameControlsForScreenReaders() {
     MessageView->setAccessibleName(QStringLiteral("Messages"));
     MessageLabel->setAccessibleName(QStringLiteral("Message text"));
     MessageLabel->setAccessibleDescription(MessageLabel->toolTip());
+    if (QWidget* corner = MessageView->CornerCell()) corner->setAccessibleName(QStringLiteral("Message count"));
+    // "X" is a picture of the command rather than a caption.
+    ClearSearchSB->setAccessibleName(ClearSearchSB->toolTip());
     for (QWidget* w : findChildren<QWidget*>()) {
         if (!w->accessibleName().isEmpty()) continue;
         // The link button is announced by its caption, the link, which changes.
