@@ -34,10 +34,14 @@ void TMBForm::MessageViewClick() {
     // An edit of the line is kept before the line shows something else.
     MessageLabelExit();
     WebSB->hide();
-    // A scrambled text typed back would be stored scrambled for good.
-    MessageLabel->setReadOnly(ScreenScrambled);
     CurrentMessage = MessageModel->MessageAt(CurrentRow() - 1);
-    if (CurrentMessage < 1) return;
+    // Only a message's own text can be edited, and never while scrambled: a scrambled text
+    // typed back would be stored scrambled for good.
+    MessageLabel->setReadOnly(ScreenScrambled || CurrentMessage < 1);
+    if (CurrentMessage < 1) {
+        DetailMessage = 0;
+        return;
+    }
     const XMsgRecType& m = S.Messages[static_cast<std::size_t>(CurrentMessage)];
     SelectedColor = m.Color;
     SetGridHint(CellHint(CurrentMessage, CurrentColumn()));
@@ -65,7 +69,7 @@ void TMBForm::MessageViewClick() {
 void TMBForm::MessageLabelExit() {
     // Only a text the user changed since it was shown is written: an untouched line would
     // otherwise store the display form (or the scrambled form) over the message.
-    if (!MessageLabel->isModified() || MessageLabel->isReadOnly()) return;
+    if (!MessageLabel->isModified() || MessageLabel->isReadOnly() || DetailMessage < 1) return;
     MessageLabel->setModified(false);
     // The line shows the message it was filled from; the store may have been reordered
     // or shortened since, so that message is looked for by its serial and text.

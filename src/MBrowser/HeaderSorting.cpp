@@ -16,6 +16,7 @@ void TMBForm::MessageViewMouseUp(int column, int row) {
     // (GridColumnResized); the Type column cannot be resized at all.
     if (column < NumberColumn || column >= GridColumnCount || row < 0) return;
     if (row == 0 && column > NumberColumn) {
+        MessageLabelExit();  // a pending edit of the detail line is sorted with its message
         // The contact view ends: the sorted grid shows every message.
         {
             const QSignalBlocker quiet(ThisPersonSB);

@@ -133,3 +133,17 @@ TEST_F(FormTest, TheDetailLineIsReadOnlyWhileScrambled) {
     form.CryptMainMenu->trigger();
     EXPECT_EQ(Store.Messages[1].Text, "Good night");
 }
+
+TEST_F(FormTest, TheNoMatchNoticeIsNoMessageToEdit) {
+    TMBForm& form = OpenCollection();
+    QTest::keyClicks(form.SearchEdit, "qqq");
+    ASSERT_EQ(form.DetailLine(), "No matches found. Sorry.");
+    EXPECT_TRUE(form.MessageLabel->isReadOnly());
+    FocusInAndOut(form, [&] {
+        form.MessageLabel->setReadOnly(false);  // even if it could be typed into
+        QTest::keyClicks(form.MessageLabel, "typed");
+    });
+    EXPECT_FALSE(Store.Modified);
+    for (std::int32_t n = 1; n <= Store.MessageCount; ++n)
+        EXPECT_EQ(Store.Messages[static_cast<std::size_t>(n)].Text.find("No matches"), std::string::npos);
+}
