@@ -56,7 +56,7 @@ QString TMBForm::LongDateText(double dateTime) const {
 }
 
 void TMBForm::SetGridHint(const QString& hint) {
-    if (hint == GridHint && !hint.isEmpty()) return;
+    if (hint == GridHint) return;
     GridHint = hint;
     // One text for the whole grid: cells, both headers and the count cell.
     const QString shown = TooltipForDisplay(hint);

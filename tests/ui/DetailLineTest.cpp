@@ -37,7 +37,7 @@ TEST_F(FormTest, AnAmpersandInALinkIsShownAsWritten) {
     EXPECT_EQ(form.WebSB->text(), "http://a.example/?x=1&&y=2");
 }
 
-TEST_F(FormTest, TheDetailLineNeverWritesItselfBackIntoAMessage) {
+TEST_F(FormTest, TextThatTheProgramPutsIntoTheDetailLineIsNoEdit) {
     TMBForm& form = OpenCollection();
     form.SetCurrentRow(1);
     const std::int32_t n = form.CurrentMessage;
