@@ -1,10 +1,18 @@
 // The data file reader on any bytes: it reads what fits (or stops with an input/output
 // error, keeping what was read), leaves no slot above the count filled, and what it read
 // makes a file that reads back to the same messages and writes again to the same bytes.
+// Whatever it read then goes through the reopening at start (names, order, contacts,
+// view, numbering) and the activity figures, as the window would show them.
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "FuzzSupport.h"
+#include "Lang/LocaleInfo.h"
+#include "MBVars/Contacts.h"
 #include "MBVars/DataFile.h"
+#include "MBVars/LoadSequences.h"
+#include "MBVars/Stats.h"
 #include "MBVars/Store.h"
 #include "OFuncs/IoError.h"
 
@@ -23,6 +31,41 @@ bool SameMessage(const XMsgRecType& a, const XMsgRecType& b) {
 bool EmptySlot(const XMsgRecType& m) {
     return m.Flags == 0 && m.Serial == 0 && m.Color == 0 && m.Reserved == 0 && m.Time.empty() &&
            m.Phone.empty() && m.Name.empty() && m.Text.empty();
+}
+
+// The start-up reopening of the file, then every figure of the statistics.
+void ReopenWhatWasRead(MsgStore& S, DefaultsType& defaults, const std::string& path) {
+    ClearStore(S, defaults);
+    S.HistoryCount = 0;
+    defaults.UseHistory = true;
+    try {
+        FUZZ_CHECK(ReopenCollection(S, defaults, path) == 0);
+    } catch (const IoError&) {
+        // The sequence ran on what was read.
+    }
+    FUZZ_CHECK(!S.Modified && S.ViewCount == S.MessageCount);
+    std::vector<int> serials;
+    for (int k = 1; k <= S.MessageCount; ++k) serials.push_back(S.Messages[k].Serial);
+    std::sort(serials.begin(), serials.end());
+    for (int k = 1; k <= S.MessageCount; ++k) FUZZ_CHECK(serials[std::size_t(k - 1)] == k);
+    FUZZ_CHECK(S.ContactCount >= 0 && S.ContactCount <= MaxContacts);
+
+    const LocaleInfo english = LocaleInfo::English();
+    ActivityTotals totals;
+    ComputeActivity(S, "", totals);
+    int oneDirection = 0;
+    for (int k = 1; k <= S.MessageCount; ++k) {
+        const int direction = S.Messages[k].Flags & (MsgSent | MsgReceived);
+        oneDirection += direction == MsgSent || direction == MsgReceived;
+    }
+    FUZZ_CHECK(totals.Slot[ActivityAll].Count == oneDirection);
+    (void)ActivitySummaryText(totals, english);
+    ComputeContactsActivity(S);
+    for (int c = 1; c <= S.ContactCount; ++c)
+        for (int column = 0; column < StatsColumnCount; ++column) {
+            (void)StatsCellText(S.Contacts[c], column, english);
+            (void)StatsBreakdownText(S.Contacts[c], column, english);
+        }
 }
 
 }  // namespace
@@ -58,5 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int k = 1; k <= S.MessageCount; ++k) FUZZ_CHECK(SameMessage(R.Messages[k], S.Messages[k]));
     FUZZ_CHECK(WriteDataFile(R, second) == 0);
     FUZZ_CHECK(fuzz::ReadBytes(second) == bytes);
+
+    ReopenWhatWasRead(R, defaults, given);
     return 0;
 }
