@@ -56,7 +56,12 @@ public:
     bool Bool(std::string_view key, bool fallback) const { return Int(key, fallback ? 1 : 0) != 0; }
     std::string Text(std::string_view key, std::string_view fallback) const {
         std::string value = ini_.Get(section_, key).value_or(std::string(fallback));
-        if (value.size() > MaxTextValue) value.resize(MaxTextValue);
+        if (value.size() > MaxTextValue) {
+            value.resize(MaxTextValue);
+            // Blanks the cut leaves at the end would be lost at the next read: drop them
+            // now, so that a value reads back as it was written.
+            while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
+        }
         return value;
     }
 

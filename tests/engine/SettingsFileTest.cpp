@@ -147,6 +147,22 @@ TEST(SettingsFile, TextValues) {
     EXPECT_EQ(longText.s.Defaults.LastSavedFile.size(), 2047u);
 }
 
+TEST(SettingsFile, ALongValueCutAtABlankReadsTheSameAfterWriting) {
+    TempDir dir;
+    const std::string path = PathIn(dir, SettingsFileName);
+    WriteFileBytes(path, "[General]\nLastSavedFile=" + std::string(2045, 'x') + " \tand more\n");
+    Loaded first;
+    ReadSettingsFile(path, first.s, first.window);
+    EXPECT_EQ(first.s.Defaults.LastSavedFile, std::string(2045, 'x'));
+    ASSERT_EQ(WriteSettingsFile(path, first.s, first.window), 0);
+    const std::string written = TempDir::Read(path);
+    Loaded second;
+    ReadSettingsFile(path, second.s, second.window);
+    EXPECT_EQ(second.s.Defaults.LastSavedFile, first.s.Defaults.LastSavedFile);
+    ASSERT_EQ(WriteSettingsFile(path, second.s, second.window), 0);
+    EXPECT_EQ(TempDir::Read(path), written);
+}
+
 TEST(SettingsFile, OutOfRangeValuesAreBroughtIntoRange) {
     const Loaded l = ReadText(
         "[General]\nWidth=-5\nHeight=0\nHintWait=-1\nHintHideWait=-100\nTestMode=-3\n"
