@@ -16,6 +16,15 @@ const QString Successful = QStringLiteral(" - Successful");
 const QString NotImported = QStringLiteral(" - Not a valid file or busy");
 
 QString FromPath(const std::string& path) { return QString::fromStdString(path); }
+
+// The report line under a file whose messages did not all fit; nothing when they did.
+QString DroppedWhenFull(std::int32_t dropped) {
+    if (dropped <= 0) return {};
+    return QStringLiteral("    %1 message lines not imported: the collection is full (%2 messages)")
+               .arg(dropped)
+               .arg(MaxMessages) +
+           CrLf;
+}
 QByteArray Utf8(const QString& text) { return text.toUtf8(); }
 
 }  // namespace
@@ -32,9 +41,10 @@ void TMBForm::ImportMainMenuClick() {
     QString report;
     for (const QString& file : files) {
         // A file that cannot be read is left out of the report.
-        if (ImportCsvFile(S, file.toStdString()) != 0) continue;
+        std::int32_t dropped = 0;
+        if (ImportCsvFile(S, file.toStdString(), dropped) != 0) continue;
         ++imported;
-        report += QFileInfo(file).fileName() + Successful + CrLf;
+        report += QFileInfo(file).fileName() + Successful + CrLf + DroppedWhenFull(dropped);
     }
     FinishImporting(imported, report);
 }
@@ -78,13 +88,14 @@ void TMBForm::ReadSelectedFiles(const QString& list) {
     for (const QString& item : items) {
         const QString path = item.contains(QLatin1Char('/')) ? item : FromPath(Set.ImportDir) + QLatin1Char('/') + item;
         report += item;
-        if (ImportCsvFile(S, path.toStdString()) == 0) {
+        std::int32_t dropped = 0;
+        if (ImportCsvFile(S, path.toStdString(), dropped) == 0) {
             report += Successful;
             ++imported;
         } else {
             report += NotImported;
         }
-        report += CrLf;
+        report += CrLf + DroppedWhenFull(dropped);
     }
     FinishImporting(imported, report);
 }
@@ -97,7 +108,8 @@ void TMBForm::FinishImporting(int importCount, const QString& report) {
     Dlg.ShowInfo(QString::asprintf("%d file(s) imported: %s%s%s%d messages (%d sent, %d received, %d blocked), %d contacts",
                                    importCount, "\r\n", Utf8(report).constData(), "\r\n", S.MessageCount, S.SentCount,
                                    S.ReceivedCount, blocked, S.ContactCount));
-    if (S.ColoredCount == 0 && Dlg.AskYesNo(QStringLiteral("Do you want to set contacts colours automatically?"))) {
+    // Colours are offered only for messages there are.
+    if (S.MessageCount > 0 && S.ColoredCount == 0 && Dlg.AskYesNo(QStringLiteral("Do you want to set contacts colours automatically?"))) {
         ColorsAutomaticClick();
         D.ColorMode = 2;  // contact colours
         UpdateMessageView();

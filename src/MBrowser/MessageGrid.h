@@ -12,6 +12,10 @@ public:
     // The header colour of row 0 and column 0.
     void SetFixedColor(const QColor& color);
     QColor FixedColor() const { return Fixed; }
+    // The model's header follows every refresh, the corner cell (its count) included.
+    void setModel(QAbstractItemModel* model) override;
+    // The text the corner cell showed when it was last painted.
+    QString CornerText() const { return PaintedCorner; }
 
 signals:
     // The area the cells are drawn in changed size (window resize, scroll bar shown).
@@ -28,4 +32,6 @@ private:
     void UpdateRow(int row);
     QColor Fixed = Qt::white;
     QWidget* Corner = nullptr;
+    QString PaintedCorner;
+    QMetaObject::Connection CornerFollowsModel;
 };

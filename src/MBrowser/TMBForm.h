@@ -3,6 +3,7 @@
 // It holds no logic of its own beyond asking, informing and refreshing: the store and the
 // settings record belong to main(), the answers to the user come through Dialogs.
 #include <QMainWindow>
+#include <QRect>
 #include <QString>
 #include <cstdint>
 #include <exception>
@@ -27,6 +28,7 @@ class MessageGridModel;
 struct FormEnvironment {
     QString DocumentsDir;  // empty when the desktop reports none
     QString ProgramDir;    // folder of the executable, no trailing separator
+    QRect AvailableArea;   // the desktop area the window must fit in; empty: the screen's
     static FormEnvironment FromSystem();
 };
 
@@ -72,6 +74,8 @@ public:
     // --- Settings file (FormSettings.cpp) ---------------------------------------------
     std::string SettingsPath() const;  // DefaultDir + "/" + "Kestro.cfg"
     void ReadSettings();
+    // The desktop area the window is fitted into and centred in at start.
+    QRect AvailableArea() const;
     void WriteSettings();
     // Hands HintWait, HintHideWait and HintColor to the application's tooltips.
     void ApplyHintSettings();
@@ -84,6 +88,8 @@ public:
     void GetStartedMainMenuClick();
     void KestroMainMenuClick();
     void AboutMainMenuClick();
+    // Hands `url` to the desktop; an error box naming `shown` when nothing could open it.
+    void OpenOnDesktop(const QString& url, const QString& shown);
 
     // --- Import (ImportCommands.cpp) -------------------------------------------------------
     void ImportMainMenuClick();
@@ -139,8 +145,10 @@ public:
     void ThisPersonMainMenuClick();
     // chosenEntry: the index of the list entry just chosen, or -1 when the text was typed.
     void NameBoxChange(int chosenEntry);
-    // Marks the messages matching `text` (mode 3 name, 5 text) and shows them.
+    // Marks the messages matching `text` (mode 3 name, 4 phone, 5 text) and shows them.
     void FetchStr(int mode, const std::string& text);
+    // The contact view's filter: by name, or by phone number for a contact without a name.
+    int ContactFetchMode = 3;
     void UpdateMessageView();
     void UpdateMenus();
 
@@ -270,6 +278,8 @@ private:
     void CreateBottomBar();
     void CreateMainMenu();
     void CreatePopupMenus();
+    // Keeps the tool bar's controls apart in a narrow window: captions give way first.
+    void FitToolBar();
     void ConnectCommands();
     // Wires a signal to a handler that runs under the general error handler.
     template <class Sender, class Signal>

@@ -64,3 +64,17 @@ TEST_F(FormTest, HelpAndHomePageGoToTheDesktop) {
     EXPECT_TRUE(html.contains("Kestro.hst"));
     EXPECT_TRUE(Answers.AskedOf("ShowError").empty());
 }
+
+TEST_F(FormTest, HelpAndHomePageSayWhenTheDesktopCannotOpenThem) {
+    TMBForm& form = Open();
+    Answers.UrlAnswers = {false, false};
+    form.KestroMainMenu->trigger();
+    form.GetStartedMainMenu->trigger();
+    const auto opened = Answers.AskedOf("OpenUrl");
+    ASSERT_EQ(opened.size(), 2u);
+    const auto errors = Answers.AskedOf("ShowError");
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[0].Text, "Cannot open \"https://kestro.example.org\": the desktop has no program to open it");
+    EXPECT_EQ(errors[1].Text,
+              "Cannot open \"" + QUrl(opened[1].Text).toLocalFile() + "\": the desktop has no program to open it");
+}
