@@ -35,7 +35,7 @@ void TMBForm::MessageViewClick() {
 }
 
 void TMBForm::WebSBClick() {
-    if (!CurrentLink.isEmpty()) Dlg.OpenUrl(CurrentLink);
+    if (!CurrentLink.isEmpty()) OpenOnDesktop(CurrentLink, CurrentLink);
 }
 
 int TMBForm::CurrentRow() const {

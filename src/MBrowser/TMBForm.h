@@ -88,7 +88,8 @@ public:
     void GetStartedMainMenuClick();
     void KestroMainMenuClick();
     void AboutMainMenuClick();
-    // Hands `url` to the desktop; an error box naming `shown` when nothing could open it.
+    // Hands `url` to the desktop (help, home page, a message's link); an error box naming
+    // `shown` when nothing could open it.
     void OpenOnDesktop(const QString& url, const QString& shown);
 
     // --- Import (ImportCommands.cpp) -------------------------------------------------------

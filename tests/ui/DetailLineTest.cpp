@@ -22,6 +22,13 @@ TEST_F(FormTest, TheDetailLineShowsTheCurrentMessage) {
     const auto opened = Answers.AskedOf("OpenUrl");
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].Text, "https://example.com/menu");
+    EXPECT_TRUE(Answers.AskedOf("ShowError").empty());
+    // A desktop without a browser: the click says so instead of doing nothing.
+    Answers.UrlAnswers = {false};
+    form.WebSB->click();
+    const auto errors = Answers.AskedOf("ShowError");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].Text, "Cannot open \"https://example.com/menu\": the desktop has no program to open it");
     form.SetCurrentRow(4);
     EXPECT_FALSE(form.WebSB->isVisible());
 }
