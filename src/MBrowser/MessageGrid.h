@@ -16,10 +16,14 @@ public:
     void setModel(QAbstractItemModel* model) override;
     // The text the corner cell showed when it was last painted.
     QString CornerText() const { return PaintedCorner; }
+    // The count cell at the top left (the header cell of the number column).
+    QWidget* CornerCell() const { return Corner; }
 
 signals:
     // The area the cells are drawn in changed size (window resize, scroll bar shown).
     void ViewportResized();
+    // A mouse button was released over the count cell.
+    void CornerReleased();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
