@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QScreen>
 #include <algorithm>
+#include <cerrno>
 
 #include "MBVars/SettingsFile.h"
 #include "MBrowser/GridFont.h"
@@ -37,7 +38,11 @@ QRect TMBForm::AvailableArea() const {
 
 void TMBForm::ReadSettings() {
     WindowSize size{width(), height()};
-    ReadSettingsFile(SettingsPath(), Set, size);
+    // A file that exists but cannot be read is said once; the close then leaves it alone.
+    if (const int error = ReadSettingsFile(SettingsPath(), Set, size); error != 0 && error != ENOENT)
+        ReportError(QString::fromStdString(FileErrorText("read", SettingsPath(), FileErrorReason(error)) +
+                                           "\r\n\r\nThe settings file is left as it is: "
+                                           "changes to the settings are not saved."));
     // A size the screen cannot hold would put the menu and tool bar out of reach (and a
     // huge one costs memory): the window fits the screen, but never below its minimum.
     // The frame (title bar, borders) must fit too; before the window is shown its size is
@@ -51,7 +56,8 @@ void TMBForm::ReadSettings() {
 }
 
 void TMBForm::WriteSettings() {
-    // A failure is not reported: the window closes in any case.
+    // A failure is not reported: the window closes in any case. A file that could not be
+    // read is not rewritten.
     WriteSettingsFile(SettingsPath(), Set, WindowSize{width(), height()});
 }
 

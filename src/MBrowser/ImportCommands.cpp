@@ -3,10 +3,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
+#include <cerrno>
 
 #include "MBVars/Import.h"
 #include "MBVars/LoadSequences.h"
 #include "MBrowser/TMBForm.h"
+#include "OFuncs/IoError.h"
 
 namespace {
 
@@ -42,7 +44,7 @@ void TMBForm::ImportMainMenuClick() {
     for (const QString& file : files) {
         // A file that cannot be read is left out of the report.
         std::int32_t dropped = 0;
-        if (ImportCsvFile(S, file.toStdString(), dropped) != 0) continue;
+        if (ImportOneFile(file, dropped) != 0) continue;
         ++imported;
         report += QFileInfo(file).fileName() + Successful + CrLf + DroppedWhenFull(dropped);
     }
@@ -69,6 +71,14 @@ void TMBForm::ImportFolderMainMenuClick() {
     ReadSelectedFiles(list);
 }
 
+int TMBForm::ImportOneFile(const QString& path, std::int32_t& droppedWhenFull) {
+    const std::string file = path.toStdString();
+    const int result = ImportCsvFile(S, file, droppedWhenFull);
+    if (result == OutOfMemoryCode) throw IoError(FileErrorReason(result), file, "import");
+    if (result == EFBIG) ReportError(QString::fromStdString(FileErrorText("import", file, FileErrorReason(result))));
+    return result;
+}
+
 int TMBForm::ReadFilesFromFolder(const QString& folder, QString& list, const QString& extension) {
     // Every kind of entry counts, folders included, as a directory search by pattern finds
     // them; names are listed in alphabetical order, and the extension matches in any case.
@@ -89,7 +99,7 @@ void TMBForm::ReadSelectedFiles(const QString& list) {
         const QString path = item.contains(QLatin1Char('/')) ? item : FromPath(Set.ImportDir) + QLatin1Char('/') + item;
         report += item;
         std::int32_t dropped = 0;
-        if (ImportCsvFile(S, path.toStdString(), dropped) == 0) {
+        if (ImportOneFile(path, dropped) == 0) {
             report += Successful;
             ++imported;
         } else {
@@ -108,6 +118,13 @@ void TMBForm::FinishImporting(int importCount, const QString& report) {
     Dlg.ShowInfo(QString::asprintf("%d file(s) imported: %s%s%s%d messages (%d sent, %d received, %d blocked), %d contacts",
                                    importCount, "\r\n", Utf8(report).constData(), "\r\n", S.MessageCount, S.SentCount,
                                    S.ReceivedCount, blocked, S.ContactCount));
+    if (!S.HistoryKeptAs.empty()) {
+        // Said once: the history that could not be read at start was not written over.
+        Dlg.ShowInfo(QStringLiteral("The contact history \"%1\" could not be read completely, so it was kept as "
+                                    "\"%2\" and a new one was written.")
+                         .arg(QString::fromStdString(HistoryPath()), QString::fromStdString(S.HistoryKeptAs)));
+        S.HistoryKeptAs.clear();
+    }
     // Colours are offered only for messages there are.
     if (S.MessageCount > 0 && S.ColoredCount == 0 && Dlg.AskYesNo(QStringLiteral("Do you want to set contacts colours automatically?"))) {
         ColorsAutomaticClick();

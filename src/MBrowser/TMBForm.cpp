@@ -10,11 +10,13 @@
 #include <QPainter>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
@@ -102,7 +104,16 @@ void TMBForm::FormCreate() {
     Set.ImportDir = Set.DefaultDir;
 
     ReadSettings();
-    Safely([this] { ReadHistory(S, HistoryPath()); });
+    Safely([this] {
+        // A history that cannot be read is said once here; the next import keeps the old
+        // file aside before writing a new one.
+        try {
+            if (const int error = ReadHistory(S, HistoryPath()); error != 0 && error != ENOENT)
+                ReportError(QString::fromStdString(FileErrorText("read", HistoryPath(), FileErrorReason(error))));
+        } catch (const IoError& e) {
+            ReportError(QString::fromStdString(e.Text("read", HistoryPath())));
+        }
+    });
     QCoreApplication::setApplicationName(QString::fromLatin1(ProgramTitle));
     // The tooltip timings apply on every start, whether or not a file is reopened.
     ApplyHintSettings();
@@ -118,15 +129,16 @@ void TMBForm::ReopenLastSavedFile() {
     // A file that is not a data file is refused whole, for the same reason.
     int openError = 0;
     CurrentFile = D.LastSavedFile;
-    try {
-        openError = ReopenCollection(S, D, CurrentFile);
-    } catch (const NotDataFileError& e) {
-        openError = -1;
-        Dlg.ShowError(QStringLiteral("Cannot open \"%1\": %2")
-                          .arg(QString::fromStdString(CurrentFile), QString::fromUtf8(e.what())));
-    } catch (const std::exception& e) {
-        Dlg.ShowError(QString::fromUtf8(e.what()));
-    }
+    Safely([&] {
+        try {
+            openError = ReopenCollection(S, D, CurrentFile);
+        } catch (const NotDataFileError& e) {
+            openError = -1;
+            ReportError(QString::fromStdString(e.Text("open", CurrentFile)));
+        } catch (const IoError& e) {
+            ReportError(QString::fromStdString(e.Text("open", CurrentFile)));
+        }
+    });
     if (openError != 0) CurrentFile.clear();
     MessageView->setFocus();
 }
@@ -249,6 +261,25 @@ void TMBForm::PaintEmptyArea() {
     p.setPen(palette().color(QPalette::WindowText));
     p.drawText(QRect(area.left(), centre.y() + 8, area.width(), 30), Qt::AlignHCenter | Qt::AlignTop,
                QStringLiteral("Click here to get started"));
+}
+
+void TMBForm::ReportError(const QString& text) {
+    if (!ShownOnce) {
+        StartErrors << text;
+        return;
+    }
+    Dlg.ShowError(text);
+}
+
+void TMBForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (ShownOnce) return;
+    ShownOnce = true;
+    // Once the window is on screen, so that the boxes appear over it.
+    QTimer::singleShot(0, this, [this] {
+        const QStringList errors = std::exchange(StartErrors, {});
+        for (const QString& text : errors) Dlg.ShowError(text);
+    });
 }
 
 void TMBForm::closeEvent(QCloseEvent* event) {
