@@ -35,7 +35,7 @@ struct FullWindow {
         }
         Renumber(Store);
         BuildView(Store, ViewEverything);
-        Form = std::make_unique<TMBForm>(Store, Config, Answers, FormEnvironment{Documents.path(), QString()});
+        Form = std::make_unique<TMBForm>(Store, Config, Answers, FormEnvironment{Documents.path(), QString(), QRect(0, 0, 1920, 1080)});
         Form->show();
         QApplication::processEvents();
     }

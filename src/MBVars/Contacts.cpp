@@ -10,8 +10,10 @@
 namespace {
 
 // Names lose their control bytes (in the messages too); the first message of each phone in
-// store order gives its contact name and colour, while the table has room.
-void RebuildFromMessages(MsgStore& S) {
+// store order gives its contact name and colour, while the table has room. Returns whether
+// a message's name was changed.
+bool RebuildFromMessages(MsgStore& S) {
+    bool cleaned = false;
     S.ContactCount = 0;
     std::unordered_set<std::string_view> known;
     known.reserve(MaxContacts);
@@ -19,7 +21,10 @@ void RebuildFromMessages(MsgStore& S) {
         XMsgRecType& m = S.Messages[n];
         const std::string_view name = m.Name.view();
         if (std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 32; }))
+        {
             m.Name = RemoveControlChars(name);
+            cleaned = true;
+        }
         if (S.ContactCount >= MaxContacts || known.contains(m.Phone.view())) continue;
         known.insert(m.Phone.view());
         ContactRec& c = S.Contacts[++S.ContactCount];  // its Activity stays as the slot held it
@@ -27,6 +32,7 @@ void RebuildFromMessages(MsgStore& S) {
         c.Name = m.Name;
         c.Color = m.Color;
     }
+    return cleaned;
 }
 
 // The exact Shell sort of contacts 1..ContactCount by phone or name; like the procedure
@@ -47,9 +53,9 @@ void OrderContacts(MsgStore& S, int key) {
 }  // namespace
 
 void BuildContacts(MsgStore& S, int key, bool rebuild) {
-    if (rebuild) RebuildFromMessages(S);
+    // The table itself is never saved: only a name cleaned in the messages is a change.
+    if (rebuild && RebuildFromMessages(S)) S.Modified = true;
     if (key == ContactsByPhone || key == ContactsByName) OrderContacts(S, key);
-    S.Modified = true;
 }
 
 std::int32_t AssignName(MsgStore& S, std::string_view phone, std::string_view name) {

@@ -26,6 +26,8 @@ std::int32_t MarkFound(MsgStore& S, int mode, std::string_view text) {
         bool match = text.empty();
         if (!match && mode == FetchByName) {
             match = m.Name.view() == text;
+        } else if (!match && mode == FetchByPhone) {
+            match = m.Phone.view() == text;
         } else if (!match && mode == FetchByText && m.Text.size() >= needle.size()) {
             // (A display form is never longer than its stored text.)
             NormaliseTextInto(m.Text, hay);

@@ -6,7 +6,8 @@
 
 #include "MBVars/Store.h"
 
-constexpr int FetchByName = 3;  // Name equals the text exactly
+constexpr int FetchByName = 3;   // Name equals the text exactly
+constexpr int FetchByPhone = 4;  // Phone equals the text exactly (a contact without a name)
 constexpr int FetchByText = 5;  // the text occurs in the display form, ignoring letter case
 
 // Clears MsgFound on every message 1..MessageCount and sets it on those that match `text`

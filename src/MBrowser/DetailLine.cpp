@@ -96,7 +96,7 @@ void TMBForm::MessageLabelExit() {
 }
 
 void TMBForm::WebSBClick() {
-    if (!CurrentLink.isEmpty()) Dlg.OpenUrl(CurrentLink);
+    if (!CurrentLink.isEmpty()) OpenOnDesktop(CurrentLink, CurrentLink);
 }
 
 int TMBForm::CurrentRow() const {

@@ -3,6 +3,7 @@
 // It holds no logic of its own beyond asking, informing and refreshing: the store and the
 // settings record belong to main(), the answers to the user come through Dialogs.
 #include <QMainWindow>
+#include <QRect>
 #include <QString>
 #include <cstdint>
 #include <QStringList>
@@ -29,6 +30,7 @@ class MessageGridModel;
 struct FormEnvironment {
     QString DocumentsDir;  // empty when the desktop reports none
     QString ProgramDir;    // folder of the executable, no trailing separator
+    QRect AvailableArea;   // the desktop area the window must fit in; empty: the screen's
     static FormEnvironment FromSystem();
 };
 
@@ -74,6 +76,8 @@ public:
     // --- Settings file (FormSettings.cpp) ---------------------------------------------
     std::string SettingsPath() const;  // DefaultDir + "/" + "Kestro.cfg"
     void ReadSettings();
+    // The desktop area the window is fitted into and centred in at start.
+    QRect AvailableArea() const;
     void WriteSettings();
     // Hands HintWait, HintHideWait and HintColor to the application's tooltips.
     void ApplyHintSettings();
@@ -86,12 +90,16 @@ public:
     void GetStartedMainMenuClick();
     void KestroMainMenuClick();
     void AboutMainMenuClick();
+    // Hands `url` to the desktop (help, home page, a message's link); an error box naming
+    // `shown` when nothing could open it.
+    void OpenOnDesktop(const QString& url, const QString& shown);
 
     // --- Import (ImportCommands.cpp) -------------------------------------------------------
     void ImportMainMenuClick();
     // ImportCsvFile with the errors a user must see: a file too large for any export is
     // reported (and not imported), running out of memory ends the command; both name it.
-    int ImportOneFile(const QString& path);
+    // droppedWhenFull: the message lines a full collection could not take.
+    int ImportOneFile(const QString& path, std::int32_t& droppedWhenFull);
     void ImportFolderMainMenuClick();
     // Appends every entry of `folder` matching "*." + extension to `list` (name + CR LF
     // each); returns how many.
@@ -168,8 +176,10 @@ public:
     void ThisPersonMainMenuClick();
     // chosenEntry: the index of the list entry just chosen, or -1 when the text was typed.
     void NameBoxChange(int chosenEntry);
-    // Marks the messages matching `text` (mode 3 name, 5 text) and shows them.
+    // Marks the messages matching `text` (mode 3 name, 4 phone, 5 text) and shows them.
     void FetchStr(int mode, const std::string& text);
+    // The contact view's filter: by name, or by phone number for a contact without a name.
+    int ContactFetchMode = 3;
     void UpdateMessageView();
     void UpdateMenus();
 
@@ -317,6 +327,8 @@ private:
     void CreateBottomBar();
     void CreateMainMenu();
     void CreatePopupMenus();
+    // Keeps the tool bar's controls apart in a narrow window: captions give way first.
+    void FitToolBar();
     void ConnectCommands();
     // Wires a signal to a handler that runs under the general error handler.
     template <class Sender, class Signal>

@@ -67,6 +67,6 @@ public:
     virtual std::optional<std::int32_t> ChooseColor(std::int32_t initial) = 0;
 
     // Hands a web address, a "mailto:" address or a local file's URL to the desktop shell;
-    // the result is ignored.
-    virtual void OpenUrl(const QString& url) = 0;
+    // false when the desktop reports that it could not open it.
+    virtual bool OpenUrl(const QString& url) = 0;
 };

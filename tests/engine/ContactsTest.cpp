@@ -56,6 +56,23 @@ TEST(BuildContacts, TheFirstMessageOfEachPhoneGivesNameAndColour) {
     EXPECT_TRUE(S.Modified);
 }
 
+TEST(BuildContacts, OnlyACleanedNameCountsAsAChange) {
+    MsgStore S;
+    AddMessage(S, "2007.01.01 10:00", "+15555550101", "a", MsgSms | MsgSent, "Bob", 7);
+    AddMessage(S, "2007.01.01 10:01", "+15555550100", "b", MsgSms | MsgReceived, "", 0);
+    for (int key : {ContactsByPhone, ContactsByName}) {
+        BuildContacts(S, key, true);
+        BuildContacts(S, key, false);
+    }
+    EXPECT_EQ(S.ContactCount, 2);
+    EXPECT_FALSE(S.Modified);  // the table is not part of the collection
+
+    S.Messages[2].Name = "Ann\r";
+    BuildContacts(S, ContactsByName, true);
+    EXPECT_EQ(S.Messages[2].Name, "Ann");
+    EXPECT_TRUE(S.Modified);
+}
+
 TEST(BuildContacts, TheTableHoldsTheFirstThousandPhones) {
     MsgStore S;
     for (int p = 0; p < MaxContacts + 1; ++p)

@@ -167,6 +167,26 @@ TEST_F(Import, AFullStoreTakesNothingMoreAndTheFileStillCounts) {
     EXPECT_EQ(S.MessageCount, MaxMessages);
 }
 
+TEST_F(Import, TheLinesAFullStoreDroppedAreCounted) {
+    FillRandomStore(S, {.Messages = MaxMessages - 2}, 5);
+    const std::string path = dir.Write("late.csv", Received("1999.01.01 00:00", "one") +
+                                                       Received("1999.01.01 00:00", "one") +  // held by then
+                                                       "not a message line\r\n" + Received("1999.01.01 00:01", "two") +
+                                                       Received("1999.01.01 00:02", "three") +
+                                                       Received("1999.01.01 00:03", "four"));
+    std::int32_t dropped = -1;
+    EXPECT_EQ(ImportCsvFile(S, path, dropped), 0);
+    EXPECT_EQ(S.MessageCount, MaxMessages);
+    EXPECT_EQ(dropped, 2);
+    // Again: every message line is new to the store but finds it full, except the held ones.
+    EXPECT_EQ(ImportCsvFile(S, path, dropped), 0);
+    EXPECT_EQ(dropped, 2);
+    EXPECT_EQ(ImportCsvFile(S, dir.Write("contacts.csv", "\"Title\",\"First name\"\r\n\"\",\"Ann\"\r\n"), dropped), 0);
+    EXPECT_EQ(dropped, 0);
+    EXPECT_EQ(ImportCsvFile(S, PathIn(dir, "absent.csv"), dropped), ENOENT);
+    EXPECT_EQ(dropped, 0);
+}
+
 TEST_F(Import, AMessageIsHeldOnlyWithTheSameTimePhoneDirectionAndText) {
     AddMessage(S, "2007.05.01 18:00", kPhone, "Stored  ", MsgSms | MsgReceived);
     const std::string file = Received("2007.05.01 18:00", "Stored") +      // held

@@ -73,6 +73,7 @@ inline void BuildContacts(MsgStore& S, int key, bool rebuild) {
             std::string name;
             for (char ch : m.Name.view())
                 if (static_cast<unsigned char>(ch) >= 32) name += ch;
+            if (name != m.Name.view()) S.Modified = true;  // only a cleaned name is a change
             m.Name = name;
             bool found = false;
             for (std::int32_t c = 1; c <= S.ContactCount && !found; ++c)
@@ -101,7 +102,6 @@ inline void BuildContacts(MsgStore& S, int key, bool rebuild) {
             if (!swapped) gap /= 2;
         }
     }
-    S.Modified = true;
 }
 
 inline std::int32_t PurgeMarked(MsgStore& S) {

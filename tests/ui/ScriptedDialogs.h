@@ -24,6 +24,7 @@ public:
     std::deque<std::optional<QString>> TextAnswers;
     std::deque<std::optional<QFont>> FontAnswers;
     std::deque<std::optional<std::int32_t>> ColorAnswers;
+    std::deque<bool> UrlAnswers;  // whether the desktop opened the address (default: it did)
 
     std::vector<AskedQuestion> Asked;
 
@@ -76,7 +77,10 @@ public:
         Record("ChooseColor", QString(), QString::number(initial));
         return Next(ColorAnswers, std::optional<std::int32_t>());
     }
-    void OpenUrl(const QString& url) override { Record("OpenUrl", QString(), url); }
+    bool OpenUrl(const QString& url) override {
+        Record("OpenUrl", QString(), url);
+        return Next(UrlAnswers, true);
+    }
 
 private:
     void Record(const char* kind, const QString& title, const QString& text, FileRequest file = {}) {
