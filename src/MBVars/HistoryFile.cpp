@@ -2,6 +2,7 @@
 // 67 bytes; entry 0 is the header, whose last four bytes hold the count.
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -82,6 +83,10 @@ int ReadHistory(MsgStore& S, const std::string& path) {
 
 int WriteHistory(MsgStore& S, const std::string& path) {
     MergeCollection(S);
+    return SaveHistory(S, path);
+}
+
+int SaveHistory(const MsgStore& S, const std::string& path) {
     AtomicFileWriter out;
     if (const int err = out.Open(path)) return err;
     std::string bytes;
@@ -92,4 +97,12 @@ int WriteHistory(MsgStore& S, const std::string& path) {
     out.Write(bytes);
     out.Commit();
     return 0;
+}
+
+void RemoveContactsHistory(MsgStore& S, const std::string& path) {
+    S.HistoryCount = 0;
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) S.Messages[n].Name = S.Messages[n].Phone.view();
+    S.Modified = true;
 }

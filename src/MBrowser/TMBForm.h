@@ -8,6 +8,7 @@
 #include <exception>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "Lang/LocaleInfo.h"
 #include "MBVars/Defaults.h"
@@ -127,6 +128,24 @@ public:
     // --- Sorting, search, scrambling and copy (BrowsingCommands.cpp and beside it) --------
 
     // --- Editing, blocking and the activity figures (EditingCommands.cpp and beside it) --
+    void DeleteMenuClick();
+    void SelectAllMainMenuClick();
+    void RenameSBClick();
+    void DeleteThisClick();
+    void RemoveDupsMainMenuClick();
+    void RemoveHistoryMainMenuClick();
+    void ContactSBClick();  // the contact menu, below the Contacts button
+    // BlockingCommands.cpp
+    void BlockThisMainMenuClick();
+    // Writes the history as it stands so that changed blocked marks last; false, after an
+    // error box naming the file and the reason, when it cannot be written.
+    bool KeepHistory();
+    // StatisticsCommands.cpp
+    void SummaryMenuClick();
+    void ContactsActivityClick();
+    // First and last grid row (1-based) of the selection; the current row alone when no
+    // range is selected.
+    std::pair<int, int> SelectedRowSpan() const;
 
     // --- Sample files (SampleCommands.cpp) ------------------------------------------------
     void CreateSampleFilesClick();

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
@@ -128,6 +129,8 @@ std::optional<std::int32_t> QtDialogs::ChooseColor(std::int32_t initial) {
     if (!chosen.isValid()) return std::nullopt;
     return FromQColor(chosen);
 }
+
+int QtDialogs::RunDialog(QDialog& dialog) { return dialog.exec(); }
 
 void QtDialogs::OpenUrl(const QString& url) {
     QDesktopServices::openUrl(QUrl::fromUserInput(url));

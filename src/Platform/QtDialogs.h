@@ -19,5 +19,7 @@ public:
     std::optional<QFont> ChooseFont(const QFont& initial) override;
     std::optional<std::int32_t> ChooseColor(std::int32_t initial) override;
 
+    int RunDialog(QDialog& dialog) override;
+
     void OpenUrl(const QString& url) override;
 };
