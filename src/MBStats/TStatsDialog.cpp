@@ -65,6 +65,10 @@ TStatsDialog::TStatsDialog(MsgStore& store, const DefaultsType& defaults, const 
     OKBtn->setAccessibleName(OKBtn->text());
 
     FormCreate();
+    // The first data cell is current from the start, quietly: the tooltip stays empty until
+    // the user clicks a cell or moves to one with the keys.
+    StatsGrid->selectionModel()->setCurrentIndex(StatsModel->index(0, 1), QItemSelectionModel::NoUpdate);
+    connect(StatsGrid, &QTableView::clicked, this, [this] { StatsGridClick(); });
     connect(StatsGrid->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { StatsGridClick(); });
 }
 

@@ -132,8 +132,9 @@ TEST_F(EditingTest, AClickedCellPutsItsBreakdownIntoTheGridsTooltip) {
     TMBForm& form = OpenStore(StatisticsCollection);
     Answers.DialogScripts.push_back([&](QDialog& d) {
         TStatsDialog& dialog = AsStatsDialog(d);
-        EXPECT_TRUE(dialog.Hint().isEmpty());
-        ClickStatsCell(dialog, 0, 2);
+        dialog.StatsGrid->setFocus();
+        EXPECT_TRUE(dialog.Hint().isEmpty());  // nothing clicked yet
+        ClickStatsCell(dialog, 0, 1);  // the cell that is current from the start
         EXPECT_EQ(dialog.Hint(), " --- Anna Berg --- \r\nMessages:\r\nSent 12,\r\nReceived 15,\r\n"
                                  "Sent+Received 27,\r\nSent-Received -3");
         // What the pointer resting on any cell shows: the same six lines.
@@ -151,6 +152,11 @@ TEST_F(EditingTest, AClickedCellPutsItsBreakdownIntoTheGridsTooltip) {
         EXPECT_EQ(dialog.Hint(), dates);
         ClickStatsCell(dialog, 2, 9);  // the span's column explains itself the same way
         EXPECT_EQ(dialog.Hint(), dates);
+        // The keys move the current cell as a click does; a second click on it keeps its text.
+        QTest::keyClick(dialog.StatsGrid, Qt::Key_Up);
+        EXPECT_TRUE(dialog.Hint().startsWith(" --- Mia Chen --- \r\nFirst message sent/received: "));
+        ClickStatsCell(dialog, 1, 9);
+        EXPECT_TRUE(dialog.Hint().startsWith(" --- Mia Chen --- \r\nFirst message sent/received: "));
         d.close();  // the title bar's close box
     });
     form.ContactsActivityClick();
