@@ -45,12 +45,3 @@ void BM_OpenStatisticsDialog(benchmark::State& state) {
 BENCHMARK(BM_OpenStatisticsDialog)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
