@@ -14,9 +14,21 @@ bool TMBForm::KeepHistory() {
     } catch (const IoError& e) {
         reason = e.what();
     }
-    if (reason.empty()) return true;
+    if (reason.empty()) {
+        TellHistoryKeptAside();
+        return true;
+    }
     Dlg.ShowError(QStringLiteral("Cannot save \"%1\": %2").arg(QString::fromStdString(path), QString::fromStdString(reason)));
     return false;
+}
+
+void TMBForm::TellHistoryKeptAside() {
+    if (S.HistoryKeptAs.empty()) return;
+    // Said once: the history that could not be read at start was not written over.
+    Dlg.ShowInfo(QStringLiteral("The contact history \"%1\" could not be read completely, so it was kept as "
+                                "\"%2\" and a new one was written.")
+                     .arg(QString::fromStdString(HistoryPath()), QString::fromStdString(S.HistoryKeptAs)));
+    S.HistoryKeptAs.clear();
 }
 
 void TMBForm::BlockThisMainMenuClick() {

@@ -170,3 +170,23 @@ TEST_F(EditingTest, AnEmptyHistoryGivesAnEmptyListAndOkChangesNothing) {
     EXPECT_EQ(Store.MessageCount, 6);
     EXPECT_FALSE(Store.Modified);
 }
+
+TEST_F(EditingTest, KeepingMarksNeverWritesOverAHistoryThatWasNotReadWhole) {
+    WriteHistoryFile({Entry("+15555550100", "Anna Berg"), Entry("+15555550101", "Tom Hale")});
+    std::filesystem::resize_file(HistoryFile(), 2 * HistoryEntrySize);  // the second entry is cut off
+    const std::string cut = TempDir::Read(HistoryFile());
+    TMBForm& form = OpenCollection();
+    ASSERT_TRUE(Store.HistoryIncomplete);
+    Answers.DialogScripts.push_back(CheckAndOk({{1, true}}));
+    form.BlockMainMenu->trigger();
+    ASSERT_FALSE(Answers.AskedOf("ShowInfo").empty());
+    EXPECT_TRUE(Answers.AskedOf("ShowInfo").front().Text.contains("could not be read completely"));
+    EXPECT_EQ(MarksInFile(HistoryFile()).front(), 1);
+    int kept = 0;
+    for (const auto& e : std::filesystem::directory_iterator(ProgramFolder()))
+        if (e.path().filename().string().starts_with("Kestro.hst.unreadable-")) {
+            ++kept;
+            EXPECT_EQ(TempDir::Read(e.path().string()), cut);
+        }
+    EXPECT_EQ(kept, 1);
+}
