@@ -161,7 +161,6 @@ void TMBForm::ConnectCommands() {
     wire(GetStartedMainMenu, &QAction::triggered, &TMBForm::GetStartedMainMenuClick);
     wire(AboutMainMenu, &QAction::triggered, &TMBForm::AboutMainMenuClick);
 
-    popupBelow(ContactMenuSB, PopupMenuContact);
     popupBelow(ColourMenuSB, PopupMenuColor);
     popupBelow(SearchSB, PopupMenuSearch);
     connect(MessageView, &QWidget::customContextMenuRequested, this,

@@ -118,13 +118,7 @@ void TMBForm::FinishImporting(int importCount, const QString& report) {
     Dlg.ShowInfo(QString::asprintf("%d file(s) imported: %s%s%s%d messages (%d sent, %d received, %d blocked), %d contacts",
                                    importCount, "\r\n", Utf8(report).constData(), "\r\n", S.MessageCount, S.SentCount,
                                    S.ReceivedCount, blocked, S.ContactCount));
-    if (!S.HistoryKeptAs.empty()) {
-        // Said once: the history that could not be read at start was not written over.
-        Dlg.ShowInfo(QStringLiteral("The contact history \"%1\" could not be read completely, so it was kept as "
-                                    "\"%2\" and a new one was written.")
-                         .arg(QString::fromStdString(HistoryPath()), QString::fromStdString(S.HistoryKeptAs)));
-        S.HistoryKeptAs.clear();
-    }
+    TellHistoryKeptAside();
     // Colours are offered only for messages there are.
     if (S.MessageCount > 0 && S.ColoredCount == 0 && Dlg.AskYesNo(QStringLiteral("Do you want to set contacts colours automatically?"))) {
         ColorsAutomaticClick();

@@ -11,6 +11,7 @@
 #include <new>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "Lang/LocaleInfo.h"
 #include "MBVars/Defaults.h"
@@ -164,6 +165,26 @@ public:
     void NameControlsForScreenReaders();
 
     // --- Editing, blocking and the activity figures (EditingCommands.cpp and beside it) --
+    void DeleteMenuClick();
+    void SelectAllMainMenuClick();
+    void RenameSBClick();
+    void DeleteThisClick();
+    void RemoveDupsMainMenuClick();
+    void RemoveHistoryMainMenuClick();
+    void ContactSBClick();  // the contact menu, below the Contacts button
+    // BlockingCommands.cpp
+    void BlockThisMainMenuClick();
+    // Writes the history as it stands so that changed blocked marks last; false, after an
+    // error box naming the file and the reason, when it cannot be written.
+    bool KeepHistory();
+    // After a history write that kept an unreadable old file aside: says so, once.
+    void TellHistoryKeptAside();
+    // StatisticsCommands.cpp
+    void SummaryMenuClick();
+    void ContactsActivityClick();
+    // First and last grid row (1-based) of the selection; the current row alone when no
+    // range is selected.
+    std::pair<int, int> SelectedRowSpan() const;
 
     // --- Sample files (SampleCommands.cpp) ------------------------------------------------
     void CreateSampleFilesClick();

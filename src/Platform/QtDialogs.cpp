@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
@@ -164,6 +165,8 @@ std::optional<std::int32_t> QtDialogs::ChooseColor(std::int32_t initial) {
     if (!chosen.isValid()) return std::nullopt;
     return FromQColor(chosen);
 }
+
+int QtDialogs::RunDialog(QDialog& dialog) { return dialog.exec(); }
 
 bool QtDialogs::OpenUrl(const QString& url) {
     return QDesktopServices::openUrl(QUrl::fromUserInput(url));

@@ -22,6 +22,8 @@ public:
     std::optional<QFont> ChooseFont(const QFont& initial) override;
     std::optional<std::int32_t> ChooseColor(std::int32_t initial) override;
 
+    int RunDialog(QDialog& dialog) override;
+
     bool OpenUrl(const QString& url) override;
 
     // The size the next file dialog opens at: a comfortable one at first, then the one the
