@@ -1,7 +1,6 @@
 #include "Platform/QtDialogs.h"
 
 #include <QApplication>
-#include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontDialog>
@@ -9,8 +8,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
-
-#include "Platform/ColorRef.h"
 
 namespace {
 
@@ -121,12 +118,6 @@ std::optional<QFont> QtDialogs::ChooseFont(const QFont& initial) {
     const QFont font = QFontDialog::getFont(&ok, initial, Owner());
     if (!ok) return std::nullopt;
     return font;
-}
-
-std::optional<std::int32_t> QtDialogs::ChooseColor(std::int32_t initial) {
-    const QColor chosen = QColorDialog::getColor(ToQColor(initial), Owner());
-    if (!chosen.isValid()) return std::nullopt;
-    return FromQColor(chosen);
 }
 
 void QtDialogs::OpenUrl(const QString& url) {

@@ -9,7 +9,7 @@
 struct AskedQuestion {
     QString Kind;  // "AskConfirm", "AskYesNo", "ShowInfo", "ShowError", "AskYesNoCancel",
                    // "OpenFile", "OpenFiles", "SaveFile", "BrowseFolder", "QueryText",
-                   // "ChooseFont", "ChooseColor", "OpenUrl"
+                   // "ChooseFont", "OpenUrl"
     QString Title;
     QString Text;
     FileRequest File;  // for the file dialogs
@@ -23,7 +23,6 @@ public:
     std::deque<QString> FolderAnswers;
     std::deque<std::optional<QString>> TextAnswers;
     std::deque<std::optional<QFont>> FontAnswers;
-    std::deque<std::optional<std::int32_t>> ColorAnswers;
 
     std::vector<AskedQuestion> Asked;
 
@@ -71,10 +70,6 @@ public:
     std::optional<QFont> ChooseFont(const QFont& initial) override {
         Record("ChooseFont", QString(), initial.family());
         return Next(FontAnswers, std::optional<QFont>());
-    }
-    std::optional<std::int32_t> ChooseColor(std::int32_t initial) override {
-        Record("ChooseColor", QString(), QString::number(initial));
-        return Next(ColorAnswers, std::optional<std::int32_t>());
     }
     void OpenUrl(const QString& url) override { Record("OpenUrl", QString(), url); }
 
