@@ -1,5 +1,4 @@
 // The colour chooser's entry and the contact colour commands of the colour menu.
-#include <QActionGroup>
 #include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
