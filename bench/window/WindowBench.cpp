@@ -60,6 +60,17 @@ FullWindow& Window() {
 
 void Settle() { QApplication::processEvents(); }
 
+// The yardstick: the layout pass and a full repaint of the main window, nothing changed.
+void BM_LayoutPassAndRepaint(benchmark::State& state) {
+    TMBForm& form = *Window().Form;
+    for (auto _ : state) {
+        form.FormPaint();
+        form.repaint();
+        Settle();
+    }
+}
+BENCHMARK(BM_LayoutPassAndRepaint)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
 void BM_OpenOptionsDialog(benchmark::State& state) {
     TMBForm& form = *Window().Form;
     for (auto _ : state) {

@@ -203,10 +203,12 @@ void TOptionsDialog::FormCreate() {
 
 void TOptionsDialog::FormPaint() {
     const QColor ground = ToQColor(D.DefaultColor);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, ground);
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText}) p.setColor(role, InkOn(ground));
-    setPalette(p);
+    if (palette().color(QPalette::Window) != ground) {  // a new palette restyles every control
+        QPalette p = palette();
+        p.setColor(QPalette::Window, ground);
+        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText}) p.setColor(role, InkOn(ground));
+        setPalette(p);
+    }
     MainColorSB->setIcon(Swatch(D.DefaultColor));
     SentColorSB->setIcon(Swatch(D.SentColor));
     ReceivedColorSB->setIcon(Swatch(D.ReceivedColor));
@@ -247,7 +249,8 @@ void TOptionsDialog::ReceivedFontRGClick() {
 }
 
 void TOptionsDialog::ApplyGridFont() {
-    Form.FormPaint();
+    // One layout pass after the font is in place: a pass before it would be overwritten
+    // whole by this one, so it would only cost time on a full store.
     Form.UpdateMessageGrid();
     Form.FormPaint();
 }

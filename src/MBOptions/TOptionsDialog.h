@@ -73,7 +73,7 @@ public:
 private:
     void BuildControls();
     void EditColor(const QString& prompt, std::int32_t& setting);
-    // The row height and every cell follow DefaultFont.
+    // The row height and every cell follow DefaultFont, then the layout pass.
     void ApplyGridFont();
 
     TMBForm& Form;
