@@ -24,10 +24,9 @@ QString CaptionOf(const QWidget* w) {
 
 void NameControlsForAccess(QWidget* root) {
     for (QWidget* w : root->findChildren<QWidget*>()) {
-        if (!w->accessibleName().isEmpty()) continue;
-        QString name = CaptionOf(w);
-        if (name.isEmpty()) name = w->toolTip();
-        if (!name.isEmpty()) w->setAccessibleName(name);
+        // A caption names its control by itself, and follows it when it changes.
+        if (!w->accessibleName().isEmpty() || !CaptionOf(w).isEmpty()) continue;
+        if (!w->toolTip().isEmpty()) w->setAccessibleName(w->toolTip());
     }
 }
 

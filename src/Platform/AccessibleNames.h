@@ -4,8 +4,8 @@
 class QWidget;
 class QString;
 
-// Gives every control inside `root` that has no accessible name yet its caption (without
-// the "&" marks), else its tooltip.
+// Gives every control inside `root` that has neither an accessible name nor a caption its
+// tooltip as its name (a caption names its control by itself).
 void NameControlsForAccess(QWidget* root);
 // Names `control` after the label text that introduces it.
 void NameAfterLabel(QWidget* control, const QString& label);

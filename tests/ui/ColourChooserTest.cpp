@@ -149,6 +149,7 @@ TEST_F(FormTest, SortingByLuminanceAndBackByName) {
         ClickColour(c, "Teal");
         c.SortColorsSB->click();
         EXPECT_EQ(c.SortColorsSB->text(), "By name");
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(c.SortColorsSB)->text(QAccessible::Name), "By name");
         QStringList names = Names(c);
         ASSERT_EQ(names.size(), 147);
         EXPECT_EQ(names.front(), "White");
