@@ -157,11 +157,9 @@ void TMBForm::ConnectCommands() {
 
     wire(WebSB, &QToolButton::clicked, &TMBForm::WebSBClick);
     wire(KestroMainMenu, &QAction::triggered, &TMBForm::KestroMainMenuClick);
-    wire(ColorsAutomaticMenu, &QAction::triggered, &TMBForm::ColorsAutomaticClick);
     wire(GetStartedMainMenu, &QAction::triggered, &TMBForm::GetStartedMainMenuClick);
     wire(AboutMainMenu, &QAction::triggered, &TMBForm::AboutMainMenuClick);
 
-    popupBelow(ColourMenuSB, PopupMenuColor);
     popupBelow(SearchSB, PopupMenuSearch);
     connect(MessageView, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenuMsgGrid->popup(MessageView->viewport()->mapToGlobal(at)); });

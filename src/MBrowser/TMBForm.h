@@ -132,11 +132,19 @@ public:
     void EndScreenScrambling();
 
     // --- Contact colours (ColourCommands.cpp) ----------------------------------------------
+    // Edits one colour (0x00BBGGRR, 0 = none) in the colour chooser: true, with the choice
+    // in `color`, when the user confirmed with OK; `color` stays as it was otherwise.
+    bool ColorSelect(QWidget* owner, bool clearVisible, const QString& prompt, std::int32_t& color);
+    void ColorThisContactClick();
     void ColorsAutomaticClick();
+    void RemoveAllColourMainMenuClick();
+    void OneColorMainMenuClick(int tag);  // tag: the colour mode 0, 1 or 2
+    void ReColorSBClick();                 // pops up the colour menu below the Colours button
     // The colour through which the colour chooser hands its result (0x00BBGGRR, 0 = none).
     std::int32_t SelectedColor = 0;
 
     // --- Options (OptionsCommands.cpp) -------------------------------------------------------
+    void OptionsMainMenuClick();
 
     // --- Sorting, search, scrambling and copy (BrowsingCommands.cpp and beside it) --------
     // A mouse button released over grid cell (column, row); row 0 is the header row and

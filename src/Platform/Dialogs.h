@@ -65,8 +65,6 @@ public:
     virtual std::optional<QString> QueryText(const QString& title, const QString& prompt,
                                              const QString& initial) = 0;
     virtual std::optional<QFont> ChooseFont(const QFont& initial) = 0;
-    // The colour chooser; the colour as 0x00BBGGRR, or nothing on cancel.
-    virtual std::optional<std::int32_t> ChooseColor(std::int32_t initial) = 0;
 
     // Shows one of the program's own dialogs modally; QDialog::Accepted after its OK,
     // QDialog::Rejected after Cancel, Esc or the title bar's close box.

@@ -1,7 +1,6 @@
 #include "Platform/QtDialogs.h"
 
 #include <QApplication>
-#include <QColorDialog>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
@@ -13,8 +12,6 @@
 #include <QScreen>
 #include <QUrl>
 #include <algorithm>
-
-#include "Platform/ColorRef.h"
 
 namespace {
 
@@ -158,12 +155,6 @@ std::optional<QFont> QtDialogs::ChooseFont(const QFont& initial) {
     const QFont font = QFontDialog::getFont(&ok, initial, Owner());
     if (!ok) return std::nullopt;
     return font;
-}
-
-std::optional<std::int32_t> QtDialogs::ChooseColor(std::int32_t initial) {
-    const QColor chosen = QColorDialog::getColor(ToQColor(initial), Owner());
-    if (!chosen.isValid()) return std::nullopt;
-    return FromQColor(chosen);
 }
 
 int QtDialogs::RunDialog(QDialog& dialog) { return dialog.exec(); }

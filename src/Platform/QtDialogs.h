@@ -20,7 +20,6 @@ public:
     std::optional<QString> QueryText(const QString& title, const QString& prompt,
                                      const QString& initial) override;
     std::optional<QFont> ChooseFont(const QFont& initial) override;
-    std::optional<std::int32_t> ChooseColor(std::int32_t initial) override;
 
     int RunDialog(QDialog& dialog) override;
 

@@ -12,7 +12,7 @@
 struct AskedQuestion {
     QString Kind;  // "AskConfirm", "AskYesNo", "ShowInfo", "ShowError", "AskYesNoCancel",
                    // "OpenFile", "OpenFiles", "SaveFile", "BrowseFolder", "QueryText",
-                   // "ChooseFont", "ChooseColor", "RunDialog", "OpenUrl"
+                   // "ChooseFont", "RunDialog", "OpenUrl"
     QString Title;
     QString Text;
     FileRequest File;  // for the file dialogs
@@ -26,7 +26,6 @@ public:
     std::deque<QString> FolderAnswers;
     std::deque<std::optional<QString>> TextAnswers;
     std::deque<std::optional<QFont>> FontAnswers;
-    std::deque<std::optional<std::int32_t>> ColorAnswers;
     std::deque<bool> UrlAnswers;  // whether the desktop opened the address (default: it did)
     // For the program's own dialogs: each script gets the dialog, shown, and works its
     // controls as a user would (ticks, clicks OK, presses Esc, closes the window); what the
@@ -79,10 +78,6 @@ public:
     std::optional<QFont> ChooseFont(const QFont& initial) override {
         Record("ChooseFont", QString(), initial.family());
         return Next(FontAnswers, std::optional<QFont>());
-    }
-    std::optional<std::int32_t> ChooseColor(std::int32_t initial) override {
-        Record("ChooseColor", QString(), QString::number(initial));
-        return Next(ColorAnswers, std::optional<std::int32_t>());
     }
     bool OpenUrl(const QString& url) override {
         Record("OpenUrl", QString(), url);
