@@ -8,6 +8,7 @@
 
 #include "Lang/DateTimeFormat.h"
 #include "Lang/TimeValue.h"
+#include "OFuncs/CharCount.h"
 #include "OFuncs/TextOps.h"
 
 namespace {
@@ -104,7 +105,7 @@ void ComputeContactsActivity(MsgStore& S) {
         const auto it = byName.find(m.Name.view());
         if (it == byName.end() && !anyNameless) continue;
         NormaliseTextInto(m.Text, display);
-        const long long chars = static_cast<long long>(display.size());
+        const long long chars = DisplayCharCount(m.Text);
         const int words = CountWords(display);
         const auto day = static_cast<std::int32_t>(TimeValue(m.Time.view()));
         const int slot = k == MsgSent ? 0 : 1;

@@ -6,8 +6,8 @@
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
 #include "MBrowser/TMBForm.h"
+#include "OFuncs/DisplayText.h"
 #include "OFuncs/Links.h"
-#include "OFuncs/TextOps.h"
 #include "Platform/Cp1252Text.h"
 
 void TMBForm::MessageViewClick() {
@@ -15,18 +15,18 @@ void TMBForm::MessageViewClick() {
     CurrentMessage = MessageModel->MessageAt(CurrentRow() - 1);
     if (CurrentMessage < 1) return;
     const XMsgRecType& m = S.Messages[static_cast<std::size_t>(CurrentMessage)];
-    const std::string text = NormaliseText(m.Text);
     // Shown only: the detail line never writes itself back into the message.
-    SetDetailLine(ShownText(text));
+    SetDetailLine(ShownMessageText(m.Text));
 
-    const std::string padded = " " + text + " ";
+    // Links and addresses are found in the text as shown.
+    const std::string padded = " " + DisplayMessageUtf8(m.Text) + " ";
     std::string link = FindWebLink(padded);
     if (link.empty()) {
         const std::string address = FindEmailAddress(padded);
         if (!address.empty()) link = "mailto:" + address;
     }
     if (link.empty()) return;
-    CurrentLink = ShownText(link);
+    CurrentLink = QString::fromStdString(link);
     QString caption = CurrentLink;
     caption.replace(QLatin1Char('&'), QStringLiteral("&&"));  // no mnemonic in a link
     WebSB->setText(caption);

@@ -52,8 +52,11 @@ void TMBForm::ThisPersonSBClick() {
         colour.setColor(QPalette::Base, ToQColor(D.DefaultColor));
         NameBox->setPalette(colour);
         NameBox->clear();
-        for (std::int32_t c = 1; c <= S.ContactCount; ++c)
-            NameBox->addItem(ShownText(S.Contacts[static_cast<std::size_t>(c)].Name.view()));
+        // Each entry keeps its stored name: the shown one may read back as other bytes.
+        for (std::int32_t c = 1; c <= S.ContactCount; ++c) {
+            const std::string_view name = S.Contacts[static_cast<std::size_t>(c)].Name.view();
+            NameBox->addItem(ShownText(name), QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+        }
         NameBox->setCurrentIndex(-1);
         NameBox->setEditText(ShownText(SearchText));
         NameBox->show();
@@ -71,7 +74,8 @@ void TMBForm::ThisPersonMainMenuClick() {
 }
 
 void TMBForm::NameBoxChange(int chosenEntry) {
-    if (chosenEntry >= 0 && chosenEntry < NameBox->count()) SearchText = StoredFromTyped(NameBox->itemText(chosenEntry));
+    if (chosenEntry >= 0 && chosenEntry < NameBox->count())
+        SearchText = NameBox->itemData(chosenEntry).toByteArray().toStdString();
     FetchStr(3, SearchText);
 }
 
