@@ -7,7 +7,7 @@
 
 std::int32_t MarkFound(MsgStore& S, int mode, std::string_view text) {
     const std::string needle = mode == FetchByText ? FoldCase(DisplayUtf8(text)) : std::string();
-    std::string shown, folded;  // one pair of buffers for every message
+    std::string folded;  // one buffer for every message
     std::int32_t marked = 0;
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
         XMsgRecType& m = S.Messages[static_cast<std::size_t>(n)];
@@ -16,8 +16,7 @@ std::int32_t MarkFound(MsgStore& S, int mode, std::string_view text) {
         if (!match && mode == FetchByName) {
             match = m.Name.view() == text;
         } else if (!match && mode == FetchByText) {
-            DisplayMessageUtf8Into(m.Text, shown);
-            FoldCaseInto(shown, folded);
+            FoldShownMessageInto(m.Text, folded);
             match = folded.find(needle) != std::string::npos;
         }
         if (match) {

@@ -9,3 +9,7 @@
 std::string FoldCase(std::string_view utf8);
 // The same into `out` (replacing its content), for loops that reuse one buffer.
 void FoldCaseInto(std::string_view utf8, std::string& out);
+
+// The folding of a stored message text as shown, in one pass over the stored bytes:
+// equal to FoldCaseInto(DisplayMessageUtf8(stored)).
+void FoldShownMessageInto(std::string_view stored, std::string& out);

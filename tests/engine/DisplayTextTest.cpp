@@ -158,6 +158,21 @@ TEST(CaseFold, RandomTextsAndScripts) {
     }
 }
 
+TEST(CaseFold, AShownMessageFoldsInOnePassAsItsShownText) {
+    std::mt19937 rng(17);
+    std::string buffer = "left over";
+    for (int i = 0; i < 20000; ++i) {
+        const std::string s = RandomText(rng, 40, i % 3 == 0);
+        FoldShownMessageInto(s, buffer);
+        ASSERT_EQ(buffer, Literal::Fold(Literal::ShownMessage(s))) << i;
+    }
+    std::string every;  // every byte, and the five pairs
+    for (int b = 0; b < 256; ++b) every += static_cast<char>(b);
+    every += "\xC3\x84\xC3\x96\xC3\xA4\xC3\xB6\xC3\xA5\xC3";
+    FoldShownMessageInto(every, buffer);
+    EXPECT_EQ(buffer, Literal::Fold(Literal::ShownMessage(every)));
+}
+
 TEST(CharCount, CountsWhatIsShown) {
     EXPECT_EQ(DisplayCharCount("\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"), 6);  // Привет
     EXPECT_EQ(DisplayCharCount("\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD"), 1);                    // thumbs up, skin tone
