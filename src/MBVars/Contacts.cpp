@@ -86,7 +86,7 @@ void ComputeActivity(const MsgStore& S, std::string_view name, ActivityTotals& T
         const auto day = static_cast<std::int32_t>(TimeValue(msg.Time.view()));
         ++slot.Count;
         slot.Chars += DisplayCharCount(msg.Text);
-        slot.Words += CountWords(NormaliseText(msg.Text));
+        slot.Words += CountWords(msg.Text);  // the display form has the same words
         slot.FirstDay = std::min(slot.FirstDay, day);
         slot.LastDay = std::max(slot.LastDay, day);
     }

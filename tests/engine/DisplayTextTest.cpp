@@ -40,6 +40,8 @@ const std::vector<std::string> Pieces = {
     "\xC3\xA9", "\xD0\x96", "\xD0\xB6", "\xCE\xA3", "\xCF\x82", "\xC3\x9F", "\xC4\xB0", "\xC4\xB1", "\xE1\xBA\x9E",
     "\xEF\xAC\x83", "\xCE\x90", "\xCC\x81", "\xE2\x80\x8D", "\xEF\xB8\x8F", "\xF0\x9F\x91\x8D", "\xF0\x9F\x8F\xBD",
     "\xF0\x9F\x87\xB8", "\xF0\x9F\x87\xAA", "\xEA\xB0\x80", "\xE1\x84\x80", "\xE0\xA4\xA8", "\xE0\xA5\x8D",
+    "\xE1\x85\xA1", "\xE1\x86\xA8", "\xEA\xB0\x81", "\xD8\x80", "\xE0\xA4\x83", "\xE2\x9D\xA4", "\xE2\x80\x8B",
+    "\xC2\xA9", "\x01", "\xF0\x9F\x91\xA9", "\xF0\x9F\x8F\xBB",
     "\xF0\x90\x90\x80", "\xE2\x84\xAA", "\xC0\x80", "\xE0\x80\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF0\x9F"};
 
 std::string RandomText(std::mt19937& rng, int maxPieces, bool validOnly) {
@@ -185,6 +187,19 @@ TEST(CharCount, CountsWhatIsShown) {
     std::mt19937 rng(16);
     for (int i = 0; i < 20000; ++i) {
         const std::string s = RandomText(rng, 24, i % 2 == 0);
+        ASSERT_EQ(DisplayCharCount(s), Literal::CharCount(s)) << i;
+    }
+    // Dense runs of the characters that join: pictographs, extenders, joiners, flags'
+    // halves, Hangul jamo and syllables, prepended and spacing marks, controls.
+    const std::vector<std::string> joiners = {
+        "a", "\r", "\n", "\x01", "\xF0\x9F\x91\xA9", "\xE2\x9D\xA4", "\xC2\xA9", "\xCC\x81", "\xEF\xB8\x8F",
+        "\xF0\x9F\x8F\xBD", "\xE2\x80\x8D", "\xF0\x9F\x87\xB8", "\xE1\x84\x80", "\xE1\x85\xA1",
+        "\xE1\x86\xA8", "\xEA\xB0\x80", "\xEA\xB0\x81", "\xD8\x80", "\xE0\xA4\x83",
+        "Hello, world ", "see you at 7\x7F", "tab\tand more text"};
+    for (int i = 0; i < 50000; ++i) {
+        std::string s;
+        const int count = std::uniform_int_distribution<int>(0, 10)(rng);
+        for (int k = 0; k < count; ++k) s += joiners[std::uniform_int_distribution<std::size_t>(0, joiners.size() - 1)(rng)];
         ASSERT_EQ(DisplayCharCount(s), Literal::CharCount(s)) << i;
     }
 }
