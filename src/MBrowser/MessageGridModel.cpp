@@ -25,6 +25,13 @@ QString Cut(QString text, qsizetype length) {
 // whole text decides whether it reads as UTF-8), so the cell never lays out the rest.
 constexpr qsizetype MostShownChars = 2048;
 
+QString ShownStart(QString text) {
+    if (text.size() <= MostShownChars) return text;
+    text.truncate(MostShownChars);
+    if (text.back().isHighSurrogate()) text.chop(1);  // no half of an emoji
+    return text;
+}
+
 // A cell shows one line: line breaks and tabs inside a text show as spaces.
 QString OneLine(QString text) {
     for (QChar& c : text)
@@ -105,7 +112,7 @@ QString MessageGridModel::CellText(int row, int column) const {
         case TimeColumn: return TimeCellText(m, D, Locale);
         case PhoneColumn: return Cut(QStringLiteral(" ") + ShownText(m.Phone.view()), ContactCellLength);
         case NameColumn: return Cut(QStringLiteral(" ") + ShownText(m.Name.view()), ContactCellLength);
-        case MessageColumn: return QStringLiteral(" ") + OneLine(ShownMessageText(m.Text).left(MostShownChars));
+        case MessageColumn: return QStringLiteral(" ") + OneLine(ShownStart(ShownMessageText(m.Text)));
         case SizeColumn: return QStringLiteral(" %1 ").arg(m.Text.size());
         default: return {};
     }

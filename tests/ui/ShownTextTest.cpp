@@ -64,6 +64,7 @@ TEST_F(FormTest, TheGridAndTheDetailLineShowEveryScript) {
     EXPECT_EQ(model.CellText(1, MessageColumn), QString::fromUtf8(" café öl"));
     EXPECT_EQ(model.CellText(2, NameColumn), QString::fromUtf8(" Dr Björn"));
     EXPECT_TRUE(model.CellText(2, MessageColumn).startsWith(QString::fromUtf8(" αβγ αβγ")));
+    EXPECT_LE(model.CellText(2, MessageColumn).size(), 2049);
 
     form.SetCurrentRow(1);
     EXPECT_EQ(form.DetailLine(), QString::fromUtf8("Привет https://пр.example/а"));
