@@ -6,6 +6,7 @@
 #include <QToolButton>
 
 #include "FormFixture.h"
+#include "Typing.h"
 #include "MBVars/Ordering.h"
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
@@ -94,4 +95,52 @@ TEST_F(FormTest, TheContactViewFindsNamesStoredInEitherForm) {
         EXPECT_EQ(form.SearchText, stored);
         EXPECT_EQ(Store.ViewCount, stored == "Bj\xF6rn" ? 1 : 2);
     }
+}
+
+TEST_F(FormTest, SearchingCopyingAndEditingInOtherScripts) {
+    AddMessage(Store, "2007.01.01 10:00", "+15555550140", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, \xD0\x90\xD0\xBD\xD0\xBD\xD0\xB0",
+               MsgSms | MsgReceived, "\xD0\x90\xD0\xBD\xD0\xBD\xD0\xB0");                          // Привет, Анна
+    AddMessage(Store, "2007.01.01 09:00", "+15555550141", "caf\xE9 noir", MsgSms | MsgReceived, "Tom Hale");  // Windows-1252
+    AddMessage(Store, "2007.01.01 08:00", "+15555550142", "Caf\xC3\xA9 Stra\xC3\x9F" "e", MsgSms | MsgSent, "Mia Chen");
+    Renumber(Store);
+    BuildView(Store, ViewEverything);
+    TMBForm& form = Open();
+
+    TypeText(form.SearchEdit, QString::fromUtf8("АННА"));
+    EXPECT_EQ(form.SearchText, "\xD0\x90\xD0\x9D\xD0\x9D\xD0\x90");  // no Windows-1252 for it: UTF-8
+    EXPECT_EQ(Store.ViewCount, 1);
+    form.SearchEdit->clear();
+    TypeText(form.SearchEdit, QString::fromUtf8("CAFÉ"));
+    EXPECT_EQ(Store.ViewCount, 2);
+    form.SearchEdit->clear();
+    TypeText(form.SearchEdit, QString::fromUtf8("strasse"));
+    EXPECT_EQ(Store.ViewCount, 1);
+    form.SearchEdit->clear();
+    ASSERT_EQ(Store.ViewCount, 3);
+
+    // Copied as shown.
+    QItemSelectionModel* selection = form.MessageView->selectionModel();
+    selection->select(QItemSelection(form.MessageModel->index(0, NameColumn), form.MessageModel->index(0, MessageColumn)),
+                      QItemSelectionModel::ClearAndSelect);
+    EXPECT_EQ(form.SelectedCellsText(), QString::fromUtf8("Анна\tПривет, Анна\r\n"));
+
+    // An edit that adds Cyrillic stores UTF-8; one that does not need it stores Windows-1252.
+    form.SetCurrentRow(1);
+    form.activateWindow();
+    form.MessageLabel->setFocus();
+    QTest::keyClick(form.MessageLabel, Qt::Key_End);
+    TypeText(form.MessageLabel, QString::fromUtf8("!"));
+    form.MessageView->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(Store.Messages[1].Text, "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, \xD0\x90\xD0\xBD\xD0\xBD\xD0\xB0!");
+    Store.Modified = false;
+    form.SetCurrentRow(3);
+    form.MessageLabel->setFocus();
+    QTest::keyClick(form.MessageLabel, Qt::Key_End);
+    TypeText(form.MessageLabel, QString::fromUtf8("x"));
+    QTest::keyClick(form.MessageLabel, Qt::Key_Backspace);  // changed and changed back
+    form.MessageView->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(Store.Messages[3].Text, "Caf\xC3\xA9 Stra\xC3\x9F" "e");
+    EXPECT_FALSE(Store.Modified);
 }
