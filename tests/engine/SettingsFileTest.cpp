@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sys/stat.h>
 #include <string>
 
 #include "MBVars/IniFile.h"
 #include "MBVars/SettingsFile.h"
+#include "OFuncs/IoError.h"
 #include "support/FileTestHelpers.h"
 
 namespace {
@@ -228,6 +230,33 @@ TEST(SettingsFile, AFailedWriteReportsAndKeepsTheOldFile) {
     }
     EXPECT_EQ(TempDir::Read(path), before);
     EXPECT_EQ(FileCount(dir), 1u);
+}
+
+TEST(SettingsFile, OnlyRegularFilesOfSaneSizeAreReadAndAnUnreadableOneIsLeftAlone) {
+    TempDir dir;
+    const std::string path = PathIn(dir, SettingsFileName);
+    Settings s;
+    WindowSize window;
+    EXPECT_EQ(ReadSettingsFile(path, s, window), ENOENT);  // a first start
+
+    // A pipe nobody writes to neither blocks the start nor is replaced at the close.
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    EXPECT_EQ(ReadSettingsFile(path, s, window), NotRegularFileCode);
+    EXPECT_EQ(s.Defaults.HintWait, 100);  // the defaults
+    EXPECT_EQ(WriteSettingsFile(path, s, window), NotRegularFileCode);
+    EXPECT_TRUE(std::filesystem::is_fifo(path));
+    std::filesystem::remove(path);
+
+    // A link to an endless device, and a huge sparse file, are refused unread.
+    std::filesystem::create_symlink("/dev/zero", path);
+    EXPECT_EQ(ReadSettingsFile(path, s, window), NotRegularFileCode);
+    std::filesystem::remove(path);
+    WriteFileBytes(path, std::string(AllDefaults) + "[Mine]\nKeep=1\n");
+    std::filesystem::resize_file(path, std::uintmax_t(1) << 40);
+    EXPECT_EQ(ReadSettingsFile(path, s, window), EFBIG);
+    EXPECT_EQ(WriteSettingsFile(path, s, window), EFBIG);
+    EXPECT_EQ(std::filesystem::file_size(path), std::uintmax_t(1) << 40);  // left alone
+    EXPECT_EQ(FileErrorReason(EFBIG), "File too large");
 }
 
 TEST(IniFile, ProfileRules) {
