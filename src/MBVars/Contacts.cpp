@@ -5,6 +5,8 @@
 
 #include "Lang/TimeValue.h"
 #include "MBVars/ShellOrder.h"
+#include "OFuncs/CharCount.h"
+#include "OFuncs/DisplayText.h"
 #include "OFuncs/TextOps.h"
 
 namespace {
@@ -60,7 +62,7 @@ void BuildContacts(MsgStore& S, int key, bool rebuild) {
 
 std::int32_t AssignName(MsgStore& S, std::string_view phone, std::string_view name) {
     const PhoneText p(phone);
-    const NameText m(name);
+    const NameText m(CutOnCharBoundary(name, NameText::Capacity));
     if (p.empty()) return 0;
     std::int32_t count = 0;
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
@@ -87,11 +89,10 @@ void ComputeActivity(const MsgStore& S, std::string_view name, ActivityTotals& T
         // counted rather than counted into a slot that does not exist.
         if (direction != MsgSent && direction != MsgReceived) continue;
         ActivitySlot& slot = T.Slot[direction];
-        const std::string t = NormaliseText(msg.Text);
         const auto day = static_cast<std::int32_t>(TimeValue(msg.Time.view()));
         ++slot.Count;
-        slot.Chars += static_cast<std::int32_t>(t.size());
-        slot.Words += CountWords(t);
+        slot.Chars += DisplayCharCount(msg.Text);
+        slot.Words += CountWords(msg.Text);  // the display form has the same words
         slot.FirstDay = std::min(slot.FirstDay, day);
         slot.LastDay = std::max(slot.LastDay, day);
     }

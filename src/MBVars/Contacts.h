@@ -14,8 +14,10 @@ constexpr int ContactsByPhone = 1, ContactsByName = 2;
 void BuildContacts(MsgStore& S, int key, bool rebuild);
 // Gives every message of `phone` the name; nameless messages first get their own phone as
 // name. Returns how many messages of `phone` there were; nothing happens for an empty phone.
+// A name longer than a name holds is cut on a character boundary (CutOnCharBoundary).
 std::int32_t AssignName(MsgStore& S, std::string_view phone, std::string_view name);
-// Totals of the messages named `name` (all messages when empty).
+// Totals of the messages named `name` (all messages when empty); characters as shown
+// (DisplayCharCount), words of the display form.
 void ComputeActivity(const MsgStore& S, std::string_view name, ActivityTotals& T);
 // Time of the latest earlier message of the same name in the other direction, or -1.
 double PreviousReplyTime(const MsgStore& S, std::int32_t n);

@@ -54,9 +54,11 @@ void TMBForm::ThisPersonSBClick() {
         colour.setColor(QPalette::Base, ToQColor(D.DefaultColor));
         NameBox->setPalette(colour);
         NameBox->clear();
+        // Each entry keeps its stored name: the shown one may read back as other bytes.
         for (std::int32_t c = 1; c <= S.ContactCount; ++c) {
-            const auto name = S.Contacts[static_cast<std::size_t>(c)].Name.view();
-            if (!name.empty()) NameBox->addItem(ShownText(name));  // a blank entry would show everything
+            const std::string_view name = S.Contacts[static_cast<std::size_t>(c)].Name.view();
+            if (name.empty()) continue;  // a blank entry would show everything
+            NameBox->addItem(ShownText(name), QByteArray(name.data(), static_cast<qsizetype>(name.size())));
         }
         NameBox->setCurrentIndex(-1);
         NameBox->setEditText(ShownText(SearchText));
@@ -76,7 +78,7 @@ void TMBForm::ThisPersonMainMenuClick() {
 
 void TMBForm::NameBoxChange(int chosenEntry) {
     if (chosenEntry >= 0 && chosenEntry < NameBox->count()) {
-        SearchText = StoredFromTyped(NameBox->itemText(chosenEntry));
+        SearchText = NameBox->itemData(chosenEntry).toByteArray().toStdString();
         ContactFetchMode = FetchByName;
     }
     FetchStr(ContactFetchMode, SearchText);
