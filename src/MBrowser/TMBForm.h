@@ -4,6 +4,7 @@
 // settings record belong to main(), the answers to the user come through Dialogs.
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <exception>
 #include <random>
@@ -27,6 +28,10 @@ class MessageGridModel;
 struct FormEnvironment {
     QString DocumentsDir;  // empty when the desktop reports none
     QString ProgramDir;    // folder of the executable, no trailing separator
+    // Files named on the command line: a data file opened instead of the last saved one,
+    // and exports imported once the window is up.
+    QString StartDataFile{};
+    QStringList StartExports{};
     static FormEnvironment FromSystem();
 };
 
@@ -88,6 +93,8 @@ public:
     // --- Import (ImportCommands.cpp) -------------------------------------------------------
     void ImportMainMenuClick();
     void ImportFolderMainMenuClick();
+    // Add files after its dialog: imports the chosen files, reports those that imported.
+    void ImportChosenFiles(const QStringList& files);
     // Appends every entry of `folder` matching "*." + extension to `list` (name + CR LF
     // each); returns how many.
     int ReadFilesFromFolder(const QString& folder, QString& list, const QString& extension);
@@ -101,6 +108,8 @@ public:
     void OpenMainMenuClick();
     void SaveMainMenuClick();
     void SaveAsMainMenuClick();
+    // Open after its dialog: reads the file as the collection, or says why it cannot.
+    void OpenDataFile(const std::string& path);
     // Asks whether to save a modified collection; No without asking when unmodified.
     // Yes whose saving was cancelled or failed counts as Cancel: nothing is lost.
     SaveAnswer AskToSave();
@@ -130,6 +139,17 @@ public:
 
     // --- Sample files (SampleCommands.cpp) ------------------------------------------------
     void CreateSampleFilesClick();
+
+    // --- Files from the command line and dropped on the window (StartFiles.cpp, DropCommands.cpp)
+    // Queues OpenStartFiles when the command line named files.
+    void ScheduleStartFiles();
+    // Opens the command line's data file as Open does, then imports its exports as Add
+    // folder imports its list.
+    void OpenStartFiles();
+    // Lets files be dropped anywhere on the window, the text boxes included.
+    void AcceptFileDrops();
+    // A dropped data file: asks to save, then opens it as Open does.
+    void OpenDroppedDataFile(const QString& path);
 
     // --- View modes (ViewModes.cpp) ---------------------------------------------------------
     void DispSentSBClick();
@@ -260,6 +280,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Dropped exports import as Add files does, one dropped data file opens as Open does
+    // (DropCommands.cpp); anything else is refused.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Control and menu construction (FormControls.cpp, FormMenus.cpp).
