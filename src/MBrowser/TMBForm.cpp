@@ -113,7 +113,6 @@ void TMBForm::FormCreate() {
         fs::is_regular_file(D.LastSavedFile, error))
         ReopenLastSavedFile();
     UpdateMessageView();
-    ScheduleStartFiles();
 }
 
 void TMBForm::ReopenLastSavedFile() {

@@ -141,11 +141,11 @@ public:
     void CreateSampleFilesClick();
 
     // --- Files from the command line and dropped on the window (StartFiles.cpp, DropCommands.cpp)
-    // Queues OpenStartFiles when the command line named files.
+    // Queues OpenStartFiles, once, when the command line named files.
     void ScheduleStartFiles();
-    // Opens the command line's data file as Open does, then imports its exports as Add
-    // folder imports its list.
-    void OpenStartFiles();
+    // Opens the data file as Open does, then imports the exports as Add folder imports its
+    // list.
+    void OpenStartFiles(const QString& dataFile, const QStringList& exports);
     // Lets files be dropped anywhere on the window, the text boxes included.
     void AcceptFileDrops();
     // A dropped data file: asks to save, then opens it as Open does.
@@ -285,6 +285,9 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // The files named on the command line are taken up once the window is shown
+    // (StartFiles.cpp).
+    void showEvent(QShowEvent* event) override;
 
 private:
     // Control and menu construction (FormControls.cpp, FormMenus.cpp).

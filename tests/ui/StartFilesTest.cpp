@@ -134,6 +134,27 @@ TEST_F(StartFilesTest, ExportsAreAddedToTheNamedDataFileAfterItOpened) {
         << Answers.AskedOf("ShowInfo")[0].Text.toStdString();
 }
 
+TEST_F(StartFilesTest, TheFilesAreTakenUpOnceAndOnlyAfterTheWindowIsShown) {
+    const QString exportFile = QString::fromStdString(WriteExport(Exports.path(), "inbox.csv", ExportOfThree()));
+    FormEnvironment environment = Environment();
+    environment.StartExports = {exportFile};
+    Form = std::make_unique<TMBForm>(Store, Config, Answers, environment);
+    QApplication::processEvents();  // the start-up's own layout passes let events run too
+    EXPECT_TRUE(Answers.Asked.empty());
+    EXPECT_EQ(Store.MessageCount, 0);
+
+    Form->show();
+    QApplication::processEvents();
+    EXPECT_EQ(Answers.AskedOf("ShowInfo").size(), 1u);
+    EXPECT_EQ(Store.MessageCount, 3);
+
+    Form->hide();
+    Form->show();
+    QApplication::processEvents();
+    EXPECT_EQ(Answers.AskedOf("ShowInfo").size(), 1u);
+    EXPECT_EQ(Store.MessageCount, 3);
+}
+
 // The program itself: its arguments reach the window, and help and version need no display.
 struct ProgramRun {
     int ExitCode = -1;
