@@ -1,7 +1,9 @@
 // The current row, the current message and the detail line under the grid.
+#include <QEvent>
 #include <QLineEdit>
 #include <QToolButton>
 #include <algorithm>
+#include <functional>
 
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
@@ -10,14 +12,44 @@
 #include "OFuncs/TextOps.h"
 #include "Platform/Cp1252Text.h"
 
+namespace {
+
+// Calls back whenever the watched widget loses the keyboard focus, for whatever reason
+// (a menu opening included, so that an edit is kept before the menu's command runs).
+class FocusLossWatcher : public QObject {
+public:
+    FocusLossWatcher(QObject* parent, std::function<void()> lost) : QObject(parent), Lost(std::move(lost)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::FocusOut) Lost();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> Lost;
+};
+
+}  // namespace
+
 void TMBForm::MessageViewClick() {
+    // An edit of the line is kept before the line shows something else.
+    MessageLabelExit();
     WebSB->hide();
     CurrentMessage = MessageModel->MessageAt(CurrentRow() - 1);
-    if (CurrentMessage < 1) return;
+    // Only a message's own text can be edited, and never while scrambled: a scrambled text
+    // typed back would be stored scrambled for good.
+    MessageLabel->setReadOnly(ScreenScrambled || CurrentMessage < 1);
+    if (CurrentMessage < 1) {
+        DetailMessage = 0;
+        return;
+    }
     const XMsgRecType& m = S.Messages[static_cast<std::size_t>(CurrentMessage)];
+    SelectedColor = m.Color;
+    SetGridHint(CellHint(CurrentMessage, CurrentColumn()));
     const std::string text = NormaliseText(m.Text);
-    // Shown only: the detail line never writes itself back into the message.
     SetDetailLine(ShownText(text));
+    DetailMessage = CurrentMessage;
+    DetailSerial = m.Serial;
+    DetailStored = m.Text;
 
     const std::string padded = " " + text + " ";
     std::string link = FindWebLink(padded);
@@ -32,6 +64,35 @@ void TMBForm::MessageViewClick() {
     WebSB->setText(caption);
     WebSB->setFixedWidth(WebSB->fontMetrics().horizontalAdvance(CurrentLink) + 2 * WebSB->height());
     WebSB->show();
+}
+
+void TMBForm::MessageLabelExit() {
+    // Only a text the user changed since it was shown is written: an untouched line would
+    // otherwise store the display form (or the scrambled form) over the message.
+    if (!MessageLabel->isModified() || MessageLabel->isReadOnly() || DetailMessage < 1) return;
+    MessageLabel->setModified(false);
+    // The line shows the message it was filled from; the store may have been reordered
+    // or shortened since, so that message is looked for by its serial and text.
+    auto shows = [this](std::int32_t n) {
+        const XMsgRecType& m = S.Messages[static_cast<std::size_t>(n)];
+        return m.Serial == DetailSerial && m.Text == DetailStored;
+    };
+    std::int32_t n = DetailMessage;
+    if (n < 1 || n > S.MessageCount || !shows(n)) {
+        n = 0;
+        for (std::int32_t i = 1; i <= S.MessageCount && n == 0; ++i)
+            if (shows(i)) n = i;
+    }
+    if (n == 0) return;  // the message is gone
+    std::string typed = StoredFromTyped(MessageLabel->text());
+    if (typed.size() > MaxTextLength) typed.resize(MaxTextLength);
+    if (NormaliseText(DetailStored) == NormaliseText(typed)) return;  // changed and changed back
+    XMsgRecType& m = S.Messages[static_cast<std::size_t>(n)];
+    m.Text = std::move(typed);
+    DetailStored = m.Text;
+    DetailMessage = n;
+    S.Modified = true;
+    MessageView->viewport()->update();
 }
 
 void TMBForm::WebSBClick() {
@@ -57,9 +118,16 @@ void TMBForm::SetCurrentRow(int row) {
 }
 
 void TMBForm::SetDetailLine(const QString& text) {
-    if (MessageLabel->text() == text) return;
+    if (MessageLabel->text() == text) {
+        MessageLabel->setModified(false);
+        return;
+    }
     MessageLabel->setText(text);
     MessageLabel->setCursorPosition(0);
 }
 
 QString TMBForm::DetailLine() const { return MessageLabel->text(); }
+
+void TMBForm::WatchDetailLine() {
+    MessageLabel->installEventFilter(new FocusLossWatcher(MessageLabel, [this] { Safely([this] { MessageLabelExit(); }); }));
+}

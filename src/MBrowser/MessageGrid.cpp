@@ -53,6 +53,7 @@ MessageGrid::MessageGrid(QWidget* parent) : QTableView(parent) {
     horizontalHeader()->setHighlightSections(false);
     verticalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionsClickable(true);
+    verticalHeader()->setSectionsClickable(true);
     verticalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     verticalHeader()->setMinimumSectionSize(4);
     horizontalHeader()->setMinimumSectionSize(4);
@@ -64,6 +65,9 @@ MessageGrid::MessageGrid(QWidget* parent) : QTableView(parent) {
     setFrameShape(QFrame::NoFrame);
     setContextMenuPolicy(Qt::CustomContextMenu);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // A click on a column title sorts (the window does it); it does not select the column.
+    disconnect(horizontalHeader(), &QHeaderView::sectionPressed, this, nullptr);
+    disconnect(horizontalHeader(), &QHeaderView::sectionEntered, this, nullptr);
     for (QAbstractButton* b : findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly)) {
         if (QByteArray(b->metaObject()->className()) == "QTableCornerButton") {
             Corner = b;
@@ -100,6 +104,7 @@ bool MessageGrid::eventFilter(QObject* watched, QEvent* event) {
         PaintCorner(Corner);
         return true;
     }
+    if (watched == Corner && event->type() == QEvent::MouseButtonRelease) emit CornerReleased();
     return QTableView::eventFilter(watched, event);
 }
 

@@ -12,10 +12,14 @@ public:
     // The header colour of row 0 and column 0.
     void SetFixedColor(const QColor& color);
     QColor FixedColor() const { return Fixed; }
+    // The count cell at the top left (the header cell of the number column).
+    QWidget* CornerCell() const { return Corner; }
 
 signals:
     // The area the cells are drawn in changed size (window resize, scroll bar shown).
     void ViewportResized();
+    // A mouse button was released over the count cell.
+    void CornerReleased();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

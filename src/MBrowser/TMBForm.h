@@ -134,6 +134,30 @@ public:
     // --- Options (OptionsCommands.cpp) -------------------------------------------------------
 
     // --- Sorting, search, scrambling and copy (BrowsingCommands.cpp and beside it) --------
+    // A mouse button released over grid cell (column, row); row 0 is the header row and
+    // column 0 the number column. A header click sorts by its column (HeaderSorting.cpp).
+    void MessageViewMouseUp(int column, int row);
+    // Live search, every change of the search box (SearchCommands.cpp).
+    void SearchEditChange();
+    void WebPagesMenuClick();
+    void EmailsMenuClick();
+    // Scrambles the texts on screen, or turns them back (Scrambling.cpp).
+    void CryptMainMenuClick();
+    // The selected cells as tab-separated lines onto the clipboard (ClipboardCopy.cpp).
+    void CopyToClipMenuClick();
+    // What the copy puts on the clipboard: per selected row its fields, each ended by a
+    // tab, then CR LF; no line ends with a tab.
+    QString SelectedCellsText() const;
+    // The grid's one tooltip, as built (line breaks as CR LF), and how it is set
+    // (GridTooltips.cpp).
+    QString GridHint;
+    void SetGridHint(const QString& hint);
+    // The tooltip of a click on `column` of message n.
+    QString CellHint(std::int32_t n, int column) const;
+    // A date-time value as "dddd, ddddd t" in the user's locale.
+    QString LongDateText(double dateTime) const;
+    // Gives every control a name for screen readers: its caption, else its tooltip.
+    void NameControlsForScreenReaders();
 
     // --- Editing, blocking and the activity figures (EditingCommands.cpp and beside it) --
 
@@ -172,9 +196,18 @@ public:
     int CurrentRow() const;  // 1-based grid row (row 0 is the header); 1 when none
     void SetCurrentRow(int row);
     int CurrentColumn() const;  // grid column 1..6
-    // The detail line's text (shown as typed, not stored anywhere).
+    // The detail line's text as shown.
     void SetDetailLine(const QString& text);
     QString DetailLine() const;
+    // The detail line lost the focus (or is about to show another message): a text the
+    // user changed is stored into the message it shows, and Modified is set.
+    void MessageLabelExit();
+    // The message the detail line shows, to find it again after the store changed order.
+    std::int32_t DetailMessage = 0;
+    std::uint16_t DetailSerial = 0;
+    std::string DetailStored;  // its stored text when shown
+    // Runs MessageLabelExit whenever the detail line loses the focus.
+    void WatchDetailLine();
 
     // Runs a handler; an input/output error or any other failure it throws is shown in an
     // error box and ends only that command.

@@ -2,8 +2,11 @@
 #include <QLineEdit>
 #include <QToolButton>
 #include <QUrl>
+#include <QTest>
+#include <functional>
 
 #include "FormFixture.h"
+#include "Typing.h"
 #include "MBVars/Ordering.h"
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
@@ -34,7 +37,7 @@ TEST_F(FormTest, AnAmpersandInALinkIsShownAsWritten) {
     EXPECT_EQ(form.WebSB->text(), "http://a.example/?x=1&&y=2");
 }
 
-TEST_F(FormTest, TheDetailLineNeverWritesItselfBackIntoAMessage) {
+TEST_F(FormTest, TextThatTheProgramPutsIntoTheDetailLineIsNoEdit) {
     TMBForm& form = OpenCollection();
     form.SetCurrentRow(1);
     const std::int32_t n = form.CurrentMessage;
@@ -63,4 +66,84 @@ TEST_F(FormTest, HelpAndHomePageGoToTheDesktop) {
     EXPECT_TRUE(html.contains("Kestro.cfg"));
     EXPECT_TRUE(html.contains("Kestro.hst"));
     EXPECT_TRUE(Answers.AskedOf("ShowError").empty());
+}
+
+namespace {
+
+// Gives the detail line the focus and takes it away again, as a click elsewhere would.
+void FocusInAndOut(TMBForm& form, const std::function<void()>& meanwhile = {}) {
+    form.activateWindow();
+    form.MessageLabel->setFocus();
+    if (meanwhile) meanwhile();
+    form.MessageView->setFocus();
+    QApplication::processEvents();
+}
+
+}  // namespace
+
+TEST_F(FormTest, AnUntouchedDetailLineLeavesTheMessageAlone) {
+    AddMessage(Store, "2007.01.01 10:00", "+15555550101", "Gr\xC3\xA4n und \xE4", MsgSms | MsgReceived, "Tom Hale");
+    BuildView(Store, ViewEverything);
+    TMBForm& form = Open();
+    ASSERT_EQ(form.DetailLine(), QString::fromUtf8("Grän und ä"));
+    FocusInAndOut(form);
+    EXPECT_EQ(Store.Messages[1].Text, "Gr\xC3\xA4n und \xE4");
+    EXPECT_FALSE(Store.Modified);
+}
+
+TEST_F(FormTest, AnEditedDetailLineIsStoredAndMarksTheCollectionModified) {
+    AddMessage(Store, "2007.01.01 10:00", "+15555550101", "Gr\xC3\xA4n", MsgSms | MsgReceived, "Tom Hale");
+    AddMessage(Store, "2007.01.02 10:00", "+15555550102", "other", MsgSms | MsgReceived, "Mia Chen");
+    Renumber(Store);
+    BuildView(Store, ViewEverything);
+    TMBForm& form = Open();
+    FocusInAndOut(form, [&] {
+        QTest::keyClick(form.MessageLabel, Qt::Key_End);
+        TypeText(form.MessageLabel, QString::fromUtf8(" für dich"));
+    });
+    // Stored in the 8-bit form, as typed.
+    EXPECT_EQ(Store.Messages[1].Text, "Gr\xE4n f\xFCr dich");
+    EXPECT_TRUE(Store.Modified);
+    EXPECT_EQ(form.MessageModel->CellText(0, SizeColumn), " 13 ");
+    EXPECT_EQ(Store.Messages[2].Text, "other");
+}
+
+TEST_F(FormTest, AnEditIsKeptWhenAButtonShowsAnotherView) {
+    TMBForm& form = OpenCollection();
+    form.SetCurrentRow(1);  // "Good night", sent
+    form.activateWindow();
+    form.MessageLabel->setFocus();
+    QTest::keyClick(form.MessageLabel, Qt::Key_End);
+    QTest::keyClicks(form.MessageLabel, ", sleep well");
+    // The view buttons take no focus: the line would be refilled under the user's hands.
+    QTest::mouseClick(form.DispReceivedSB, Qt::LeftButton);
+    bool found = false;
+    for (std::int32_t n = 1; n <= Store.MessageCount; ++n)
+        found = found || Store.Messages[static_cast<std::size_t>(n)].Text == "Good night, sleep well";
+    EXPECT_TRUE(found);
+    EXPECT_TRUE(Store.Modified);
+}
+
+TEST_F(FormTest, TheDetailLineIsReadOnlyWhileScrambled) {
+    TMBForm& form = OpenCollection();
+    form.CryptMainMenu->trigger();
+    const std::string scrambled = Store.Messages[1].Text;
+    FocusInAndOut(form, [&] { QTest::keyClicks(form.MessageLabel, "typed"); });
+    EXPECT_EQ(Store.Messages[1].Text, scrambled);
+    form.CryptMainMenu->trigger();
+    EXPECT_EQ(Store.Messages[1].Text, "Good night");
+}
+
+TEST_F(FormTest, TheNoMatchNoticeIsNoMessageToEdit) {
+    TMBForm& form = OpenCollection();
+    QTest::keyClicks(form.SearchEdit, "qqq");
+    ASSERT_EQ(form.DetailLine(), "No matches found. Sorry.");
+    EXPECT_TRUE(form.MessageLabel->isReadOnly());
+    FocusInAndOut(form, [&] {
+        form.MessageLabel->setReadOnly(false);  // even if it could be typed into
+        QTest::keyClicks(form.MessageLabel, "typed");
+    });
+    EXPECT_FALSE(Store.Modified);
+    for (std::int32_t n = 1; n <= Store.MessageCount; ++n)
+        EXPECT_EQ(Store.Messages[static_cast<std::size_t>(n)].Text.find("No matches"), std::string::npos);
 }
