@@ -36,6 +36,10 @@ void TMBForm::ImportMainMenuClick() {
         {QStringLiteral("Add (.csv) files - keep Ctrl key down to select several files"), FromPath(Set.ImportDir),
          QString(), QStringLiteral("Comma Separated Files (*.csv)"), CsvExtension});
     if (files.isEmpty()) return;
+    ImportChosenFiles(files);
+}
+
+void TMBForm::ImportChosenFiles(const QStringList& files) {
     Set.ImportDir = QFileInfo(files.front()).absolutePath().toStdString();
     EndScreenScrambling();  // the new texts arrive plain
 

@@ -75,6 +75,7 @@ TMBForm::TMBForm(MsgStore& store, Settings& settings, Dialogs& dialogs, FormEnvi
     setMinimumSize(MinFormWidth, MinFormHeight);
     resize(DesignedWidth, DesignedHeight);
     setWindowIcon(ToolIcon(ToolPicture::Program));
+    AcceptFileDrops();
     Safely([this] { FormCreate(); });
     // Centred on the desktop, at the size the settings gave.
     move(AvailableArea().center() - rect().center());
@@ -117,8 +118,10 @@ void TMBForm::FormCreate() {
     QCoreApplication::setApplicationName(QString::fromLatin1(ProgramTitle));
     // The tooltip timings apply on every start, whether or not a file is reopened.
     ApplyHintSettings();
+    // A data file named on the command line is opened instead of the last saved one.
     std::error_code error;
-    if (D.LastSavedRead && !D.LastSavedFile.empty() && fs::is_regular_file(D.LastSavedFile, error))
+    if (Environment.StartDataFile.isEmpty() && D.LastSavedRead && !D.LastSavedFile.empty() &&
+        fs::is_regular_file(D.LastSavedFile, error))
         ReopenLastSavedFile();
     UpdateMessageView();
 }
@@ -280,6 +283,8 @@ void TMBForm::showEvent(QShowEvent* event) {
         const QStringList errors = std::exchange(StartErrors, {});
         for (const QString& text : errors) Dlg.ShowError(text);
     });
+    // Then the files named on the command line (StartFiles.cpp).
+    ScheduleStartFiles();
 }
 
 void TMBForm::closeEvent(QCloseEvent* event) {

@@ -5,8 +5,8 @@
 #include <QMainWindow>
 #include <QRect>
 #include <QString>
-#include <cstdint>
 #include <QStringList>
+#include <cstdint>
 #include <exception>
 #include <new>
 #include <random>
@@ -32,6 +32,10 @@ struct FormEnvironment {
     QString DocumentsDir;  // empty when the desktop reports none
     QString ProgramDir;    // folder of the executable, no trailing separator
     QRect AvailableArea;   // the desktop area the window must fit in; empty: the screen's
+    // Files named on the command line: a data file opened instead of the last saved one,
+    // and exports imported once the window is up.
+    QString StartDataFile{};
+    QStringList StartExports{};
     static FormEnvironment FromSystem();
 };
 
@@ -102,6 +106,8 @@ public:
     // droppedWhenFull: the message lines a full collection could not take.
     int ImportOneFile(const QString& path, std::int32_t& droppedWhenFull);
     void ImportFolderMainMenuClick();
+    // Add files after its dialog: imports the chosen files, reports those that imported.
+    void ImportChosenFiles(const QStringList& files);
     // Appends every entry of `folder` matching "*." + extension to `list` (name + CR LF
     // each); returns how many.
     int ReadFilesFromFolder(const QString& folder, QString& list, const QString& extension);
@@ -115,6 +121,8 @@ public:
     void OpenMainMenuClick();
     void SaveMainMenuClick();
     void SaveAsMainMenuClick();
+    // Open after its dialog: reads the file as the collection, or says why it cannot.
+    void OpenDataFile(const std::string& path);
     // Asks whether to save a modified collection; No without asking when unmodified.
     // Yes whose saving was cancelled or failed counts as Cancel: nothing is lost.
     SaveAnswer AskToSave();
@@ -196,6 +204,17 @@ public:
 
     // --- Sample files (SampleCommands.cpp) ------------------------------------------------
     void CreateSampleFilesClick();
+
+    // --- Files from the command line and dropped on the window (StartFiles.cpp, DropCommands.cpp)
+    // Queues OpenStartFiles, once, when the command line named files.
+    void ScheduleStartFiles();
+    // Opens the data file as Open does, then imports the exports as Add folder imports its
+    // list.
+    void OpenStartFiles(const QString& dataFile, const QStringList& exports);
+    // Lets files be dropped anywhere on the window, the text boxes included.
+    void AcceptFileDrops();
+    // A dropped data file: asks to save, then opens it as Open does.
+    void OpenDroppedDataFile(const QString& path);
 
     // --- View modes (ViewModes.cpp) ---------------------------------------------------------
     void DispSentSBClick();
@@ -346,6 +365,11 @@ protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Dropped exports import as Add files does, one dropped data file opens as Open does
+    // (DropCommands.cpp); anything else is refused.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Control and menu construction (FormControls.cpp, FormMenus.cpp).
