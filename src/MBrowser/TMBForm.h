@@ -31,7 +31,7 @@ class MessageGridModel;
 struct FormEnvironment {
     QString DocumentsDir;  // empty when the desktop reports none
     QString ProgramDir;    // folder of the executable, no trailing separator
-    QRect AvailableArea;   // the desktop area the window must fit in; empty: the screen's
+    QRect AvailableArea{}; // the desktop area the window must fit in; empty: the screen's
     // Files named on the command line: a data file opened instead of the last saved one,
     // and exports imported once the window is up.
     QString StartDataFile{};

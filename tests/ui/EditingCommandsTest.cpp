@@ -1,7 +1,9 @@
 #include <QAction>
 #include <QMenu>
+#include <QScreen>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
 
 #include "EditingFixture.h"
 #include "MBrowser/MessageGrid.h"
@@ -191,7 +193,10 @@ TEST_F(EditingTest, TheArrowButtonOpensTheContactMenuBelowTheContactsButton) {
     QTest::mouseClick(form.ContactMenuSB, Qt::LeftButton);
     ASSERT_TRUE(form.PopupMenuContact->isVisible());
     const QPoint corner = form.ContactSB->mapToGlobal(QPoint(0, form.ContactSB->height()));
-    EXPECT_EQ(form.PopupMenuContact->pos(), corner);
+    // Below the button's left edge, moved left only as far as the screen's edge demands.
+    const QRect screen = form.ContactSB->screen()->availableGeometry();
+    const int x = std::min(corner.x(), screen.right() + 1 - form.PopupMenuContact->width());
+    EXPECT_EQ(form.PopupMenuContact->pos(), QPoint(x, corner.y()));
     const QList<QAction*> items = form.PopupMenuContact->actions();
     ASSERT_EQ(items.size(), 3);
     EXPECT_EQ(items[0]->text(), "Rename this contact");
