@@ -33,6 +33,7 @@ std::vector<std::int32_t> ShellSortOrderByChains(std::vector<std::int32_t> keys,
     std::iota(order.begin(), order.end(), 0);
     if (!ascending)
         for (auto& k : keys) k = -k;
+    if (std::is_sorted(keys.begin(), keys.end())) return order;
     std::vector<std::pair<std::int32_t, std::int32_t>> chain;  // (key, item) of one chain
     for (std::size_t gap = n / 2; gap > 0; gap /= 2) {
         for (std::size_t first = 0; first < gap; ++first) {

@@ -179,4 +179,28 @@ inline std::int32_t FitNames(MsgStore& S, bool useHistory) {
     return removed;
 }
 
+// The loading sequence of Open after the data file was read into a cleared store.
+inline void OpenSequence(MsgStore& S, DefaultsType& D) {
+    Literal::FitNames(S, true);
+    Literal::SortMessages(S, D, 1, 1);
+    Literal::BuildContacts(S, 1, true);
+    BuildView(S, ViewEverything);
+    Renumber(S);
+    Literal::SortMessages(S, D, 1, 0);
+    S.Modified = false;
+}
+
+// The end of an import after the last file was read (the history is not written).
+inline std::int32_t FinishImportSequence(MsgStore& S, DefaultsType& D, bool useHistory, bool removeDups) {
+    const std::int32_t blocked = Literal::FitNames(S, useHistory);
+    Literal::SortMessages(S, D, 1, 0);
+    Literal::BuildContacts(S, 1, true);
+    BuildView(S, ViewEverything);
+    Literal::BuildContacts(S, 1, true);
+    Renumber(S);
+    if (removeDups) Literal::RemoveDuplicates(S, true);
+    Literal::SortMessages(S, D, 1, 0);
+    return blocked;
+}
+
 }  // namespace Literal
