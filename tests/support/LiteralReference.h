@@ -3,7 +3,9 @@
 // searches, pass-by-pass swaps). Tests compare the program's fast versions with these on
 // random stores; the benchmarks use them to show what the fast versions save.
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "MBVars/Contacts.h"
@@ -177,6 +179,28 @@ inline std::int32_t FitNames(MsgStore& S, bool useHistory) {
     for (std::int32_t h = 1; h <= S.HistoryCount; ++h)
         if (S.History[h].Blocked != 0) removed += Literal::DeletePhone(S, S.History[h].Phone.view());
     return removed;
+}
+
+// The listing line of kestro-cli built field by field and escaped byte by byte.
+inline std::string ListingLine(const XMsgRecType& m) {
+    const auto escaped = [](std::string_view field) {
+        std::string out;
+        for (const char c : field) {
+            if (c == '\\') out += "\\\\";
+            else if (c == '\t') out += "\\t";
+            else if (c == '\r') out += "\\r";
+            else if (c == '\n') out += "\\n";
+            else out.push_back(c);
+        }
+        return out;
+    };
+    char flags[8];
+    std::snprintf(flags, sizeof flags, "0x%04X", static_cast<unsigned>(m.Flags));
+    std::string line = std::to_string(m.Serial);
+    for (const std::string& field : {std::string(flags), std::to_string(m.Color), m.Time.str(), m.Phone.str(),
+                                    m.Name.str(), m.Text})
+        line += "\t" + escaped(field);
+    return line;
 }
 
 // The loading sequence of Open after the data file was read into a cleared store.
