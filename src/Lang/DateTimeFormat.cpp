@@ -26,14 +26,15 @@ bool StartsWithNoCase(std::string_view s, std::string_view w) {
 class Formatter {
 public:
     Formatter(double value, const LocaleInfo& locale) : L(locale) {
-        // Whole milliseconds, the date cut toward zero, the time of day from the distance
-        // to midnight: -1.25 is 1899-12-29 06:00. Values no calendar holds are brought
-        // into a range where every step stays defined.
+        // Whole milliseconds; the day is the whole number at or below the value and the
+        // time of day what lies above it, as TimeValue adds them up, before 1899-12-30
+        // too: -1.25 is 1899-12-28 18:00. Values no calendar holds are brought into a
+        // range where every step stays defined.
         if (!std::isfinite(value)) value = 0;
         value = std::clamp(value, -1e11, 1e11);
         const long long ms = std::llround(value * static_cast<double>(MsPerDay));
-        const long long day = ms / MsPerDay;
-        const long long timeOfDay = std::llabs(ms) % MsPerDay;
+        const long long day = ms >= 0 ? ms / MsPerDay : -((-ms + MsPerDay - 1) / MsPerDay);
+        const long long timeOfDay = ms - day * MsPerDay;
         const CivilDate date = DecodeDate(day);
         Year = date.Year;
         Month = date.Month;

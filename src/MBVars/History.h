@@ -9,11 +9,18 @@
 inline constexpr const char* HistoryFileName = "Kestro.hst";
 constexpr std::size_t HistoryEntrySize = 67;
 
-// 0, or the errno of opening; throws IoError when the file ends early (what was read stays).
+// 0, or the failure code of opening; throws IoError when the file ends early (what was
+// read stays). A file that exists but was not read completely (not opened, cut short, or
+// holding more entries than the table) sets S.HistoryIncomplete.
 int ReadHistory(MsgStore& S, const std::string& path);
 // Brings the table up to date with the collection, then replaces the file whole;
-// 0, or the errno of creating it (the table keeps its changes).
+// 0, or the failure code (the table keeps its changes). When S.HistoryIncomplete, the old
+// file is first kept aside (KeepFileAside, its new name in S.HistoryKeptAs); when that
+// fails, nothing is written and its code is returned.
 int WriteHistory(MsgStore& S, const std::string& path);
+// Renames the file to path + ".unreadable-YYYYMMDD-HHMMSS" (with "-2", "-3"... when that
+// name is taken); the new path, or empty with the errno in `err`.
+std::string KeepFileAside(const std::string& path, int& err);
 // Names from the contact table, then (when useHistory) names and colours from the history
 // and removal of blocked numbers; returns how many messages were removed as blocked.
 std::int32_t FitNames(MsgStore& S, bool useHistory);

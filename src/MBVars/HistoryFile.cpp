@@ -1,6 +1,10 @@
 // Reading and writing the contact-history file "Kestro.hst": HistoryCount + 1 entries of
 // 67 bytes; entry 0 is the header, whose last four bytes hold the count.
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <sys/stat.h>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -63,25 +67,65 @@ void MergeCollection(MsgStore& S) {
 
 int ReadHistory(MsgStore& S, const std::string& path) {
     FileReader in;
-    if (const int err = in.Open(path)) return err;
+    if (const int err = in.Open(path)) {
+        // A first start has no file; any other failure leaves a file that must not be
+        // replaced by this run's entries alone.
+        if (err != ENOENT) S.HistoryIncomplete = true;
+        return err;
+    }
+    // Until the last entry is in, the file counts as not read completely.
+    S.HistoryIncomplete = true;
     unsigned char entry[HistoryEntrySize];
-    if (!in.Read(entry, HistoryEntrySize)) throw IoError::ReadBeyondEnd();
-    // A negative count reads as none; a count above the capacity reads the first entries.
-    const std::int32_t wanted = std::clamp<std::int32_t>(GetLE32(entry + ColorOffset), 0, MaxHistory);
+    if (!in.Read(entry, HistoryEntrySize)) throw IoError::ReadBeyondEnd().In(path);
+    // A negative count reads as none; a count above the capacity reads the first entries
+    // (either way the file holds more than the table: it is kept aside before a write).
+    const std::int32_t announced = GetLE32(entry + ColorOffset);
+    const std::int32_t wanted = std::clamp<std::int32_t>(announced, 0, MaxHistory);
     for (std::int32_t i = 1; i <= wanted; ++i) {
         if (!in.Read(entry, HistoryEntrySize)) {
             // Only whole entries count: the table never holds an entry that was not read.
             S.HistoryCount = i - 1;
-            throw IoError::ReadBeyondEnd();
+            throw IoError::ReadBeyondEnd().In(path);
         }
         GetEntry(S.History[i], entry);
     }
     S.HistoryCount = wanted;
+    S.HistoryIncomplete = announced != wanted;
     return 0;
+}
+
+std::string KeepFileAside(const std::string& path, int& err) {
+    err = 0;
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    const std::string base = path + ".unreadable-" + stamp;
+    for (int n = 1; n < 1000; ++n) {
+        const std::string aside = n == 1 ? base : base + "-" + std::to_string(n);
+        struct stat st{};
+        if (::lstat(aside.c_str(), &st) == 0) continue;  // never over another kept file
+        if (::rename(path.c_str(), aside.c_str()) == 0) return aside;
+        err = errno;
+        return {};
+    }
+    err = EEXIST;
+    return {};
 }
 
 int WriteHistory(MsgStore& S, const std::string& path) {
     MergeCollection(S);
+    if (S.HistoryIncomplete) {
+        struct stat st{};
+        if (::lstat(path.c_str(), &st) == 0) {
+            int err = 0;
+            const std::string aside = KeepFileAside(path, err);
+            if (aside.empty()) return err;  // the old file stays where it is, unchanged
+            S.HistoryKeptAs = aside;
+        }
+        S.HistoryIncomplete = false;
+    }
     AtomicFileWriter out;
     if (const int err = out.Open(path)) return err;
     std::string bytes;

@@ -1,5 +1,6 @@
 #include "MBVars/Import.h"
 
+#include <new>
 #include <string_view>
 #include <utility>
 
@@ -7,6 +8,7 @@
 #include "MBVars/ImportContactLine.h"
 #include "MBVars/ImportMessageLine.h"
 #include "MBVars/ImportSource.h"
+#include "OFuncs/IoError.h"
 
 namespace {
 constexpr std::size_t LongestMessageFirstLine = 1000;
@@ -48,17 +50,22 @@ void ImportContactLines(MsgStore& S, TextLines& lines, unsigned char separator) 
 }  // namespace
 
 int ImportCsvFile(MsgStore& S, const std::string& path) {
-    PreparedCsv prepared;
-    if (const int err = PrepareCsvFile(S, path, prepared)) return err;
+    try {
+        PreparedCsv prepared;
+        if (const int err = PrepareCsvFile(S, path, prepared)) return err;
 
-    TextLines probe(prepared.Bytes);
-    std::string_view firstLine;
-    const bool contacts = probe.Next(firstLine) && IsContactsHeader(firstLine);
+        TextLines probe(prepared.Bytes);
+        std::string_view firstLine;
+        const bool contacts = probe.Next(firstLine) && IsContactsHeader(firstLine);
 
-    TextLines lines(prepared.Bytes);
-    if (contacts)
-        ImportContactLines(S, lines, prepared.Separator);
-    else
-        ImportMessageLines(S, lines, prepared.Separator);
+        TextLines lines(prepared.Bytes);
+        if (contacts)
+            ImportContactLines(S, lines, prepared.Separator);
+        else
+            ImportMessageLines(S, lines, prepared.Separator);
+    } catch (const std::bad_alloc&) {
+        S.Messages[0].Clear();
+        return OutOfMemoryCode;
+    }
     return 0;
 }

@@ -6,5 +6,7 @@
 
 // Appends every acceptable message line (or, for a contacts export, every contact line to
 // the contact table). 0 when the file could be read, even when no line was acceptable;
-// otherwise the errno of opening it.
+// otherwise the failure code (see PrepareCsvFile; OutOfMemoryCode also when the lines
+// did not fit in memory, after the messages added so far). Throws IoError, naming the
+// file, when reading fails after opening.
 int ImportCsvFile(MsgStore& S, const std::string& path);

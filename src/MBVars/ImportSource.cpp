@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,6 +51,16 @@ void ExamineBlock(unsigned char* block, std::size_t n, SeparatorVote& vote) {
     }
 }
 
+void JoinLineBreaksAcrossBlocks(std::string& bytes, std::size_t blockStart) {
+    // The two positions whose three bytes straddle the boundary. A join only ever turns CR
+    // and LF into spaces, so the order of the checks changes nothing.
+    for (std::size_t i = blockStart >= 2 ? blockStart - 2 : 0; i < blockStart && i + 2 < bytes.size(); ++i) {
+        if (static_cast<unsigned char>(bytes[i]) != Quote && bytes[i + 1] == static_cast<char>(CR) &&
+            bytes[i + 2] == static_cast<char>(LF))
+            bytes[i + 1] = bytes[i + 2] = static_cast<char>(Space);
+    }
+}
+
 int PrepareCsvFile(MsgStore& S, const std::string& path, PreparedCsv& out) {
     out = PreparedCsv{};
     // Not blocking while opening: a pipe nobody writes to reads as empty instead of waiting.
@@ -60,18 +71,32 @@ int PrepareCsvFile(MsgStore& S, const std::string& path, PreparedCsv& out) {
     if (::fstat(fd, &st) != 0) return errno;
     if (S_ISDIR(st.st_mode)) return EISDIR;
     // Devices and sockets are no exports (and some never end).
-    if (!S_ISREG(st.st_mode) && !S_ISFIFO(st.st_mode)) return EINVAL;
+    if (!S_ISREG(st.st_mode) && !S_ISFIFO(st.st_mode)) return NotRegularFileCode;
+    if (S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) > MaxImportFileSize) return EFBIG;
     if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) return errno;
-    if (S_ISREG(st.st_mode)) out.Bytes.reserve(static_cast<std::size_t>(st.st_size));
     SeparatorVote vote;
-    if (S.ImportBuffer.size() != ImportBufferSize) S.ImportBuffer.assign(ImportBufferSize, 0);
-    unsigned char* buf = S.ImportBuffer.data();
-    const std::size_t size = S.ImportBuffer.size();
-    for (;;) {
-        const std::size_t n = ReadBlock(fd, buf, size);
-        if (n == 0) break;
-        ExamineBlock(buf, n, vote);
-        out.Bytes.append(reinterpret_cast<const char*>(buf), n);
+    try {
+        // Memory grows with the bytes actually read, never with what the file claims.
+        if (S.ImportBuffer.size() != ImportBufferSize) S.ImportBuffer.assign(ImportBufferSize, 0);
+        unsigned char* buf = S.ImportBuffer.data();
+        const std::size_t size = S.ImportBuffer.size();
+        for (;;) {
+            const std::size_t n = ReadBlock(fd, buf, size);
+            if (n == 0) break;
+            if (out.Bytes.size() + n > MaxImportFileSize) {
+                out = PreparedCsv{};
+                return EFBIG;  // a pipe that goes on past any export
+            }
+            ExamineBlock(buf, n, vote);
+            const std::size_t start = out.Bytes.size();
+            out.Bytes.append(reinterpret_cast<const char*>(buf), n);
+            JoinLineBreaksAcrossBlocks(out.Bytes, start);
+        }
+    } catch (const std::bad_alloc&) {
+        out = PreparedCsv{};
+        return OutOfMemoryCode;
+    } catch (const IoError& e) {
+        throw e.In(path, "import");
     }
     out.Separator = vote.Separator();
     return 0;

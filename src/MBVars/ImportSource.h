@@ -22,10 +22,18 @@ private:
     unsigned char separator_ = 0;
 };
 
+// The largest file an import reads: Kestro holds at most MaxMessages messages, and an
+// export line carries at most a text of MaxTextLength bytes (twice that with every quote
+// doubled) and its other fields; a larger file is no export Kestro can hold.
+constexpr std::uint64_t MaxImportFileSize = std::uint64_t(MaxMessages) * 32768;
+
 // Examines one block by itself, position by position: a CR LF that follows anything but a
 // double quote is a line break inside a text and becomes two spaces; a quote, byte, quote
-// pattern votes for its middle byte. Patterns straddling two blocks are not seen.
+// pattern votes for its middle byte. Votes straddling two blocks are not seen.
 void ExamineBlock(unsigned char* block, std::size_t n, SeparatorVote& vote);
+// The line-break check for the positions that straddle the start of the block appended
+// at `blockStart`: a line break inside a text is joined wherever it falls in the file.
+void JoinLineBreaksAcrossBlocks(std::string& bytes, std::size_t blockStart);
 
 struct PreparedCsv {
     std::string Bytes;             // the whole file as examined
@@ -33,8 +41,10 @@ struct PreparedCsv {
 };
 
 // Reads the file (for reading only) through S.ImportBuffer in blocks of ImportBufferSize
-// bytes, each examined by itself. Returns 0, or the errno of opening it (EISDIR for a
-// folder, EINVAL for a device or socket); throws IoError when a read fails after opening.
+// bytes, each examined by itself, line breaks joined across blocks too. Returns 0, or the
+// failure code: the errno of opening it (EISDIR for a folder), NotRegularFileCode for a
+// device or socket, EFBIG for more than MaxImportFileSize bytes, OutOfMemoryCode when the
+// bytes do not fit in memory. Throws IoError, naming the file, when a read fails.
 int PrepareCsvFile(MsgStore& S, const std::string& path, PreparedCsv& out);
 
 // Splits bytes into text lines: a line ends at a line feed, and no carriage return is

@@ -2,7 +2,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <fcntl.h>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "OFuncs/AtomicFile.h"
 #include "OFuncs/IoError.h"
@@ -66,15 +71,31 @@ void IniFile::Parse(std::string_view text) {
 
 int IniFile::Load(const std::string& path) {
     lines_.clear();
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return errno;
+    // Not blocking while opening, so that a pipe cannot hold the start; only regular files
+    // of a sane size are read (a device or a huge sparse file never ends).
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return errno;
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st{};
+    if (::fstat(fd, &st) != 0) return errno;
+    if (S_ISDIR(st.st_mode)) return EISDIR;
+    if (!S_ISREG(st.st_mode)) return NotRegularFileCode;
+    if (static_cast<std::uint64_t>(st.st_size) > MaxFileSize) return EFBIG;
     std::string text;
     char block[4096];
-    std::size_t n;
-    while ((n = std::fread(block, 1, sizeof block, f)) > 0) text.append(block, n);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) return EIO;
+    for (;;) {
+        const ssize_t n = ::read(fd, block, sizeof block);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (n == 0) break;
+        text.append(block, static_cast<std::size_t>(n));
+        if (text.size() > MaxFileSize) return EFBIG;  // it grew while being read
+    }
     Parse(text);
     return 0;
 }
@@ -96,6 +117,8 @@ int IniFile::Save(const std::string& path) const {
         out.Commit();
     } catch (const IoError&) {
         return EIO;
+    } catch (const std::bad_alloc&) {
+        return OutOfMemoryCode;
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 // and keys match without regard to ASCII case, the first matching section and key win,
 // spaces around keys and values do not count, and every line it does not understand is
 // kept as it was. Any bytes are tolerated.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,7 +13,10 @@ class IniFile {
 public:
     // Takes the text of a file (lines end in LF, CR LF or CR).
     void Parse(std::string_view text);
-    // Reads the file; 0, or the errno of opening it (the contents are then empty).
+    // The largest file Load reads: far beyond any settings file, small enough to hold.
+    static constexpr std::uint64_t MaxFileSize = 1 << 20;
+    // Reads a regular file of at most MaxFileSize bytes; 0, or the failure code (an errno
+    // value, NotRegularFileCode, EFBIG for a larger file); the contents are then empty.
     int Load(const std::string& path);
     // The whole text, each line ended by LF.
     std::string Text() const;

@@ -74,7 +74,7 @@ std::string FormatMinute(double value) {
 class SampleFile {
 public:
     SampleFile(const std::string& path, std::string& fileList) {
-        if (const int err = out_.Open(path)) throw IoError::Other(err);
+        if (const int err = out_.Open(path)) throw IoError::Other(err).In(path, "write");
         fileList += path + "\r\n";
     }
     // Writes the quoted fields separated by commas, then CR LF; values go in as they are.

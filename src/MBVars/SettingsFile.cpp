@@ -1,6 +1,7 @@
 #include "MBVars/SettingsFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <initializer_list>
@@ -55,7 +56,12 @@ public:
     bool Bool(std::string_view key, bool fallback) const { return Int(key, fallback ? 1 : 0) != 0; }
     std::string Text(std::string_view key, std::string_view fallback) const {
         std::string value = ini_.Get(section_, key).value_or(std::string(fallback));
-        if (value.size() > MaxTextValue) value.resize(MaxTextValue);
+        if (value.size() > MaxTextValue) {
+            value.resize(MaxTextValue);
+            // Blanks the cut leaves at the end would be lost at the next read: drop them
+            // now, so that a value reads back as it was written.
+            while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
+        }
         return value;
     }
 
@@ -113,9 +119,9 @@ void SetFontHeight(FontData& font, std::int32_t pixels) {
     font.Size = -ScaleRounded(pixels, PointsPerInch, ScreenDpi);
 }
 
-void ReadSettingsFile(const std::string& path, Settings& s, WindowSize& window) {
+int ReadSettingsFile(const std::string& path, Settings& s, WindowSize& window) {
     IniFile ini;
-    ini.Load(path);  // a missing or unreadable file leaves every key at its default
+    const int loaded = ini.Load(path);  // a missing or unreadable file leaves every key at its default
     SettingsReader r(ini);
     DefaultsType& d = s.Defaults;
 
@@ -152,11 +158,14 @@ void ReadSettingsFile(const std::string& path, Settings& s, WindowSize& window) 
     r.Section("DefaultFont");
     if (!d.DefaultFont) d.DefaultFont = std::make_shared<FontData>();
     ReadFont(r, *d.DefaultFont);
+    return loaded;
 }
 
 int WriteSettingsFile(const std::string& path, const Settings& s, const WindowSize& window) {
     IniFile ini;
-    ini.Load(path);  // keeps what the file holds beyond the keys written here
+    // Keeps what the file holds beyond the keys written here; a file that exists but
+    // cannot be read is left alone rather than rewritten without its other sections.
+    if (const int loaded = ini.Load(path); loaded != 0 && loaded != ENOENT) return loaded;
     const DefaultsType& d = s.Defaults;
     auto integer = [](std::int32_t v) { return std::to_string(v); };
     auto boolean = [](bool v) { return std::string(v ? "1" : "0"); };

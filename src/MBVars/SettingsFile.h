@@ -19,11 +19,12 @@ struct WindowSize {
 // Reads every key into the record, the folders and the window size. A missing file,
 // section or key, or an unreadable value, gives that key's default (for the size and the
 // folders: the values passed in); values outside their ranges are brought into range.
-// Never fails.
-void ReadSettingsFile(const std::string& path, Settings& s, WindowSize& window);
+// Returns how reading went: 0, ENOENT for a missing file, or the failure code of a file
+// that could not be read (IniFile::Load), which the caller reports.
+int ReadSettingsFile(const std::string& path, Settings& s, WindowSize& window);
 // Rewrites [General], [Colors] and [Fonts] whole and writes the [DefaultFont] keys over
-// the old ones (other keys there stay), then replaces the file whole. 0, or the errno of
-// the failure.
+// the old ones (other keys there stay), then replaces the file whole. 0, or the failure
+// code; a file that exists but cannot be read (IniFile::Load) is left as it is.
 int WriteSettingsFile(const std::string& path, const Settings& s, const WindowSize& window);
 
 // An integer value as the settings file spells it: "0x"/"0X" and hex digits when longer

@@ -30,6 +30,10 @@ struct MsgStore {
 
     std::vector<HistoryRec> History;  // entries 0..MaxHistory
     std::int32_t HistoryCount = 0;
+    // The history file exists but was not read completely (ReadHistory): before the next
+    // WriteHistory replaces it, the old file is kept aside, under HistoryKeptAs.
+    bool HistoryIncomplete = false;
+    std::string HistoryKeptAs;  // set by the WriteHistory that kept it aside; the caller says so once
 
     std::vector<std::uint16_t> ViewIndex;  // entries 0..MaxMessages, entry 0 unused
     std::int32_t ViewCount = 0;

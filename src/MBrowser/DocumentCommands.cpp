@@ -74,9 +74,11 @@ void TMBForm::OpenMainMenuClick() {
     // The collection is replaced only by a file that could be read.
     std::string reason;
     try {
-        if (const int error = OpenCollection(S, D, path)) reason = std::strerror(error);
+        if (const int error = OpenCollection(S, D, path)) reason = FileErrorReason(error);
     } catch (const IoError& e) {
         reason = e.what();
+    } catch (const std::bad_alloc&) {
+        reason = FileErrorReason(OutOfMemoryCode);
     }
     if (!reason.empty()) {
         Dlg.ShowError(FileErrorText("Cannot open", path, reason));
@@ -92,9 +94,11 @@ bool TMBForm::SaveCollection(const std::string& path) {
     UpdateMenus();
     std::string reason;
     try {
-        if (const int error = WriteDataFile(S, path)) reason = std::strerror(error);
+        if (const int error = WriteDataFile(S, path)) reason = FileErrorReason(error);
     } catch (const IoError& e) {
         reason = e.what();
+    } catch (const std::bad_alloc&) {
+        reason = FileErrorReason(OutOfMemoryCode);
     }
     if (!reason.empty()) {
         Dlg.ShowError(FileErrorText("Cannot save", path, reason));

@@ -10,11 +10,13 @@
 #include <QPainter>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
@@ -102,7 +104,16 @@ void TMBForm::FormCreate() {
     Set.ImportDir = Set.DefaultDir;
 
     ReadSettings();
-    Safely([this] { ReadHistory(S, HistoryPath()); });
+    Safely([this] {
+        // A history that cannot be read is said once here; the next import keeps the old
+        // file aside before writing a new one.
+        try {
+            if (const int error = ReadHistory(S, HistoryPath()); error != 0 && error != ENOENT)
+                ReportError(QString::fromStdString(FileErrorText("read", HistoryPath(), FileErrorReason(error))));
+        } catch (const IoError& e) {
+            ReportError(QString::fromStdString(e.Text("read", HistoryPath())));
+        }
+    });
     QCoreApplication::setApplicationName(QString::fromLatin1(ProgramTitle));
     // The tooltip timings apply on every start, whether or not a file is reopened.
     ApplyHintSettings();
@@ -117,7 +128,13 @@ void TMBForm::ReopenLastSavedFile() {
     // One that cannot be opened at all is not adopted, so that a save cannot replace it.
     int openError = 0;
     CurrentFile = D.LastSavedFile;
-    Safely([&] { openError = ReopenCollection(S, D, CurrentFile); });
+    Safely([&] {
+        try {
+            openError = ReopenCollection(S, D, CurrentFile);
+        } catch (const IoError& e) {
+            ReportError(QString::fromStdString(e.Text("open", CurrentFile)));
+        }
+    });
     if (openError != 0) CurrentFile.clear();
     MessageView->setFocus();
 }
@@ -234,6 +251,25 @@ void TMBForm::PaintEmptyArea() {
     p.setPen(palette().color(QPalette::WindowText));
     p.drawText(QRect(area.left(), centre.y() + 8, area.width(), 30), Qt::AlignHCenter | Qt::AlignTop,
                QStringLiteral("Click here to get started"));
+}
+
+void TMBForm::ReportError(const QString& text) {
+    if (!ShownOnce) {
+        StartErrors << text;
+        return;
+    }
+    Dlg.ShowError(text);
+}
+
+void TMBForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (ShownOnce) return;
+    ShownOnce = true;
+    // Once the window is on screen, so that the boxes appear over it.
+    QTimer::singleShot(0, this, [this] {
+        const QStringList errors = std::exchange(StartErrors, {});
+        for (const QString& text : errors) Dlg.ShowError(text);
+    });
 }
 
 void TMBForm::closeEvent(QCloseEvent* event) {

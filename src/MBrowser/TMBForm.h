@@ -5,7 +5,9 @@
 #include <QMainWindow>
 #include <QString>
 #include <cstdint>
+#include <QStringList>
 #include <exception>
+#include <new>
 #include <random>
 #include <string>
 
@@ -87,6 +89,9 @@ public:
 
     // --- Import (ImportCommands.cpp) -------------------------------------------------------
     void ImportMainMenuClick();
+    // ImportCsvFile with the errors a user must see: a file too large for any export is
+    // reported (and not imported), running out of memory ends the command; both name it.
+    int ImportOneFile(const QString& path);
     void ImportFolderMainMenuClick();
     // Appends every entry of `folder` matching "*." + extension to `list` (name + CR LF
     // each); returns how many.
@@ -190,15 +195,23 @@ public:
     void WatchDetailLine();
 
     // Runs a handler; an input/output error or any other failure it throws is shown in an
-    // error box and ends only that command.
+    // error box (naming the file when the error knows it) and ends only that command.
     template <class Handler>
     void Safely(Handler&& handler) {
         try {
             handler();
+        } catch (const IoError& e) {
+            ReportError(QString::fromStdString(e.Text()));
+        } catch (const std::bad_alloc&) {
+            ReportError(QString::fromStdString(FileErrorReason(OutOfMemoryCode)));
         } catch (const std::exception& e) {
-            Dlg.ShowError(QString::fromUtf8(e.what()));
+            ReportError(QString::fromUtf8(e.what()));
         }
     }
+    // Shows an error box; during start-up the errors wait until the window is on screen,
+    // and then appear over it, in the order they happened.
+    void ReportError(const QString& text);
+    QStringList StartErrors;
 
     // --- Controls ---------------------------------------------------------------------------
     QWidget* TopPanel = nullptr;
@@ -291,6 +304,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -330,4 +344,5 @@ private:
     bool InLayoutPass = false;
     bool FittingColumns = false;
     bool Created = false;
+    bool ShownOnce = false;  // start-up errors wait for it
 };

@@ -20,6 +20,7 @@ FileReader::~FileReader() {
 int FileReader::Open(const std::string& path) {
     if (fd_ >= 0) ::close(fd_);
     pos_ = end_ = 0;
+    path_ = path;
     // Non-blocking so that opening a pipe cannot wait; only regular files are read, since a
     // device such as /dev/zero would never end.
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -27,7 +28,7 @@ int FileReader::Open(const std::string& path) {
     struct stat st{};
     const int refused = ::fstat(fd_, &st) != 0 ? errno
                         : S_ISDIR(st.st_mode)   ? EISDIR
-                        : !S_ISREG(st.st_mode)  ? EINVAL
+                        : !S_ISREG(st.st_mode)  ? NotRegularFileCode
                                                 : 0;
     if (refused) {
         ::close(fd_);
@@ -48,7 +49,7 @@ bool FileReader::Fill() {
             return true;
         }
         if (r == 0) return false;
-        if (errno != EINTR) throw IoError::Other(errno);
+        if (errno != EINTR) throw IoError::Other(errno).In(path_);
     }
 }
 

@@ -12,11 +12,12 @@ public:
     FileReader& operator=(const FileReader&) = delete;
     ~FileReader();
 
-    // Opens a regular file for reading only; 0, or the errno of the failure (a folder gives
-    // EISDIR, a device or pipe EINVAL).
+    // Opens a regular file for reading only; 0, or the failure code (an errno value; a
+    // folder gives EISDIR, a device or pipe NotRegularFileCode).
     int Open(const std::string& path);
     // Fills dst with the next n bytes; false when the file ends first (the bytes that were
-    // left are consumed). Throws IoError ("I/O error %d") when reading fails.
+    // left are consumed). Throws IoError (the system's reason, naming the file) when
+    // reading fails.
     bool Read(void* dst, std::size_t n);
     // Fills dst with up to n bytes; fewer only when the file ends. Returns how many.
     std::size_t ReadSome(void* dst, std::size_t n);
@@ -29,6 +30,7 @@ private:
     bool Fill();  // refills the buffer; false at the end of the file
 
     int fd_ = -1;
+    std::string path_;
     std::vector<unsigned char> buffer_;
     std::size_t pos_ = 0, end_ = 0;
 };

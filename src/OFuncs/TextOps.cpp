@@ -1,5 +1,7 @@
 #include "OFuncs/TextOps.h"
 
+#include <algorithm>
+
 std::string ReplaceAll(std::string_view from, std::string_view to, std::string s) {
     if (from.empty() || to.find(from) != std::string_view::npos) return s;
     if (s.find(from) == std::string::npos) return s;
@@ -8,6 +10,15 @@ std::string ReplaceAll(std::string_view from, std::string_view to, std::string s
     // bytes are pushed onto it is the leftmost one of the whole text. A replacement's
     // bytes go back onto the input, since they may complete an occurrence with what
     // precedes them.
+    //
+    // A replacement may recreate the pattern with what precedes it ("ab" by "bbaa" in
+    // "aab") so that the replacing never ends. Endless replacing grows the text without
+    // bound (or, for a replacement as long as the pattern, goes round without end), so
+    // past a bound far above what any ending replacement of ours reaches, the text is
+    // left as it was, as for a replacement that contains the pattern.
+    const std::size_t maxSize = (s.size() + 1) * std::max(to.size(), from.size());
+    const std::size_t maxReplacements = (s.size() + 1) * (s.size() + 1);
+    std::size_t replacements = 0;
     std::string out;
     out.reserve(s.size());
     std::string pending;  // bytes of replacements still to be pushed, in reverse order
@@ -23,6 +34,8 @@ std::string ReplaceAll(std::string_view from, std::string_view to, std::string s
             std::string_view(out).substr(out.size() - from.size()) == from) {
             out.resize(out.size() - from.size());
             pending.append(to.rbegin(), to.rend());
+            const std::size_t size = out.size() + pending.size() + (s.size() - next);
+            if (size > maxSize || (to.size() == from.size() && ++replacements > maxReplacements)) return s;
         }
     }
     return out;

@@ -7,7 +7,10 @@
 
 // As long as s contains `from`, replace its leftmost occurrence by `to`, searching
 // again from the start each time. Nothing is replaced when `to` contains `from`
-// (or `from` is empty), since that would never end.
+// (or `from` is empty), nor when the replacing would never end because a replacement
+// recreates the pattern with its surroundings: past (s.size() + 1) times the longer of
+// the two texts, or s.size() + 1 squared replacements of an equally long text, the
+// text is returned as it was.
 std::string ReplaceAll(std::string_view from, std::string_view to, std::string s);
 
 // Part before the first d and part after it; nothing when s or d is empty or d is absent.

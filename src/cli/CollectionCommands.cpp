@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <new>
 #include <random>
 
 #include "Lang/LocaleInfo.h"
@@ -18,9 +20,11 @@ namespace {
 bool Load(MsgStore& S, const std::string& file, std::ostream& err) {
     std::string reason;
     try {
-        if (const int code = ReadDataFile(S, file)) reason = std::strerror(code);
+        if (const int code = ReadDataFile(S, file)) reason = FileErrorReason(code);
     } catch (const IoError& e) {
         reason = e.what();
+    } catch (const std::bad_alloc&) {
+        reason = FileErrorReason(OutOfMemoryCode);
     }
     if (reason.empty()) return true;
     err << "kestro-cli: cannot read " << file << ": " << reason << '\n';
@@ -52,12 +56,18 @@ int RunSummaryCommand(const std::string& file, std::ostream& out, std::ostream& 
 int RunSamplesCommand(const std::string& folder, const std::string& programDir, std::ostream& out,
                       std::ostream& err) {
     const std::string wordList = FindWordList(programDir);
+    std::error_code made;
+    std::filesystem::create_directories(folder, made);  // the folder and its parents
+    if (made) {
+        err << "kestro-cli: cannot create the folder " << folder << ": " << made.message() << '\n';
+        return 1;
+    }
     std::mt19937 rng(static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count()));
     std::string list;
     try {
         list = WriteSampleFiles(folder + "/sample", wordList, LocalTimeNow(), rng);
     } catch (const IoError& e) {
-        err << "kestro-cli: cannot write the sample files into " << folder << ": " << e.what() << '\n';
+        err << "kestro-cli: cannot write " << (e.Path().empty() ? folder : e.Path()) << ": " << e.what() << '\n';
         return 1;
     }
     if (list.empty()) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <new>
 
 #include "MBVars/DataFile.h"
 #include "MBVars/History.h"
@@ -49,13 +50,26 @@ template <class Step>
 bool Attempt(const std::string& what, const std::string& file, std::ostream& err, Step step) {
     std::string reason;
     try {
-        if (const int code = step()) reason = std::strerror(code);
+        if (const int code = step()) reason = FileErrorReason(code);
     } catch (const IoError& e) {
         reason = e.what();
+    } catch (const std::bad_alloc&) {
+        reason = FileErrorReason(OutOfMemoryCode);
     }
     if (reason.empty()) return true;
     err << "kestro-cli: cannot " << what << ' ' << file << ": " << reason << '\n';
     return false;
+}
+
+// The files a failed run leaves as they were, for the message that says so.
+std::string Unchanged(const ImportArguments& a) {
+    std::string files;
+    for (const std::string* f : {&a.Output, &a.History}) {
+        if (f->empty()) continue;
+        if (!files.empty()) files += " and ";
+        files += *f;
+    }
+    return files;
 }
 }  // namespace
 
@@ -64,22 +78,35 @@ int RunImportCommand(const std::vector<std::string>& args, std::ostream& out, st
     if (!ParseArguments(args, a, err)) return 2;
     MsgStore S;
     DefaultsType D;
-    int status = 0;
+    // Any input that cannot be read completely (an export, or the history that the run
+    // would replace) fails the run: then nothing the user had is written over.
+    bool inputFailed = false;
     std::error_code ec;
-    if (!a.History.empty() && std::filesystem::exists(a.History, ec) &&
+    if (!a.History.empty() && (std::filesystem::exists(a.History, ec) || ec) &&
         !Attempt("read", a.History, err, [&] { return ReadHistory(S, a.History); }))
-        status = 1;
+        inputFailed = true;
+    if (S.HistoryIncomplete && !inputFailed) {
+        err << "kestro-cli: cannot read " << a.History << ": its entry count is not one Kestro writes\n";
+        inputFailed = true;
+    }
     for (const std::string& file : a.Files)
-        if (!Attempt("import", file, err, [&] { return ImportCsvFile(S, file); })) status = 1;
+        if (!Attempt("import", file, err, [&] { return ImportCsvFile(S, file); })) inputFailed = true;
 
     FinishImportOptions finish;
     finish.UseHistory = !a.NoHistory;
     finish.RemoveDups = !a.KeepDuplicates;
     const FinishImportResult result = FinishImport(S, D, finish);
-    if (!a.History.empty() && !Attempt("write", a.History, err, [&] { return WriteHistory(S, a.History); }))
+    int status = 0;
+    if (inputFailed) {
         status = 1;
-    if (!a.Output.empty() && !Attempt("write", a.Output, err, [&] { return WriteDataFile(S, a.Output); }))
-        status = 1;
+        if (const std::string files = Unchanged(a); !files.empty())
+            err << "kestro-cli: " << files << " not written, since an input could not be read\n";
+    } else {
+        if (!a.History.empty() && !Attempt("write", a.History, err, [&] { return WriteHistory(S, a.History); }))
+            status = 1;
+        if (!a.Output.empty() && !Attempt("write", a.Output, err, [&] { return WriteDataFile(S, a.Output); }))
+            status = 1;
+    }
 
     CountMessages(S);
     WriteMessageLines(out, S);

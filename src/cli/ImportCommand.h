@@ -7,5 +7,6 @@
 #include <vector>
 
 // Returns the exit status: 0; 1 when a file could not be read or written (the other files
-// are still imported, and the reason goes to `err`); 2 for arguments it does not take.
+// are still imported, and the reason goes to `err`; after an input that could not be read,
+// neither the data file nor the history is written); 2 for arguments it does not take.
 int RunImportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -1,11 +1,13 @@
 // kestro-cli: the headless companion of Kestro.
 #include <filesystem>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "cli/CollectionCommands.h"
 #include "cli/ImportCommand.h"
+#include "OFuncs/IoError.h"
 
 namespace {
 int Usage() {
@@ -21,9 +23,8 @@ std::string ProgramDir() {
     std::error_code ec;
     return std::filesystem::read_symlink("/proc/self/exe", ec).parent_path().string();
 }
-}  // namespace
 
-int main(int argc, char** argv) {
+int RunCommand(int argc, char** argv) {
     if (argc < 3) return Usage();
     const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);
@@ -33,4 +34,17 @@ int main(int argc, char** argv) {
     if (command == "summary") return RunSummaryCommand(args[0], std::cout, std::cerr);
     if (command == "samples") return RunSamplesCommand(args[0], ProgramDir(), std::cout, std::cerr);
     return Usage();
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    // What no command caught: said in words, never an abort.
+    try {
+        return RunCommand(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::cerr << "kestro-cli: " << FileErrorReason(OutOfMemoryCode) << '\n';
+    } catch (const IoError& e) {
+        std::cerr << "kestro-cli: " << (e.Path().empty() ? std::string() : e.Path() + ": ") << e.what() << '\n';
+    }
+    return 1;
 }

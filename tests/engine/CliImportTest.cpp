@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
+#include <fstream>
 
 #include "MBVars/DataFile.h"
 #include "MBVars/History.h"
@@ -134,3 +138,94 @@ TEST(CliImport, ArgumentsItDoesNotTake) {
     EXPECT_EQ(RunImportCommand({"--no-history"}, out, err), 2);
     EXPECT_EQ(out.str(), "");
 }
+
+TEST(CliImport, AFailedInputLeavesTheArchiveAndTheHistoryAsTheyWere) {
+    TwoExports files;
+    const std::string data = PathIn(files.dir, "archive.kst"), history = PathIn(files.dir, "Kestro.hst");
+    std::ostringstream out, err;
+    ASSERT_EQ(RunImportCommand({files.messages, files.contacts, "-o", data, "--history", history}, out, err), 0);
+    const std::string archiveBefore = TempDir::Read(data), historyBefore = TempDir::Read(history);
+
+    // A missing export, a device, a folder: each alone fails the run and nothing is written.
+    for (const std::string& bad : {PathIn(files.dir, "typo.csv"), std::string("/dev/zero"), files.dir.Path().string()}) {
+        std::ostringstream o, e;
+        EXPECT_EQ(RunImportCommand({files.messages, bad, "-o", data, "--history", history}, o, e), 1) << bad;
+        EXPECT_NE(e.str().find("cannot import " + bad + ": "), std::string::npos) << e.str();
+        EXPECT_NE(e.str().find(data + " and " + history + " not written"), std::string::npos) << e.str();
+        EXPECT_EQ(TempDir::Read(data), archiveBefore);
+        EXPECT_EQ(TempDir::Read(history), historyBefore);
+    }
+
+    // A history that cannot be read completely is an input that failed, too.
+    WriteFileBytes(history, historyBefore.substr(0, historyBefore.size() - 1));
+    std::ostringstream o, e;
+    EXPECT_EQ(RunImportCommand({files.messages, "-o", data, "--history", history}, o, e), 1);
+    EXPECT_NE(e.str().find("cannot read " + history + ": Read beyond end of file"), std::string::npos) << e.str();
+    EXPECT_EQ(TempDir::Read(data), archiveBefore);
+    EXPECT_EQ(TempDir::Read(history), historyBefore.substr(0, historyBefore.size() - 1));
+}
+
+TEST(CliImport, AFileLargerThanAnyExportIsRefusedWithoutReservingItsSize) {
+    TempDir dir;
+    const std::string sparse = PathIn(dir, "huge.csv");
+    WriteFileBytes(sparse, "\"sms\"");
+    std::filesystem::resize_file(sparse, std::uintmax_t(1) << 40);  // 1 TiB, holes only
+    const std::string data = PathIn(dir, "archive.kst");
+    std::ostringstream out, err;
+    EXPECT_EQ(RunImportCommand({sparse, "-o", data}, out, err), 1);
+    EXPECT_EQ(err.str(), "kestro-cli: cannot import " + sparse + ": File too large\n"
+                         "kestro-cli: " + data + " not written, since an input could not be read\n");
+    EXPECT_FALSE(std::filesystem::exists(data));
+}
+
+TEST(CliImport, SamplesCreateTheirFolderAndNameTheFileThatFails) {
+    TempDir dir;
+    const std::string wordList = (std::filesystem::path(KESTRO_TEST_DATA).parent_path().parent_path() / "data").string();
+    const std::string nested = PathIn(dir, "a/b/c");
+    std::ostringstream out, err;
+    ASSERT_EQ(RunSamplesCommand(nested, wordList, out, err), 0) << err.str();
+    EXPECT_TRUE(std::filesystem::exists(nested + "/sample_contacts_from_classic_suite.csv"));
+
+    // A sample name taken by a folder: that file is named, with the reason in words.
+    const std::string taken = PathIn(dir, "taken");
+    std::filesystem::create_directories(taken + "/sample_all_messages_from_phone_suite.csv");
+    std::ostringstream o, e;
+    EXPECT_EQ(RunSamplesCommand(taken, wordList, o, e), 1);
+    EXPECT_EQ(e.str(), "kestro-cli: cannot write " + taken + "/sample_all_messages_from_phone_suite.csv: " +
+                           std::strerror(EISDIR) + "\n");
+    // A folder that cannot be made is named too.
+    WriteFileBytes(PathIn(dir, "file"), "x");
+    std::ostringstream o2, e2;
+    EXPECT_EQ(RunSamplesCommand(PathIn(dir, "file/sub"), wordList, o2, e2), 1);
+    EXPECT_EQ(e2.str().rfind("kestro-cli: cannot create the folder " + PathIn(dir, "file/sub") + ": ", 0), 0u);
+}
+
+#if !defined(__SANITIZE_ADDRESS__)
+TEST(CliImport, RunningOutOfMemoryNamesTheFileAndWritesNothing) {
+    TempDir dir;
+    const std::string big = PathIn(dir, "big.csv"), data = PathIn(dir, "archive.kst");
+    WriteFileBytes(big, "\"sms\"");
+    std::filesystem::resize_file(big, 300u << 20);  // within the size limit, holes only
+    WriteFileBytes(data, "kept");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Room for about 64 MiB more than the process holds now.
+        std::ifstream statm("/proc/self/statm");
+        unsigned long pages = 0;
+        statm >> pages;
+        const rlim_t now = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE));
+        const rlimit cap{now + (64u << 20), now + (64u << 20)};
+        ::setrlimit(RLIMIT_AS, &cap);
+        std::ostringstream out, err;
+        const int status = RunImportCommand({big, "-o", data}, out, err);
+        const bool named = err.str().rfind("kestro-cli: cannot import " + big + ": Out of memory\n", 0) == 0;
+        ::_exit(status == 1 && named ? 0 : 10 + status);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(TempDir::Read(data), "kept");
+}
+#endif

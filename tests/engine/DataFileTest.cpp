@@ -237,8 +237,8 @@ TEST_F(DataFile, FailuresToOpenOrCreateReturnTheError) {
     EXPECT_EQ(ReadDataFile(S, PathIn(dir, "absent.kst")), ENOENT);
     EXPECT_EQ(S.MessageCount, 1);
     EXPECT_EQ(ReadDataFile(S, dir.Path().string()), EISDIR);
-    EXPECT_EQ(ReadDataFile(S, "/dev/zero"), EINVAL);  // endless devices are never read
-    EXPECT_EQ(ReadHistory(S, "/dev/zero"), EINVAL);
+    EXPECT_EQ(ReadDataFile(S, "/dev/zero"), NotRegularFileCode);  // endless devices are never read
+    EXPECT_EQ(ReadHistory(S, "/dev/zero"), NotRegularFileCode);
     EXPECT_EQ(WriteDataFile(S, PathIn(dir, "missing/test.kst")), ENOENT);
     EXPECT_EQ(WriteDataFile(S, dir.Path().string()), EISDIR);
 }
@@ -253,7 +253,8 @@ TEST_F(DataFile, AFailedWriteLeavesTheOldFileIntact) {
         WriteDataFile(S, path);
         FAIL() << "no error";
     } catch (const IoError& e) {
-        EXPECT_STREQ(e.what(), ("I/O error " + std::to_string(EFBIG)).c_str());
+        EXPECT_STREQ(e.what(), "File too large");
+        EXPECT_EQ(e.Text(), "Cannot write \"" + path + "\": File too large");
     }
     EXPECT_TRUE(S.Modified);
     EXPECT_EQ(TempDir::Read(path), before);

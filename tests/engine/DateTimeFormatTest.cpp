@@ -99,7 +99,11 @@ TEST(FormatDateTime, SelfReferringLocaleFormatsStop) {
 
 TEST(FormatDateTime, DatesBeforeTheEpochAndValuesNoCalendarHolds) {
     EXPECT_EQ(Fmt("yyyy.mm.dd hh:nn", 0), "1899.12.30 00:00");
-    EXPECT_EQ(Fmt("yyyy.mm.dd hh:nn dddd", -1.25), "1899.12.29 06:00 Friday");
+    // Before the epoch the day lies below the value and the time of day above it, as
+    // TimeValue adds them up.
+    EXPECT_EQ(Fmt("yyyy.mm.dd hh:nn dddd", -1.25), "1899.12.28 18:00 Thursday");
+    for (const char* t : {"1506.03.28 05:57", "1899.12.29 23:59", "1899.12.29 00:00", "0001.01.01 12:30"})
+        EXPECT_EQ(Fmt("yyyy.mm.dd hh:nn", TimeValue(t)), t);
     for (double v : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
                      -std::numeric_limits<double>::infinity(), 1e300, -1e300, 2147483647.0})
         EXPECT_FALSE(Fmt("dddddd tt yy am/pm", v).empty());

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sys/stat.h>
 #include <string>
 
 #include "MBVars/History.h"
@@ -245,4 +246,82 @@ TEST(HistoryFile, AFailedWriteLeavesTheOldFile) {
     EXPECT_EQ(S.HistoryCount, 900);  // the table keeps its changes
     EXPECT_EQ(TempDir::Read(path), before);
     EXPECT_EQ(FileCount(dir), 1u);
+}
+
+TEST(HistoryKeptAside, AHistoryNotReadCompletelyIsKeptBesideTheNewOne) {
+    TempDir dir;
+    const std::string path = PathIn(dir, HistoryFileName);
+    MsgStore before;
+    AddMessage(before, "2007.05.01 18:22", Phone(1), "Hi", MsgSms | MsgReceived, "Ada Park");
+    AddMessage(before, "2007.05.01 18:23", Phone(2), "Hi", MsgSms | MsgReceived, "Bo Lind");
+    ASSERT_EQ(WriteHistory(before, path), 0);
+    const std::string whole = TempDir::Read(path);
+    const std::string cut = whole.substr(0, whole.size() - 10);  // the last entry cut short
+    WriteFileBytes(path, cut);
+
+    MsgStore S;
+    EXPECT_THROW(ReadHistory(S, path), IoError);
+    EXPECT_TRUE(S.HistoryIncomplete);
+    AddMessage(S, "2007.05.02 09:00", Phone(3), "New", MsgSms | MsgReceived, "Cy Dale");
+    ASSERT_EQ(WriteHistory(S, path), 0);
+    ASSERT_FALSE(S.HistoryKeptAs.empty());
+    EXPECT_EQ(S.HistoryKeptAs.rfind(path + ".unreadable-", 0), 0u);
+    EXPECT_EQ(TempDir::Read(S.HistoryKeptAs), cut);  // byte-identical
+    EXPECT_FALSE(S.HistoryIncomplete);
+    MsgStore reread;
+    ASSERT_EQ(ReadHistory(reread, path), 0);
+    EXPECT_FALSE(reread.HistoryIncomplete);
+    EXPECT_EQ(reread.HistoryCount, 2);  // the entry that was read, and the new one
+
+    // Kept aside once: the next write replaces the new file as usual.
+    const std::string kept = S.HistoryKeptAs;
+    S.HistoryKeptAs.clear();
+    ASSERT_EQ(WriteHistory(S, path), 0);
+    EXPECT_TRUE(S.HistoryKeptAs.empty());
+    EXPECT_EQ(FileCount(dir), 2u);
+
+    // A second unreadable file in the same second gets a name of its own.
+    WriteFileBytes(path, cut);
+    MsgStore again;
+    EXPECT_THROW(ReadHistory(again, path), IoError);
+    ASSERT_EQ(WriteHistory(again, path), 0);
+    EXPECT_NE(again.HistoryKeptAs, kept);
+    EXPECT_EQ(TempDir::Read(kept), cut);
+    EXPECT_EQ(TempDir::Read(again.HistoryKeptAs), cut);
+}
+
+TEST(HistoryKeptAside, OnlyAFileThatWasNotReadWholeIsKeptAside) {
+    TempDir dir;
+    const std::string path = PathIn(dir, HistoryFileName);
+    MsgStore first;
+    EXPECT_EQ(ReadHistory(first, path), ENOENT);  // a first start: nothing to keep
+    EXPECT_FALSE(first.HistoryIncomplete);
+    AddMessage(first, "2007.05.01 18:22", Phone(1), "Hi", MsgSms | MsgReceived, "Ada Park");
+    ASSERT_EQ(WriteHistory(first, path), 0);
+    MsgStore whole;
+    ASSERT_EQ(ReadHistory(whole, path), 0);
+    ASSERT_EQ(WriteHistory(whole, path), 0);
+    EXPECT_TRUE(whole.HistoryKeptAs.empty());
+    EXPECT_EQ(FileCount(dir), 1u);
+
+    // A count above the table's capacity: the entries beyond it would be lost.
+    std::string big = TempDir::Read(path);
+    big[63] = static_cast<char>(0xE9), big[64] = 0x03;  // 1001 entries announced
+    for (int i = 0; i < 1000; ++i) big += std::string(67, '\0');
+    WriteFileBytes(path, big);
+    MsgStore over;
+    ASSERT_EQ(ReadHistory(over, path), 0);
+    EXPECT_TRUE(over.HistoryIncomplete);
+    ASSERT_EQ(WriteHistory(over, path), 0);
+    EXPECT_EQ(TempDir::Read(over.HistoryKeptAs), big);
+
+    // A history that cannot be opened is kept aside too; where it cannot be moved, nothing
+    // is written over it.
+    std::filesystem::remove(path);
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    MsgStore fifo;
+    EXPECT_EQ(ReadHistory(fifo, path), NotRegularFileCode);
+    EXPECT_TRUE(fifo.HistoryIncomplete);
+    ASSERT_EQ(WriteHistory(fifo, path), 0);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo.HistoryKeptAs));
 }

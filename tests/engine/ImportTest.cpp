@@ -7,6 +7,7 @@
 
 #include "MBVars/HeldMessages.h"
 #include "MBVars/Import.h"
+#include "OFuncs/IoError.h"
 #include "MBVars/ImportSource.h"
 #include "MBVars/Store.h"
 #include "OFuncs/TextOps.h"
@@ -227,14 +228,33 @@ std::string LineWithBreakAt(std::size_t crAt) {
     return head + std::string(crAt - head.size(), 'x') + "\r\n" + Received("2007.05.01 18:30", "tail");
 }
 
-TEST_F(Import, BlocksAreExaminedOneByOne) {
+TEST_F(Import, LineBreaksAreJoinedWhereverTheyFallAgainstTheBlocks) {
+    // The CR LF inside the first block, straddling the boundary, and at the start of the
+    // second block (with the byte before it at the end of the first).
     const std::size_t block = ImportBufferSize;
-    EXPECT_EQ(Run(LineWithBreakAt(block - 2)), 0);  // inside the first block: joined
-    EXPECT_EQ(S.MessageCount, 2);  // the tail line became part of the text
-    MsgStore fresh;
-    EXPECT_EQ(ImportCsvFile(fresh, dir.Write("straddle.csv", LineWithBreakAt(block - 1))), 0);
-    ASSERT_EQ(fresh.MessageCount, 3);  // CR LF across two blocks: a real line end
-    EXPECT_EQ(fresh.Messages[3].Text, "tail");
+    for (const std::size_t crAt : {block - 3, block - 2, block - 1, block, block + 1, 2 * block - 1}) {
+        MsgStore fresh;
+        const std::string bytes = LineWithBreakAt(crAt);
+        ASSERT_EQ(ImportCsvFile(fresh, dir.Write("straddle.csv", bytes)), 0) << crAt;
+        ASSERT_EQ(fresh.MessageCount, 2) << crAt;  // the tail line became part of the text
+        // The text runs from its opening quote to the joined break (trailing spaces go),
+        // kept up to its longest length.
+        const std::size_t textStart = bytes.rfind('"', crAt) + 1;
+        const std::string& text = fresh.Messages[2].Text;
+        EXPECT_EQ(text.size(), std::min(crAt - textStart, MaxTextLength)) << crAt;
+        EXPECT_EQ(text.find_first_not_of('x'), std::string::npos) << crAt;
+    }
+}
+
+TEST_F(Import, AQuoteBeforeTheBoundaryStillEndsTheLine) {
+    // A line that ends with its closing quote as the block's last byte: a real line end.
+    std::string head = Received("2007.05.01 18:21", "short") + "\"sms\",\"deliver\",\"" + kPhone +
+                       "\",\"\",\"\",\"2007.05.01 18:22\",\"\",\"";
+    const std::string bytes = head + std::string(ImportBufferSize - 1 - head.size(), 'x') + "\"\r\n" +
+                              Received("2007.05.01 18:30", "tail");
+    EXPECT_EQ(Run(bytes), 0);
+    ASSERT_EQ(S.MessageCount, 3);
+    EXPECT_EQ(Msg(3).Text, "tail");
 }
 
 TEST_F(Import, ContactLinesK1AndK2) {
@@ -299,7 +319,7 @@ TEST_F(Import, ReadOnlyFilesAndFoldersImportAndTempCsvIsNeverTouched) {
 TEST_F(Import, MissingFilesAndFoldersReturnTheirError) {
     EXPECT_EQ(ImportCsvFile(S, PathIn(dir, "missing.csv")), ENOENT);
     EXPECT_EQ(ImportCsvFile(S, dir.Path().string()), EISDIR);
-    EXPECT_EQ(ImportCsvFile(S, "/dev/zero"), EINVAL);  // endless: refused, not read
+    EXPECT_EQ(ImportCsvFile(S, "/dev/zero"), NotRegularFileCode);  // endless: refused, not read
     EXPECT_EQ(S.MessageCount, 0);
 }
 

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sys/stat.h>
 #include <string>
 
 #include "MBVars/IniFile.h"
 #include "MBVars/SettingsFile.h"
+#include "OFuncs/IoError.h"
 #include "support/FileTestHelpers.h"
 
 namespace {
@@ -145,6 +147,22 @@ TEST(SettingsFile, TextValues) {
     EXPECT_EQ(longText.s.Defaults.LastSavedFile.size(), 2047u);
 }
 
+TEST(SettingsFile, ALongValueCutAtABlankReadsTheSameAfterWriting) {
+    TempDir dir;
+    const std::string path = PathIn(dir, SettingsFileName);
+    WriteFileBytes(path, "[General]\nLastSavedFile=" + std::string(2045, 'x') + " \tand more\n");
+    Loaded first;
+    ReadSettingsFile(path, first.s, first.window);
+    EXPECT_EQ(first.s.Defaults.LastSavedFile, std::string(2045, 'x'));
+    ASSERT_EQ(WriteSettingsFile(path, first.s, first.window), 0);
+    const std::string written = TempDir::Read(path);
+    Loaded second;
+    ReadSettingsFile(path, second.s, second.window);
+    EXPECT_EQ(second.s.Defaults.LastSavedFile, first.s.Defaults.LastSavedFile);
+    ASSERT_EQ(WriteSettingsFile(path, second.s, second.window), 0);
+    EXPECT_EQ(TempDir::Read(path), written);
+}
+
 TEST(SettingsFile, OutOfRangeValuesAreBroughtIntoRange) {
     const Loaded l = ReadText(
         "[General]\nWidth=-5\nHeight=0\nHintWait=-1\nHintHideWait=-100\nTestMode=-3\n"
@@ -228,6 +246,33 @@ TEST(SettingsFile, AFailedWriteReportsAndKeepsTheOldFile) {
     }
     EXPECT_EQ(TempDir::Read(path), before);
     EXPECT_EQ(FileCount(dir), 1u);
+}
+
+TEST(SettingsFile, OnlyRegularFilesOfSaneSizeAreReadAndAnUnreadableOneIsLeftAlone) {
+    TempDir dir;
+    const std::string path = PathIn(dir, SettingsFileName);
+    Settings s;
+    WindowSize window;
+    EXPECT_EQ(ReadSettingsFile(path, s, window), ENOENT);  // a first start
+
+    // A pipe nobody writes to neither blocks the start nor is replaced at the close.
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    EXPECT_EQ(ReadSettingsFile(path, s, window), NotRegularFileCode);
+    EXPECT_EQ(s.Defaults.HintWait, 100);  // the defaults
+    EXPECT_EQ(WriteSettingsFile(path, s, window), NotRegularFileCode);
+    EXPECT_TRUE(std::filesystem::is_fifo(path));
+    std::filesystem::remove(path);
+
+    // A link to an endless device, and a huge sparse file, are refused unread.
+    std::filesystem::create_symlink("/dev/zero", path);
+    EXPECT_EQ(ReadSettingsFile(path, s, window), NotRegularFileCode);
+    std::filesystem::remove(path);
+    WriteFileBytes(path, std::string(AllDefaults) + "[Mine]\nKeep=1\n");
+    std::filesystem::resize_file(path, std::uintmax_t(1) << 40);
+    EXPECT_EQ(ReadSettingsFile(path, s, window), EFBIG);
+    EXPECT_EQ(WriteSettingsFile(path, s, window), EFBIG);
+    EXPECT_EQ(std::filesystem::file_size(path), std::uintmax_t(1) << 40);  // left alone
+    EXPECT_EQ(FileErrorReason(EFBIG), "File too large");
 }
 
 TEST(IniFile, ProfileRules) {

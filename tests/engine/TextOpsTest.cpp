@@ -94,3 +94,12 @@ TEST(TimeValue, DecodeDateInvertsDayNumber) {
     EXPECT_EQ(c.Month, 2);
     EXPECT_EQ(c.Day, 29);
 }
+
+TEST(ReplaceAll, AReplacementThatRecreatesThePatternEnds) {
+    // Endless under the literal procedure: the text is left as it was.
+    EXPECT_EQ(ReplaceAll("ab", "bbaa", "aab"), "aab");
+    EXPECT_EQ(ReplaceAll("ab", "ba" "ab", "xab"), "xab");  // contains the pattern itself
+    // Replacements that grow the text and still end give the literal result.
+    EXPECT_EQ(ReplaceAll("ab", "bba", "aab"), ReplaceAllByRestart("ab", "bba", "aab"));
+    EXPECT_EQ(ReplaceAll("\"\"", "\",\"", "\"\"\"\"\"\""), ReplaceAllByRestart("\"\"", "\",\"", "\"\"\"\"\"\""));
+}

@@ -118,7 +118,7 @@ TEST_F(FormTest, ATruncatedDataFileIsReportedAndTheStartGoesOn) {
     TMBForm& form = Open();
     const auto errors = Answers.AskedOf("ShowError");
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].Text, "Read beyond end of file");
+    EXPECT_EQ(errors[0].Text, QString::fromStdString("Cannot open \"" + path + "\": Read beyond end of file"));
     EXPECT_EQ(errors[0].Title, "Error");
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(form.MessageModel->rowCount(), std::max(Store.ViewCount, 1));
