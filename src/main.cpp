@@ -1,23 +1,59 @@
 // Kestro: the main window over one message store and one settings record.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTimer>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "MBVars/Defaults.h"
+#include "MBVars/StartArguments.h"
 #include "MBVars/Store.h"
+#include "MBVars/Version.h"
 #include "MBrowser/TMBForm.h"
 #include "Platform/QtDialogs.h"
+
+namespace {
+// The name of the installed desktop entry, so that the desktop ties the window to it.
+const QString DesktopEntryId = QStringLiteral("org.example.kestro");
+
+std::vector<std::string> ArgumentsAfterName(int argc, char** argv) {
+    return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
+}
+}  // namespace
 
 int main(int argc, char** argv) {
     QElapsedTimer started;
     started.start();
-    QApplication app(argc, argv);
+    // Help and version are answered before any window system is needed.
+    const StartArguments early = ParseStartArguments(ArgumentsAfterName(argc, argv));
+    if (early.What == StartArguments::Action::Help) {
+        std::fputs(StartUsage().c_str(), stdout);
+        return 0;
+    }
+    if (early.What == StartArguments::Action::Version) {
+        std::printf("kestro %s\n", ProgramVersion);
+        return 0;
+    }
+
+    QApplication app(argc, argv);  // takes its own options (-platform, -style ...) out of argv
+    QApplication::setApplicationVersion(QString::fromLatin1(ProgramVersion));
+    QGuiApplication::setDesktopFileName(DesktopEntryId);
+    const StartArguments start = ParseStartArguments(ArgumentsAfterName(argc, argv));
+    if (start.What == StartArguments::Action::Error) {
+        std::fprintf(stderr, "kestro: %s\n\n%s", start.Error.c_str(), StartUsage().c_str());
+        return 2;
+    }
+
     MsgStore store;
     store.StartTime = LocalTimeNow();
     Settings settings;
     QtDialogs dialogs;
-    TMBForm form(store, settings, dialogs, FormEnvironment::FromSystem());
+    FormEnvironment environment = FormEnvironment::FromSystem();
+    environment.StartDataFile = QFile::decodeName(start.DataFile.c_str());
+    for (const std::string& file : start.Exports) environment.StartExports << QFile::decodeName(file.c_str());
+    TMBForm form(store, settings, dialogs, environment);
     form.show();
     // Start-up timing: with KESTRO_STARTUP_TIMING set, print how long the first screen
     // took and quit at once.

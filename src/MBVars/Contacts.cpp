@@ -5,13 +5,17 @@
 
 #include "Lang/TimeValue.h"
 #include "MBVars/ShellOrder.h"
+#include "OFuncs/CharCount.h"
+#include "OFuncs/DisplayText.h"
 #include "OFuncs/TextOps.h"
 
 namespace {
 
 // Names lose their control bytes (in the messages too); the first message of each phone in
-// store order gives its contact name and colour, while the table has room.
-void RebuildFromMessages(MsgStore& S) {
+// store order gives its contact name and colour, while the table has room. Returns whether
+// a message's name was changed.
+bool RebuildFromMessages(MsgStore& S) {
+    bool cleaned = false;
     S.ContactCount = 0;
     std::unordered_set<std::string_view> known;
     known.reserve(MaxContacts);
@@ -19,7 +23,10 @@ void RebuildFromMessages(MsgStore& S) {
         XMsgRecType& m = S.Messages[n];
         const std::string_view name = m.Name.view();
         if (std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 32; }))
+        {
             m.Name = RemoveControlChars(name);
+            cleaned = true;
+        }
         if (S.ContactCount >= MaxContacts || known.contains(m.Phone.view())) continue;
         known.insert(m.Phone.view());
         ContactRec& c = S.Contacts[++S.ContactCount];  // its Activity stays as the slot held it
@@ -27,6 +34,7 @@ void RebuildFromMessages(MsgStore& S) {
         c.Name = m.Name;
         c.Color = m.Color;
     }
+    return cleaned;
 }
 
 // The exact Shell sort of contacts 1..ContactCount by phone or name; like the procedure
@@ -47,14 +55,14 @@ void OrderContacts(MsgStore& S, int key) {
 }  // namespace
 
 void BuildContacts(MsgStore& S, int key, bool rebuild) {
-    if (rebuild) RebuildFromMessages(S);
+    // The table itself is never saved: only a name cleaned in the messages is a change.
+    if (rebuild && RebuildFromMessages(S)) S.Modified = true;
     if (key == ContactsByPhone || key == ContactsByName) OrderContacts(S, key);
-    S.Modified = true;
 }
 
 std::int32_t AssignName(MsgStore& S, std::string_view phone, std::string_view name) {
     const PhoneText p(phone);
-    const NameText m(name);
+    const NameText m(CutOnCharBoundary(name, NameText::Capacity));
     if (p.empty()) return 0;
     std::int32_t count = 0;
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
@@ -81,11 +89,10 @@ void ComputeActivity(const MsgStore& S, std::string_view name, ActivityTotals& T
         // counted rather than counted into a slot that does not exist.
         if (direction != MsgSent && direction != MsgReceived) continue;
         ActivitySlot& slot = T.Slot[direction];
-        const std::string t = NormaliseText(msg.Text);
         const auto day = static_cast<std::int32_t>(TimeValue(msg.Time.view()));
         ++slot.Count;
-        slot.Chars += static_cast<std::int32_t>(t.size());
-        slot.Words += CountWords(t);
+        slot.Chars += DisplayCharCount(msg.Text);
+        slot.Words += CountWords(msg.Text);  // the display form has the same words
         slot.FirstDay = std::min(slot.FirstDay, day);
         slot.LastDay = std::max(slot.LastDay, day);
     }

@@ -9,12 +9,15 @@ constexpr int ContactsByPhone = 1, ContactsByName = 2;
 
 // Rebuilds the table from the messages when `rebuild` (the first message of each phone in
 // store order gives name and colour; names lose bytes below 32, in the messages too), then
-// orders it by key 1 phone or 2 name with the exact Shell sort; sets Modified.
+// orders it by key 1 phone or 2 name with the exact Shell sort. Sets Modified only when a
+// message's name was cleaned: the table is not part of the saved collection.
 void BuildContacts(MsgStore& S, int key, bool rebuild);
 // Gives every message of `phone` the name; nameless messages first get their own phone as
 // name. Returns how many messages of `phone` there were; nothing happens for an empty phone.
+// A name longer than a name holds is cut on a character boundary (CutOnCharBoundary).
 std::int32_t AssignName(MsgStore& S, std::string_view phone, std::string_view name);
-// Totals of the messages named `name` (all messages when empty).
+// Totals of the messages named `name` (all messages when empty); characters as shown
+// (DisplayCharCount), words of the display form.
 void ComputeActivity(const MsgStore& S, std::string_view name, ActivityTotals& T);
 // Time of the latest earlier message of the same name in the other direction, or -1.
 double PreviousReplyTime(const MsgStore& S, std::int32_t n);

@@ -23,7 +23,7 @@ constexpr std::uint16_t PhoneImageSize = PhoneText::Capacity + 1;
 constexpr std::uint16_t NameImageSize = NameText::Capacity + 1;
 constexpr std::size_t ChunkHeaderSize = 4;
 
-IoError NotDataFile() { return IoError("Not a Kestro data file"); }
+NotDataFileError NotDataFile() { return NotDataFileError(); }
 
 void PutChunkHeader(std::string& out, std::uint16_t tag, std::uint16_t length) {
     PutLE16(out, tag);
@@ -71,6 +71,13 @@ void ReadExactly(FileReader& in, void* dst, std::size_t n) {
     if (!in.Read(dst, n)) throw IoError::ReadBeyondEnd();
 }
 
+// Element 0 of a heads chunk, the file header, holds the message count.
+std::int32_t CountInHeader(const unsigned char* header) {
+    const std::int32_t n = GetLE16(header);
+    if (n > MaxMessages) throw NotDataFile();
+    return n;
+}
+
 // Reads up to `size` bytes of a group chunk in one run; the caller takes the whole
 // elements and then reports a file that ended inside the chunk.
 std::size_t ReadRun(FileReader& in, std::vector<unsigned char>& run, std::size_t size) {
@@ -78,11 +85,9 @@ std::size_t ReadRun(FileReader& in, std::vector<unsigned char>& run, std::size_t
     return in.ReadSome(run.data(), size);
 }
 
-void ReadHeads(FileReader& in, MsgStore& S, SlotsAboveCountCleaner& cleaner, std::vector<unsigned char>& run) {
-    unsigned char head[HeadSize];
-    ReadExactly(in, head, HeadSize);
-    const std::int32_t n = GetLE16(head);
-    if (n > MaxMessages) throw NotDataFile();
+// The heads of messages 1..n, after the file header announced n.
+void ReadHeads(FileReader& in, MsgStore& S, std::int32_t n, SlotsAboveCountCleaner& cleaner,
+               std::vector<unsigned char>& run) {
     S.MessageCount = 0;
     // A file cut inside the heads keeps the messages whose heads were read whole.
     const std::size_t got = ReadRun(in, run, std::size_t(n) * HeadSize);
@@ -128,7 +133,24 @@ void ReadText(FileReader& in, MsgStore& S, std::string& buffer) {
     S.Messages[k].Text = buffer;
 }
 
+// The file must begin as the writer begins it: the heads chunk with its whole file
+// header. An empty, short or textual file is refused rather than taken for an empty
+// collection, which a later save would write over it. Returns the message count.
+std::int32_t ReadFileStart(FileReader& in) {
+    unsigned char start[ChunkHeaderSize + HeadSize];
+    if (!in.Read(start, sizeof start) || GetLE16(start) != TagHeads || GetLE16(start + 2) != HeadSize)
+        throw NotDataFile();
+    return CountInHeader(start + ChunkHeaderSize);
+}
+
 }  // namespace
+
+int CheckDataFileStart(const std::string& path) {
+    FileReader in;
+    if (const int err = in.Open(path)) return err;
+    ReadFileStart(in);
+    return 0;
+}
 
 int WriteDataFile(MsgStore& S, const std::string& path) {
     BuildContacts(S, ContactsByPhone, true);
@@ -174,9 +196,12 @@ int ReadDataFile(MsgStore& S, const std::string& path) {
     FileReader in;
     if (const int err = in.Open(path)) return err;
     SlotsAboveCountCleaner cleaner(S);
+    std::vector<unsigned char> run;
+
+    ReadHeads(in, S, ReadFileStart(in), cleaner, run);
+
     std::string buffer;
     buffer.reserve(MaxTextLength);
-    std::vector<unsigned char> run;
     unsigned char header[ChunkHeaderSize];
     // Fewer than 4 bytes left, or the end chunk, ends reading.
     while (in.Read(header, ChunkHeaderSize)) {
@@ -184,9 +209,13 @@ int ReadDataFile(MsgStore& S, const std::string& path) {
         if (tag == TagEnd) break;
         switch (tag) {
             case TagHeads:
+            {
                 if (length != HeadSize) throw NotDataFile();
-                ReadHeads(in, S, cleaner, run);
+                unsigned char fileHeader[HeadSize];
+                ReadExactly(in, fileHeader, HeadSize);
+                ReadHeads(in, S, CountInHeader(fileHeader), cleaner, run);
                 break;
+            }
             case TagTimes:
                 ReadImages(in, S, length, [](XMsgRecType& m) -> TimeText& { return m.Time; }, run);
                 break;

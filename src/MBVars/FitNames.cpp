@@ -59,9 +59,12 @@ void ApplyHistoryNames(MsgStore& S, std::int32_t entries) {
     }
 }
 
-// Removing the messages of every blocked entry, one purge for all of them (a purge per
-// entry gives the same collection; each rebuilds the view and sets Modified).
-std::int32_t PurgeBlocked(MsgStore& S, std::int32_t entries) {
+}  // namespace
+
+// One purge for every blocked entry: a purge per entry gives the same collection (each
+// rebuilds the view and sets Modified), and a phone listed twice loses its messages once.
+std::int32_t DeleteBlocked(MsgStore& S) {
+    const std::int32_t entries = std::clamp(S.HistoryCount, 0, MaxHistory);
     std::unordered_set<std::string_view> blocked;
     for (std::int32_t h = 1; h <= entries; ++h)
         if (S.History[h].Blocked != 0) blocked.insert(S.History[h].Phone.view());
@@ -71,12 +74,10 @@ std::int32_t PurgeBlocked(MsgStore& S, std::int32_t entries) {
     return PurgeMarked(S);
 }
 
-}  // namespace
-
 std::int32_t FitNames(MsgStore& S, bool useHistory) {
     ApplyContactNames(S);
     if (!useHistory || S.HistoryCount <= 0) return 0;
     const std::int32_t entries = std::min(S.HistoryCount, MaxHistory);
     ApplyHistoryNames(S, entries);
-    return PurgeBlocked(S, entries);
+    return DeleteBlocked(S);
 }

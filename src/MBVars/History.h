@@ -18,9 +18,21 @@ int ReadHistory(MsgStore& S, const std::string& path);
 // file is first kept aside (KeepFileAside, its new name in S.HistoryKeptAs); when that
 // fails, nothing is written and its code is returned.
 int WriteHistory(MsgStore& S, const std::string& path);
+// Replaces the file whole with the table as it stands (no merge with the collection), so
+// that changed blocked marks last; 0, or the failure code. An incompletely read file is
+// kept aside first, as WriteHistory does. Throws IoError when the bytes cannot be written
+// (the old file stays).
+int SaveHistory(MsgStore& S, const std::string& path);
+// Forgets the history: no entries, the file deleted (a failure, such as no file, is
+// ignored), and every message named by its own phone; sets Modified.
+void RemoveContactsHistory(MsgStore& S, const std::string& path);
 // Renames the file to path + ".unreadable-YYYYMMDD-HHMMSS" (with "-2", "-3"... when that
 // name is taken); the new path, or empty with the errno in `err`.
 std::string KeepFileAside(const std::string& path, int& err);
 // Names from the contact table, then (when useHistory) names and colours from the history
 // and removal of blocked numbers; returns how many messages were removed as blocked.
 std::int32_t FitNames(MsgStore& S, bool useHistory);
+// Removes the messages of every blocked entry, in one purge; returns how many went (the
+// sum that removing each blocked entry's phone in table order gives). Nothing happens,
+// and Modified stays, when no entry is blocked.
+std::int32_t DeleteBlocked(MsgStore& S);

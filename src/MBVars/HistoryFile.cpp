@@ -6,6 +6,7 @@
 #include <ctime>
 #include <sys/stat.h>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -116,6 +117,10 @@ std::string KeepFileAside(const std::string& path, int& err) {
 
 int WriteHistory(MsgStore& S, const std::string& path) {
     MergeCollection(S);
+    return SaveHistory(S, path);
+}
+
+int SaveHistory(MsgStore& S, const std::string& path) {
     if (S.HistoryIncomplete) {
         struct stat st{};
         if (::lstat(path.c_str(), &st) == 0) {
@@ -136,4 +141,14 @@ int WriteHistory(MsgStore& S, const std::string& path) {
     out.Write(bytes);
     out.Commit();
     return 0;
+}
+
+void RemoveContactsHistory(MsgStore& S, const std::string& path) {
+    S.HistoryCount = 0;
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+    // The user asked for the file to go; once it has, nothing unread is left to keep.
+    if (!std::filesystem::exists(path, ignored)) S.HistoryIncomplete = false;
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) S.Messages[n].Name = S.Messages[n].Phone.view();
+    S.Modified = true;
 }

@@ -20,19 +20,24 @@ bool IsContactsHeader(std::string_view firstLine) {
            firstLine.size() > LongestMessageFirstLine;
 }
 
-void ImportMessageLines(MsgStore& S, TextLines& lines, unsigned char separator) {
+// Returns how many new message lines found the store full.
+std::int32_t ImportMessageLines(MsgStore& S, TextLines& lines, unsigned char separator) {
     HeldMessages held(S);
     XMsgRecType& work = S.Messages[0];
     std::string_view line;
+    std::int32_t dropped = 0;
     while (lines.Next(line)) {
-        if (!ParseMessageLine(line, separator, work) || held.Holds(work) ||
-            S.MessageCount >= MaxMessages)
+        if (!ParseMessageLine(line, separator, work) || held.Holds(work)) continue;
+        if (S.MessageCount >= MaxMessages) {
+            ++dropped;
             continue;
+        }
         S.Messages[++S.MessageCount] = std::move(work);
         held.Add(S.MessageCount);
         work.Clear();
     }
     work.Clear();
+    return dropped;
 }
 
 void ImportContactLines(MsgStore& S, TextLines& lines, unsigned char separator) {
@@ -50,6 +55,12 @@ void ImportContactLines(MsgStore& S, TextLines& lines, unsigned char separator) 
 }  // namespace
 
 int ImportCsvFile(MsgStore& S, const std::string& path) {
+    std::int32_t droppedWhenFull = 0;
+    return ImportCsvFile(S, path, droppedWhenFull);
+}
+
+int ImportCsvFile(MsgStore& S, const std::string& path, std::int32_t& droppedWhenFull) {
+    droppedWhenFull = 0;
     try {
         PreparedCsv prepared;
         if (const int err = PrepareCsvFile(S, path, prepared)) return err;
@@ -62,7 +73,7 @@ int ImportCsvFile(MsgStore& S, const std::string& path) {
         if (contacts)
             ImportContactLines(S, lines, prepared.Separator);
         else
-            ImportMessageLines(S, lines, prepared.Separator);
+            droppedWhenFull = ImportMessageLines(S, lines, prepared.Separator);
     } catch (const std::bad_alloc&) {
         S.Messages[0].Clear();
         return OutOfMemoryCode;

@@ -1,5 +1,6 @@
 #pragma once
 // Reading a phone suite's CSV export of messages or contacts into the store.
+#include <cstdint>
 #include <string>
 
 #include "MBVars/Store.h"
@@ -10,3 +11,6 @@
 // did not fit in memory, after the messages added so far). Throws IoError, naming the
 // file, when reading fails after opening.
 int ImportCsvFile(MsgStore& S, const std::string& path);
+// The same, also telling how many message lines, new to the collection, were not added
+// because it already held MaxMessages messages.
+int ImportCsvFile(MsgStore& S, const std::string& path, std::int32_t& droppedWhenFull);

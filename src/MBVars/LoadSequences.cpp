@@ -8,7 +8,6 @@
 #include "MBVars/History.h"
 #include "MBVars/Ordering.h"
 #include "MBVars/Removal.h"
-#include "OFuncs/FileReader.h"
 #include "OFuncs/IoError.h"
 
 namespace {
@@ -54,10 +53,8 @@ int OpenCollection(MsgStore& S, DefaultsType& D, const std::string& path) {
 }
 
 int ReopenCollection(MsgStore& S, DefaultsType& D, const std::string& path) {
-    {
-        FileReader probe;
-        if (const int err = probe.Open(path)) return err;
-    }
+    // A file that cannot be opened, or is not a data file, leaves the store untouched.
+    if (const int err = CheckDataFileStart(path)) return err;
     ClearStore(S, D);
     std::exception_ptr readError;
     try {

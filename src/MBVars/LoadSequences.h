@@ -36,6 +36,7 @@ int OpenCollection(MsgStore& S, DefaultsType& D, const std::string& path);
 
 // The reopen of the last saved file at start: clears the store, reads the file as far as it
 // goes, applies the history when D.UseHistory, sorts newest first, rebuilds contacts and
-// view, numbers the messages in that order; not modified. 0, or the errno of opening; a
-// read error is thrown after the sequence ran on what was read.
+// view, numbers the messages in that order; not modified. 0, or the errno of opening, or
+// NotDataFileError for a file that does not begin as a data file: in those cases the store
+// is untouched. A later read error is thrown after the sequence ran on what was read.
 int ReopenCollection(MsgStore& S, DefaultsType& D, const std::string& path);

@@ -14,6 +14,11 @@
 #ifndef KESTRO_DATA_DIR
 #define KESTRO_DATA_DIR "/usr/local/share/kestro"
 #endif
+// The installed data folder seen from the installed program's folder, so that an install
+// into any prefix finds its word list.
+#ifndef KESTRO_DATA_DIR_FROM_BIN
+#define KESTRO_DATA_DIR_FROM_BIN "../share/kestro"
+#endif
 
 namespace {
 
@@ -162,9 +167,11 @@ std::string WriteSampleFiles(const std::string& prefix, const std::string& wordL
 std::string FindWordList(const std::string& programDir) {
     namespace fs = std::filesystem;
     const fs::path beside = fs::path(programDir) / WordListFileName;
-    const fs::path installed = fs::path(KESTRO_DATA_DIR) / WordListFileName;
+    const fs::path besideInstalled =
+        (fs::path(programDir) / KESTRO_DATA_DIR_FROM_BIN / WordListFileName).lexically_normal();
+    const fs::path configured = fs::path(KESTRO_DATA_DIR) / WordListFileName;
     std::error_code ec;
-    if (fs::is_regular_file(beside, ec)) return beside.string();
-    if (fs::is_regular_file(installed, ec)) return installed.string();
+    for (const fs::path& candidate : {beside, besideInstalled, configured})
+        if (fs::is_regular_file(candidate, ec)) return candidate.string();
     return beside.string();
 }

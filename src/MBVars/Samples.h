@@ -16,6 +16,7 @@ inline constexpr const char* WordListFileName = "kestro.txt";
 std::string WriteSampleFiles(const std::string& prefix, const std::string& wordListPath, double startTime,
                              std::mt19937& rng, int maxLines = 1000, int linesPerFile = 2000);
 
-// The word list beside the program (in programDir), else the installed one; the first
-// path when neither exists.
+// The word list beside the program (in programDir), else the one in the data folder of
+// the prefix the program was installed into, else the one in the configured data folder;
+// the first path when none exists.
 std::string FindWordList(const std::string& programDir);

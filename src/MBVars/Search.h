@@ -6,11 +6,13 @@
 
 #include "MBVars/Store.h"
 
-constexpr int FetchByName = 3;  // Name equals the text exactly
+constexpr int FetchByName = 3;   // Name equals the text exactly
+constexpr int FetchByPhone = 4;  // Phone equals the text exactly (a contact without a name)
 constexpr int FetchByText = 5;  // the text occurs in the display form, ignoring letter case
 
 // Clears MsgFound on every message 1..MessageCount and sets it on those that match `text`
 // by `mode` (every message when `text` is empty; none for an unknown mode); returns how
 // many were marked. Modified is not touched. The caller then builds the view with 0x80.
-// Letter case is compared as Windows-1252 lower-cases it, accented letters included.
+// The text mode compares the text as shown (DisplayUtf8 of `text`, a stored-form text,
+// against DisplayMessageUtf8 of each message) after Unicode case folding, in any script.
 std::int32_t MarkFound(MsgStore& S, int mode, std::string_view text);

@@ -8,6 +8,7 @@
 
 #include "Lang/DateTimeFormat.h"
 #include "Lang/TimeValue.h"
+#include "OFuncs/CharCount.h"
 #include "OFuncs/TextOps.h"
 
 namespace {
@@ -96,16 +97,14 @@ void ComputeContactsActivity(MsgStore& S) {
     std::vector<NameSums> sums(byName.size());
     NameSums all;
 
-    std::string display;  // one buffer for every message's display form
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
         const XMsgRecType& m = S.Messages[static_cast<std::size_t>(n)];
         const int k = m.Flags & 3;
         if (k != MsgSent && k != MsgReceived) continue;  // not a stored message
         const auto it = byName.find(m.Name.view());
         if (it == byName.end() && !anyNameless) continue;
-        NormaliseTextInto(m.Text, display);
-        const long long chars = static_cast<long long>(display.size());
-        const int words = CountWords(display);
+        const long long chars = DisplayCharCount(m.Text);
+        const int words = CountWords(m.Text);  // the display form has the same words
         const auto day = static_cast<std::int32_t>(TimeValue(m.Time.view()));
         const int slot = k == MsgSent ? 0 : 1;
         if (it != byName.end()) sums[it->second].Slot[slot].Add(chars, words, day);

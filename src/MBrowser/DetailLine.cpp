@@ -8,8 +8,8 @@
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
 #include "MBrowser/TMBForm.h"
+#include "OFuncs/DisplayText.h"
 #include "OFuncs/Links.h"
-#include "OFuncs/TextOps.h"
 #include "Platform/Cp1252Text.h"
 
 namespace {
@@ -45,20 +45,20 @@ void TMBForm::MessageViewClick() {
     const XMsgRecType& m = S.Messages[static_cast<std::size_t>(CurrentMessage)];
     SelectedColor = m.Color;
     SetGridHint(CellHint(CurrentMessage, CurrentColumn()));
-    const std::string text = NormaliseText(m.Text);
-    SetDetailLine(ShownText(text));
+    SetDetailLine(ShownMessageText(m.Text));
     DetailMessage = CurrentMessage;
     DetailSerial = m.Serial;
     DetailStored = m.Text;
 
-    const std::string padded = " " + text + " ";
+    // Links and addresses are found in the text as shown.
+    const std::string padded = " " + DisplayMessageUtf8(m.Text) + " ";
     std::string link = FindWebLink(padded);
     if (link.empty()) {
         const std::string address = FindEmailAddress(padded);
         if (!address.empty()) link = "mailto:" + address;
     }
     if (link.empty()) return;
-    CurrentLink = ShownText(link);
+    CurrentLink = QString::fromStdString(link);
     QString caption = CurrentLink;
     caption.replace(QLatin1Char('&'), QStringLiteral("&&"));  // no mnemonic in a link
     WebSB->setText(caption);
@@ -84,9 +84,8 @@ void TMBForm::MessageLabelExit() {
             if (shows(i)) n = i;
     }
     if (n == 0) return;  // the message is gone
-    std::string typed = StoredFromTyped(MessageLabel->text());
-    if (typed.size() > MaxTextLength) typed.resize(MaxTextLength);
-    if (NormaliseText(DetailStored) == NormaliseText(typed)) return;  // changed and changed back
+    std::string typed = StoredFromTyped(MessageLabel->text(), MaxTextLength);
+    if (DisplayMessageUtf8(DetailStored) == DisplayMessageUtf8(typed)) return;  // changed and changed back
     XMsgRecType& m = S.Messages[static_cast<std::size_t>(n)];
     m.Text = std::move(typed);
     DetailStored = m.Text;
@@ -96,7 +95,7 @@ void TMBForm::MessageLabelExit() {
 }
 
 void TMBForm::WebSBClick() {
-    if (!CurrentLink.isEmpty()) Dlg.OpenUrl(CurrentLink);
+    if (!CurrentLink.isEmpty()) OpenOnDesktop(CurrentLink, CurrentLink);
 }
 
 int TMBForm::CurrentRow() const {

@@ -69,8 +69,10 @@ void TMBForm::OpenMainMenuClick() {
     const QString chosen = Dlg.OpenFile(
         {QStringLiteral("Open file"), FromPath(startFolder), QString(), DataFileFilter, DataFileExtension});
     if (chosen.isEmpty()) return;
-    const std::string path = chosen.toStdString();
+    OpenDataFile(chosen.toStdString());
+}
 
+void TMBForm::OpenDataFile(const std::string& path) {
     // The collection is replaced only by a file that could be read.
     std::string reason;
     try {

@@ -1,4 +1,115 @@
-// Deleting, renaming, removing and blocking; the activity figures.
-#include "MBrowser/TMBForm.h"
+// Deleting, selecting, renaming, removing a contact's messages, duplicates and the history.
+#include <QAction>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QToolButton>
+#include <algorithm>
 
-void TMBForm::ConnectEditingCommands() {}
+#include "MBVars/Contacts.h"
+#include "MBVars/History.h"
+#include "MBVars/Removal.h"
+#include "MBrowser/MessageGrid.h"
+#include "MBrowser/MessageGridModel.h"
+#include "MBrowser/TMBForm.h"
+#include "OFuncs/WholeCharacters.h"
+#include "Platform/Cp1252Text.h"
+
+std::pair<int, int> TMBForm::SelectedRowSpan() const {
+    const QItemSelection selection = MessageView->selectionModel()->selection();
+    if (selection.isEmpty()) return {CurrentRow(), CurrentRow()};
+    int top = selection.front().top(), bottom = selection.front().bottom();
+    for (const QItemSelectionRange& range : selection) {
+        top = std::min(top, range.top());
+        bottom = std::max(bottom, range.bottom());
+    }
+    return {top + 1, bottom + 1};
+}
+
+void TMBForm::DeleteMenuClick() {
+    // An empty view has a blank row only: nothing to delete, nothing to ask.
+    if (S.ViewCount < 1) return;
+    auto [top, bottom] = SelectedRowSpan();
+    bottom = std::min(bottom, static_cast<int>(S.ViewCount));
+    if (bottom < top) return;
+    if (!Dlg.AskYesNo(QString::asprintf("Do you want to delete the selected %d messages?", bottom - top + 1))) return;
+    DeleteViewRows(S, top, bottom);
+    UpdateMessageView();
+}
+
+void TMBForm::SelectAllMainMenuClick() {
+    // Every data cell: not the title row, not the row-number column.
+    const int rows = MessageModel->rowCount(), columns = MessageModel->columnCount();
+    MessageView->selectionModel()->select(
+        QItemSelection(MessageModel->index(0, TimeColumn), MessageModel->index(rows - 1, columns - 1)),
+        QItemSelectionModel::ClearAndSelect);
+}
+
+void TMBForm::RenameSBClick() {
+    if (CurrentMessage < 1 || CurrentMessage > S.MessageCount) return;
+    const XMsgRecType& current = S.Messages[static_cast<std::size_t>(CurrentMessage)];
+    const std::string phone = current.Phone.str();
+    if (phone.empty()) return;
+    const std::optional<QString> typed =
+        Dlg.QueryText(QStringLiteral("Rename this contact"),
+                      QStringLiteral("Enter a name for \"") + ShownText(phone) + QStringLiteral("\":"),
+                      ShownText(current.Name.view()));
+    if (!typed) return;
+    const std::string stored = StoredFromTyped(*typed);
+    AssignName(S, phone, CutToWholeCharacters(stored, NameText::Capacity));
+    UpdateMessageView();
+}
+
+void TMBForm::DeleteThisClick() {
+    if (CurrentMessage < 1 || CurrentMessage > S.MessageCount) return;
+    const XMsgRecType& current = S.Messages[static_cast<std::size_t>(CurrentMessage)];
+    const std::string phone = current.Phone.str();
+    if (phone.empty()) return;
+    // The question names the contact by its name, even an empty one.
+    if (!Dlg.AskYesNo(QStringLiteral("Do you want to delete messages with \"") + ShownText(current.Name.view()) +
+                      QStringLiteral("\" ?")))
+        return;
+    DeletePhone(S, phone);
+    UpdateMessageView();
+}
+
+void TMBForm::RemoveDupsMainMenuClick() {
+    if (RemoveDuplicates(S, false) <= 0) {
+        Dlg.ShowInfo(QStringLiteral("All duplicated messages have been removed."));
+        return;
+    }
+    RemoveDuplicates(S, true);
+    FormPaint();
+}
+
+void TMBForm::RemoveHistoryMainMenuClick() {
+    if (!Dlg.AskYesNo(
+            QStringLiteral("Do you want to clear your contacts history list and all contact names from messages?")))
+        return;
+    RemoveContactsHistory(S, HistoryPath());
+    UpdateMessageView();
+}
+
+void TMBForm::ContactSBClick() {
+    PopupMenuContact->popup(ContactSB->mapToGlobal(QPoint(0, ContactSB->height())));
+}
+
+void TMBForm::ConnectEditingCommands() {
+    Wire(DeleteMainMenu, &QAction::triggered, &TMBForm::DeleteMenuClick);
+    Wire(DeleteMenu, &QAction::triggered, &TMBForm::DeleteMenuClick);
+    Wire(SelectAllMainMenu, &QAction::triggered, &TMBForm::SelectAllMainMenuClick);
+    Wire(RenameMainMenu, &QAction::triggered, &TMBForm::RenameSBClick);
+    Wire(RenameMenu, &QAction::triggered, &TMBForm::RenameSBClick);
+    Wire(RenameContactMenu, &QAction::triggered, &TMBForm::RenameSBClick);
+    Wire(ContactSB, &QToolButton::clicked, &TMBForm::RenameSBClick);
+    Wire(RemoveContactMainMenu, &QAction::triggered, &TMBForm::DeleteThisClick);
+    Wire(RemoveContactMenu, &QAction::triggered, &TMBForm::DeleteThisClick);
+    Wire(RemoveDupsMainMenu, &QAction::triggered, &TMBForm::RemoveDupsMainMenuClick);
+    Wire(RemoveHistoryMainMenu, &QAction::triggered, &TMBForm::RemoveHistoryMainMenuClick);
+    Wire(ContactMenuSB, &QToolButton::clicked, &TMBForm::ContactSBClick);
+    Wire(BlockMainMenu, &QAction::triggered, &TMBForm::BlockThisMainMenuClick);
+    Wire(BlockContactMenu, &QAction::triggered, &TMBForm::BlockThisMainMenuClick);
+    Wire(SummaryMainMenu, &QAction::triggered, &TMBForm::SummaryMenuClick);
+    Wire(SummaryMenu, &QAction::triggered, &TMBForm::SummaryMenuClick);
+    Wire(StatisticsMainMenu, &QAction::triggered, &TMBForm::ContactsActivityClick);
+    Wire(StatisticsMenu, &QAction::triggered, &TMBForm::ContactsActivityClick);
+}

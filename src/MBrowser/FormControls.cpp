@@ -17,6 +17,7 @@ namespace {
 
 constexpr int ButtonSize = 36;
 constexpr int PictureSize = 26;
+constexpr int CaptionButtonWidth = 100;
 
 QToolButton* PictureButton(QWidget* parent, ToolPicture picture, const QString& tooltip) {
     auto* b = new QToolButton(parent);
@@ -114,6 +115,7 @@ void TMBForm::CreateToolBar() {
 
     CreateSearchBar();
     row->addWidget(SearchPanel);
+    TopPanel->installEventFilter(this);  // narrower, or a box shown: FitToolBar
 }
 
 void TMBForm::CreateSearchBar() {
@@ -124,10 +126,10 @@ void TMBForm::CreateSearchBar() {
     row->setSpacing(0);
 
     ContactSB = CaptionButton(SearchPanel, ToolPicture::Contacts, QStringLiteral("Contacts"),
-                              QStringLiteral("Rename this contact"), 100);
+                              QStringLiteral("Rename this contact"), CaptionButtonWidth);
     ContactMenuSB = MenuArrowButton(SearchPanel, QStringLiteral("Open contacts menu"));
     ReColorSB = CaptionButton(SearchPanel, ToolPicture::Colours, QStringLiteral("Colours"),
-                              QStringLiteral("Change colour"), 100);
+                              QStringLiteral("Change colour"), CaptionButtonWidth);
     ColourMenuSB = MenuArrowButton(SearchPanel, QStringLiteral("Open colour menu"));
     SearchSB = PictureButton(SearchPanel, ToolPicture::Search, QStringLiteral("Search for specific messages"));
 
@@ -158,6 +160,22 @@ void TMBForm::CreateSearchBar() {
     row->addWidget(SearchEdit);
     row->addWidget(ClearSearchSB);
     SearchPanel->hide();
+}
+
+void TMBForm::FitToolBar() {
+    // The boxes have already given up what they may (RoomyBox). Then the two caption
+    // buttons of the search bar show their pictures only, which keeps every control apart
+    // down to the window's minimum width.
+    if (SearchPanel->isHidden()) return;
+    const bool compact = ContactSB->toolButtonStyle() == Qt::ToolButtonIconOnly;
+    const int gained = 2 * (CaptionButtonWidth - ButtonSize);
+    const int needed = TopPanel->layout()->minimumSize().width() + (compact ? gained : 0);
+    const bool wantCompact = needed > TopPanel->width();
+    if (wantCompact == compact) return;
+    for (QToolButton* b : {ContactSB, ReColorSB}) {
+        b->setToolButtonStyle(wantCompact ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextBesideIcon);
+        b->setFixedWidth(wantCompact ? ButtonSize : CaptionButtonWidth);
+    }
 }
 
 void TMBForm::CreateGridArea() {

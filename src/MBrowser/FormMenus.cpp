@@ -151,18 +151,20 @@ void TMBForm::ConnectCommands() {
     wire(DispAllSB, &QToolButton::clicked, &TMBForm::DispAllSBClick);
     wire(ThisPersonSB, &QToolButton::clicked, &TMBForm::ThisPersonSBClick);
     connect(NameBox, &QComboBox::textActivated, this, [this](const QString& text) {
-        Safely([this, text] { NameBoxChange(NameBox->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive)); });
+        // Two stored names may show alike (UTF-8 and Windows-1252): the chosen entry counts.
+        const int current = NameBox->currentIndex();
+        const int entry = current >= 0 && NameBox->itemText(current) == text
+                              ? current
+                              : NameBox->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        Safely([this, entry] { NameBoxChange(entry); });
     });
     connect(NameBox, &QComboBox::editTextChanged, this, [this] { Safely([this] { NameBoxChange(-1); }); });
 
     wire(WebSB, &QToolButton::clicked, &TMBForm::WebSBClick);
     wire(KestroMainMenu, &QAction::triggered, &TMBForm::KestroMainMenuClick);
-    wire(ColorsAutomaticMenu, &QAction::triggered, &TMBForm::ColorsAutomaticClick);
     wire(GetStartedMainMenu, &QAction::triggered, &TMBForm::GetStartedMainMenuClick);
     wire(AboutMainMenu, &QAction::triggered, &TMBForm::AboutMainMenuClick);
 
-    popupBelow(ContactMenuSB, PopupMenuContact);
-    popupBelow(ColourMenuSB, PopupMenuColor);
     popupBelow(SearchSB, PopupMenuSearch);
     connect(MessageView, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenuMsgGrid->popup(MessageView->viewport()->mapToGlobal(at)); });

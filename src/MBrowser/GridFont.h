@@ -9,3 +9,6 @@
 QFont ToQFont(const FontData& data);
 // Name, styles, size and height of `font`; the character set stays.
 void ToFontData(const QFont& font, FontData& data);
+// The grid's row height for `font`: room for the font's full line and the accents on its
+// capitals, the grid line and the focus frame.
+int GridRowHeight(const QFont& font);

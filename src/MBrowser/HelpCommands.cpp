@@ -33,9 +33,18 @@ QString ExtractHelpPage() {
 
 }  // namespace
 
-void TMBForm::GetStartedMainMenuClick() { Dlg.OpenUrl(QUrl::fromLocalFile(ExtractHelpPage()).toString()); }
+void TMBForm::OpenOnDesktop(const QString& url, const QString& shown) {
+    // Without a program to open it the command would otherwise do nothing visible.
+    if (!Dlg.OpenUrl(url))
+        Dlg.ShowError(QStringLiteral("Cannot open \"%1\": the desktop has no program to open it").arg(shown));
+}
 
-void TMBForm::KestroMainMenuClick() { Dlg.OpenUrl(HomePage); }
+void TMBForm::GetStartedMainMenuClick() {
+    const QString page = ExtractHelpPage();
+    OpenOnDesktop(QUrl::fromLocalFile(page).toString(), page);
+}
+
+void TMBForm::KestroMainMenuClick() { OpenOnDesktop(HomePage, HomePage); }
 
 void TMBForm::AboutMainMenuClick() {
     TAboutBox about(this, ToQColor(D.DefaultColor));

@@ -18,6 +18,15 @@ const QString Successful = QStringLiteral(" - Successful");
 const QString NotImported = QStringLiteral(" - Not a valid file or busy");
 
 QString FromPath(const std::string& path) { return QString::fromStdString(path); }
+
+// The report line under a file whose messages did not all fit; nothing when they did.
+QString DroppedWhenFull(std::int32_t dropped) {
+    if (dropped <= 0) return {};
+    return QStringLiteral("    %1 message lines not imported: the collection is full (%2 messages)")
+               .arg(dropped)
+               .arg(MaxMessages) +
+           CrLf;
+}
 QByteArray Utf8(const QString& text) { return text.toUtf8(); }
 
 }  // namespace
@@ -27,6 +36,10 @@ void TMBForm::ImportMainMenuClick() {
         {QStringLiteral("Add (.csv) files - keep Ctrl key down to select several files"), FromPath(Set.ImportDir),
          QString(), QStringLiteral("Comma Separated Files (*.csv)"), CsvExtension});
     if (files.isEmpty()) return;
+    ImportChosenFiles(files);
+}
+
+void TMBForm::ImportChosenFiles(const QStringList& files) {
     Set.ImportDir = QFileInfo(files.front()).absolutePath().toStdString();
     EndScreenScrambling();  // the new texts arrive plain
 
@@ -34,9 +47,10 @@ void TMBForm::ImportMainMenuClick() {
     QString report;
     for (const QString& file : files) {
         // A file that cannot be read is left out of the report.
-        if (ImportOneFile(file) != 0) continue;
+        std::int32_t dropped = 0;
+        if (ImportOneFile(file, dropped) != 0) continue;
         ++imported;
-        report += QFileInfo(file).fileName() + Successful + CrLf;
+        report += QFileInfo(file).fileName() + Successful + CrLf + DroppedWhenFull(dropped);
     }
     FinishImporting(imported, report);
 }
@@ -61,9 +75,9 @@ void TMBForm::ImportFolderMainMenuClick() {
     ReadSelectedFiles(list);
 }
 
-int TMBForm::ImportOneFile(const QString& path) {
+int TMBForm::ImportOneFile(const QString& path, std::int32_t& droppedWhenFull) {
     const std::string file = path.toStdString();
-    const int result = ImportCsvFile(S, file);
+    const int result = ImportCsvFile(S, file, droppedWhenFull);
     if (result == OutOfMemoryCode) throw IoError(FileErrorReason(result), file, "import");
     if (result == EFBIG) ReportError(QString::fromStdString(FileErrorText("import", file, FileErrorReason(result))));
     return result;
@@ -88,13 +102,14 @@ void TMBForm::ReadSelectedFiles(const QString& list) {
     for (const QString& item : items) {
         const QString path = item.contains(QLatin1Char('/')) ? item : FromPath(Set.ImportDir) + QLatin1Char('/') + item;
         report += item;
-        if (ImportOneFile(path) == 0) {
+        std::int32_t dropped = 0;
+        if (ImportOneFile(path, dropped) == 0) {
             report += Successful;
             ++imported;
         } else {
             report += NotImported;
         }
-        report += CrLf;
+        report += CrLf + DroppedWhenFull(dropped);
     }
     FinishImporting(imported, report);
 }
@@ -107,14 +122,9 @@ void TMBForm::FinishImporting(int importCount, const QString& report) {
     Dlg.ShowInfo(QString::asprintf("%d file(s) imported: %s%s%s%d messages (%d sent, %d received, %d blocked), %d contacts",
                                    importCount, "\r\n", Utf8(report).constData(), "\r\n", S.MessageCount, S.SentCount,
                                    S.ReceivedCount, blocked, S.ContactCount));
-    if (!S.HistoryKeptAs.empty()) {
-        // Said once: the history that could not be read at start was not written over.
-        Dlg.ShowInfo(QStringLiteral("The contact history \"%1\" could not be read completely, so it was kept as "
-                                    "\"%2\" and a new one was written.")
-                         .arg(QString::fromStdString(HistoryPath()), QString::fromStdString(S.HistoryKeptAs)));
-        S.HistoryKeptAs.clear();
-    }
-    if (S.ColoredCount == 0 && Dlg.AskYesNo(QStringLiteral("Do you want to set contacts colours automatically?"))) {
+    TellHistoryKeptAside();
+    // Colours are offered only for messages there are.
+    if (S.MessageCount > 0 && S.ColoredCount == 0 && Dlg.AskYesNo(QStringLiteral("Do you want to set contacts colours automatically?"))) {
         ColorsAutomaticClick();
         D.ColorMode = 2;  // contact colours
         UpdateMessageView();

@@ -84,6 +84,16 @@ void MessageGrid::SetFixedColor(const QColor& color) {
     if (Corner) Corner->update();
 }
 
+void MessageGrid::setModel(QAbstractItemModel* model) {
+    disconnect(CornerFollowsModel);
+    QTableView::setModel(model);
+    // The corner is no header section: without this it kept an old count until a resize.
+    if (model)
+        CornerFollowsModel = connect(model, &QAbstractItemModel::headerDataChanged, this, [this] {
+            if (Corner) Corner->update();
+        });
+}
+
 void MessageGrid::resizeEvent(QResizeEvent* event) {
     QTableView::resizeEvent(event);
     emit ViewportResized();
@@ -112,6 +122,7 @@ void MessageGrid::PaintCorner(QWidget* corner) {
     if (!model()) return;
     QPainter p(corner);
     const QVariant font = model()->headerData(0, Qt::Horizontal, Qt::FontRole);
-    PaintFixedCell(p, corner->rect(), Fixed, model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+    PaintedCorner = model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString();
+    PaintFixedCell(p, corner->rect(), Fixed, PaintedCorner,
                    font.isValid() ? font.value<QFont>() : p.font(), Qt::AlignRight | Qt::AlignVCenter);
 }

@@ -12,6 +12,10 @@ public:
     // The header colour of row 0 and column 0.
     void SetFixedColor(const QColor& color);
     QColor FixedColor() const { return Fixed; }
+    // The model's header follows every refresh, the corner cell (its count) included.
+    void setModel(QAbstractItemModel* model) override;
+    // The text the corner cell showed when it was last painted.
+    QString CornerText() const { return PaintedCorner; }
     // The count cell at the top left (the header cell of the number column).
     QWidget* CornerCell() const { return Corner; }
 
@@ -32,4 +36,6 @@ private:
     void UpdateRow(int row);
     QColor Fixed = Qt::white;
     QWidget* Corner = nullptr;
+    QString PaintedCorner;
+    QMetaObject::Connection CornerFollowsModel;
 };

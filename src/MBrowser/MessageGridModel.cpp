@@ -21,11 +21,16 @@ QString Cut(QString text, qsizetype length) {
     return text;
 }
 
-// No cell is wider than this many characters: longer texts are cut before they are
-// converted (the next byte is kept so that a two-byte letter at the cut stays whole).
-constexpr std::size_t MostShownBytes = 2048;
+// No cell is wider than this many characters: longer texts are cut once converted (the
+// whole text decides whether it reads as UTF-8), so the cell never lays out the rest.
+constexpr qsizetype MostShownChars = 2048;
 
-std::string_view ShownPart(std::string_view text) { return text.substr(0, MostShownBytes + 1); }
+QString ShownStart(QString text) {
+    if (text.size() <= MostShownChars) return text;
+    text.truncate(MostShownChars);
+    if (text.back().isHighSurrogate()) text.chop(1);  // no half of an emoji
+    return text;
+}
 
 // A cell shows one line: line breaks and tabs inside a text show as spaces.
 QString OneLine(QString text) {
@@ -107,7 +112,7 @@ QString MessageGridModel::CellText(int row, int column) const {
         case TimeColumn: return TimeCellText(m, D, Locale);
         case PhoneColumn: return Cut(QStringLiteral(" ") + ShownText(m.Phone.view()), ContactCellLength);
         case NameColumn: return Cut(QStringLiteral(" ") + ShownText(m.Name.view()), ContactCellLength);
-        case MessageColumn: return QStringLiteral(" ") + OneLine(ShownMessageText(ShownPart(m.Text)));
+        case MessageColumn: return QStringLiteral(" ") + OneLine(ShownStart(ShownMessageText(m.Text)));
         case SizeColumn: return QStringLiteral(" %1 ").arg(m.Text.size());
         default: return {};
     }

@@ -21,6 +21,7 @@
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
 #include "MBrowser/Pictures.h"
+#include "MBVars/DataFile.h"
 #include "MBVars/History.h"
 #include "MBVars/LoadSequences.h"
 #include "Platform/ColorRef.h"
@@ -55,7 +56,7 @@ private:
 
 FormEnvironment FormEnvironment::FromSystem() {
     return {QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
-            QCoreApplication::applicationDirPath()};
+            QCoreApplication::applicationDirPath(), QRect()};
 }
 
 TMBForm::TMBForm(MsgStore& store, Settings& settings, Dialogs& dialogs, FormEnvironment environment,
@@ -74,10 +75,10 @@ TMBForm::TMBForm(MsgStore& store, Settings& settings, Dialogs& dialogs, FormEnvi
     setMinimumSize(MinFormWidth, MinFormHeight);
     resize(DesignedWidth, DesignedHeight);
     setWindowIcon(ToolIcon(ToolPicture::Program));
+    AcceptFileDrops();
     Safely([this] { FormCreate(); });
     // Centred on the desktop, at the size the settings gave.
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    move(AvailableArea().center() - rect().center());
     Created = true;
     Safely([this] { FormPaint(); });
 }
@@ -117,8 +118,10 @@ void TMBForm::FormCreate() {
     QCoreApplication::setApplicationName(QString::fromLatin1(ProgramTitle));
     // The tooltip timings apply on every start, whether or not a file is reopened.
     ApplyHintSettings();
+    // A data file named on the command line is opened instead of the last saved one.
     std::error_code error;
-    if (D.LastSavedRead && !D.LastSavedFile.empty() && fs::is_regular_file(D.LastSavedFile, error))
+    if (Environment.StartDataFile.isEmpty() && D.LastSavedRead && !D.LastSavedFile.empty() &&
+        fs::is_regular_file(D.LastSavedFile, error))
         ReopenLastSavedFile();
     UpdateMessageView();
 }
@@ -126,11 +129,15 @@ void TMBForm::FormCreate() {
 void TMBForm::ReopenLastSavedFile() {
     // A file that ends early keeps what was read: the error is shown, the start goes on.
     // One that cannot be opened at all is not adopted, so that a save cannot replace it.
+    // A file that is not a data file is refused whole, for the same reason.
     int openError = 0;
     CurrentFile = D.LastSavedFile;
     Safely([&] {
         try {
             openError = ReopenCollection(S, D, CurrentFile);
+        } catch (const NotDataFileError& e) {
+            openError = -1;
+            ReportError(QString::fromStdString(e.Text("open", CurrentFile)));
         } catch (const IoError& e) {
             ReportError(QString::fromStdString(e.Text("open", CurrentFile)));
         }
@@ -159,12 +166,18 @@ void TMBForm::FormPaint() {
     const QColor windowColor = ToQColor(D.DefaultColor);
     if (palette().color(QPalette::Window) != windowColor) {
         // Texts stay readable on the chosen colour whatever the desktop's theme is.
+        // Disabled texts (the menus of an empty window) are the ink faded halfway into
+        // the window colour, so that they look disabled on any chosen colour.
         const QColor ink = windowColor.lightness() >= 128 ? QColor(0x10, 0x18, 0x28) : QColor(Qt::white);
+        const QColor faded((ink.red() + windowColor.red()) / 2, (ink.green() + windowColor.green()) / 2,
+                           (ink.blue() + windowColor.blue()) / 2);
         QPalette p = palette();
         p.setColor(QPalette::Window, windowColor);
         p.setColor(QPalette::Base, windowColor);
-        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
             p.setColor(role, ink);
+            p.setColor(QPalette::Disabled, role, faded);
+        }
         setPalette(p);
     }
     ApplyHintColor();
@@ -270,6 +283,8 @@ void TMBForm::showEvent(QShowEvent* event) {
         const QStringList errors = std::exchange(StartErrors, {});
         for (const QString& text : errors) Dlg.ShowError(text);
     });
+    // Then the files named on the command line (StartFiles.cpp).
+    ScheduleStartFiles();
 }
 
 void TMBForm::closeEvent(QCloseEvent* event) {
@@ -285,6 +300,8 @@ void TMBForm::resizeEvent(QResizeEvent* event) {
 }
 
 bool TMBForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == TopPanel && (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest))
+        FitToolBar();
     if (watched == GridPanel && event->type() == QEvent::MouseButtonRelease) {
         // A click is the primary button's; the others do nothing here.
         if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) Safely([this] { GridPanelClick(); });

@@ -3,13 +3,15 @@
 // It holds no logic of its own beyond asking, informing and refreshing: the store and the
 // settings record belong to main(), the answers to the user come through Dialogs.
 #include <QMainWindow>
+#include <QRect>
 #include <QString>
-#include <cstdint>
 #include <QStringList>
+#include <cstdint>
 #include <exception>
 #include <new>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "Lang/LocaleInfo.h"
 #include "MBVars/Defaults.h"
@@ -29,6 +31,11 @@ class MessageGridModel;
 struct FormEnvironment {
     QString DocumentsDir;  // empty when the desktop reports none
     QString ProgramDir;    // folder of the executable, no trailing separator
+    QRect AvailableArea;   // the desktop area the window must fit in; empty: the screen's
+    // Files named on the command line: a data file opened instead of the last saved one,
+    // and exports imported once the window is up.
+    QString StartDataFile{};
+    QStringList StartExports{};
     static FormEnvironment FromSystem();
 };
 
@@ -74,6 +81,8 @@ public:
     // --- Settings file (FormSettings.cpp) ---------------------------------------------
     std::string SettingsPath() const;  // DefaultDir + "/" + "Kestro.cfg"
     void ReadSettings();
+    // The desktop area the window is fitted into and centred in at start.
+    QRect AvailableArea() const;
     void WriteSettings();
     // Hands HintWait, HintHideWait and HintColor to the application's tooltips.
     void ApplyHintSettings();
@@ -86,13 +95,19 @@ public:
     void GetStartedMainMenuClick();
     void KestroMainMenuClick();
     void AboutMainMenuClick();
+    // Hands `url` to the desktop (help, home page, a message's link); an error box naming
+    // `shown` when nothing could open it.
+    void OpenOnDesktop(const QString& url, const QString& shown);
 
     // --- Import (ImportCommands.cpp) -------------------------------------------------------
     void ImportMainMenuClick();
     // ImportCsvFile with the errors a user must see: a file too large for any export is
     // reported (and not imported), running out of memory ends the command; both name it.
-    int ImportOneFile(const QString& path);
+    // droppedWhenFull: the message lines a full collection could not take.
+    int ImportOneFile(const QString& path, std::int32_t& droppedWhenFull);
     void ImportFolderMainMenuClick();
+    // Add files after its dialog: imports the chosen files, reports those that imported.
+    void ImportChosenFiles(const QStringList& files);
     // Appends every entry of `folder` matching "*." + extension to `list` (name + CR LF
     // each); returns how many.
     int ReadFilesFromFolder(const QString& folder, QString& list, const QString& extension);
@@ -106,6 +121,8 @@ public:
     void OpenMainMenuClick();
     void SaveMainMenuClick();
     void SaveAsMainMenuClick();
+    // Open after its dialog: reads the file as the collection, or says why it cannot.
+    void OpenDataFile(const std::string& path);
     // Asks whether to save a modified collection; No without asking when unmodified.
     // Yes whose saving was cancelled or failed counts as Cancel: nothing is lost.
     SaveAnswer AskToSave();
@@ -123,11 +140,19 @@ public:
     void EndScreenScrambling();
 
     // --- Contact colours (ColourCommands.cpp) ----------------------------------------------
+    // Edits one colour (0x00BBGGRR, 0 = none) in the colour chooser: true, with the choice
+    // in `color`, when the user confirmed with OK; `color` stays as it was otherwise.
+    bool ColorSelect(QWidget* owner, bool clearVisible, const QString& prompt, std::int32_t& color);
+    void ColorThisContactClick();
     void ColorsAutomaticClick();
+    void RemoveAllColourMainMenuClick();
+    void OneColorMainMenuClick(int tag);  // tag: the colour mode 0, 1 or 2
+    void ReColorSBClick();                 // pops up the colour menu below the Colours button
     // The colour through which the colour chooser hands its result (0x00BBGGRR, 0 = none).
     std::int32_t SelectedColor = 0;
 
     // --- Options (OptionsCommands.cpp) -------------------------------------------------------
+    void OptionsMainMenuClick();
 
     // --- Sorting, search, scrambling and copy (BrowsingCommands.cpp and beside it) --------
     // A mouse button released over grid cell (column, row); row 0 is the header row and
@@ -156,9 +181,40 @@ public:
     void NameControlsForScreenReaders();
 
     // --- Editing, blocking and the activity figures (EditingCommands.cpp and beside it) --
+    void DeleteMenuClick();
+    void SelectAllMainMenuClick();
+    void RenameSBClick();
+    void DeleteThisClick();
+    void RemoveDupsMainMenuClick();
+    void RemoveHistoryMainMenuClick();
+    void ContactSBClick();  // the contact menu, below the Contacts button
+    // BlockingCommands.cpp
+    void BlockThisMainMenuClick();
+    // Writes the history as it stands so that changed blocked marks last; false, after an
+    // error box naming the file and the reason, when it cannot be written.
+    bool KeepHistory();
+    // After a history write that kept an unreadable old file aside: says so, once.
+    void TellHistoryKeptAside();
+    // StatisticsCommands.cpp
+    void SummaryMenuClick();
+    void ContactsActivityClick();
+    // First and last grid row (1-based) of the selection; the current row alone when no
+    // range is selected.
+    std::pair<int, int> SelectedRowSpan() const;
 
     // --- Sample files (SampleCommands.cpp) ------------------------------------------------
     void CreateSampleFilesClick();
+
+    // --- Files from the command line and dropped on the window (StartFiles.cpp, DropCommands.cpp)
+    // Queues OpenStartFiles, once, when the command line named files.
+    void ScheduleStartFiles();
+    // Opens the data file as Open does, then imports the exports as Add folder imports its
+    // list.
+    void OpenStartFiles(const QString& dataFile, const QStringList& exports);
+    // Lets files be dropped anywhere on the window, the text boxes included.
+    void AcceptFileDrops();
+    // A dropped data file: asks to save, then opens it as Open does.
+    void OpenDroppedDataFile(const QString& path);
 
     // --- View modes (ViewModes.cpp) ---------------------------------------------------------
     void DispSentSBClick();
@@ -168,8 +224,10 @@ public:
     void ThisPersonMainMenuClick();
     // chosenEntry: the index of the list entry just chosen, or -1 when the text was typed.
     void NameBoxChange(int chosenEntry);
-    // Marks the messages matching `text` (mode 3 name, 5 text) and shows them.
+    // Marks the messages matching `text` (mode 3 name, 4 phone, 5 text) and shows them.
     void FetchStr(int mode, const std::string& text);
+    // The contact view's filter: by name, or by phone number for a contact without a name.
+    int ContactFetchMode = 3;
     void UpdateMessageView();
     void UpdateMenus();
 
@@ -307,6 +365,11 @@ protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Dropped exports import as Add files does, one dropped data file opens as Open does
+    // (DropCommands.cpp); anything else is refused.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Control and menu construction (FormControls.cpp, FormMenus.cpp).
@@ -317,6 +380,8 @@ private:
     void CreateBottomBar();
     void CreateMainMenu();
     void CreatePopupMenus();
+    // Keeps the tool bar's controls apart in a narrow window: captions give way first.
+    void FitToolBar();
     void ConnectCommands();
     // Wires a signal to a handler that runs under the general error handler.
     template <class Sender, class Signal>

@@ -43,8 +43,10 @@ void TMBForm::ThisPersonSBClick() {
         PressViewButton(ThisPersonSB);
         CurrentMessage = MessageModel->MessageAt(CurrentRow() - 1);
         if (CurrentMessage > 0) {
+            // A message without a name shows its number's messages rather than nothing.
             const XMsgRecType& m = S.Messages[static_cast<std::size_t>(CurrentMessage)];
             SearchText = m.Name.empty() ? m.Phone.str() : m.Name.str();
+            ContactFetchMode = m.Name.empty() ? FetchByPhone : FetchByName;
         }
         BuildContacts(S, ContactsByName, true);
         const QSignalBlocker quiet(NameBox);
@@ -52,8 +54,12 @@ void TMBForm::ThisPersonSBClick() {
         colour.setColor(QPalette::Base, ToQColor(D.DefaultColor));
         NameBox->setPalette(colour);
         NameBox->clear();
-        for (std::int32_t c = 1; c <= S.ContactCount; ++c)
-            NameBox->addItem(ShownText(S.Contacts[static_cast<std::size_t>(c)].Name.view()));
+        // Each entry keeps its stored name: the shown one may read back as other bytes.
+        for (std::int32_t c = 1; c <= S.ContactCount; ++c) {
+            const std::string_view name = S.Contacts[static_cast<std::size_t>(c)].Name.view();
+            if (name.empty()) continue;  // a blank entry would show everything
+            NameBox->addItem(ShownText(name), QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+        }
         NameBox->setCurrentIndex(-1);
         NameBox->setEditText(ShownText(SearchText));
         NameBox->show();
@@ -61,7 +67,7 @@ void TMBForm::ThisPersonSBClick() {
         SearchText.clear();
         NameBox->hide();
     }
-    FetchStr(3, SearchText);
+    FetchStr(ContactFetchMode, SearchText);
 }
 
 void TMBForm::ThisPersonMainMenuClick() {
@@ -71,8 +77,11 @@ void TMBForm::ThisPersonMainMenuClick() {
 }
 
 void TMBForm::NameBoxChange(int chosenEntry) {
-    if (chosenEntry >= 0 && chosenEntry < NameBox->count()) SearchText = StoredFromTyped(NameBox->itemText(chosenEntry));
-    FetchStr(3, SearchText);
+    if (chosenEntry >= 0 && chosenEntry < NameBox->count()) {
+        SearchText = NameBox->itemData(chosenEntry).toByteArray().toStdString();
+        ContactFetchMode = FetchByName;
+    }
+    FetchStr(ContactFetchMode, SearchText);
 }
 
 void TMBForm::FetchStr(int mode, const std::string& text) {

@@ -27,11 +27,23 @@ void AppendUtf8(std::string& out, std::uint32_t cp) {
 std::string Cp1252ToUtf8(std::string_view s) {
     std::string out;
     out.reserve(s.size() + s.size() / 4);
+    AppendCp1252AsUtf8(s, out);
+    return out;
+}
+
+void AppendCp1252AsUtf8(std::string_view s, std::string& out) {
     for (char ch : s) {
         const auto c = static_cast<unsigned char>(ch);
-        AppendUtf8(out, (c >= 0x80 && c < 0xA0) ? kRow80[c - 0x80] : c);
+        if (c < 0x80) out.push_back(ch);
+        else AppendUtf8(out, c < 0xA0 ? kRow80[c - 0x80] : c);
     }
-    return out;
+}
+
+int Cp1252ByteOf(char32_t codePoint) {
+    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) return static_cast<int>(codePoint);
+    for (int b = 0; b < 32; ++b)
+        if (kRow80[b] == codePoint) return 0x80 + b;
+    return -1;
 }
 
 unsigned char Cp1252Lower(unsigned char c) {

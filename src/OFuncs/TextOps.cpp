@@ -1,6 +1,7 @@
 #include "OFuncs/TextOps.h"
 
 #include <algorithm>
+#include <array>
 
 std::string ReplaceAll(std::string_view from, std::string_view to, std::string s) {
     if (from.empty() || to.find(from) != std::string_view::npos) return s;
@@ -95,17 +96,20 @@ void NormaliseTextInto(std::string_view text, std::string& out) {
 }
 
 int CountWords(std::string_view text) {
+    static constexpr auto separators = [] {
+        std::array<bool, 256> t{};
+        for (const unsigned char c : {' ', '.', ',', ';', '!', '?', '+', '-', '"'}) t[c] = true;
+        return t;
+    }();
+    // A word starts at each byte that is no separator and follows one (or the start).
+    // Every separator is ASCII, so a UTF-8 letter's bytes never split a word, and the
+    // display form (NormaliseText) of a text has the same words as the text.
     int words = 0;
-    bool inWord = false;
-    for (char ch : text) {
-        const bool sep = ch == ' ' || ch == '.' || ch == ',' || ch == ';' || ch == '!' ||
-                         ch == '?' || ch == '+' || ch == '-' || ch == '"';
-        if (sep) {
-            inWord = false;
-        } else if (!inWord) {
-            inWord = true;
-            ++words;
-        }
+    bool afterSeparator = true;
+    for (const char ch : text) {
+        const bool separator = separators[static_cast<unsigned char>(ch)];
+        words += afterSeparator && !separator;
+        afterSeparator = separator;
     }
     return words == 0 ? 1 : words;
 }

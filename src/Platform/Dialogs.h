@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <optional>
 
+class QDialog;
+
 // Box titles and button captions.
 inline const QString WarningTitle = QStringLiteral("Warning");
 inline const QString ConfirmTitle = QStringLiteral("Confirm");
@@ -63,10 +65,12 @@ public:
     virtual std::optional<QString> QueryText(const QString& title, const QString& prompt,
                                              const QString& initial) = 0;
     virtual std::optional<QFont> ChooseFont(const QFont& initial) = 0;
-    // The colour chooser; the colour as 0x00BBGGRR, or nothing on cancel.
-    virtual std::optional<std::int32_t> ChooseColor(std::int32_t initial) = 0;
+
+    // Shows one of the program's own dialogs modally; QDialog::Accepted after its OK,
+    // QDialog::Rejected after Cancel, Esc or the title bar's close box.
+    virtual int RunDialog(QDialog& dialog) = 0;
 
     // Hands a web address, a "mailto:" address or a local file's URL to the desktop shell;
-    // the result is ignored.
-    virtual void OpenUrl(const QString& url) = 0;
+    // false when the desktop reports that it could not open it.
+    virtual bool OpenUrl(const QString& url) = 0;
 };

@@ -1,20 +1,41 @@
 #include "Platform/QtDialogs.h"
 
 #include <QApplication>
-#include <QColorDialog>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QUrl>
-
-#include "Platform/ColorRef.h"
+#include <algorithm>
 
 namespace {
 
 QWidget* Owner() { return QApplication::activeWindow(); }
+
+// The desktop area a dialog opens on.
+QRect DesktopArea() {
+    const QWidget* owner = Owner();
+    const QScreen* screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+// A box's text keeps each of its lines (a full path, a report line) whole: the label is
+// as wide as the longest line, as far as the screen allows; only longer lines wrap.
+void FitBoxToLongestLine(QMessageBox& box) {
+    auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    if (!label) return;
+    const QFontMetrics metrics(label->font());
+    int longest = 0;
+    for (const QString& line : box.text().split(QLatin1Char('\n')))
+        longest = std::max(longest, metrics.horizontalAdvance(line));
+    constexpr int IconAndMargins = 160;
+    label->setMinimumWidth(std::min(longest + 8, DesktopArea().width() - IconAndMargins));
+}
 
 // Texts carry CR LF line breaks; a label wants LF alone.
 QString ForDisplay(const QString& text) { return QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
@@ -33,6 +54,7 @@ int RunBox(QMessageBox::Icon icon, const QString& title, const QString& text,
     for (const BoxButton& b : buttons) made.push_back(box.addButton(b.Caption, b.Role));
     box.setDefaultButton(made.front());
     box.setEscapeButton(made[static_cast<std::size_t>(escapeIndex)]);
+    FitBoxToLongestLine(box);
     box.exec();
     for (std::size_t i = 0; i < made.size(); ++i)
         if (box.clickedButton() == made[i]) return static_cast<int>(i);
@@ -52,15 +74,27 @@ void PrepareFileDialog(QFileDialog& dialog, const FileRequest& request) {
     if (!request.FileName.isEmpty()) dialog.selectFile(request.FileName);
 }
 
-QStringList RunFileDialog(const FileRequest& request, QFileDialog::AcceptMode mode,
-                          QFileDialog::FileMode fileMode) {
+}  // namespace
+
+QSize QtDialogs::FileDialogSize() const {
+    // Room for names, sizes and dates side by side; later the size the user left it at.
+    const QSize wanted = LastFileDialogSize.isValid() ? LastFileDialogSize : QSize(960, 600);
+    return wanted.boundedTo(DesktopArea().size());
+}
+
+QStringList QtDialogs::RunFileDialog(const FileRequest& request, int acceptMode, int fileMode) {
     QFileDialog dialog(Owner());
-    dialog.setAcceptMode(mode);
-    dialog.setFileMode(fileMode);
+    dialog.setAcceptMode(static_cast<QFileDialog::AcceptMode>(acceptMode));
+    dialog.setFileMode(static_cast<QFileDialog::FileMode>(fileMode));
     PrepareFileDialog(dialog, request);
-    if (dialog.exec() != QDialog::Accepted) return {};
+    dialog.resize(FileDialogSize());
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    LastFileDialogSize = dialog.size();  // remembered for the rest of the session
+    if (!accepted) return {};
     return dialog.selectedFiles();
 }
+
+namespace {
 
 QString FirstOrEmpty(const QStringList& list) { return list.isEmpty() ? QString() : list.front(); }
 
@@ -123,12 +157,8 @@ std::optional<QFont> QtDialogs::ChooseFont(const QFont& initial) {
     return font;
 }
 
-std::optional<std::int32_t> QtDialogs::ChooseColor(std::int32_t initial) {
-    const QColor chosen = QColorDialog::getColor(ToQColor(initial), Owner());
-    if (!chosen.isValid()) return std::nullopt;
-    return FromQColor(chosen);
-}
+int QtDialogs::RunDialog(QDialog& dialog) { return dialog.exec(); }
 
-void QtDialogs::OpenUrl(const QString& url) {
-    QDesktopServices::openUrl(QUrl::fromUserInput(url));
+bool QtDialogs::OpenUrl(const QString& url) {
+    return QDesktopServices::openUrl(QUrl::fromUserInput(url));
 }

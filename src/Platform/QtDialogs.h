@@ -1,5 +1,8 @@
 #pragma once
 // The desktop's own message boxes and standard dialogs, parented to the active window.
+#include <QSize>
+#include <QStringList>
+
 #include "Platform/Dialogs.h"
 
 class QtDialogs : public Dialogs {
@@ -17,7 +20,17 @@ public:
     std::optional<QString> QueryText(const QString& title, const QString& prompt,
                                      const QString& initial) override;
     std::optional<QFont> ChooseFont(const QFont& initial) override;
-    std::optional<std::int32_t> ChooseColor(std::int32_t initial) override;
 
-    void OpenUrl(const QString& url) override;
+    int RunDialog(QDialog& dialog) override;
+
+    bool OpenUrl(const QString& url) override;
+
+    // The size the next file dialog opens at: a comfortable one at first, then the one the
+    // user left the last at, within the screen.
+    QSize FileDialogSize() const;
+
+private:
+    // acceptMode and fileMode: QFileDialog's modes.
+    QStringList RunFileDialog(const FileRequest& request, int acceptMode, int fileMode);
+    QSize LastFileDialogSize;
 };

@@ -5,17 +5,23 @@
 #include <string>
 #include <vector>
 
+#include "MBVars/Version.h"
 #include "cli/CollectionCommands.h"
 #include "cli/ImportCommand.h"
 #include "OFuncs/IoError.h"
 
 namespace {
+void PrintUsage(std::ostream& out) {
+    out << "usage: kestro-cli import FILE... [-o OUT.kst] [--history FILE.hst] [--keep-duplicates] "
+           "[--no-history]\n"
+           "       kestro-cli dump FILE.kst\n"
+           "       kestro-cli summary FILE.kst\n"
+           "       kestro-cli samples DIR\n"
+           "       kestro-cli --help | --version\n";
+}
+
 int Usage() {
-    std::cerr << "usage: kestro-cli import FILE... [-o OUT.kst] [--history FILE.hst] [--keep-duplicates] "
-                 "[--no-history]\n"
-                 "       kestro-cli dump FILE.kst\n"
-                 "       kestro-cli summary FILE.kst\n"
-                 "       kestro-cli samples DIR\n";
+    PrintUsage(std::cerr);
     return 2;
 }
 
@@ -25,6 +31,14 @@ std::string ProgramDir() {
 }
 
 int RunCommand(int argc, char** argv) {
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        PrintUsage(std::cout);
+        return 0;
+    }
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::cout << "kestro-cli " << ProgramVersion << '\n';
+        return 0;
+    }
     if (argc < 3) return Usage();
     const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);

@@ -81,7 +81,7 @@ TEST(CliImport, FinishesTheCollectionWithNamesHistoryDuplicatesAndDataFile) {
         << err.str();
     EXPECT_EQ(out.str(),
               "1\t0x0015\t0\t2026.03.02 11:00\t+15555550188\t+15555550188\tSure\n"
-              "2\t0x0016\t0\t2026.03.02 10:00\t+15555550177\t\"MsVera\tLunch?\n"
+              "2\t0x0016\t0\t2026.03.02 10:00\t+15555550177\tMs Vera\tLunch?\n"
               "2 messages (1 sent, 1 received, 0 blocked), 2 contacts\n");
 
     // The history now names the number and can block it on the next import.

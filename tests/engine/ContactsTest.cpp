@@ -56,6 +56,23 @@ TEST(BuildContacts, TheFirstMessageOfEachPhoneGivesNameAndColour) {
     EXPECT_TRUE(S.Modified);
 }
 
+TEST(BuildContacts, OnlyACleanedNameCountsAsAChange) {
+    MsgStore S;
+    AddMessage(S, "2007.01.01 10:00", "+15555550101", "a", MsgSms | MsgSent, "Bob", 7);
+    AddMessage(S, "2007.01.01 10:01", "+15555550100", "b", MsgSms | MsgReceived, "", 0);
+    for (int key : {ContactsByPhone, ContactsByName}) {
+        BuildContacts(S, key, true);
+        BuildContacts(S, key, false);
+    }
+    EXPECT_EQ(S.ContactCount, 2);
+    EXPECT_FALSE(S.Modified);  // the table is not part of the collection
+
+    S.Messages[2].Name = "Ann\r";
+    BuildContacts(S, ContactsByName, true);
+    EXPECT_EQ(S.Messages[2].Name, "Ann");
+    EXPECT_TRUE(S.Modified);
+}
+
 TEST(BuildContacts, TheTableHoldsTheFirstThousandPhones) {
     MsgStore S;
     for (int p = 0; p < MaxContacts + 1; ++p)
@@ -85,6 +102,15 @@ TEST(AssignName, NamesEveryMessageOfThePhone) {
     EXPECT_EQ(S.Messages[1].Name, std::string(30, 'n'));
     EXPECT_EQ(S.Messages[3].Name, std::string(30, 'n'));
     EXPECT_EQ(S.Messages[2].Name, "+15555550101");
+
+    // A UTF-8 name loses whole characters only; a Windows-1252 one is cut at 30 bytes.
+    std::string cyrillic;
+    for (int i = 0; i < 16; ++i) cyrillic += "\xD0\xAF";  // 32 bytes
+    cyrillic.insert(0, "A");                               // 33 bytes, letters on odd offsets
+    AssignName(S, "+15555550100", cyrillic);
+    EXPECT_EQ(S.Messages[1].Name, cyrillic.substr(0, 29));
+    AssignName(S, "+15555550100", std::string(33, '\xE9'));
+    EXPECT_EQ(S.Messages[1].Name, std::string(30, '\xE9'));
 }
 
 TEST(ComputeActivity, EmptyStoreAndSentOnly) {

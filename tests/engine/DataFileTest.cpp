@@ -248,6 +248,7 @@ TEST_F(DataFile, AFailedWriteLeavesTheOldFileIntact) {
     ASSERT_EQ(WriteDataFile(S, path), 0);
     const std::string before = TempDir::Read(path);
     AddMessage(S, "2026.01.01 10:00", "+15555550100", std::string(10000, 'x'));
+    S.Modified = true;  // as the command that added it would have
     try {
         FileSizeCap cap(64 * 1024);
         WriteDataFile(S, path);
@@ -259,4 +260,33 @@ TEST_F(DataFile, AFailedWriteLeavesTheOldFileIntact) {
     EXPECT_TRUE(S.Modified);
     EXPECT_EQ(TempDir::Read(path), before);
     EXPECT_EQ(FileCount(dir), 1u);  // no temporary file is left
+}
+
+TEST_F(DataFile, OnlyAFileThatBeginsAsTheWriterBeginsIsRead) {
+    // Empty, short, textual and message-export files: refused, the store left alone.
+    const std::string refused[] = {
+        "",
+        std::string("\x01\x00\x0c", 3),
+        std::string("\x01\x00\x0c\x00\x00\x00", 6),  // the file header cut short
+        "\"sms\",\"deliver\",\"+15555550100\",\"\",\"\",\"2007.03.01 08:00\",\"\",\"Hello\"\r\n",
+        "Notes for Tuesday\nbuy milk\n",
+        std::string("\x00\x00\x02\x00", 4),           // an end chunk alone
+        std::string("\x07\x00\x02\x00", 4) + Image().Groups(1).bytes,  // an unknown tag first
+    };
+    for (const std::string& bytes : refused) {
+        SCOPED_TRACE(testing::PrintToString(bytes));
+        WriteFileBytes(path, bytes);
+        ClearStore(S, D);
+        AddMessage(S, "2020.01.01 00:00", "+15555550199", "kept");
+        const MsgStore before = S;
+        EXPECT_THROW(ReadDataFile(S, path), NotDataFileError);
+        ExpectSameStore(S, before);
+        EXPECT_THROW(CheckDataFileStart(path), NotDataFileError);
+        EXPECT_EQ(TempDir::Read(path), bytes);
+    }
+    // The smallest file that begins right: the heads chunk with its file header, no more.
+    EXPECT_EQ(Load(Image().Chunk(1, 12).U16(0).Zeros(10).bytes), "");
+    EXPECT_EQ(S.MessageCount, 0);
+    EXPECT_EQ(CheckDataFileStart(path), 0);
+    EXPECT_EQ(CheckDataFileStart(PathIn(dir, "absent.kst")), ENOENT);
 }

@@ -10,6 +10,7 @@
 #include "OFuncs/IoError.h"
 #include "MBVars/ImportSource.h"
 #include "MBVars/Store.h"
+#include "OFuncs/DisplayText.h"
 #include "OFuncs/TextOps.h"
 #include "support/StoreBuilder.h"
 #include "support/FileTestHelpers.h"
@@ -167,6 +168,26 @@ TEST_F(Import, AFullStoreTakesNothingMoreAndTheFileStillCounts) {
     EXPECT_EQ(S.MessageCount, MaxMessages);
 }
 
+TEST_F(Import, TheLinesAFullStoreDroppedAreCounted) {
+    FillRandomStore(S, {.Messages = MaxMessages - 2}, 5);
+    const std::string path = dir.Write("late.csv", Received("1999.01.01 00:00", "one") +
+                                                       Received("1999.01.01 00:00", "one") +  // held by then
+                                                       "not a message line\r\n" + Received("1999.01.01 00:01", "two") +
+                                                       Received("1999.01.01 00:02", "three") +
+                                                       Received("1999.01.01 00:03", "four"));
+    std::int32_t dropped = -1;
+    EXPECT_EQ(ImportCsvFile(S, path, dropped), 0);
+    EXPECT_EQ(S.MessageCount, MaxMessages);
+    EXPECT_EQ(dropped, 2);
+    // Again: every message line is new to the store but finds it full, except the held ones.
+    EXPECT_EQ(ImportCsvFile(S, path, dropped), 0);
+    EXPECT_EQ(dropped, 2);
+    EXPECT_EQ(ImportCsvFile(S, dir.Write("contacts.csv", "\"Title\",\"First name\"\r\n\"\",\"Ann\"\r\n"), dropped), 0);
+    EXPECT_EQ(dropped, 0);
+    EXPECT_EQ(ImportCsvFile(S, PathIn(dir, "absent.csv"), dropped), ENOENT);
+    EXPECT_EQ(dropped, 0);
+}
+
 TEST_F(Import, AMessageIsHeldOnlyWithTheSameTimePhoneDirectionAndText) {
     AddMessage(S, "2007.05.01 18:00", kPhone, "Stored  ", MsgSms | MsgReceived);
     const std::string file = Received("2007.05.01 18:00", "Stored") +      // held
@@ -268,10 +289,10 @@ TEST_F(Import, ContactLinesK1AndK2) {
     EXPECT_EQ(S.MessageCount, 0);
     ASSERT_EQ(S.ContactCount, 4);
     EXPECT_EQ(S.Contacts[1].Phone.view(), "+15555550100");
-    EXPECT_EQ(S.Contacts[1].Name.view(), "\"MrJohnSmith");
+    EXPECT_EQ(S.Contacts[1].Name.view(), "Mr John Smith");
     EXPECT_EQ(S.Contacts[2].Phone.view(), "+15555550101");
-    EXPECT_EQ(S.Contacts[2].Name.view(), "\"Anna");
-    EXPECT_EQ(S.Contacts[3].Name.view(), "\"J\xC3\xB6rg");  // converted to UTF-8
+    EXPECT_EQ(S.Contacts[2].Name.view(), "Anna");
+    EXPECT_EQ(S.Contacts[3].Name.view(), "J\xC3\xB6rg");  // converted to UTF-8
     EXPECT_TRUE(S.Contacts[4].Phone.empty() && S.Contacts[4].Name.empty());  // the empty line
 }
 
@@ -280,8 +301,48 @@ TEST_F(Import, SemicolonContactsAndTheLongFirstLine) {
     EXPECT_EQ(Run(std::string(1001, 'h') + "\n" + line + "\n"), 0);
     ASSERT_EQ(S.ContactCount, 1);
     EXPECT_TRUE(S.Contacts[1].Phone.empty());
-    // The whole line with empty fields holding the separator, commas removed, cut to 30.
-    EXPECT_EQ(S.Contacts[1].Name.view(), std::string_view(R"("Mrs";"Eve";";";"Stone";";";";")").substr(0, 30));
+    // No column boundary for the number; the name's columns split at the semicolons.
+    EXPECT_EQ(S.Contacts[1].Name.view(), "Mrs Eve Stone");
+}
+
+TEST_F(Import, ContactNamesJoinTheirNonEmptyColumnsWithoutTheFilesQuotes) {
+    const std::string header = "\"Title\",\"First name\",\"Middle name\",\"Last name\"\r\n";
+    const std::string tail = R"(,"","","","","","","","","","","","+15555550100")" "\r\n";
+    EXPECT_EQ(Run(header +
+                  R"("Dr","Cora","Lynn","Oakhurst","Jr.","x")" + tail +          // all six columns
+                  R"("",""," Ada ","","Ashgrove  Hill","")" + tail +            // spaces tidied
+                  R"("","Big ""Ed""","","Vantwell, Sr.","","")" + tail +        // the text's own quotes and comma
+                  R"(Mr,Hugo,,Zouch,,,,,,,,,,,,,"+15555550101")" "\r\n" +       // unquoted fields
+                  R"("","","","","","Seventh","column")" + tail),                 // column 6 is not the name
+              0);
+    ASSERT_EQ(S.ContactCount, 5);
+    EXPECT_EQ(S.Contacts[1].Name.view(), "Dr Cora Lynn Oakhurst Jr. x");
+    EXPECT_EQ(S.Contacts[1].Phone.view(), "+15555550100");
+    EXPECT_EQ(S.Contacts[2].Name.view(), "Ada Ashgrove Hill");
+    EXPECT_EQ(S.Contacts[3].Name.view(), "Big \"Ed\" Vantwell, Sr.");
+    EXPECT_EQ(S.Contacts[4].Name.view(), "Mr Hugo Zouch");
+    EXPECT_EQ(S.Contacts[5].Name.view(), "Seventh");
+}
+
+TEST_F(Import, ContactNamesStayWholeCharactersAndUtf8LinesAreNotConvertedTwice) {
+    const std::string header = "\"Title\",\"First name\"\n";
+    const std::string tail = R"(,"","","","","","","","","","","","","","","+15555550100")" "\n";
+    // Fifteen two-byte Cyrillic letters and a space: 31 bytes, so the cut takes 29.
+    std::string cyrillic;
+    for (int i = 0; i < 7; ++i) cyrillic += "\xD0\x96";  // Zhe
+    cyrillic += " ";
+    for (int i = 0; i < 8; ++i) cyrillic += "\xD0\xB0";  // a
+    EXPECT_EQ(Run(header + "\"" + cyrillic + "\"" + tail +
+                  "\"Bj\xC3\xB6rn \xC3\x85kesson\"" + tail +  // already UTF-8
+                  "\"Bj\xF6rn \xC5kesson\"" + tail),            // Windows-1252
+              0);
+    ASSERT_EQ(S.ContactCount, 3);
+    const std::string_view cut = S.Contacts[1].Name.view();
+    EXPECT_EQ(cut.size(), 29u);
+    EXPECT_EQ(cut, std::string_view(cyrillic).substr(0, 29));
+    EXPECT_TRUE(IsValidUtf8(cut));
+    EXPECT_EQ(S.Contacts[2].Name.view(), "Bj\xC3\xB6rn \xC3\x85kesson");
+    EXPECT_EQ(S.Contacts[3].Name.view(), "Bj\xC3\xB6rn \xC3\x85kesson");
 }
 
 TEST_F(Import, WithoutSeparatorEmptyContactFieldsStayEmpty) {
@@ -297,9 +358,9 @@ TEST_F(Import, TheContactTableStopsAtItsCapacity) {
     for (int i = 0; i < 200; ++i) file += "\"Name" + std::to_string(i) + "\"\n";
     EXPECT_EQ(Run(file), 0);
     EXPECT_EQ(S.ContactCount, MaxContacts);
-    EXPECT_EQ(S.Contacts[901].Name.view(), "\"Name0\"");
+    EXPECT_EQ(S.Contacts[901].Name.view(), "Name0");
     EXPECT_EQ(S.Contacts[901].Color, 0);
-    EXPECT_EQ(S.Contacts[1000].Name.view(), "\"Name99\"");
+    EXPECT_EQ(S.Contacts[1000].Name.view(), "Name99");
 }
 
 TEST_F(Import, ReadOnlyFilesAndFoldersImportAndTempCsvIsNeverTouched) {

@@ -268,3 +268,27 @@ TEST(FinishImport, MatchesTheLiteralSequence) {
 }
 
 }  // namespace
+
+TEST(OpenCollection, ShortAndTextualFilesAreRefusedOnOpenAndReopen) {
+    TempDir dir;
+    const std::string csv = PathIn(dir, "export.csv"), empty = PathIn(dir, "empty.kst"),
+                      three = PathIn(dir, "three.kst"), text = PathIn(dir, "notes.kst");
+    WriteFileBytes(csv, "\"sms\",\"submit\",\"+15555550100\",\"\",\"\",\"2007.03.01 08:00\",\"\",\"Hi\"\r\n");
+    WriteFileBytes(empty, "");
+    WriteFileBytes(three, "abc");
+    WriteFileBytes(text, "Shopping list\r\nbread\r\n");
+    for (const std::string& path : {csv, empty, three, text}) {
+        SCOPED_TRACE(path);
+        const std::string bytes = TempDir::Read(path);
+        MsgStore S, before;
+        DefaultsType D;
+        AddMessage(S, "2020.01.01 00:00", Carol, "kept");
+        S.Modified = true;
+        before = S;
+        EXPECT_THROW(OpenCollection(S, D, path), NotDataFileError);
+        ExpectSameStore(S, before);
+        EXPECT_THROW(ReopenCollection(S, D, path), NotDataFileError);
+        ExpectSameStore(S, before);
+        EXPECT_EQ(TempDir::Read(path), bytes);
+    }
+}

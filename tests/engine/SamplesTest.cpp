@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
@@ -180,4 +181,24 @@ TEST(Samples, TheShippedWordListHasContactsThenTexts) {
     }
     EXPECT_GE(contacts, 50);
     EXPECT_GE(texts, 200);
+}
+
+TEST(Samples, TheWordListIsFoundBesideTheProgramElseInItsInstalledDataFolder) {
+    const TempDir prefix;
+    const std::filesystem::path bin = prefix.Path() / "bin";
+    const std::filesystem::path data = (bin / KESTRO_DATA_DIR_FROM_BIN).lexically_normal();
+    std::filesystem::create_directories(bin);
+    std::filesystem::create_directories(data);
+    const std::string beside = (bin / "kestro.txt").string();
+    const std::string installed = (data / "kestro.txt").string();
+
+    // Nothing anywhere below this prefix: the path beside the program names what is missing.
+    if (!std::filesystem::exists(std::filesystem::path(KESTRO_DATA_DIR) / "kestro.txt")) {
+        EXPECT_EQ(FindWordList(bin.string()), beside);
+    }
+
+    std::ofstream(installed) << "+15555550100\tAnna Berg\n";
+    EXPECT_EQ(FindWordList(bin.string()), installed);
+    std::ofstream(beside) << "+15555550101\tTom Hale\n";
+    EXPECT_EQ(FindWordList(bin.string()), beside);
 }

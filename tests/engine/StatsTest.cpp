@@ -5,7 +5,9 @@
 
 #include "Lang/TimeValue.h"
 #include "MBVars/Stats.h"
+#include "MBVars/Contacts.h"
 #include "OFuncs/TextOps.h"
+#include "support/LiteralReference.h"
 #include "support/StoreBuilder.h"
 
 namespace {
@@ -23,7 +25,7 @@ ActivityTotals LiteralActivity(const MsgStore& S, std::string_view name) {
         const int day = static_cast<int>(TimeValue(m.Time.view()));
         ActivitySlot& s = T.Slot[k];
         s.Count += 1;
-        s.Chars += static_cast<std::int32_t>(t.size());
+        s.Chars += Literal::CharCount(m.Text);
         s.Words += CountWords(t);
         s.FirstDay = std::min(s.FirstDay, day);
         s.LastDay = std::max(s.LastDay, day);
@@ -139,4 +141,30 @@ TEST(ContactsActivity, BreakdownTexts) {
         "Last message sent/received: 15/03/2007\r\nTime range 157 days";
     EXPECT_EQ(StatsBreakdownText(c, 7, English), dates);
     EXPECT_EQ(StatsBreakdownText(c, 9, English), dates);
+}
+
+TEST(ActivityFigures, CharactersCountAsShownInEveryScriptAndWordsAsBefore) {
+    MsgStore S;
+    // Привет, мир! (12 characters, 22 bytes); a thumbs-up with a skin tone and a flag (2
+    // characters); Windows-1252 "café" (4); the five mapped letters in a text that is not
+    // UTF-8 (the pair counts once, the lone E9 once); a CR LF counts two, as ever.
+    AddMessage(S, "2007.03.01 10:00", "+15555550100",
+               "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, \xD0\xBC\xD0\xB8\xD1\x80!", MsgSent, "Ann");
+    AddMessage(S, "2007.03.01 10:01", "+15555550100", "\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD\xF0\x9F\x87\xB8\xF0\x9F\x87\xAA",
+               MsgSent, "Ann");
+    AddMessage(S, "2007.03.01 10:02", "+15555550101", "caf\xE9", MsgReceived, "Bob");
+    AddMessage(S, "2007.03.01 10:03", "+15555550101", "\xC3\xA4\xE9", MsgReceived, "Bob");
+    AddMessage(S, "2007.03.01 10:04", "+15555550101", "ok\r\nbye", MsgReceived, "Bob");
+    ActivityTotals T;
+    ComputeActivity(S, "Ann", T);
+    EXPECT_EQ(T.Slot[ActivitySentSlot].Chars, 12 + 2);
+    EXPECT_EQ(T.Slot[ActivitySentSlot].Words, 2 + 1);
+    ComputeActivity(S, "Bob", T);
+    EXPECT_EQ(T.Slot[ActivityReceivedSlot].Chars, 4 + 2 + 7);
+    EXPECT_EQ(T.Slot[ActivityReceivedSlot].Words, 1 + 1 + 1);
+    AddContact(S, "+15555550100", "Ann");
+    AddContact(S, "+15555550101", "Bob");
+    ComputeContactsActivity(S);
+    EXPECT_EQ(S.Contacts[1].Activity, LiteralActivity(S, "Ann"));
+    EXPECT_EQ(S.Contacts[2].Activity, T);
 }

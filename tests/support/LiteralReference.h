@@ -7,11 +7,18 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include <unicode/ubrk.h>
+#include <unicode/ucasemap.h>
+#include <unicode/ustring.h>
 
 #include "MBVars/Contacts.h"
 #include "MBVars/Defaults.h"
 #include "MBVars/Ordering.h"
 #include "MBVars/Store.h"
+#include "OFuncs/Cp1252.h"
+#include "OFuncs/TextOps.h"
 
 namespace Literal {
 
@@ -75,6 +82,7 @@ inline void BuildContacts(MsgStore& S, int key, bool rebuild) {
             std::string name;
             for (char ch : m.Name.view())
                 if (static_cast<unsigned char>(ch) >= 32) name += ch;
+            if (name != m.Name.view()) S.Modified = true;  // only a cleaned name is a change
             m.Name = name;
             bool found = false;
             for (std::int32_t c = 1; c <= S.ContactCount && !found; ++c)
@@ -103,7 +111,6 @@ inline void BuildContacts(MsgStore& S, int key, bool rebuild) {
             if (!swapped) gap /= 2;
         }
     }
-    S.Modified = true;
 }
 
 inline std::int32_t PurgeMarked(MsgStore& S) {
@@ -225,6 +232,74 @@ inline std::int32_t FinishImportSequence(MsgStore& S, DefaultsType& D, bool useH
     if (removeDups) Literal::RemoveDuplicates(S, true);
     Literal::SortMessages(S, D, 1, 0);
     return blocked;
+
+// --- Texts as shown, through ICU's own whole-text routines ---------------------------
+
+// Well-formed UTF-8 as ICU's converter judges it.
+inline bool IsUtf8(std::string_view s) {
+    UErrorCode error = U_ZERO_ERROR;
+    int32_t length = 0;
+    u_strFromUTF8(nullptr, 0, &length, s.data(), static_cast<int32_t>(s.size()), &error);
+    return error != U_INVALID_CHAR_FOUND && error != U_ILLEGAL_CHAR_FOUND;
+}
+
+inline std::u16string Utf16(std::string_view s) {
+    UErrorCode error = U_ZERO_ERROR;
+    int32_t length = 0;
+    u_strFromUTF8(nullptr, 0, &length, s.data(), static_cast<int32_t>(s.size()), &error);
+    std::u16string out(static_cast<std::size_t>(length), u'\0');
+    error = U_ZERO_ERROR;
+    u_strFromUTF8(out.data(), length, nullptr, s.data(), static_cast<int32_t>(s.size()), &error);
+    return out;
+}
+
+// A message text as shown: the stored bytes when they are UTF-8, else the display form
+// read as Windows-1252.
+inline std::string ShownMessage(std::string_view stored) {
+    return IsUtf8(stored) ? std::string(stored) : Cp1252ToUtf8(NormaliseText(stored));
+}
+inline std::string Shown(std::string_view stored) {
+    return IsUtf8(stored) ? std::string(stored) : Cp1252ToUtf8(stored);
+}
+
+// ICU's full default case folding of the whole text in one call.
+inline std::string Fold(std::string_view utf8) {
+    UErrorCode error = U_ZERO_ERROR;
+    UCaseMap* map = ucasemap_open("", U_FOLD_CASE_DEFAULT, &error);
+    std::string out(utf8.size() * 3 + 8, '\0');
+    error = U_ZERO_ERROR;
+    const int32_t length = ucasemap_utf8FoldCase(map, out.data(), static_cast<int32_t>(out.size()), utf8.data(),
+                                                 static_cast<int32_t>(utf8.size()), &error);
+    ucasemap_close(map);
+    out.resize(static_cast<std::size_t>(length));
+    return out;
+}
+
+// The text search: each message's shown text, folded, holds the folded needle as shown.
+inline std::vector<bool> FoundByText(const MsgStore& S, std::string_view needle) {
+    std::vector<bool> found(static_cast<std::size_t>(S.MessageCount) + 1, false);
+    const std::string folded = Fold(Shown(needle));
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n)
+        found[static_cast<std::size_t>(n)] =
+            needle.empty() || Fold(ShownMessage(S.Messages[n].Text)).find(folded) != std::string::npos;
+    return found;
+}
+
+// Characters as shown: every grapheme cluster of a UTF-8 text through a fresh break
+// iterator over its UTF-16 form, CR LF as two; any other text its display form's bytes.
+inline std::int32_t CharCount(std::string_view stored) {
+    if (!IsUtf8(stored)) return static_cast<std::int32_t>(NormaliseText(stored).size());
+    const std::u16string text = Utf16(stored);
+    UErrorCode error = U_ZERO_ERROR;
+    UBreakIterator* it = ubrk_open(UBRK_CHARACTER, "", reinterpret_cast<const UChar*>(text.data()),
+                                   static_cast<int32_t>(text.size()), &error);
+    std::int32_t clusters = 0;
+    ubrk_first(it);
+    while (ubrk_next(it) != UBRK_DONE) ++clusters;
+    ubrk_close(it);
+    for (std::size_t i = 0; i + 1 < stored.size(); ++i)
+        if (stored[i] == '\r' && stored[i + 1] == '\n') ++clusters;
+    return clusters;
 }
 
 }  // namespace Literal

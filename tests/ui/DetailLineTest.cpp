@@ -25,6 +25,13 @@ TEST_F(FormTest, TheDetailLineShowsTheCurrentMessage) {
     const auto opened = Answers.AskedOf("OpenUrl");
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].Text, "https://example.com/menu");
+    EXPECT_TRUE(Answers.AskedOf("ShowError").empty());
+    // A desktop without a browser: the click says so instead of doing nothing.
+    Answers.UrlAnswers = {false};
+    form.WebSB->click();
+    const auto errors = Answers.AskedOf("ShowError");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].Text, "Cannot open \"https://example.com/menu\": the desktop has no program to open it");
     form.SetCurrentRow(4);
     EXPECT_FALSE(form.WebSB->isVisible());
 }
@@ -66,6 +73,20 @@ TEST_F(FormTest, HelpAndHomePageGoToTheDesktop) {
     EXPECT_TRUE(html.contains("Kestro.cfg"));
     EXPECT_TRUE(html.contains("Kestro.hst"));
     EXPECT_TRUE(Answers.AskedOf("ShowError").empty());
+}
+
+TEST_F(FormTest, HelpAndHomePageSayWhenTheDesktopCannotOpenThem) {
+    TMBForm& form = Open();
+    Answers.UrlAnswers = {false, false};
+    form.KestroMainMenu->trigger();
+    form.GetStartedMainMenu->trigger();
+    const auto opened = Answers.AskedOf("OpenUrl");
+    ASSERT_EQ(opened.size(), 2u);
+    const auto errors = Answers.AskedOf("ShowError");
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[0].Text, "Cannot open \"https://kestro.example.org\": the desktop has no program to open it");
+    EXPECT_EQ(errors[1].Text,
+              "Cannot open \"" + QUrl(opened[1].Text).toLocalFile() + "\": the desktop has no program to open it");
 }
 
 namespace {

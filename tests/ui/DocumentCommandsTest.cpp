@@ -302,3 +302,44 @@ TEST_F(DocumentTest, ReopenedFileIsSavedBackAndOpenedAgainAlike) {
 }
 
 }  // namespace
+
+TEST_F(DocumentTest, OpenRefusesExportsShortAndTextFilesAndTheNextSaveLeavesThemAlone) {
+    const std::string csv = DocumentsFolder() + "/received.csv", empty = DocumentsFolder() + "/empty.kst",
+                      three = DocumentsFolder() + "/three.kst", text = DocumentsFolder() + "/letter.kst";
+    std::ofstream(csv, std::ios::binary) << "\"sms\",\"deliver\",\"+15555550104\",\"\",\"\",\"2009.06.03 09:00\",\"\",\"Hi\"\r\n";
+    std::ofstream(empty, std::ios::binary);
+    std::ofstream(three, std::ios::binary) << "kst";
+    std::ofstream(text, std::ios::binary) << "Dear Anna,\r\nsee you soon.\r\n";
+    TMBForm& form = OpenModified();
+    const std::string current = DocumentsFolder() + "/current.kst";
+    form.CurrentFile = current;
+    form.FormPaint();
+    for (const std::string& path : {csv, empty, three, text}) {
+        SCOPED_TRACE(path);
+        std::string bytes;
+        {
+            std::ifstream in(path, std::ios::binary);
+            bytes.assign(std::istreambuf_iterator<char>(in), {});
+        }
+        Answers.Asked.clear();
+        Answers.SaveAnswers = {SaveAnswer::No};
+        Answers.FileAnswers.push_back({QString::fromStdString(path)});
+        form.OpenMainMenuClick();
+        const auto errors = Answers.AskedOf("ShowError");
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(errors[0].Text, QString::fromStdString("Cannot open \"" + path + "\": Not a Kestro data file"));
+        EXPECT_EQ(Store.MessageCount, 2);
+        EXPECT_TRUE(Store.Modified);
+        EXPECT_EQ(form.CurrentFile, current);
+        EXPECT_EQ(form.windowTitle().toStdString(), "Kestro 1.1 - " + current);
+
+        // Save goes to the collection's own file; the refused one keeps its bytes.
+        form.SaveMainMenuClick();
+        std::ifstream in(path, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes);
+        Store.Modified = true;
+    }
+    MsgStore reread;
+    ASSERT_EQ(ReadDataFile(reread, current), 0);
+    EXPECT_EQ(reread.MessageCount, 2);
+}

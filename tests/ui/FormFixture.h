@@ -23,7 +23,9 @@ protected:
     ScriptedDialogs Answers;
     std::unique_ptr<TMBForm> Form;
 
-    FormEnvironment Environment() const { return {Documents.path(), QString::fromUtf8(KESTRO_TEST_DATA)}; }
+    // A desktop larger than the offscreen screen, so that sizes from settings stand.
+    QRect Desktop{0, 0, 1920, 1080};
+    FormEnvironment Environment() const { return {Documents.path(), QString::fromUtf8(KESTRO_TEST_DATA), Desktop}; }
     std::string ProgramFolder() const { return Documents.path().toStdString() + "/Kestro"; }
     std::string ConfigPath() const { return ProgramFolder() + "/Kestro.cfg"; }
 

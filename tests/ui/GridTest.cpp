@@ -4,6 +4,7 @@
 
 #include "FormFixture.h"
 #include "MBVars/Ordering.h"
+#include "MBrowser/GridFont.h"
 #include "MBrowser/MessageCellDelegate.h"
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
@@ -173,7 +174,7 @@ TEST_F(FormTest, TheMessageColumnTakesTheRestOfTheWidth) {
 TEST_F(FormTest, RowHeightFollowsTheFontAndGridLinesTheSetting) {
     TMBForm& form = OpenCollection();
     MessageGrid& grid = *form.MessageView;
-    EXPECT_EQ(grid.verticalHeader()->defaultSectionSize(), QFontMetrics(form.MessageModel->GridFont()).height() + 1);
+    EXPECT_EQ(grid.verticalHeader()->defaultSectionSize(), GridRowHeight(form.MessageModel->GridFont()));
     EXPECT_FALSE(grid.showGrid());
     Config.Defaults.GridLines = true;
     form.UpdateMessageView();
@@ -243,4 +244,23 @@ TEST_F(FormTest, OnAFullStoreOnlyTheVisibleRowsArePainted) {
     form.DispSentSBClick();
     form.MessageView->viewport()->repaint();
     EXPECT_LE(counter->Painted, 2 * mostCells);
+}
+
+TEST(GridRowHeight, HoldsTheWholeLineAndTheAccentsOfCapitalsBesideFrameAndGridLine) {
+    for (const char* family : {"Verdana", "DejaVu Sans", "Liberation Serif"})
+        for (int points : {7, 8, 9, 12, 20, 36}) {
+            QFont font(QString::fromLatin1(family));
+            font.setPointSize(points);
+            SCOPED_TRACE(testing::Message() << family << " " << points);
+            const int row = GridRowHeight(font);
+            const QFontMetrics m(font);
+            EXPECT_GE(row, m.ascent() + m.descent() + 3);
+            // The ink of an accented capital with a descender beside it, as drawn centred
+            // in the cell, stays clear of the top and bottom pixel the focus frame takes.
+            const QRect ink = m.tightBoundingRect(QStringLiteral("\u00C5\u00D6gy"));
+            EXPECT_LE(ink.height(), row - 3);
+            QFont bold = font;
+            bold.setBold(true);
+            EXPECT_GE(row, QFontMetrics(bold).height() + 3);
+        }
 }

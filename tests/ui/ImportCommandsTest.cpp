@@ -166,3 +166,43 @@ TEST_F(ImportTest, ImportingEndsOnScreenScrambling) {
 }
 
 }  // namespace
+
+TEST_F(ImportTest, AFullCollectionsReportSaysHowManyLinesWereLeftOut) {
+    TMBForm& form = Open();
+    for (std::int32_t n = 1; n < MaxMessages; ++n)
+        AddMessage(Store, "2001.01.01 00:00", "+1555555" + std::to_string(1000 + n % 900), "filler " + std::to_string(n),
+                   MsgSms | MsgReceived, "", 0x00C0C0C0);
+    form.FormPaint();
+    const std::string full = WriteExport(Folder(), "full.csv", ExportOfThree());
+    const std::string fits = WriteExport(Folder(), "fits.csv", ExportOfTwo());
+    Answers.FileAnswers.push_back({QString::fromStdString(full), QString::fromStdString(fits)});
+    form.ImportMainMenuClick();
+    // One message still fitted; the other two lines of the first file and both of the
+    // second found the collection full.
+    EXPECT_EQ(LastInfo(), "2 file(s) imported: \r\n"
+                          "full.csv - Successful\r\n"
+                          "    2 message lines not imported: the collection is full (16380 messages)\r\n"
+                          "fits.csv - Successful\r\n"
+                          "    2 message lines not imported: the collection is full (16380 messages)\r\n"
+                          "\r\n16380 messages (0 sent, 16380 received, 0 blocked), 901 contacts");
+    QApplication::processEvents();
+    EXPECT_EQ(form.MessageView->CornerText(), "16380 ");
+}
+
+TEST_F(ImportTest, AnImportThatLeavesTheCollectionEmptyOffersNoColours) {
+    TMBForm& form = Open();
+    const std::string empty = WriteExport(Folder(), "empty.csv", "no message here\r\n");
+    Answers.FileAnswers.push_back({QString::fromStdString(empty)});
+    form.ImportMainMenuClick();
+    EXPECT_EQ(Store.MessageCount, 0);
+    EXPECT_EQ(LastInfo(), "1 file(s) imported: \r\nempty.csv - Successful\r\n\r\n"
+                          "0 messages (0 sent, 0 received, 0 blocked), 0 contacts");
+    EXPECT_TRUE(Answers.AskedOf("AskYesNo").empty());
+
+    // With messages it is offered.
+    Answers.FileAnswers.push_back({QString::fromStdString(WriteExport(Folder(), "two.csv", ExportOfTwo()))});
+    form.ImportMainMenuClick();
+    const auto asked = Answers.AskedOf("AskYesNo");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].Text, ColourQuestion);
+}

@@ -1,4 +1,7 @@
+#include <QComboBox>
+#include <QImage>
 #include <QLabel>
+#include <QMenuBar>
 #include <QTest>
 #include <QLineEdit>
 #include <QMenu>
@@ -134,4 +137,75 @@ TEST_F(FormTest, ShortcutsReachTheMainMenuOnlyWhileItIsEnabled) {
     form.setFocus();
     QTest::keyClick(&form, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(copies, 1);
+}
+
+namespace {
+
+// The darkest (or, on a dark ground, the lightest) ink of a menu title as the bar draws it,
+// as its distance from the window colour.
+int TitleContrast(QMenuBar* bar, QMenu* menu, const QColor& ground) {
+    const QImage image = bar->grab().toImage();
+    const QRect r = bar->actionGeometry(menu->menuAction()).intersected(image.rect());
+    int best = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            best = std::max(best, std::abs(QColor(image.pixel(x, y)).lightness() - ground.lightness()));
+    return best;
+}
+
+}  // namespace
+
+TEST_F(FormTest, DisabledMenusLookDisabledOnAnyWindowColour) {
+    for (std::int32_t colour : {0x00FFFFFF, 0x00E6D8AD, 0x00401010}) {  // white, light blue, dark blue
+        SCOPED_TRACE(colour);
+        WriteConfig([&](Settings& s, WindowSize&) { s.Defaults.DefaultColor = colour; });
+        Form.reset();
+        TMBForm& form = Open();
+        ASSERT_FALSE(form.EditMenu->menuAction()->isEnabled());
+        const QColor ground = form.palette().color(QPalette::Window);
+        const int enabled = TitleContrast(form.menuBar(), form.FileMenu, ground);
+        for (QMenu* disabled : {form.EditMenu, form.ViewMenu, form.ToolsMenu}) {
+            const int faded = TitleContrast(form.menuBar(), disabled, ground);
+            EXPECT_GT(faded, 20) << disabled->title().toStdString();  // still readable
+            EXPECT_LT(faded, enabled * 2 / 3) << disabled->title().toStdString();
+        }
+    }
+}
+
+TEST_F(FormTest, ToolBarControlsNeverOverlapFromTheMinimumWidthUp) {
+    TMBForm& form = OpenCollection();
+    form.SetCurrentRow(1);
+    form.ThisPersonMainMenu->trigger();  // the name box is shown too
+    ASSERT_TRUE(form.NameBox->isVisible());
+    for (int width : {768, 800, 880, 950, 1067, 1400}) {
+        SCOPED_TRACE(width);
+        form.resize(width, 600);
+        QApplication::processEvents();
+        QApplication::processEvents();
+        ASSERT_EQ(form.width(), width);
+        std::vector<QWidget*> controls;
+        for (QWidget* w : form.TopPanel->findChildren<QWidget*>())
+            if (w->isVisible() && (qobject_cast<QToolButton*>(w) || qobject_cast<QComboBox*>(w) ||
+                                   (qobject_cast<QLineEdit*>(w) && w != form.NameBox->lineEdit())))
+                controls.push_back(w);
+        ASSERT_GE(controls.size(), 16u);
+        std::vector<QRect> rects;
+        for (QWidget* w : controls) {
+            const QRect r(w->mapTo(form.TopPanel, QPoint(0, 0)), w->size());
+            EXPECT_TRUE(form.TopPanel->rect().contains(r)) << w->toolTip().toStdString();
+            for (std::size_t i = 0; i < rects.size(); ++i)
+                EXPECT_FALSE(rects[i].intersects(r)) << controls[i]->toolTip().toStdString() << " and "
+                                                     << w->toolTip().toStdString();
+            rects.push_back(r);
+        }
+        EXPECT_GE(form.NameBox->width(), form.NameBox->minimumWidth());
+        EXPECT_GE(form.SearchEdit->width(), 90);
+        // Captions give way only when needed; the buttons keep their names either way.
+        if (width == 768) {
+            EXPECT_EQ(form.ContactSB->toolButtonStyle(), Qt::ToolButtonIconOnly);
+        } else if (width >= 1067) {
+            EXPECT_EQ(form.ContactSB->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
+        }
+        EXPECT_EQ(form.ContactSB->text(), "Contacts");
+    }
 }

@@ -1,5 +1,9 @@
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QScreen>
 #include <QMessageBox>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -72,4 +76,49 @@ TEST(QtDialogs, BoxesCarryTheirTitlesAndButtons) {
     dialogs.ShowError("Disk full");
     EXPECT_EQ(seen.Title, "Error");
     EXPECT_EQ(seen.Text, "Disk full");
+}
+
+TEST(QtDialogs, AReportKeepsEachLineWholeAsFarAsTheScreenAllows) {
+    QtDialogs dialogs;
+    const QString path = "/home/someone/Documents/Kestro/exports/2009/sample_inbox_messages_from_classic_suite.csv";
+    const QString report = "1 file(s) imported: \r\n" + path + " - Successful\r\n\r\n3 messages";
+    int labelWidth = 0, longest = 0, screenWidth = 0, boxWidth = 0;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+        ASSERT_NE(label, nullptr);
+        labelWidth = label->width();
+        longest = QFontMetrics(label->font()).horizontalAdvance(path + " - Successful");
+        screenWidth = box->screen()->availableGeometry().width();
+        boxWidth = box->width();
+        box->buttons().front()->click();
+    });
+    dialogs.ShowInfo(report);
+    EXPECT_GE(labelWidth, std::min(longest, screenWidth - 160));
+    EXPECT_LE(boxWidth, screenWidth);
+}
+
+TEST(QtDialogs, FileDialogsOpenRoomyAndKeepTheirSizeForTheSession) {
+    QtDialogs dialogs;
+    QSize opened;
+    const auto resizeAndCancel = [&](QSize leaveAt) {
+        QTimer::singleShot(0, [&opened, leaveAt] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            opened = dialog->size();
+            dialog->resize(leaveAt);
+            dialog->reject();
+        });
+    };
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    resizeAndCancel(QSize(700, 450));
+    EXPECT_TRUE(dialogs.OpenFile({"Open file", QDir::tempPath(), "", "Data file (*.kst)", "kst"}).isEmpty());
+    EXPECT_EQ(opened, QSize(960, 600).boundedTo(screen));
+    EXPECT_GT(opened.width(), 624);
+
+    resizeAndCancel(QSize(720, 500));
+    EXPECT_TRUE(dialogs.SaveFile({"Save file", QDir::tempPath(), "x.kst", "Data file (*.kst)", "kst"}).isEmpty());
+    EXPECT_EQ(opened, QSize(700, 450));
+    EXPECT_EQ(dialogs.FileDialogSize(), QSize(720, 500));
 }

@@ -23,7 +23,7 @@ protected:
 
     TMBForm& OpenBesideWordList() {
         Store.StartTime = LocalTimeNow();
-        Form = std::make_unique<TMBForm>(Store, Config, Answers, FormEnvironment{Documents.path(), ProgramFiles.path()});
+        Form = std::make_unique<TMBForm>(Store, Config, Answers, FormEnvironment{Documents.path(), ProgramFiles.path(), Desktop});
         Form->show();
         Config.Defaults.RemoveDups = false;  // the made-up lines repeat texts often
         return *Form;

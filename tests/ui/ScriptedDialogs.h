@@ -1,7 +1,10 @@
 #pragma once
 // Dialogs for tests: answers are queued beforehand, and every question is recorded with
 // its kind, title and text. An empty queue answers No, Cancel or nothing.
+#include <QApplication>
+#include <QDialog>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "Platform/Dialogs.h"
@@ -9,7 +12,7 @@
 struct AskedQuestion {
     QString Kind;  // "AskConfirm", "AskYesNo", "ShowInfo", "ShowError", "AskYesNoCancel",
                    // "OpenFile", "OpenFiles", "SaveFile", "BrowseFolder", "QueryText",
-                   // "ChooseFont", "ChooseColor", "OpenUrl"
+                   // "ChooseFont", "RunDialog", "OpenUrl"
     QString Title;
     QString Text;
     FileRequest File;  // for the file dialogs
@@ -23,7 +26,11 @@ public:
     std::deque<QString> FolderAnswers;
     std::deque<std::optional<QString>> TextAnswers;
     std::deque<std::optional<QFont>> FontAnswers;
-    std::deque<std::optional<std::int32_t>> ColorAnswers;
+    std::deque<bool> UrlAnswers;  // whether the desktop opened the address (default: it did)
+    // For the program's own dialogs: each script gets the dialog, shown, and works its
+    // controls as a user would (ticks, clicks OK, presses Esc, closes the window); what the
+    // dialog's result then is, is the answer. Without a script a dialog is cancelled.
+    std::deque<std::function<void(QDialog&)>> DialogScripts;
 
     std::vector<AskedQuestion> Asked;
 
@@ -72,11 +79,23 @@ public:
         Record("ChooseFont", QString(), initial.family());
         return Next(FontAnswers, std::optional<QFont>());
     }
-    std::optional<std::int32_t> ChooseColor(std::int32_t initial) override {
-        Record("ChooseColor", QString(), QString::number(initial));
-        return Next(ColorAnswers, std::optional<std::int32_t>());
+    bool OpenUrl(const QString& url) override {
+        Record("OpenUrl", QString(), url);
+        return Next(UrlAnswers, true);
     }
-    void OpenUrl(const QString& url) override { Record("OpenUrl", QString(), url); }
+    int RunDialog(QDialog& dialog) override {
+        Record("RunDialog", dialog.windowTitle(), QString());
+        dialog.setResult(QDialog::Rejected);
+        dialog.show();
+        QApplication::processEvents();
+        if (!DialogScripts.empty()) {
+            const auto script = DialogScripts.front();
+            DialogScripts.pop_front();
+            script(dialog);
+        }
+        if (dialog.isVisible()) dialog.reject();  // a script that leaves it open cancels it
+        return dialog.result();
+    }
 
 private:
     void Record(const char* kind, const QString& title, const QString& text, FileRequest file = {}) {

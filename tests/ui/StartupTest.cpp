@@ -208,7 +208,50 @@ TEST_F(FormTest, ANonWritableDocumentsFolderLeavesTheProgramFolderEmpty) {
     // A file where the documents folder should be: the program folder cannot be made.
     const std::string blocker = Documents.path().toStdString() + "/blocker";
     std::ofstream(blocker) << "x";
-    Form = std::make_unique<TMBForm>(Store, Config, Answers, FormEnvironment{QString::fromStdString(blocker), {}});
+    Form = std::make_unique<TMBForm>(Store, Config, Answers, FormEnvironment{QString::fromStdString(blocker), {}, Desktop});
     EXPECT_TRUE(Config.DefaultDir.empty());
     EXPECT_EQ(Form->SettingsPath(), "/Kestro.cfg");
+}
+
+TEST_F(FormTest, ALastSavedFileThatIsNotADataFileIsRefusedAndNeverAdopted) {
+    std::filesystem::create_directories(ProgramFolder());
+    const std::string path = ProgramFolder() + "/renamed.kst";
+    const std::string bytes = "\"sms\",\"submit\",\"+15555550100\",\"\",\"\",\"2007.03.01 08:00\",\"\",\"Hi\"\r\n";
+    std::ofstream(path, std::ios::binary) << bytes;
+    WriteConfig([&](Settings& s, WindowSize&) { s.Defaults.LastSavedFile = path; });
+    TMBForm& form = Open();
+    const auto errors = Answers.AskedOf("ShowError");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].Text.toStdString(), "Cannot open \"" + path + "\": Not a Kestro data file");
+    EXPECT_TRUE(form.CurrentFile.empty());
+    EXPECT_EQ(form.windowTitle(), "Kestro 1.1");
+    EXPECT_EQ(Store.MessageCount, 0);
+    EXPECT_FALSE(Store.Modified);
+    EXPECT_EQ(ReadAll(path), bytes);
+}
+
+TEST_F(FormTest, TheWindowFitsTheDesktopWhateverSizeTheSettingsGive) {
+    Desktop = QRect(0, 0, 1400, 900);
+    struct Case {
+        int width, height, expectedWidth, expectedHeight;
+    };
+    // The frame must fit as well: the largest window leaves room for it.
+    for (const Case c : {Case{100000, 99999, 1384, 860}, Case{3000, 2000, 1384, 860}, Case{-5, -300, 1067, 635},
+                         Case{0, 0, 1067, 635}, Case{900, 500, 900, 500}, Case{200, 100, 768, 256}}) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
+        WriteConfig([&](Settings&, WindowSize& size) {
+            size.Width = c.width;
+            size.Height = c.height;
+        });
+        Form.reset();
+        TMBForm& form = Open();
+        EXPECT_EQ(form.width(), c.expectedWidth);
+        EXPECT_EQ(form.height(), c.expectedHeight);
+        EXPECT_TRUE(Desktop.contains(form.frameGeometry())) << form.frameGeometry().x() << "," << form.frameGeometry().y();
+        // What is written back is the window's real size.
+        EXPECT_TRUE(form.close());
+        const std::string text = ReadAll(ConfigPath());
+        EXPECT_NE(text.find("Width=" + std::to_string(c.expectedWidth) + "\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("Height=" + std::to_string(c.expectedHeight) + "\n"), std::string::npos);
+    }
 }

@@ -7,6 +7,7 @@
 #include "FormFixture.h"
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
+#include "MBVars/Ordering.h"
 
 namespace {
 
@@ -179,4 +180,60 @@ TEST_F(FormTest, TheToolBarControlsDoNotOverlapInANarrowerWindow) {
     EXPECT_LT(previousRight, form.TopPanel->width());
     EXPECT_GE(form.SearchEdit->width(), 80);
     EXPECT_GE(form.NameBox->width(), 100);
+}
+
+TEST_F(FormTest, TheCornerCellShowsTheViewsCountAfterEveryRefresh) {
+    TMBForm& form = OpenCollection();
+    const auto cornerShows = [&](int count) {
+        QApplication::processEvents();
+        EXPECT_EQ(form.MessageView->CornerText(), QString::number(count) + " ");
+    };
+    cornerShows(6);
+    QTest::mouseClick(form.DispSentSB, Qt::LeftButton);
+    cornerShows(3);
+    form.DispReceivedSBClick();
+    cornerShows(3);
+    form.SetCurrentRow(1);
+    form.ThisPersonMainMenu->trigger();  // Mia Chen: one message
+    cornerShows(1);
+    form.NameBoxChange(form.NameBox->findText("Anna Berg"));
+    cornerShows(3);
+    QTest::mouseClick(form.DispAllSB, Qt::LeftButton);
+    cornerShows(6);
+}
+
+TEST_F(FormTest, ANamelessMessagesContactViewShowsItsNumbersMessages) {
+    TMBForm& form = Open();
+    AddMessage(Store, "2007.04.01 08:00", "+15555550170", "one", MsgSms | MsgReceived, "");
+    AddMessage(Store, "2007.04.01 09:00", "+15555550171", "other", MsgSms | MsgSent, "");
+    AddMessage(Store, "2007.04.01 10:00", "+15555550170", "two", MsgSms | MsgSent, "");
+    AddMessage(Store, "2007.04.01 11:00", "+15555550172", "named", MsgSms | MsgSent, "Rosa Lind");
+    AddMessage(Store, "2007.04.01 12:00", "+15555550170", "three", MsgSms | MsgReceived, "");
+    BuildView(Store, ViewEverything);
+    Store.Modified = false;
+    form.FormPaint();
+
+    form.SetCurrentRow(3);  // "two", from a number without a name
+    form.ThisPersonMainMenu->trigger();
+    ASSERT_EQ(Store.ViewCount, 3);
+    for (std::int32_t r = 1; r <= Store.ViewCount; ++r)
+        EXPECT_EQ(Store.Messages[Store.ViewIndex[static_cast<std::size_t>(r)]].Phone, "+15555550170");
+    EXPECT_TRUE(form.MessageView->isVisible());
+    EXPECT_NE(form.DetailLine(), "No matches found. Sorry.");
+    EXPECT_EQ(form.NameBox->currentText(), "+15555550170");
+    // The list offers names only: no blank entry that would show everything.
+    ASSERT_EQ(form.NameBox->count(), 1);
+    EXPECT_EQ(form.NameBox->itemText(0), "Rosa Lind");
+
+    // Choosing a name goes back to comparing names.
+    form.NameBoxChange(0);
+    ASSERT_EQ(Store.ViewCount, 1);
+    EXPECT_EQ(Store.Messages[Store.ViewIndex[1]].Text, "named");
+
+    // Turning the view on and off saved nothing new: nothing to ask at close.
+    form.ThisPersonMainMenu->trigger();
+    EXPECT_EQ(Store.ViewCount, 5);
+    EXPECT_FALSE(Store.Modified);
+    form.NewMainMenuClick();
+    EXPECT_TRUE(Answers.AskedOf("AskYesNoCancel").empty());
 }

@@ -1,0 +1,83 @@
+#pragma once
+// The options dialog. Colours, the colour mode, the row styles and the message font take
+// effect at once in the main window behind it; the check boxes, the date-time format and
+// the tooltip times on OK. Cancel, Esc and the close box put every setting back as it was
+// when the dialog opened.
+#include <QDialog>
+
+#include "MBVars/Defaults.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QSpinBox;
+class QToolButton;
+class TMBForm;
+
+class TOptionsDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TOptionsDialog(TMBForm& form);
+
+    QGroupBox* GeneralBox = nullptr;
+    QCheckBox* LastSavedReadCB = nullptr;
+    QCheckBox* RemoveDupsCB = nullptr;
+    QCheckBox* UseHistoryCB = nullptr;
+    QLabel* HintWaitLabel = nullptr;
+    QSpinBox* HintWaitSpin = nullptr;
+    QLabel* HintHideWaitLabel = nullptr;
+    QSpinBox* HintHideWaitSpin = nullptr;
+
+    QGroupBox* ColorsBox = nullptr;
+    QToolButton* MainColorSB = nullptr;
+    QToolButton* SentColorSB = nullptr;
+    QToolButton* ReceivedColorSB = nullptr;
+    QToolButton* ToolTipColorSB = nullptr;
+    QToolButton* FixedGridColorSB = nullptr;
+    QGroupBox* ColorModeRB = nullptr;
+    QButtonGroup* ColorModeItems = nullptr;
+
+    QGroupBox* FontBox = nullptr;
+    QGroupBox* SentFontRG = nullptr;
+    QButtonGroup* SentFontItems = nullptr;
+    QGroupBox* ReceivedFontRG = nullptr;
+    QButtonGroup* ReceivedFontItems = nullptr;
+    QToolButton* MessageFontSB = nullptr;
+    QCheckBox* GridLinesCB = nullptr;
+    QLabel* DateTimeFormatLabel = nullptr;
+    QLineEdit* DateTimeEdit = nullptr;
+
+    QPushButton* OKBtn = nullptr;
+    QPushButton* CancelBtn = nullptr;
+
+    void FormCreate();
+    void FormPaint();
+    void OKBtnClick();
+    void CancelBtnClick();
+    void MainColorSBClick();
+    void SentColorSBClick();
+    void ReceivedColorSBClick();
+    void ToolTipColorSBClick();
+    void FixedGridColorSBClick();
+    void ColorModeRBClick();
+    void SentFontRGClick();
+    void ReceivedFontRGClick();
+    void MessageFontSBClick();
+
+    // Esc and the close box end the dialog as Cancel does.
+    void reject() override;
+
+private:
+    void BuildControls();
+    void EditColor(const QString& prompt, std::int32_t& setting);
+    // The row height and every cell follow DefaultFont, then the layout pass.
+    void ApplyGridFont();
+
+    TMBForm& Form;
+    DefaultsType& D;
+    FontData SavedFont;
+    bool Restored = false;
+};

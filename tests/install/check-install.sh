@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# Checks what Kestro installs, as a desktop and dpkg see it.
+#   check-install.sh tree BUILD_DIR SOURCE_DIR     install into a temporary prefix and check it
+#   check-install.sh package BUILD_DIR SOURCE_DIR  build the Debian package and check it
+set -euo pipefail
+mode=$1 build=$(realpath "$2") source=$(realpath "$3")
+id=org.example.kestro
+mime_type=application/x-kestro
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+need() { command -v "$1" >/dev/null || { echo "FAIL: $1 is missing (Debian package $2; scripts/install-deps.sh installs it)" >&2; exit 1; }; }
+
+# Width and height of a PNG, from its header.
+png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{ printf "%dx%d", $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8 }'; }
+hex4() { od -An -tx1 -N4 "$1" | tr -d ' \n'; }
+
+# Everything that belongs in an installed tree under $1 (a prefix).
+check_tree() {
+  local prefix=$1 share=$1/share
+  local files=(bin/kestro bin/kestro-cli share/kestro/kestro.txt
+               "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml"
+               "share/mime/packages/$id.xml" "share/icons/hicolor/scalable/apps/$id.svg"
+               share/man/man1/kestro.1 share/man/man1/kestro-cli.1)
+  for size in 48 128 256; do files+=("share/icons/hicolor/${size}x${size}/apps/$id.png"); done
+  for f in "${files[@]}"; do [ -s "$prefix/$f" ] || fail "$f is not installed"; done
+  for size in 48 128 256; do
+    local png=$share/icons/hicolor/${size}x${size}/apps/$id.png
+    [ -f "$png" ] && [ "$(png_size "$png")" != "${size}x${size}" ] && fail "$png is $(png_size "$png"), not ${size}x${size}"
+  done
+
+  # The desktop entry: valid, and pointing at what was installed beside it.
+  local entry=$share/applications/$id.desktop
+  desktop-file-validate "$entry" || fail "desktop-file-validate rejects $entry"
+  grep -qx "Exec=kestro %F" "$entry" || fail "the desktop entry does not start 'kestro %F'"
+  grep -qx "Icon=$id" "$entry" || fail "the desktop entry's icon is not $id"
+  grep -qx "MimeType=$mime_type;" "$entry" || fail "the desktop entry does not claim $mime_type"
+  for key in Name GenericName Comment Categories; do grep -q "^$key=." "$entry" || fail "the desktop entry has no $key"; done
+
+  # The AppStream file: valid, about this desktop entry, with a screenshot.
+  local meta=$share/metainfo/$id.metainfo.xml
+  appstreamcli validate --no-net "$meta" >"$work/appstream.log" 2>&1 || { cat "$work/appstream.log" >&2; fail "appstreamcli rejects $meta"; }
+  grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$meta" || fail "the AppStream file launches another entry"
+  grep -q "<screenshot" "$meta" || fail "the AppStream file has no screenshot"
+  grep -q "<description>" "$meta" || fail "the AppStream file has no description"
+
+  # The MIME package: well formed, compiled by the desktop's own tool, and its magic the
+  # first bytes of a data file that the installed program writes.
+  local package=$share/mime/packages/$id.xml
+  xmllint --noout "$package" || fail "$package is not well formed XML"
+  mkdir -p "$work/mime/packages" && cp "$package" "$work/mime/packages/"
+  update-mime-database "$work/mime" >/dev/null 2>"$work/mime.log" || fail "update-mime-database failed"
+  grep -q "$mime_type" "$work/mime/magic" || fail "the compiled MIME database has no magic for $mime_type"
+  grep -qx "[0-9]*:$mime_type:\*\.kst" "$work/mime/globs2" || fail "the compiled MIME database does not know *.kst"
+  if "$prefix/bin/kestro-cli" import "$source/examples/example_messages.csv" -o "$work/written.kst" >/dev/null; then
+    local magic
+    magic=$(grep -o 'value="[^"]*"' "$package" | head -1 | sed 's/value="//; s/"$//; s/\\x//g' | tr 'A-F' 'a-f')
+    [ "$magic" = "$(hex4 "$work/written.kst")" ] ||
+      fail "the MIME magic $magic is not how a data file begins ($(hex4 "$work/written.kst"))"
+  else
+    fail "the installed kestro-cli cannot write a data file"
+  fi
+
+  # The manual pages format without a warning.
+  for page in kestro kestro-cli; do
+    local warnings
+    warnings=$(groff -man -Tutf8 -ww -z "$share/man/man1/$page.1" 2>&1)
+    [ -z "$warnings" ] || fail "$page.1: $warnings"
+  done
+
+  # The installed programs run from their prefix: versions, and the word list found.
+  [ "$("$prefix/bin/kestro-cli" --version)" = "kestro-cli 1.1" ] || fail "kestro-cli --version"
+  [ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/bin/kestro" --version)" = "kestro 1.1" ] || fail "kestro --version"
+  mkdir -p "$work/samples"
+  "$prefix/bin/kestro-cli" samples "$work/samples" >/dev/null || fail "the installed kestro-cli cannot write the samples"
+  [ "$(find "$work/samples" -name 'sample_*.csv' | wc -l)" -eq 4 ] || fail "the installed kestro-cli wrote no four samples"
+}
+
+case $mode in
+  tree)
+    need desktop-file-validate desktop-file-utils; need appstreamcli appstream; need xmllint libxml2-utils
+    need update-mime-database shared-mime-info; need groff groff-base
+    cmake --install "$build" --prefix "$work/prefix" >/dev/null
+    check_tree "$work/prefix"
+    ;;
+  package)
+    need cpack cmake; need dpkg-shlibdeps dpkg-dev; need file file
+    need desktop-file-validate desktop-file-utils; need appstreamcli appstream; need xmllint libxml2-utils
+    need update-mime-database shared-mime-info; need groff groff-base
+    (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1) ||
+      { cat "$work/cpack.log" >&2; fail "cpack failed"; exit 1; }
+    version=$(sed -n 's/^project(Kestro VERSION \([0-9.]*\).*/\1/p' "$source/CMakeLists.txt")
+    deb=$work/out/kestro_${version}_$(dpkg --print-architecture).deb
+    [ -f "$deb" ] || { ls "$work/out" >&2; fail "no $(basename "$deb")"; exit 1; }
+    depends=$(dpkg-deb -f "$deb" Depends)
+    for library in libc6 libstdc++6 libqt6widgets6; do
+      [[ $depends == *"$library"* ]] || fail "the package's dependencies ($depends) lack $library"
+    done
+    dpkg-deb -x "$deb" "$work/root"
+    check_tree "$work/root/usr"
+    ;;
+  *) echo "usage: check-install.sh tree|package BUILD_DIR SOURCE_DIR" >&2; exit 2 ;;
+esac
+[ "$failures" -eq 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }
+echo "$mode: every check passed"
