@@ -28,6 +28,13 @@
 
 namespace {
 
+// The window's folders: a documents folder of the benchmark's own, nothing else.
+FormEnvironment DocumentsOnly(const QString& documents) {
+    FormEnvironment environment;
+    environment.DocumentsDir = documents;
+    return environment;
+}
+
 // A full collection with texts of ordinary length (about 100 bytes).
 void FillFullStore(MsgStore& S) {
     FillRandomStore(S, {.Messages = MaxMessages, .Phones = 1000, .Texts = 5000, .NamedPercent = 90}, 42);
@@ -72,7 +79,7 @@ struct FullWindow {
     FullWindow() {
         Config.Defaults.UseHistory = true;
         Config.Defaults.RemoveDups = true;
-        Form = std::make_unique<TMBForm>(Store, Config, Answers, FormEnvironment{Documents.path(), QString()});
+        Form = std::make_unique<TMBForm>(Store, Config, Answers, DocumentsOnly(Documents.path()));
         Form->resize(1067, 635);
         Form->show();
         QApplication::processEvents();

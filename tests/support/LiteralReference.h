@@ -232,6 +232,7 @@ inline std::int32_t FinishImportSequence(MsgStore& S, DefaultsType& D, bool useH
     if (removeDups) Literal::RemoveDuplicates(S, true);
     Literal::SortMessages(S, D, 1, 0);
     return blocked;
+}
 
 // --- Texts as shown, through ICU's own whole-text routines ---------------------------
 
