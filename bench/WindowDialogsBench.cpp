@@ -21,6 +21,13 @@
 
 namespace {
 
+// The window's folders: a documents folder of the benchmark's own, nothing else.
+FormEnvironment DocumentsOnly(const QString& documents) {
+    FormEnvironment environment;
+    environment.DocumentsDir = documents;
+    return environment;
+}
+
 // One main window over a reopened data file of 16380 messages from 1000 phones, shown in
 // sent/received colours so that every colour and style change shows in the grid.
 struct FullWindow {
@@ -47,7 +54,7 @@ struct FullWindow {
         s.Defaults.ColorMode = 1;
         WriteSettingsFile(folder + "/Kestro.cfg", s, size);
         Form = std::make_unique<TMBForm>(Store, Config, Answers,
-                                         FormEnvironment{QString::fromStdString(Documents.Path().string()), QString()});
+                                         DocumentsOnly(QString::fromStdString(Documents.Path().string())));
         Form->show();
         QApplication::processEvents();
     }

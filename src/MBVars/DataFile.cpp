@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "MBVars/Contacts.h"
 #include "OFuncs/AtomicFile.h"
@@ -41,15 +42,15 @@ void WriteGroupChunk(AtomicFileWriter& out, const MsgStore& S, std::uint16_t tag
     out.Write(bytes);
 }
 
-void WriteTextChunk(AtomicFileWriter& out, std::string& chunk, std::int32_t k, const std::string& text) {
+// Appends a text chunk: (k, L) and the L scrambled bytes, scrambled as one run.
+void AppendTextChunk(std::string& block, std::int32_t k, const std::string& text) {
     const std::size_t len = std::min(text.size(), MaxTextLength);
-    chunk.clear();
-    PutChunkHeader(chunk, TagText, 2);
-    PutLE16(chunk, static_cast<std::uint16_t>(k));
-    PutLE16(chunk, static_cast<std::uint16_t>(len));
-    for (std::size_t i = 0; i < len; ++i)
-        chunk.push_back(static_cast<char>(static_cast<unsigned char>(text[i]) ^ TextMask));
-    out.Write(chunk);
+    PutChunkHeader(block, TagText, 2);
+    PutLE16(block, static_cast<std::uint16_t>(k));
+    PutLE16(block, static_cast<std::uint16_t>(len));
+    const std::size_t at = block.size();
+    block.append(text, 0, len);
+    XorBytes(block.data() + at, len, TextMask);
 }
 
 // Keeps every slot above MessageCount empty, however a hostile file moved the count.
@@ -77,36 +78,43 @@ std::int32_t CountInHeader(const unsigned char* header) {
     return n;
 }
 
+// Reads up to `size` bytes of a group chunk in one run; the caller takes the whole
+// elements and then reports a file that ended inside the chunk.
+std::size_t ReadRun(FileReader& in, std::vector<unsigned char>& run, std::size_t size) {
+    run.resize(size);
+    return in.ReadSome(run.data(), size);
+}
+
 // The heads of messages 1..n, after the file header announced n.
-void ReadHeads(FileReader& in, MsgStore& S, std::int32_t n, SlotsAboveCountCleaner& cleaner) {
-    unsigned char head[HeadSize];
+void ReadHeads(FileReader& in, MsgStore& S, std::int32_t n, SlotsAboveCountCleaner& cleaner,
+               std::vector<unsigned char>& run) {
     S.MessageCount = 0;
-    for (std::int32_t k = 1; k <= n; ++k) {
-        // A file cut inside the heads keeps the messages whose heads were read whole.
-        ReadExactly(in, head, HeadSize);
+    // A file cut inside the heads keeps the messages whose heads were read whole.
+    const std::size_t got = ReadRun(in, run, std::size_t(n) * HeadSize);
+    const auto whole = static_cast<std::int32_t>(got / HeadSize);
+    for (std::int32_t k = 1; k <= whole; ++k) {
+        const unsigned char* h = run.data() + std::size_t(k - 1) * HeadSize;
         XMsgRecType& m = S.Messages[k];
-        cleaner.Touched(k);
-        m.Flags = GetLE16(head);
-        m.Serial = GetLE16(head + 2);
-        m.Color = GetLE32(head + 4);
-        m.Reserved = GetLE32(head + 8);
-        S.MessageCount = k;
+        m.Flags = GetLE16(h);
+        m.Serial = GetLE16(h + 2);
+        m.Color = GetLE32(h + 4);
+        m.Reserved = GetLE32(h + 8);
     }
+    cleaner.Touched(whole);
+    S.MessageCount = whole;
+    if (whole < n) throw IoError::ReadBeyondEnd();
 }
 
 // Elements 0..MessageCount of one short-text chunk whose header gave `length`; element 0
 // is not interpreted.
 template <typename Field>
-void ReadImages(FileReader& in, MsgStore& S, std::uint16_t length, Field field) {
-    unsigned char image[NameImageSize];
+void ReadImages(FileReader& in, MsgStore& S, std::uint16_t length, Field field, std::vector<unsigned char>& run) {
     constexpr std::size_t size = std::remove_reference_t<decltype(field(S.Messages[0]))>::Capacity + 1;
-    static_assert(size <= sizeof image);
     if (length != size) throw NotDataFile();
-    ReadExactly(in, image, size);
-    for (std::int32_t k = 1; k <= S.MessageCount; ++k) {
-        ReadExactly(in, image, size);
-        GetImage(field(S.Messages[k]), image);
-    }
+    const std::size_t elements = std::size_t(S.MessageCount) + 1;
+    const std::size_t whole = ReadRun(in, run, elements * size) / size;
+    for (std::size_t k = 1; k < whole; ++k) GetImage(field(S.Messages[k]), run.data() + k * size);
+    if (whole < elements) throw IoError::ReadBeyondEnd();
 }
 
 // A text chunk: (k, L) and L scrambled bytes. A chunk for a position outside 1..N is
@@ -121,7 +129,7 @@ void ReadText(FileReader& in, MsgStore& S, std::string& buffer) {
     ReadExactly(in, buffer.data(), kept);
     if (!in.Skip(len - kept)) throw IoError::ReadBeyondEnd();
     if (k < 1 || k > S.MessageCount) return;
-    for (char& c : buffer) c = static_cast<char>(static_cast<unsigned char>(c) ^ TextMask);
+    XorBytes(buffer.data(), buffer.size(), TextMask);
     S.Messages[k].Text = buffer;
 }
 
@@ -166,11 +174,19 @@ int WriteDataFile(MsgStore& S, const std::string& path) {
     WriteGroupChunk(out, S, TagNames, NameImageSize, std::string(NameImageSize, '\0'),
                     [](std::string& b, const XMsgRecType& m) { PutImage(b, m.Name); });
 
-    std::string chunk;
-    for (std::int32_t k = 1; k <= S.MessageCount; ++k) WriteTextChunk(out, chunk, k, S.Messages[k].Text);
-    chunk.clear();
-    PutChunkHeader(chunk, TagEnd, 2);
-    out.Write(chunk);
+    // The text chunks go out in blocks of whole chunks.
+    constexpr std::size_t BlockSize = 1 << 16;
+    std::string block;
+    block.reserve(BlockSize + MaxTextLength + 8);
+    for (std::int32_t k = 1; k <= S.MessageCount; ++k) {
+        AppendTextChunk(block, k, S.Messages[k].Text);
+        if (block.size() >= BlockSize) {
+            out.Write(block);
+            block.clear();
+        }
+    }
+    PutChunkHeader(block, TagEnd, 2);
+    out.Write(block);
     out.Commit();
     S.Modified = false;
     return 0;
@@ -180,8 +196,9 @@ int ReadDataFile(MsgStore& S, const std::string& path) {
     FileReader in;
     if (const int err = in.Open(path)) return err;
     SlotsAboveCountCleaner cleaner(S);
+    std::vector<unsigned char> run;
 
-    ReadHeads(in, S, ReadFileStart(in), cleaner);
+    ReadHeads(in, S, ReadFileStart(in), cleaner, run);
 
     std::string buffer;
     buffer.reserve(MaxTextLength);
@@ -196,17 +213,17 @@ int ReadDataFile(MsgStore& S, const std::string& path) {
                 if (length != HeadSize) throw NotDataFile();
                 unsigned char fileHeader[HeadSize];
                 ReadExactly(in, fileHeader, HeadSize);
-                ReadHeads(in, S, CountInHeader(fileHeader), cleaner);
+                ReadHeads(in, S, CountInHeader(fileHeader), cleaner, run);
                 break;
             }
             case TagTimes:
-                ReadImages(in, S, length, [](XMsgRecType& m) -> TimeText& { return m.Time; });
+                ReadImages(in, S, length, [](XMsgRecType& m) -> TimeText& { return m.Time; }, run);
                 break;
             case TagPhones:
-                ReadImages(in, S, length, [](XMsgRecType& m) -> PhoneText& { return m.Phone; });
+                ReadImages(in, S, length, [](XMsgRecType& m) -> PhoneText& { return m.Phone; }, run);
                 break;
             case TagNames:
-                ReadImages(in, S, length, [](XMsgRecType& m) -> NameText& { return m.Name; });
+                ReadImages(in, S, length, [](XMsgRecType& m) -> NameText& { return m.Name; }, run);
                 break;
             case TagText:
                 ReadText(in, S, buffer);

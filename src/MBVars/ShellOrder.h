@@ -8,9 +8,34 @@
 #include <numeric>
 #include <vector>
 
+// Ranks of items already in ascending or descending order, found by one scan of
+// neighbours; empty when the items are in neither order.
+template <class Less>
+std::vector<std::int32_t> RanksOfOrderedItems(std::int32_t count, Less less) {
+    bool ascending = true, descending = true;
+    for (std::int32_t k = 1; k < count && (ascending || descending); ++k) {
+        if (less(k, k - 1)) ascending = false;
+        if (less(k - 1, k)) descending = false;
+    }
+    if (!ascending && !descending) return {};
+    std::vector<std::int32_t> rank(static_cast<std::size_t>(count), 0);
+    if (ascending) {
+        for (std::int32_t k = 1; k < count; ++k)
+            rank[static_cast<std::size_t>(k)] = rank[static_cast<std::size_t>(k - 1)] + (less(k - 1, k) ? 1 : 0);
+    } else {
+        for (std::int32_t k = count - 2; k >= 0; --k)
+            rank[static_cast<std::size_t>(k)] = rank[static_cast<std::size_t>(k + 1)] + (less(k + 1, k) ? 1 : 0);
+    }
+    return rank;
+}
+
 // Ranks of `count` items: rank[i] < rank[j] exactly when less(i, j); equal items share a rank.
+// Items that are already in order (a store read newest first, a store sorted just before)
+// are ranked by one scan instead of a sort.
 template <class Less>
 std::vector<std::int32_t> RankItems(std::int32_t count, Less less) {
+    if (count <= 1) return std::vector<std::int32_t>(static_cast<std::size_t>(std::max(count, 0)), 0);
+    if (std::vector<std::int32_t> rank = RanksOfOrderedItems(count, less); !rank.empty()) return rank;
     std::vector<std::int32_t> byKey(static_cast<std::size_t>(count));
     std::iota(byKey.begin(), byKey.end(), 0);
     std::sort(byKey.begin(), byKey.end(), less);
@@ -41,7 +66,8 @@ ShellOrderResult ShellSortOrder(std::vector<std::int32_t> keys, bool ascending);
 // moves is a bubble sort of each chain i, i + gap, i + 2 gap, ...; it exchanges only
 // strictly unordered neighbours, so equal keys never pass each other and each chain ends
 // as its stable sort. Doing that stable sort directly gives the identical order without
-// the procedure's worst case of one pass per place a key must travel.
+// the procedure's worst case of one pass per place a key must travel. Keys already in the
+// asked order have no out-of-order pair at any gap: nothing moves.
 std::vector<std::int32_t> ShellSortOrderByChains(std::vector<std::int32_t> keys, bool ascending);
 
 // Moves items first+Order[k] to first+k for every k, with swaps only.

@@ -21,8 +21,10 @@ void InitStore(MsgStore& S) {
 }
 
 void ClearStore(MsgStore& S, DefaultsType& D) {
+    // Slots above the count are always empty: only the work record and the messages are
+    // cleared, so emptying an empty store costs nothing per unused slot.
+    for (std::int32_t n = 0; n <= S.MessageCount; ++n) S.Messages[n].Clear();
     S.MessageCount = 0;
-    for (auto& m : S.Messages) m.Clear();
     S.ContactCount = 0;
     for (auto& c : S.Contacts) c = ContactRec{};
     std::fill(S.ViewIndex.begin(), S.ViewIndex.end(), 0);

@@ -44,3 +44,16 @@ void GetImage(ShortStr<N>& s, const unsigned char* image) {
     const std::size_t len = std::min<std::size_t>(image[0], N);
     s.assign(std::string_view(reinterpret_cast<const char*>(image + 1), len));
 }
+
+// Exclusive-or of every byte of a run with mask, eight bytes at a time.
+inline void XorBytes(char* p, std::size_t n, std::uint8_t mask) {
+    const std::uint64_t wide = 0x0101010101010101ull * mask;
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p + i, 8);
+        word ^= wide;
+        std::memcpy(p + i, &word, 8);
+    }
+    for (; i < n; ++i) p[i] = static_cast<char>(static_cast<unsigned char>(p[i]) ^ mask);
+}

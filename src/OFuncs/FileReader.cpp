@@ -53,17 +53,19 @@ bool FileReader::Fill() {
     }
 }
 
-bool FileReader::Read(void* dst, std::size_t n) {
+bool FileReader::Read(void* dst, std::size_t n) { return ReadSome(dst, n) == n; }
+
+std::size_t FileReader::ReadSome(void* dst, std::size_t n) {
     auto* out = static_cast<unsigned char*>(dst);
-    while (n > 0) {
-        if (pos_ == end_ && !Fill()) return false;
-        const std::size_t take = std::min(n, end_ - pos_);
-        std::memcpy(out, buffer_.data() + pos_, take);
+    std::size_t done = 0;
+    while (done < n) {
+        if (pos_ == end_ && !Fill()) break;
+        const std::size_t take = std::min(n - done, end_ - pos_);
+        std::memcpy(out + done, buffer_.data() + pos_, take);
         pos_ += take;
-        out += take;
-        n -= take;
+        done += take;
     }
-    return true;
+    return done;
 }
 
 bool FileReader::Skip(std::size_t n) {

@@ -19,6 +19,8 @@ public:
     // left are consumed). Throws IoError (the system's reason, naming the file) when
     // reading fails.
     bool Read(void* dst, std::size_t n);
+    // Fills dst with up to n bytes; fewer only when the file ends. Returns how many.
+    std::size_t ReadSome(void* dst, std::size_t n);
     // Passes over the next n bytes; false when the file ends first.
     bool Skip(std::size_t n);
     // True when no byte is left.

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <sstream>
 
 #include "cli/Listing.h"
+#include "support/LiteralReference.h"
 #include "support/StoreBuilder.h"
 
 TEST(CliListing, EscapesOnlyBackslashTabCrAndLf) {
@@ -25,4 +27,28 @@ TEST(CliListing, OneTabSeparatedLinePerMessageThenTheCounts) {
               "1\t0x0016\t-5\t2007.05.01 18:22\t+15555550100\tAnn\\tLee\tLine one\\r\\nLine\\ttwo \\\\o/\n"
               "2\t0x0129\t16772829\t2007.05.01 18:25\t+15555550101\t\t" + std::string("N\0L", 3) + "\n"
               "2 messages (1 sent, 1 received)\n");
+}
+
+// The listing escapes whole runs at once; it must give the lines that escaping byte by byte
+// gives, for any bytes.
+TEST(CliListing, LinesMatchTheByteByByteListingForAnyBytes) {
+    std::mt19937 rng(17);
+    const char special[] = {'\\', '\t', '\r', '\n', '\0', 'a', ' ', '\xFF'};
+    MsgStore S;
+    for (int n = 0; n < 400; ++n) {
+        std::string text, name;
+        for (std::size_t i = rng() % 300; i > 0; --i) text.push_back(rng() % 3 ? static_cast<char>(rng()) : special[rng() % 8]);
+        for (std::size_t i = rng() % 30; i > 0; --i) name.push_back(special[rng() % 8]);
+        XMsgRecType& m = AddMessage(S, "2011.02.03 04:05", "+1555555" + std::to_string(rng() % 10000), text,
+                                    static_cast<std::uint16_t>(rng()), name, static_cast<std::int32_t>(rng()));
+        m.Serial = static_cast<std::uint16_t>(rng());
+    }
+    std::string expected;
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
+        ASSERT_EQ(ListingLine(S.Messages[n]), Literal::ListingLine(S.Messages[n])) << "message " << n;
+        expected += Literal::ListingLine(S.Messages[n]) + "\n";
+    }
+    std::ostringstream out;
+    WriteMessageLines(out, S);
+    EXPECT_EQ(out.str(), expected);
 }

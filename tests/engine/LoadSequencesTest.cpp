@@ -8,6 +8,8 @@
 #include "MBVars/LoadSequences.h"
 #include "OFuncs/IoError.h"
 #include "support/FileTestHelpers.h"
+#include "support/LiteralReference.h"
+#include "support/RandomStores.h"
 #include "support/StoreBuilder.h"
 #include "support/StoreCompare.h"
 
@@ -197,6 +199,72 @@ TEST(ReopenCollection, AMissingFileChangesNothingAndAShortOneKeepsWhatWasRead) {
     EXPECT_EQ(S.ViewCount, 4);
     EXPECT_FALSE(S.Modified);
     for (std::int32_t n = 1; n < S.MessageCount; ++n) EXPECT_GE(S.Messages[n].Time, S.Messages[n + 1].Time);
+}
+
+// A history naming and blocking some of the numbers of a tie-rich store.
+void FillHistoryFor(MsgStore& S, unsigned seed) {
+    std::mt19937 rng(seed);
+    S.HistoryCount = 0;
+    for (std::int32_t n = 1; n <= S.MessageCount && S.HistoryCount < 8; n += 1 + static_cast<std::int32_t>(rng() % 40)) {
+        HistoryRec& h = S.History[++S.HistoryCount];
+        h = HistoryRec{};
+        h.Phone = S.Messages[n].Phone;
+        h.Name = rng() % 3 ? "Known " + std::to_string(rng() % 5) : S.Messages[n].Phone.str();
+        h.Color = rng() % 2 ? 0x123456 : 0;
+        h.Blocked = rng() % 6 == 0 ? 1 : 0;
+    }
+}
+
+// Open as the literal procedures do it, on files saved newest first (as the program saves)
+// and in other orders, with ties of time and phone.
+TEST(OpenCollection, MatchesTheLiteralSequence) {
+    TempDir dir;
+    for (unsigned seed = 1; seed <= 16; ++seed)
+        for (int saved = 0; saved <= 2; ++saved) {
+            SCOPED_TRACE(testing::Message() << "seed " << seed << " saved order " << saved);
+            MsgStore source;
+            FillTieRichStore(source, 1 + static_cast<int>(seed * 61 % 700), seed);
+            DefaultsType D;
+            if (saved < 2) Literal::SortMessages(source, D, 1, saved);
+            Renumber(source);
+            const std::string path = PathIn(dir, "seq.kst");
+            ASSERT_EQ(WriteDataFile(source, path), 0);
+
+            MsgStore fast, literal;
+            FillHistoryFor(fast, seed);
+            literal.History = fast.History;
+            literal.HistoryCount = fast.HistoryCount;
+            DefaultsType fastD, literalD;
+            ASSERT_EQ(OpenCollection(fast, fastD, path), 0);
+            ClearStore(literal, literalD);
+            ASSERT_EQ(ReadDataFile(literal, path), 0);
+            Literal::OpenSequence(literal, literalD);
+            ExpectSameStore(fast, literal);
+            if (HasFatalFailure()) return;
+        }
+}
+
+// The end of an import as the literal procedures do it, from stores in import order
+// (oldest first), newest first and unordered.
+TEST(FinishImport, MatchesTheLiteralSequence) {
+    for (unsigned seed = 1; seed <= 16; ++seed)
+        for (int order = 0; order <= 2; ++order)
+            for (int options = 0; options <= 3; ++options) {
+                SCOPED_TRACE(testing::Message() << "seed " << seed << " order " << order << " options " << options);
+                MsgStore fast;
+                FillTieRichStore(fast, 1 + static_cast<int>(seed * 67 % 700), seed);
+                FillHistoryFor(fast, seed + 100);
+                DefaultsType D;
+                if (order < 2) Literal::SortMessages(fast, D, 1, order == 0 ? 1 : 0);
+                MsgStore literal = fast;
+                const bool useHistory = options & 1, removeDups = options & 2;
+                DefaultsType fastD, literalD;
+                const FinishImportResult result = FinishImport(fast, fastD, {useHistory, removeDups, ""});
+                const std::int32_t blocked = Literal::FinishImportSequence(literal, literalD, useHistory, removeDups);
+                EXPECT_EQ(result.Blocked, blocked);
+                ExpectSameStore(fast, literal);
+                if (HasFatalFailure()) return;
+            }
 }
 
 }  // namespace

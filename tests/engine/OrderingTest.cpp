@@ -32,6 +32,29 @@ TEST(SortMessages, MatchesTheLiteralProcedureOnRandomStores) {
     }
 }
 
+// Stores already in a column's order, either way round, are ranked by a scan and, when in
+// the asked order, not moved at all; the result must still be the procedure's, ties and all.
+TEST(SortMessages, StoresAlreadyInOrderOrInReverseMatchTheLiteralProcedure) {
+    for (unsigned seed = 1; seed <= 24; ++seed) {
+        for (int column = 1; column <= 6; ++column)
+            for (int before = 0; before <= 1; ++before)
+                for (int direction = 0; direction <= 1; ++direction) {
+                    SCOPED_TRACE(testing::Message() << "seed " << seed << " column " << column << " sorted "
+                                                    << before << " then " << direction);
+                    MsgStore original;
+                    FillTieRichStore(original, 1 + static_cast<int>(seed * 53 % 600), seed);
+                    DefaultsType D;
+                    Literal::SortMessages(original, D, column, before);
+                    Renumber(original);  // tied messages stay told apart
+                    MsgStore fast = original, literal = original;
+                    SortMessages(fast, D, column, direction);
+                    Literal::SortMessages(literal, D, column, direction);
+                    ExpectSameStore(fast, literal);
+                    if (HasFatalFailure()) return;
+                }
+    }
+}
+
 TEST(SortMessages, RepeatedSortsStayIdenticalToTheLiteralProcedure) {
     MsgStore fast, literal;
     FillTieRichStore(fast, 700, 99);

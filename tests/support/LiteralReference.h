@@ -3,6 +3,7 @@
 // searches, pass-by-pass swaps). Tests compare the program's fast versions with these on
 // random stores; the benchmarks use them to show what the fast versions save.
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -185,6 +186,52 @@ inline std::int32_t FitNames(MsgStore& S, bool useHistory) {
     for (std::int32_t h = 1; h <= S.HistoryCount; ++h)
         if (S.History[h].Blocked != 0) removed += Literal::DeletePhone(S, S.History[h].Phone.view());
     return removed;
+}
+
+// The listing line of kestro-cli built field by field and escaped byte by byte.
+inline std::string ListingLine(const XMsgRecType& m) {
+    const auto escaped = [](std::string_view field) {
+        std::string out;
+        for (const char c : field) {
+            if (c == '\\') out += "\\\\";
+            else if (c == '\t') out += "\\t";
+            else if (c == '\r') out += "\\r";
+            else if (c == '\n') out += "\\n";
+            else out.push_back(c);
+        }
+        return out;
+    };
+    char flags[8];
+    std::snprintf(flags, sizeof flags, "0x%04X", static_cast<unsigned>(m.Flags));
+    std::string line = std::to_string(m.Serial);
+    for (const std::string& field : {std::string(flags), std::to_string(m.Color), m.Time.str(), m.Phone.str(),
+                                    m.Name.str(), m.Text})
+        line += "\t" + escaped(field);
+    return line;
+}
+
+// The loading sequence of Open after the data file was read into a cleared store.
+inline void OpenSequence(MsgStore& S, DefaultsType& D) {
+    Literal::FitNames(S, true);
+    Literal::SortMessages(S, D, 1, 1);
+    Literal::BuildContacts(S, 1, true);
+    BuildView(S, ViewEverything);
+    Renumber(S);
+    Literal::SortMessages(S, D, 1, 0);
+    S.Modified = false;
+}
+
+// The end of an import after the last file was read (the history is not written).
+inline std::int32_t FinishImportSequence(MsgStore& S, DefaultsType& D, bool useHistory, bool removeDups) {
+    const std::int32_t blocked = Literal::FitNames(S, useHistory);
+    Literal::SortMessages(S, D, 1, 0);
+    Literal::BuildContacts(S, 1, true);
+    BuildView(S, ViewEverything);
+    Literal::BuildContacts(S, 1, true);
+    Renumber(S);
+    if (removeDups) Literal::RemoveDuplicates(S, true);
+    Literal::SortMessages(S, D, 1, 0);
+    return blocked;
 }
 
 // --- Texts as shown, through ICU's own whole-text routines ---------------------------

@@ -1,0 +1,336 @@
+// The window's own commands on a full store (16380 messages, 1000 phones), through the real
+// handlers on the offscreen platform, each timed from the command to the painted screen:
+// the handler runs, pending events are delivered and the whole window is painted.
+//
+// Run: kestro_window_bench                 (a table of medians over 9 repetitions)
+//      kestro_window_bench --benchmark_filter=Open --benchmark_repetitions=21
+#include <QApplication>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "MBVars/DataFile.h"
+#include "MBVars/Ordering.h"
+#include "MBrowser/MessageGrid.h"
+#include "MBrowser/MessageGridModel.h"
+#include "MBrowser/TAboutBox.h"
+#include "MBrowser/TMBForm.h"
+#include "support/StoreBuilder.h"
+#include "ui/ScriptedDialogs.h"
+
+namespace {
+
+// The window's folders: a documents folder of the benchmark's own, nothing else.
+FormEnvironment DocumentsOnly(const QString& documents) {
+    FormEnvironment environment;
+    environment.DocumentsDir = documents;
+    return environment;
+}
+
+// A full collection with texts of ordinary length (about 100 bytes).
+void FillFullStore(MsgStore& S) {
+    FillRandomStore(S, {.Messages = MaxMessages, .Phones = 1000, .Texts = 5000, .NamedPercent = 90}, 42);
+    std::mt19937 rng(42);
+    const char* words[] = {"see", "you", "at", "the", "caf\xC3\xA9", "tomorrow", "\xC3\x84pple",
+                           "http://example.com/x", "ok,", "thanks!", "bring", "the", "keys"};
+    for (int n = 1; n <= S.MessageCount; ++n) {
+        std::string& text = S.Messages[static_cast<std::size_t>(n)].Text;
+        while (text.size() < 100 + rng() % 40) text += std::string(" ") + words[rng() % 13];
+    }
+}
+
+// A word-form export of 16390 lines (16380 kept), newest line last, as a phone writes it.
+std::string FullExport() {
+    std::mt19937 rng(5);
+    std::string file;
+    for (int i = 0; i < MaxMessages + 10; ++i) {
+        const int minute = i * 7;
+        char time[32];
+        std::snprintf(time, sizeof time, "20%02d.%02d.%02d %02d:%02d", 5 + minute / 483840,
+                      1 + (minute / 40320) % 12, 1 + (minute / 1440) % 28, (minute / 60) % 24, minute % 60);
+        const std::string phone = "+1555555" + std::to_string(1000 + rng() % 1000);
+        std::string text = "Message " + std::to_string(i) + " ";
+        text.append(60 + rng() % 80, static_cast<char>('a' + rng() % 26));
+        if (rng() % 2)
+            file += "\"sms\",\"deliver\",\"" + phone + "\",\"\",\"\",\"" + time + "\",\"\",\"" + text + "\"\r\n";
+        else
+            file += "\"sms\",\"submit\",\"\",\"" + phone + "\",\"\",\"" + time + "\",\"\",\"" + text + "\"\r\n";
+    }
+    return file;
+}
+
+struct FullWindow {
+    QTemporaryDir Documents;
+    MsgStore Store;
+    Settings Config;
+    ScriptedDialogs Answers;
+    std::unique_ptr<TMBForm> Form;
+    std::string DataFile;    // the full collection as saved (newest first)
+    std::string ExportFile;  // the full export
+
+    FullWindow() {
+        Config.Defaults.UseHistory = true;
+        Config.Defaults.RemoveDups = true;
+        Form = std::make_unique<TMBForm>(Store, Config, Answers, DocumentsOnly(Documents.path()));
+        Form->resize(1067, 635);
+        Form->show();
+        QApplication::processEvents();
+
+        DataFile = Documents.filePath("full.kst").toStdString();
+        ExportFile = Documents.filePath("export.csv").toStdString();
+        std::ofstream(ExportFile, std::ios::binary) << FullExport();
+        {
+            MsgStore built;
+            DefaultsType defaults;
+            FillFullStore(built);
+            SortMessages(built, defaults, 1, 0);
+            Renumber(built);
+            WriteDataFile(built, DataFile);
+        }
+        Reload();
+    }
+
+    // The full collection in the window, as after opening it.
+    void Reload() {
+        Store.Modified = false;  // nothing to ask about
+        Answers.FileAnswers.push_back({QString::fromStdString(DataFile)});
+        Form->OpenMainMenuClick();
+        Painted();
+    }
+
+    // Delivers what the command left pending and paints the whole window.
+    void Painted() {
+        QApplication::processEvents();
+        Form->repaint();
+    }
+};
+
+// Made once, and ended before the application is.
+std::unique_ptr<FullWindow> TheWindow;
+FullWindow& Window() {
+    if (!TheWindow) TheWindow = std::make_unique<FullWindow>();
+    return *TheWindow;
+}
+
+void ClickCell(TMBForm& form, int row, int column) {
+    form.MessageView->selectionModel()->setCurrentIndex(form.MessageModel->index(row - 1, column),
+                                                        QItemSelectionModel::ClearAndSelect);
+}
+
+// --- Browsing ---------------------------------------------------------------------------
+
+void BM_ViewButtonsSentReceivedAll(benchmark::State& state) {
+    FullWindow& w = Window();
+    TMBForm& form = *w.Form;
+    int step = 0;
+    for (auto _ : state) {
+        switch (step++ % 3) {
+            case 0: form.DispSentSBClick(); break;
+            case 1: form.DispReceivedSBClick(); break;
+            default: form.DispAllSBClick(); break;
+        }
+        w.Painted();
+    }
+    form.DispAllSBClick();
+    w.Painted();
+}
+BENCHMARK(BM_ViewButtonsSentReceivedAll);
+
+void BM_ContactViewOnAndOff(benchmark::State& state) {
+    FullWindow& w = Window();
+    TMBForm& form = *w.Form;
+    ClickCell(form, 1, MessageColumn);
+    for (auto _ : state) {
+        form.ThisPersonMainMenuClick();
+        w.Painted();
+    }
+    if (form.ThisPersonSB->isChecked()) form.ThisPersonMainMenuClick();
+    form.DispAllSBClick();
+    w.Painted();
+}
+BENCHMARK(BM_ContactViewOnAndOff);
+
+void BM_SearchKeystroke(benchmark::State& state) {
+    FullWindow& w = Window();
+    TMBForm& form = *w.Form;
+    bool longer = false;
+    for (auto _ : state) {
+        form.SearchEdit->setText(longer ? QStringLiteral("keys") : QStringLiteral("key"));
+        longer = !longer;
+        w.Painted();
+    }
+    form.SearchEdit->clear();
+    w.Painted();
+}
+BENCHMARK(BM_SearchKeystroke);
+
+void BM_HeaderSort(benchmark::State& state) {
+    FullWindow& w = Window();
+    TMBForm& form = *w.Form;
+    const int column = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        form.MessageViewMouseUp(column, 0);
+        w.Painted();
+    }
+    form.MessageViewMouseUp(TimeColumn, 0);
+    w.Painted();
+}
+BENCHMARK(BM_HeaderSort)->ArgName("column")->Arg(TimeColumn)->Arg(NameColumn)->Arg(MessageColumn);
+
+void BM_CellClickWithTooltip(benchmark::State& state) {
+    FullWindow& w = Window();
+    TMBForm& form = *w.Form;
+    int row = 1;
+    for (auto _ : state) {
+        ClickCell(form, row, MessageColumn);
+        row = row == 1 ? 2 : 1;
+        w.Painted();
+    }
+}
+BENCHMARK(BM_CellClickWithTooltip);
+
+void BM_ScrollOnePage(benchmark::State& state) {
+    FullWindow& w = Window();
+    QScrollBar* bar = w.Form->MessageView->verticalScrollBar();
+    bool down = true;
+    for (auto _ : state) {
+        bar->triggerAction(down ? QAbstractSlider::SliderPageStepAdd : QAbstractSlider::SliderPageStepSub);
+        down = !down;
+        w.Painted();
+    }
+}
+BENCHMARK(BM_ScrollOnePage);
+
+void BM_CopyEveryRow(benchmark::State& state) {
+    FullWindow& w = Window();
+    TMBForm& form = *w.Form;
+    QItemSelectionModel* selection = form.MessageView->selectionModel();
+    selection->select(QItemSelection(form.MessageModel->index(0, TimeColumn),
+                                     form.MessageModel->index(form.MessageModel->rowCount() - 1, SizeColumn)),
+                      QItemSelectionModel::ClearAndSelect);
+    for (auto _ : state) {
+        form.CopyToClipMenuClick();
+        w.Painted();
+    }
+    ClickCell(form, 1, MessageColumn);
+}
+BENCHMARK(BM_CopyEveryRow);
+
+// --- Documents --------------------------------------------------------------------------
+
+void BM_New(benchmark::State& state) {
+    FullWindow& w = Window();
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.Reload();
+        state.ResumeTiming();
+        w.Form->NewMainMenuClick();  // the collection just opened is not modified
+        w.Painted();
+    }
+    w.Reload();
+}
+BENCHMARK(BM_New);
+
+void BM_Open(benchmark::State& state) {
+    FullWindow& w = Window();
+    for (auto _ : state) {
+        w.Store.Modified = false;  // nothing to ask about
+        w.Answers.FileAnswers.push_back({QString::fromStdString(w.DataFile)});
+        w.Form->OpenMainMenuClick();
+        w.Painted();
+    }
+    if (w.Store.MessageCount != MaxMessages) state.SkipWithError("the file did not open");
+}
+BENCHMARK(BM_Open);
+
+// Save writes beside the opened file; the time includes the flush to disk.
+void BM_Save(benchmark::State& state) {
+    FullWindow& w = Window();
+    w.Form->CurrentFile = w.Documents.filePath("saved.kst").toStdString();
+    for (auto _ : state) {
+        w.Form->SaveMainMenuClick();
+        w.Painted();
+    }
+    w.Reload();
+}
+BENCHMARK(BM_Save);
+
+void BM_ImportFullExport(benchmark::State& state) {
+    FullWindow& w = Window();
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.Store.Modified = false;
+        w.Form->StartUntitled();
+        w.Painted();
+        w.Answers.FileAnswers.push_back({QString::fromStdString(w.ExportFile)});
+        w.Answers.YesNoAnswers.push_back(false);  // no automatic colours
+        state.ResumeTiming();
+        w.Form->ImportMainMenuClick();
+        w.Painted();
+    }
+    if (w.Store.MessageCount != MaxMessages) state.SkipWithError("the export did not import whole");
+    w.Reload();
+}
+BENCHMARK(BM_ImportFullExport);
+
+// --- Dialogs ----------------------------------------------------------------------------
+
+void BM_AboutBox(benchmark::State& state) {
+    FullWindow& w = Window();
+    for (auto _ : state) {
+        TAboutBox about(w.Form.get(), Qt::white);
+        about.show();
+        about.repaint();
+        about.close();
+        w.Painted();
+    }
+}
+BENCHMARK(BM_AboutBox);
+
+// Prints one line per benchmark: its median.
+class MedianTable : public benchmark::ConsoleReporter {
+public:
+    bool ReportContext(const Context& context) override {
+        std::printf("%-44s %12s %12s %8s\n", "command (full store)", "median ms", "cpu ms", "runs");
+        (void)context;
+        return true;
+    }
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "median") continue;
+            const double scale = 1e3 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            std::printf("%-44s %12.2f %12.2f %8lld\n", run.run_name.str().c_str(),
+                        run.GetAdjustedRealTime() * scale, run.GetAdjustedCPUTime() * scale,
+                        static_cast<long long>(run.iterations));
+            std::fflush(stdout);
+        }
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    // Medians of 9 repetitions unless the command line asks otherwise.
+    std::vector<char*> args(argv, argv + argc);
+    std::string repetitions = "--benchmark_repetitions=9";
+    bool chosen = false;
+    for (int i = 1; i < argc; ++i) chosen = chosen || std::string(argv[i]).rfind("--benchmark_repetitions", 0) == 0;
+    if (!chosen) args.push_back(repetitions.data());
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    MedianTable table;
+    benchmark::RunSpecifiedBenchmarks(&table);
+    benchmark::Shutdown();
+    TheWindow.reset();
+    return 0;
+}
