@@ -17,11 +17,6 @@ const QString DataFileExtension = QStringLiteral("kst");
 
 QString FromPath(const std::string& path) { return QString::fromStdString(path); }
 
-// "Cannot save "path": reason" and the like.
-QString FileErrorText(const char* what, const std::string& path, const std::string& reason) {
-    return QStringLiteral("%1 \"%2\": %3").arg(QString::fromLatin1(what), FromPath(path), QString::fromStdString(reason));
-}
-
 }  // namespace
 
 std::string TMBForm::UntitledPath() const { return DocumentsDir + "/" + ProgramTitle + "/" + "untitled.kst"; }
@@ -83,7 +78,7 @@ void TMBForm::OpenDataFile(const std::string& path) {
         reason = FileErrorReason(OutOfMemoryCode);
     }
     if (!reason.empty()) {
-        Dlg.ShowError(FileErrorText("Cannot open", path, reason));
+        Dlg.ShowError(QString::fromStdString(FileErrorText("open", path, reason)));
         return;
     }
     ScreenScrambled = false;  // the texts just read are plain
@@ -103,7 +98,7 @@ bool TMBForm::SaveCollection(const std::string& path) {
         reason = FileErrorReason(OutOfMemoryCode);
     }
     if (!reason.empty()) {
-        Dlg.ShowError(FileErrorText("Cannot save", path, reason));
+        Dlg.ShowError(QString::fromStdString(FileErrorText("save", path, reason)));
         return false;
     }
     D.LastSavedFile = path;
