@@ -18,6 +18,9 @@ public:
     QString CornerText() const { return PaintedCorner; }
     // The count cell at the top left (the header cell of the number column).
     QWidget* CornerCell() const { return Corner; }
+    // Lays the rows out now rather than on the view's deferred timer, which would fire after
+    // the refresh's paint and make the grid paint a second time.
+    void LayOutRowsNow() { executeDelayedItemsLayout(); }
 
 signals:
     // The area the cells are drawn in changed size (window resize, scroll bar shown).

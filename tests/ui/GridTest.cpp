@@ -264,3 +264,31 @@ TEST(GridRowHeight, HoldsTheWholeLineAndTheAccentsOfCapitalsBesideFrameAndGridLi
             EXPECT_GE(row, QFontMetrics(bold).height() + 3);
         }
 }
+
+namespace {
+
+struct PaintCount : QObject {
+    int Paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++Paints;
+        return false;
+    }
+};
+
+}  // namespace
+
+// A refresh that changes the number of rows lays the rows out before it paints, so the
+// grid is painted once per command rather than once more when the view's deferred layout
+// catches up (on a full collection each paint is a good part of the frame).
+TEST_F(FormTest, ARefreshPaintsTheGridOnce) {
+    TMBForm& form = OpenCollection();
+    PaintCount count;
+    form.MessageView->viewport()->installEventFilter(&count);
+    for (auto command : {&TMBForm::DispSentSBClick, &TMBForm::DispReceivedSBClick, &TMBForm::DispAllSBClick}) {
+        count.Paints = 0;
+        (form.*command)();
+        QApplication::processEvents();
+        EXPECT_EQ(count.Paints, 1);
+    }
+    form.MessageView->viewport()->removeEventFilter(&count);
+}
