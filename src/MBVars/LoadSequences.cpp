@@ -8,6 +8,7 @@
 #include "MBVars/History.h"
 #include "MBVars/Ordering.h"
 #include "MBVars/Removal.h"
+#include "MBVars/ShellOrder.h"
 #include "OFuncs/IoError.h"
 
 namespace {
@@ -24,7 +25,12 @@ FinishImportResult FinishImport(MsgStore& S, DefaultsType& D, const FinishImport
     BuildContacts(S, ContactsByPhone, true);
     Renumber(S);
     if (options.RemoveDups) RemoveDuplicates(S, true);
-    SortMessages(S, D, ByTime, Descending);
+    // Sorting again would change nothing: the store is in order (removing duplicates keeps
+    // the order of the rest) and every message of a phone already has the same name and
+    // colour. What is left of that sort is its count and its marks.
+    D.SortColumn = ByTime;
+    CountMessages(S);
+    S.Modified = true;
     if (!options.HistoryPath.empty()) result.HistoryError = WriteHistory(S, options.HistoryPath);
     return result;
 }
@@ -43,11 +49,23 @@ int OpenCollection(MsgStore& S, DefaultsType& D, const std::string& path) {
     S.MessageCount = read.MessageCount;
 
     FitNames(S, true);
-    SortMessages(S, D, ByTime, Ascending);
+    // Sorted oldest first to build the contacts and view and to number the messages, then
+    // newest first. The keys are ranked once: after the first sort every message of a phone
+    // has the same name and colour, so the second sort's spreading of them changes nothing
+    // and its keys are the first sort's, in their new places. The second order is still run
+    // whole, since equal keys do not simply come back in reverse.
+    SpreadNamesAndColours(S);
+    std::vector<std::int32_t> keys = *ColumnRanks(S, ByTime);
+    const std::vector<std::int32_t> oldestFirst = ShellSortOrderByChains(keys, Ascending != 0);
+    ApplyOrder(S.Messages, 1, oldestFirst);
     BuildContacts(S, ContactsByPhone, true);
     BuildView(S, ViewEverything);
-    Renumber(S);  // oldest first
-    SortMessages(S, D, ByTime, Descending);
+    Renumber(S);
+    std::vector<std::int32_t> keysNow(keys.size());
+    for (std::size_t k = 0; k < keys.size(); ++k) keysNow[k] = keys[static_cast<std::size_t>(oldestFirst[k])];
+    ApplyOrder(S.Messages, 1, ShellSortOrderByChains(std::move(keysNow), Descending != 0));
+    D.SortColumn = ByTime;
+    CountMessages(S);
     S.Modified = false;
     return 0;
 }

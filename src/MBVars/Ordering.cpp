@@ -26,8 +26,6 @@ void SwapMessages(MsgStore& S, std::int32_t a, std::int32_t b) {
     S.Modified = true;
 }
 
-namespace {
-
 // Every message takes Name and Color of the lowest-positioned message with the same Phone,
 // as it was before this step: the net effect of letting, for every pair of positions i, j
 // with equal phones (i outer, j inner, both ascending), message j copy message i.
@@ -43,6 +41,8 @@ void SpreadNamesAndColours(MsgStore& S) {
         m.Color = first.Color;
     }
 }
+
+namespace {
 
 // A joined key of two short texts (at most 46 bytes), compared as one text.
 struct JoinedKey {
@@ -69,9 +69,11 @@ std::vector<std::int32_t> JoinedRanks(const MsgStore& S, First first, Second sec
     });
 }
 
+}  // namespace
+
 // The sort key of every message for grid column `column`, as numbers ordered like the
 // column's key; nothing for a column without a key.
-std::optional<std::vector<std::int32_t>> ColumnKeys(const MsgStore& S, int column) {
+std::optional<std::vector<std::int32_t>> ColumnRanks(const MsgStore& S, int column) {
     const auto time = [](const XMsgRecType& m) { return m.Time.view(); };
     const auto phone = [](const XMsgRecType& m) { return m.Phone.view(); };
     const auto name = [](const XMsgRecType& m) { return m.Name.view(); };
@@ -96,12 +98,10 @@ std::optional<std::vector<std::int32_t>> ColumnKeys(const MsgStore& S, int colum
     }
 }
 
-}  // namespace
-
 void SortMessages(MsgStore& S, DefaultsType& D, int column, int direction) {
     SpreadNamesAndColours(S);
     D.SortColumn = static_cast<std::uint8_t>(column);
-    if (auto keys = ColumnKeys(S, column)) {
+    if (auto keys = ColumnRanks(S, column)) {
         ApplyOrder(S.Messages, 1, ShellSortOrderByChains(std::move(*keys), direction != 0));
     }
     CountMessages(S);

@@ -1,6 +1,8 @@
 #pragma once
 // The view index the grid shows, the exchange of two messages, and the column sort.
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "MBVars/Store.h"
 
@@ -16,3 +18,11 @@ void SwapMessages(MsgStore& S, std::int32_t a, std::int32_t b);
 // exactly as the gap-halving Shell sort with repeated passes orders it; sets
 // D.SortColumn, counts the messages and sets Modified.
 void SortMessages(MsgStore& S, DefaultsType& D, int column, int direction);
+
+// The two steps of SortMessages, for sequences that sort more than once: every message
+// takes Name and Color of the first message of its phone in store order; and the ranks of
+// the column's keys of messages 1..MessageCount (rank k-1 for message k; equal keys share a
+// rank), nothing for a column without a key. Ordering the ranks with ShellSortOrderByChains
+// and applying that order from slot 1 is the sort.
+void SpreadNamesAndColours(MsgStore& S);
+std::optional<std::vector<std::int32_t>> ColumnRanks(const MsgStore& S, int column);

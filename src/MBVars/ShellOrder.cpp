@@ -1,6 +1,9 @@
 #include "MBVars/ShellOrder.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <numeric>
 #include <utility>
 
 ShellOrderResult ShellSortOrder(std::vector<std::int32_t> keys, bool ascending) {
@@ -34,44 +37,50 @@ std::vector<std::int32_t> ShellSortOrderByChains(std::vector<std::int32_t> keys,
     if (!ascending)
         for (auto& k : keys) k = -k;
     if (std::is_sorted(keys.begin(), keys.end())) return order;
-    std::vector<std::pair<std::int32_t, std::int32_t>> chain;  // (key, item) of one chain
-    std::vector<std::int32_t> keysBefore, orderBefore;
+    // Keys strictly in reverse: with no equal keys there is only one sorted order.
+    if (std::adjacent_find(keys.begin(), keys.end(), std::less_equal<>()) == keys.end()) {
+        std::reverse(order.begin(), order.end());
+        return order;
+    }
+    // Key and item packed in one word (key above, ordered as unsigned): one array to move,
+    // and one comparison against item | low ones tells whether a key is greater.
+    std::vector<std::uint64_t> items(n);
+    for (std::size_t i = 0; i < n; ++i)
+        items[i] = (std::uint64_t(std::uint32_t(keys[i]) ^ 0x80000000u) << 32) | std::uint32_t(i);
+    std::vector<std::uint64_t> chain;
     for (std::size_t gap = n / 2; gap > 0; gap /= 2) {
         // Insertion of every place into its chain is the same stable sort of each chain and
         // is quick on keys that are nearly in order or in reverse (the loading sequences'
-        // case); past a budget of moves the gap is redone with a merge sort per chain, so
-        // the worst case stays O(n log^2 n).
-        keysBefore = keys;
-        orderBefore = order;
-        std::size_t budget = 8 * n + 64;
-        bool withinBudget = true;
-        for (std::size_t i = gap; i < n && withinBudget; ++i) {
-            const std::int32_t key = keys[i], item = order[i];
+        // case). Past a budget of moves each chain is finished with a merge sort instead,
+        // so the worst case stays O(n log^2 n); insertion never passes equal keys, so the
+        // chains' stable sorts are those of the keys as they stood before the gap.
+        const std::size_t budget = 8 * n + 64;
+        std::size_t moves = 0, i = gap;
+        for (; i < n && moves <= budget; ++i) {
+            const std::uint64_t item = items[i];
+            const std::uint64_t above = item | 0xFFFFFFFFu;  // any word with a greater key is above it
+            if (items[i - gap] <= above) continue;            // already in place: the usual case
             std::size_t j = i;
-            for (; j >= gap && keys[j - gap] > key; j -= gap) {
-                keys[j] = keys[j - gap];
-                order[j] = order[j - gap];
-                if (--budget == 0) break;
-            }
-            keys[j] = key;
-            order[j] = item;
-            withinBudget = budget > 0;
+            do {
+                items[j] = items[j - gap];
+                j -= gap;
+                ++moves;
+            } while (j >= gap && items[j - gap] > above);
+            items[j] = item;
         }
-        if (withinBudget) continue;
-        keys.swap(keysBefore);
-        order.swap(orderBefore);
+        if (i >= n) continue;
         for (std::size_t first = 0; first < gap; ++first) {
             chain.clear();
-            for (std::size_t i = first; i < n; i += gap) chain.emplace_back(keys[i], order[i]);
+            for (std::size_t k = first; k < n; k += gap) chain.push_back(items[k]);
             std::stable_sort(chain.begin(), chain.end(),
-                             [](const auto& a, const auto& b) { return a.first < b.first; });
-            std::size_t i = first;
-            for (const auto& [key, item] : chain) {
-                keys[i] = key;
-                order[i] = item;
-                i += gap;
+                             [](std::uint64_t a, std::uint64_t b) { return (a >> 32) < (b >> 32); });
+            std::size_t k = first;
+            for (const std::uint64_t item : chain) {
+                items[k] = item;
+                k += gap;
             }
         }
     }
+    for (std::size_t k = 0; k < n; ++k) order[k] = static_cast<std::int32_t>(items[k] & 0xFFFFFFFFu);
     return order;
 }

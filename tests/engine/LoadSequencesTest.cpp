@@ -244,6 +244,29 @@ TEST(OpenCollection, MatchesTheLiteralSequence) {
         }
 }
 
+// More phones than the contact table holds, few minutes: which phones get a contact depends
+// on the order the table is built in, and equal times abound.
+TEST(OpenCollection, MatchesTheLiteralSequenceWithMorePhonesThanContacts) {
+    TempDir dir;
+    for (int saved = 0; saved <= 2; ++saved) {
+        SCOPED_TRACE(testing::Message() << "saved order " << saved);
+        MsgStore source;
+        FillRandomStore(source, {.Messages = 3000, .Phones = 1500, .Texts = 30, .Minutes = 60}, 77);
+        DefaultsType D;
+        if (saved < 2) Literal::SortMessages(source, D, 1, saved);
+        const std::string path = PathIn(dir, "many.kst");
+        ASSERT_EQ(WriteDataFile(source, path), 0);
+        MsgStore fast, literal;
+        DefaultsType fastD, literalD;
+        ASSERT_EQ(OpenCollection(fast, fastD, path), 0);
+        ClearStore(literal, literalD);
+        ASSERT_EQ(ReadDataFile(literal, path), 0);
+        Literal::OpenSequence(literal, literalD);
+        EXPECT_EQ(fast.ContactCount, MaxContacts);
+        ExpectSameStore(fast, literal);
+    }
+}
+
 // The end of an import as the literal procedures do it, from stores in import order
 // (oldest first), newest first and unordered.
 TEST(FinishImport, MatchesTheLiteralSequence) {

@@ -33,3 +33,20 @@ TEST(ShellOrder, ChainSortsGiveTheProcedureOrderOnSortedAndAdversarialRows) {
     ExpectSameOrder(ascending);
     ExpectSameOrder(interleaved);
 }
+
+TEST(ShellOrder, ChainSortsGiveTheProcedureOrderOnReversedRowsWithAndWithoutTies) {
+    std::mt19937 rng(5);
+    for (const std::size_t n : {2u, 3u, 17u, 500u, 4097u}) {
+        std::vector<std::int32_t> distinct(n), fewTies(n), manyTies(n), random(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            distinct[i] = static_cast<std::int32_t>(n - i);
+            fewTies[i] = static_cast<std::int32_t>(n - i - (i % 97 == 1 ? 1 : 0));  // a tie now and then
+            manyTies[i] = static_cast<std::int32_t>((n - i) / 4);
+            random[i] = std::uniform_int_distribution<std::int32_t>(0, static_cast<std::int32_t>(n / 3))(rng);
+        }
+        ExpectSameOrder(distinct);
+        ExpectSameOrder(fewTies);
+        ExpectSameOrder(manyTies);
+        ExpectSameOrder(random);  // large random rows run past the insertion budget
+    }
+}
