@@ -88,7 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // A file cut short or of another layout: what was read stays.
     }
     FUZZ_CHECK(S.MessageCount >= 0 && S.MessageCount <= MaxMessages);
-    for (int k = S.MessageCount + 1; k <= MaxMessages; ++k) FUZZ_CHECK(EmptySlot(S.Messages[k]));
+    FUZZ_CHECK(S.Messages.size() >= std::size_t(S.MessageCount) + 1 && S.Messages.size() <= std::size_t(MaxMessages) + 1);
+    for (std::size_t k = std::size_t(S.MessageCount) + 1; k < S.Messages.size(); ++k) FUZZ_CHECK(EmptySlot(S.Messages[k]));
     for (int k = 1; k <= S.MessageCount; ++k) FUZZ_CHECK(S.Messages[k].Text.size() <= MaxTextLength);
 
     FUZZ_CHECK(WriteDataFile(S, first) == 0);

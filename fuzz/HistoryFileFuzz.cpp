@@ -61,6 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const int read = S.HistoryCount;
     for (int i = 1; i <= read && S.MessageCount + 2 <= MaxMessages; ++i) {
+        GrowMessages(S, S.MessageCount + 2);
         XMsgRecType& own = S.Messages[++S.MessageCount];
         own.Flags = MsgSms | MsgReceived;
         own.Phone = S.History[i].Phone;
@@ -72,6 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     MsgStore& L = Store(1);
     ClearStore(L, defaults);
+    GrowMessages(L, S.MessageCount);
     L.MessageCount = S.MessageCount;
     for (int m = 1; m <= S.MessageCount; ++m) L.Messages[m] = S.Messages[m];
     L.HistoryCount = S.HistoryCount;

@@ -29,6 +29,7 @@ bool RebuildFromMessages(MsgStore& S) {
         }
         if (S.ContactCount >= MaxContacts || known.contains(m.Phone.view())) continue;
         known.insert(m.Phone.view());
+        GrowContacts(S, S.ContactCount + 1);
         ContactRec& c = S.Contacts[++S.ContactCount];  // its Activity stays as the slot held it
         c.Phone = m.Phone;
         c.Name = m.Name;

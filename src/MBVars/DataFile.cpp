@@ -53,17 +53,23 @@ void AppendTextChunk(std::string& block, std::int32_t k, const std::string& text
     XorBytes(block.data() + at, len, TextMask);
 }
 
-// Keeps every slot above MessageCount empty, however a hostile file moved the count.
+// The messages a read fills: a store's own table and count, or a table read aside.
+struct MessageTable {
+    std::vector<XMsgRecType>& Messages;
+    std::int32_t& Count;
+};
+
+// Keeps every slot above the count empty, however a hostile file moved the count.
 class SlotsAboveCountCleaner {
 public:
-    explicit SlotsAboveCountCleaner(MsgStore& S) : S_(S) {}
+    explicit SlotsAboveCountCleaner(MessageTable& T) : T_(T) {}
     ~SlotsAboveCountCleaner() {
-        for (std::int32_t k = S_.MessageCount + 1; k <= highest_; ++k) S_.Messages[k].Clear();
+        for (std::int32_t k = T_.Count + 1; k <= highest_; ++k) T_.Messages[static_cast<std::size_t>(k)].Clear();
     }
     void Touched(std::int32_t k) { highest_ = std::max(highest_, k); }
 
 private:
-    MsgStore& S_;
+    MessageTable& T_;
     std::int32_t highest_ = 0;
 };
 
@@ -86,51 +92,58 @@ std::size_t ReadRun(FileReader& in, std::vector<unsigned char>& run, std::size_t
 }
 
 // The heads of messages 1..n, after the file header announced n.
-void ReadHeads(FileReader& in, MsgStore& S, std::int32_t n, SlotsAboveCountCleaner& cleaner,
+void ReadHeads(FileReader& in, MessageTable& T, std::int32_t n, SlotsAboveCountCleaner& cleaner,
                std::vector<unsigned char>& run) {
-    S.MessageCount = 0;
+    T.Count = 0;
     // A file cut inside the heads keeps the messages whose heads were read whole.
     const std::size_t got = ReadRun(in, run, std::size_t(n) * HeadSize);
     const auto whole = static_cast<std::int32_t>(got / HeadSize);
+    if (T.Messages.size() < std::size_t(whole) + 1) {
+        T.Messages.reserve(std::size_t(MaxMessages) + 1);
+        T.Messages.resize(std::size_t(whole) + 1);
+    }
     for (std::int32_t k = 1; k <= whole; ++k) {
         const unsigned char* h = run.data() + std::size_t(k - 1) * HeadSize;
-        XMsgRecType& m = S.Messages[k];
+        XMsgRecType& m = T.Messages[static_cast<std::size_t>(k)];
         m.Flags = GetLE16(h);
         m.Serial = GetLE16(h + 2);
         m.Color = GetLE32(h + 4);
         m.Reserved = GetLE32(h + 8);
     }
     cleaner.Touched(whole);
-    S.MessageCount = whole;
+    T.Count = whole;
     if (whole < n) throw IoError::ReadBeyondEnd();
 }
 
-// Elements 0..MessageCount of one short-text chunk whose header gave `length`; element 0
-// is not interpreted.
+// Elements 0..Count of one short-text chunk whose header gave `length`; element 0 is not
+// interpreted.
 template <typename Field>
-void ReadImages(FileReader& in, MsgStore& S, std::uint16_t length, Field field, std::vector<unsigned char>& run) {
-    constexpr std::size_t size = std::remove_reference_t<decltype(field(S.Messages[0]))>::Capacity + 1;
+void ReadImages(FileReader& in, MessageTable& T, std::uint16_t length, Field field, std::vector<unsigned char>& run) {
+    constexpr std::size_t size = std::remove_reference_t<decltype(field(T.Messages[0]))>::Capacity + 1;
     if (length != size) throw NotDataFile();
-    const std::size_t elements = std::size_t(S.MessageCount) + 1;
+    const std::size_t elements = std::size_t(T.Count) + 1;
     const std::size_t whole = ReadRun(in, run, elements * size) / size;
-    for (std::size_t k = 1; k < whole; ++k) GetImage(field(S.Messages[k]), run.data() + k * size);
+    for (std::size_t k = 1; k < whole; ++k) GetImage(field(T.Messages[k]), run.data() + k * size);
     if (whole < elements) throw IoError::ReadBeyondEnd();
 }
 
 // A text chunk: (k, L) and L scrambled bytes. A chunk for a position outside 1..N is
 // passed over; bytes beyond the text buffer are passed over too.
-void ReadText(FileReader& in, MsgStore& S, std::string& buffer) {
+void ReadText(FileReader& in, MessageTable& T, std::string& buffer) {
     unsigned char pair[4];
     ReadExactly(in, pair, sizeof pair);
     const std::int32_t k = GetLE16(pair);
     const std::size_t len = GetLE16(pair + 2);
     const std::size_t kept = std::min(len, MaxTextLength);
+    if (k < 1 || k > T.Count) {
+        if (!in.Skip(len)) throw IoError::ReadBeyondEnd();
+        return;
+    }
     buffer.resize(kept);
     ReadExactly(in, buffer.data(), kept);
     if (!in.Skip(len - kept)) throw IoError::ReadBeyondEnd();
-    if (k < 1 || k > S.MessageCount) return;
     XorBytes(buffer.data(), buffer.size(), TextMask);
-    S.Messages[k].Text = buffer;
+    T.Messages[static_cast<std::size_t>(k)].Text = buffer;
 }
 
 // The file must begin as the writer begins it: the heads chunk with its whole file
@@ -192,13 +205,15 @@ int WriteDataFile(MsgStore& S, const std::string& path) {
     return 0;
 }
 
-int ReadDataFile(MsgStore& S, const std::string& path) {
+int ReadDataFileMessages(std::vector<XMsgRecType>& messages, std::int32_t& count, const std::string& path) {
     FileReader in;
     if (const int err = in.Open(path)) return err;
-    SlotsAboveCountCleaner cleaner(S);
+    if (messages.empty()) messages.resize(1);  // the work record
+    MessageTable T{messages, count};
+    SlotsAboveCountCleaner cleaner(T);
     std::vector<unsigned char> run;
 
-    ReadHeads(in, S, ReadFileStart(in), cleaner, run);
+    ReadHeads(in, T, ReadFileStart(in), cleaner, run);
 
     std::string buffer;
     buffer.reserve(MaxTextLength);
@@ -213,25 +228,30 @@ int ReadDataFile(MsgStore& S, const std::string& path) {
                 if (length != HeadSize) throw NotDataFile();
                 unsigned char fileHeader[HeadSize];
                 ReadExactly(in, fileHeader, HeadSize);
-                ReadHeads(in, S, CountInHeader(fileHeader), cleaner, run);
+                ReadHeads(in, T, CountInHeader(fileHeader), cleaner, run);
                 break;
             }
             case TagTimes:
-                ReadImages(in, S, length, [](XMsgRecType& m) -> TimeText& { return m.Time; }, run);
+                ReadImages(in, T, length, [](XMsgRecType& m) -> TimeText& { return m.Time; }, run);
                 break;
             case TagPhones:
-                ReadImages(in, S, length, [](XMsgRecType& m) -> PhoneText& { return m.Phone; }, run);
+                ReadImages(in, T, length, [](XMsgRecType& m) -> PhoneText& { return m.Phone; }, run);
                 break;
             case TagNames:
-                ReadImages(in, S, length, [](XMsgRecType& m) -> NameText& { return m.Name; }, run);
+                ReadImages(in, T, length, [](XMsgRecType& m) -> NameText& { return m.Name; }, run);
                 break;
             case TagText:
-                ReadText(in, S, buffer);
+                ReadText(in, T, buffer);
                 break;
             default:  // an unknown tag has no body: the next 4 bytes are the next header
                 break;
         }
     }
+    return 0;
+}
+
+int ReadDataFile(MsgStore& S, const std::string& path) {
+    if (const int err = ReadDataFileMessages(S.Messages, S.MessageCount, path)) return err;
     S.Modified = false;
     return 0;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The ".kst" data file: tagged chunks holding every field of every message.
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "MBVars/Store.h"
 #include "OFuncs/IoError.h"
@@ -21,6 +23,10 @@ public:
 // end of file") when the file ends inside an element or text, and NotDataFileError; what
 // was read stays. A file refused at its very beginning leaves the store untouched.
 int ReadDataFile(MsgStore& S, const std::string& path);
+// The same into a table of messages of its own (slot 0 the work record, grown as needed,
+// slots above `count` left empty) and its count, for a caller that keeps its store as it
+// is until the read succeeded.
+int ReadDataFileMessages(std::vector<XMsgRecType>& messages, std::int32_t& count, const std::string& path);
 // Whether the file begins as a data file does, without reading further: 0, or the errno
 // of opening it; throws NotDataFileError otherwise.
 int CheckDataFileStart(const std::string& path);

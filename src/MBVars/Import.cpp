@@ -23,6 +23,7 @@ bool IsContactsHeader(std::string_view firstLine) {
 // Returns how many new message lines found the store full.
 std::int32_t ImportMessageLines(MsgStore& S, TextLines& lines, unsigned char separator) {
     HeldMessages held(S);
+    ReserveRoom(S);  // the work record stays where it is while the table grows
     XMsgRecType& work = S.Messages[0];
     std::string_view line;
     std::int32_t dropped = 0;
@@ -32,6 +33,7 @@ std::int32_t ImportMessageLines(MsgStore& S, TextLines& lines, unsigned char sep
             ++dropped;
             continue;
         }
+        GrowMessages(S, S.MessageCount + 1);
         S.Messages[++S.MessageCount] = std::move(work);
         held.Add(S.MessageCount);
         work.Clear();
@@ -46,6 +48,7 @@ void ImportContactLines(MsgStore& S, TextLines& lines, unsigned char separator) 
     while (lines.Next(line)) {
         if (S.ContactCount >= MaxContacts) continue;  // read and dropped
         ContactLine contact = ParseContactLine(line, separator);
+        GrowContacts(S, S.ContactCount + 1);
         ContactRec& entry = S.Contacts[++S.ContactCount];
         entry = ContactRec{};  // no colour or totals left from an earlier table
         entry.Phone = contact.Phone;

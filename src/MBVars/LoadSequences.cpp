@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <utility>
+#include <vector>
 
 #include "MBVars/Contacts.h"
 #include "MBVars/DataFile.h"
@@ -40,13 +41,16 @@ std::int32_t FinishImport(MsgStore& S, DefaultsType& D, const std::string& histo
 }
 
 int OpenCollection(MsgStore& S, DefaultsType& D, const std::string& path) {
-    // Read into a store of its own first: a file that cannot be opened or read leaves the
-    // collection as it was.
-    MsgStore read;
-    if (const int err = ReadDataFile(read, path)) return err;
+    // Read into a table of its own first: a file that cannot be opened or read leaves the
+    // collection as it was. Only the messages are read aside, not a whole store.
+    std::vector<XMsgRecType> messages;
+    std::int32_t count = 0;
+    if (const int err = ReadDataFileMessages(messages, count, path)) return err;
     ClearStore(S, D);
-    S.Messages.swap(read.Messages);
-    S.MessageCount = read.MessageCount;
+    // The table keeps every slot it had: an index the window still holds stays in bounds.
+    if (messages.size() < S.Messages.size()) messages.resize(S.Messages.size());
+    S.Messages.swap(messages);
+    S.MessageCount = count;
 
     FitNames(S, true);
     // Sorted oldest first to build the contacts and view and to number the messages, then

@@ -11,6 +11,7 @@
 #include "MBVars/ShellOrder.h"
 
 std::int32_t BuildView(MsgStore& S, std::uint16_t mask) {
+    GrowViewIndex(S, S.MessageCount);
     std::fill(S.ViewIndex.begin(), S.ViewIndex.end(), 0);
     std::int32_t j = 0;
     for (std::int32_t n = 1; n <= S.MessageCount; ++n)

@@ -1,5 +1,6 @@
 #include "MBVars/Store.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 
@@ -7,13 +8,44 @@
 
 MsgStore::MsgStore() { InitStore(*this); }
 
+namespace {
+// Grows a table to hold slot `last` (at most `max`); room for every slot is reserved at
+// once, so that growing does not move the records.
+template <class T>
+void GrowTable(std::vector<T>& table, std::int32_t last, std::int32_t max) {
+    const auto wanted = static_cast<std::size_t>(std::clamp(last, 0, max)) + 1;
+    if (table.size() >= wanted) return;
+    if (table.capacity() < wanted) table.reserve(static_cast<std::size_t>(max) + 1);
+    table.resize(wanted);
+}
+
+// An empty table of one empty slot with room reserved for all.
+template <class T>
+void ResetTable(std::vector<T>& table, std::int32_t max) {
+    table.clear();
+    table.reserve(static_cast<std::size_t>(max) + 1);
+    table.resize(1);
+}
+}  // namespace
+
+void GrowMessages(MsgStore& S, std::int32_t last) { GrowTable(S.Messages, last, MaxMessages); }
+void GrowContacts(MsgStore& S, std::int32_t last) { GrowTable(S.Contacts, last, MaxContacts); }
+void GrowViewIndex(MsgStore& S, std::int32_t last) { GrowTable(S.ViewIndex, last, MaxMessages); }
+
+void ReserveRoom(MsgStore& S) {
+    S.Messages.reserve(static_cast<std::size_t>(MaxMessages) + 1);
+    S.Contacts.reserve(static_cast<std::size_t>(MaxContacts) + 1);
+    S.ViewIndex.reserve(static_cast<std::size_t>(MaxMessages) + 1);
+}
+
 void InitStore(MsgStore& S) {
-    S.Messages.assign(MaxMessages + 1, XMsgRecType{});
-    S.Contacts.assign(MaxContacts + 1, ContactRec{});
+    ResetTable(S.Messages, MaxMessages);
+    ResetTable(S.Contacts, MaxContacts);
+    // The history outlives collections and is read whole at start: it keeps every entry.
     S.History.assign(MaxHistory + 1, HistoryRec{});
     S.HistoryCount = 0;
-    S.ViewIndex.assign(MaxMessages + 1, 0);
-    S.ImportBuffer.assign(ImportBufferSize, 0);
+    ResetTable(S.ViewIndex, MaxMessages);
+    S.ImportBuffer.clear();  // made by the first import
     S.MessageCount = S.ContactCount = S.ViewCount = 0;
     S.SentCount = S.ReceivedCount = S.ColoredCount = 0;
     S.ViewMask = 0;
@@ -22,7 +54,8 @@ void InitStore(MsgStore& S) {
 
 void ClearStore(MsgStore& S, DefaultsType& D) {
     // Slots above the count are always empty: only the work record and the messages are
-    // cleared, so emptying an empty store costs nothing per unused slot.
+    // cleared, so emptying an empty store costs nothing per unused slot. The contact and
+    // view tables hold only the slots ever used.
     for (std::int32_t n = 0; n <= S.MessageCount; ++n) S.Messages[n].Clear();
     S.MessageCount = 0;
     S.ContactCount = 0;

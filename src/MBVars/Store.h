@@ -17,15 +17,19 @@ constexpr std::size_t MaxTextLength = 16383;
 // The byte message texts are scrambled with, on screen and in the data file.
 constexpr std::uint8_t TextMask = 0x5A;
 
+// The message, contact and view tables hold the slots the store has used so far, and room
+// for every slot up to their maximum: a slot exists from the moment a writer grows the
+// table to it (GrowMessages, GrowContacts, BuildView), and once it exists it stays. Slots
+// above a count are empty, except the contacts' totals a rebuilt table leaves behind.
 struct MsgStore {
-    MsgStore();  // allocates every table (InitStore)
+    MsgStore();  // an empty store (InitStore)
 
-    std::vector<XMsgRecType> Messages;  // slots 0..MaxMessages
+    std::vector<XMsgRecType> Messages;  // slots 0..MessageCount at least, up to MaxMessages
     std::int32_t MessageCount = 0;
     std::int32_t SentCount = 0, ReceivedCount = 0, ColoredCount = 0;  // after CountMessages
     bool Modified = false;
 
-    std::vector<ContactRec> Contacts;  // slots 0..MaxContacts
+    std::vector<ContactRec> Contacts;  // slots 0..ContactCount at least, up to MaxContacts
     std::int32_t ContactCount = 0;
 
     std::vector<HistoryRec> History;  // entries 0..MaxHistory
@@ -35,17 +39,29 @@ struct MsgStore {
     bool HistoryIncomplete = false;
     std::string HistoryKeptAs;  // set by the WriteHistory that kept it aside; the caller says so once
 
-    std::vector<std::uint16_t> ViewIndex;  // entries 0..MaxMessages, entry 0 unused
+    std::vector<std::uint16_t> ViewIndex;  // entries 0..MessageCount at least, entry 0 unused; zero above ViewCount
     std::int32_t ViewCount = 0;
     std::uint16_t ViewMask = 0;
 
-    std::vector<unsigned char> ImportBuffer;  // ImportBufferSize bytes
+    std::vector<unsigned char> ImportBuffer;  // ImportBufferSize bytes once an import needs it
 
     double StartTime = 0;  // local date-time of program start, days since 1899-12-30
 };
 
-// Creates every table empty and clears the history.
+// Creates every table empty and clears the history. No slot beyond slot 0 is made: the
+// tables only reserve their room.
 void InitStore(MsgStore& S);
+// Makes message slots up to `last` exist (new ones empty), for a writer about to fill slot
+// `last`; never more than MaxMessages. Records stay where they are while the table has its
+// reserved room; a store copied without it may move them.
+void GrowMessages(MsgStore& S, std::int32_t last);
+// Reserves the room of every table (a copied store has only its slots), so that growing
+// moves no record: for writers that hold a record while they grow a table.
+void ReserveRoom(MsgStore& S);
+// The same for the contact table, up to MaxContacts.
+void GrowContacts(MsgStore& S, std::int32_t last);
+// The same for the view index, up to MaxMessages.
+void GrowViewIndex(MsgStore& S, std::int32_t last);
 // Empties the collection, the contact table and the view; the history stays.
 // Also resets the sort column and view mode of the settings record.
 void ClearStore(MsgStore& S, DefaultsType& D);

@@ -15,6 +15,7 @@ MsgStore ContactsTestStore(int messages, int phones, unsigned seed) {
     FillRandomStore(S, {.Messages = messages, .Phones = phones, .Texts = 20, .Minutes = 50}, seed);
     for (std::int32_t n = 1; n <= S.MessageCount; n += 7) S.Messages[n].Name = "Ann\tLee\r\n" + std::to_string(n % 3);
     for (std::int32_t n = 3; n <= S.MessageCount; n += 11) S.Messages[n].Name = "";
+    GrowContacts(S, MaxContacts);
     for (std::int32_t c = 0; c <= MaxContacts; ++c) S.Contacts[c].Activity.Slot[1].Count = c;
     return S;
 }

@@ -32,6 +32,7 @@ MsgStore FitNamesTestStore(unsigned seed) {
         }
     };
     S.ContactCount = pick(30);
+    GrowContacts(S, S.ContactCount);
     for (std::int32_t c = 1; c <= S.ContactCount; ++c) {
         const std::string phone = somePhone();
         S.Contacts[c].Phone = phone;
@@ -73,6 +74,7 @@ MsgStore SmallStore() {
 
 TEST(FitNames, ContactNamesWithoutTheHistory) {
     MsgStore S = SmallStore();
+    GrowContacts(S, 3);
     S.ContactCount = 3;
     S.Contacts[1].Phone = "+15555550100";
     S.Contacts[1].Name = "Ann";
@@ -94,6 +96,7 @@ TEST(FitNames, ContactNamesWithoutTheHistory) {
 
 TEST(FitNames, NoUsableContactLeavesNamelessMessagesAlone) {
     MsgStore S = SmallStore();
+    GrowContacts(S, 1);
     S.ContactCount = 1;
     S.Contacts[1].Phone = "+15555550100";
     S.Contacts[1].Name = " ";

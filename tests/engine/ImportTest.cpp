@@ -352,6 +352,7 @@ TEST_F(Import, WithoutSeparatorEmptyContactFieldsStayEmpty) {
 }
 
 TEST_F(Import, TheContactTableStopsAtItsCapacity) {
+    GrowContacts(S, 901);
     S.ContactCount = 900;
     S.Contacts[901].Color = 0x123456;
     std::string file = "\"Title\"\n";

@@ -40,6 +40,7 @@ ActivityTotals LiteralActivity(const MsgStore& S, std::string_view name) {
 }
 
 void AddContact(MsgStore& S, std::string_view phone, std::string_view name) {
+    GrowContacts(S, S.ContactCount + 1);
     ContactRec& c = S.Contacts[static_cast<std::size_t>(++S.ContactCount)];
     c.Phone = phone;
     c.Name = name;

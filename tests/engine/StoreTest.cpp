@@ -8,6 +8,7 @@ TEST(Store, ClearStoreEmptiesEverythingButTheHistory) {
     MsgStore S;
     DefaultsType D;
     FillRandomStore(S, {.Messages = MaxMessages}, 1);
+    GrowContacts(S, 3);
     S.ContactCount = 3;
     S.History[1].Phone = "+15555550100";
     S.HistoryCount = 1;

@@ -88,6 +88,7 @@ inline void BuildContacts(MsgStore& S, int key, bool rebuild) {
             for (std::int32_t c = 1; c <= S.ContactCount && !found; ++c)
                 found = S.Contacts[c].Phone == m.Phone;
             if (!found && S.ContactCount < MaxContacts) {
+                GrowContacts(S, S.ContactCount + 1);
                 ContactRec& c = S.Contacts[++S.ContactCount];
                 c.Phone = m.Phone;
                 c.Name = m.Name;

@@ -11,6 +11,7 @@
 inline XMsgRecType& AddMessage(MsgStore& S, std::string_view time, std::string_view phone,
                                std::string_view text, std::uint16_t flags = MsgSms | MsgReceived,
                                std::string_view name = {}, std::int32_t color = 0) {
+    GrowMessages(S, S.MessageCount + 1);
     XMsgRecType& m = S.Messages[++S.MessageCount];
     m.Clear();
     m.Flags = flags;
