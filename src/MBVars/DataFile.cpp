@@ -1,6 +1,7 @@
 #include "MBVars/DataFile.h"
 
 #include <algorithm>
+#include <memory>
 #include <cstdint>
 #include <string>
 #include <type_traits>
@@ -84,16 +85,26 @@ std::int32_t CountInHeader(const unsigned char* header) {
     return n;
 }
 
+// A buffer for one group chunk, grown but never cleared: every byte used is read first.
+struct RunBuffer {
+    std::unique_ptr<unsigned char[]> Bytes;
+    std::size_t Size = 0;
+    unsigned char* data() { return Bytes.get(); }
+};
+
 // Reads up to `size` bytes of a group chunk in one run; the caller takes the whole
 // elements and then reports a file that ended inside the chunk.
-std::size_t ReadRun(FileReader& in, std::vector<unsigned char>& run, std::size_t size) {
-    run.resize(size);
+std::size_t ReadRun(FileReader& in, RunBuffer& run, std::size_t size) {
+    if (run.Size < size) {
+        run.Bytes = std::make_unique_for_overwrite<unsigned char[]>(size);
+        run.Size = size;
+    }
     return in.ReadSome(run.data(), size);
 }
 
 // The heads of messages 1..n, after the file header announced n.
 void ReadHeads(FileReader& in, MessageTable& T, std::int32_t n, SlotsAboveCountCleaner& cleaner,
-               std::vector<unsigned char>& run) {
+               RunBuffer& run) {
     T.Count = 0;
     // A file cut inside the heads keeps the messages whose heads were read whole.
     const std::size_t got = ReadRun(in, run, std::size_t(n) * HeadSize);
@@ -118,7 +129,7 @@ void ReadHeads(FileReader& in, MessageTable& T, std::int32_t n, SlotsAboveCountC
 // Elements 0..Count of one short-text chunk whose header gave `length`; element 0 is not
 // interpreted.
 template <typename Field>
-void ReadImages(FileReader& in, MessageTable& T, std::uint16_t length, Field field, std::vector<unsigned char>& run) {
+void ReadImages(FileReader& in, MessageTable& T, std::uint16_t length, Field field, RunBuffer& run) {
     constexpr std::size_t size = std::remove_reference_t<decltype(field(T.Messages[0]))>::Capacity + 1;
     if (length != size) throw NotDataFile();
     const std::size_t elements = std::size_t(T.Count) + 1;
@@ -130,8 +141,12 @@ void ReadImages(FileReader& in, MessageTable& T, std::uint16_t length, Field fie
 // A text chunk: (k, L) and L scrambled bytes. A chunk for a position outside 1..N is
 // passed over; bytes beyond the text buffer are passed over too.
 void ReadText(FileReader& in, MessageTable& T, std::string& buffer) {
-    unsigned char pair[4];
-    ReadExactly(in, pair, sizeof pair);
+    unsigned char pairBytes[4];
+    const unsigned char* pair = in.Take(sizeof pairBytes);
+    if (!pair) {
+        ReadExactly(in, pairBytes, sizeof pairBytes);
+        pair = pairBytes;
+    }
     const std::int32_t k = GetLE16(pair);
     const std::size_t len = GetLE16(pair + 2);
     const std::size_t kept = std::min(len, MaxTextLength);
@@ -139,11 +154,19 @@ void ReadText(FileReader& in, MessageTable& T, std::string& buffer) {
         if (!in.Skip(len)) throw IoError::ReadBeyondEnd();
         return;
     }
+    std::string& text = T.Messages[static_cast<std::size_t>(k)].Text;
+    if (kept == len) {
+        if (const unsigned char* bytes = in.Take(len)) {  // the usual case: straight from the reader
+            text.assign(reinterpret_cast<const char*>(bytes), len);
+            XorBytes(text.data(), len, TextMask);
+            return;
+        }
+    }
     buffer.resize(kept);
     ReadExactly(in, buffer.data(), kept);
     if (!in.Skip(len - kept)) throw IoError::ReadBeyondEnd();
     XorBytes(buffer.data(), buffer.size(), TextMask);
-    T.Messages[static_cast<std::size_t>(k)].Text = buffer;
+    text = buffer;
 }
 
 // The file must begin as the writer begins it: the heads chunk with its whole file
@@ -211,7 +234,7 @@ int ReadDataFileMessages(std::vector<XMsgRecType>& messages, std::int32_t& count
     if (messages.empty()) messages.resize(1);  // the work record
     MessageTable T{messages, count};
     SlotsAboveCountCleaner cleaner(T);
-    std::vector<unsigned char> run;
+    RunBuffer run;
 
     ReadHeads(in, T, ReadFileStart(in), cleaner, run);
 

@@ -1,6 +1,7 @@
 #include "MBVars/Ordering.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -45,28 +46,50 @@ void SpreadNamesAndColours(MsgStore& S) {
 
 namespace {
 
-// A joined key of two short texts (at most 46 bytes), compared as one text.
+// A word read from memory with its first byte as the most significant.
+std::uint64_t FirstByteHighest(std::uint64_t word) {
+    if constexpr (std::endian::native == std::endian::little) return __builtin_bswap64(word);
+    return word;
+}
+
+// A joined key of two short texts (at most 46 bytes) as six words that compare, in turn,
+// as the joined text does. The text is followed by zero bytes and its length goes into the
+// last byte: comparing the zero-padded bytes first and the lengths last orders a text
+// before every longer text it begins, as a byte-wise comparison of texts does (a padding
+// zero is never above the byte it meets).
 struct JoinedKey {
-    std::uint8_t Len = 0;
-    char Bytes[TimeText::Capacity + PhoneText::Capacity] = {};
-    JoinedKey() = default;
-    JoinedKey(std::string_view a, std::string_view b) {
-        std::memcpy(Bytes, a.data(), a.size());
-        std::memcpy(Bytes + a.size(), b.data(), b.size());
-        Len = static_cast<std::uint8_t>(a.size() + b.size());
+    static constexpr std::size_t Words = 6;
+    std::uint64_t Word[Words];
+
+    template <std::size_t A, std::size_t B>
+    JoinedKey(const ShortStr<A>& a, const ShortStr<B>& b) {
+        static_assert(A + B <= Words * 8 - 2);
+        unsigned char bytes[Words * 8] = {};
+        // Short texts keep zeros past their length: whole arrays can be copied.
+        std::memcpy(bytes, a.Chars, A);
+        std::memcpy(bytes + a.Len, b.Chars, B);
+        bytes[Words * 8 - 1] = static_cast<unsigned char>(a.Len + b.Len);
+        for (std::size_t w = 0; w < Words; ++w) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes + w * 8, 8);
+            Word[w] = FirstByteHighest(word);
+        }
     }
-    std::string_view view() const { return {Bytes, Len}; }
+    friend bool operator<(const JoinedKey& x, const JoinedKey& y) {
+        for (std::size_t w = 0; w < Words; ++w)
+            if (x.Word[w] != y.Word[w]) return x.Word[w] < y.Word[w];
+        return false;
+    }
 };
-static_assert(NameText::Capacity <= PhoneText::Capacity);
 
 // Ranks of the joined keys first(n) + second(n) of messages 1..MessageCount (rank k-1 for message k).
 template <class First, class Second>
 std::vector<std::int32_t> JoinedRanks(const MsgStore& S, First first, Second second) {
-    std::vector<JoinedKey> keys(static_cast<std::size_t>(S.MessageCount));
-    for (std::int32_t n = 1; n <= S.MessageCount; ++n)
-        keys[static_cast<std::size_t>(n - 1)] = JoinedKey(first(S.Messages[n]), second(S.Messages[n]));
+    std::vector<JoinedKey> keys;
+    keys.reserve(static_cast<std::size_t>(S.MessageCount));
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) keys.emplace_back(first(S.Messages[n]), second(S.Messages[n]));
     return RankItems(S.MessageCount, [&](std::int32_t a, std::int32_t b) {
-        return keys[static_cast<std::size_t>(a)].view() < keys[static_cast<std::size_t>(b)].view();
+        return keys[static_cast<std::size_t>(a)] < keys[static_cast<std::size_t>(b)];
     });
 }
 
@@ -75,9 +98,9 @@ std::vector<std::int32_t> JoinedRanks(const MsgStore& S, First first, Second sec
 // The sort key of every message for grid column `column`, as numbers ordered like the
 // column's key; nothing for a column without a key.
 std::optional<std::vector<std::int32_t>> ColumnRanks(const MsgStore& S, int column) {
-    const auto time = [](const XMsgRecType& m) { return m.Time.view(); };
-    const auto phone = [](const XMsgRecType& m) { return m.Phone.view(); };
-    const auto name = [](const XMsgRecType& m) { return m.Name.view(); };
+    const auto time = [](const XMsgRecType& m) -> const TimeText& { return m.Time; };
+    const auto phone = [](const XMsgRecType& m) -> const PhoneText& { return m.Phone; };
+    const auto name = [](const XMsgRecType& m) -> const NameText& { return m.Name; };
     std::vector<std::int32_t> keys;
     switch (column) {
         case 1: return JoinedRanks(S, time, phone);

@@ -42,7 +42,10 @@ void PutImage(std::string& out, const ShortStr<N>& s) {
 template <std::size_t N>
 void GetImage(ShortStr<N>& s, const unsigned char* image) {
     const std::size_t len = std::min<std::size_t>(image[0], N);
-    s.assign(std::string_view(reinterpret_cast<const char*>(image + 1), len));
+    // The whole image at once, bytes past the length zeroed (a file may hold anything there).
+    std::memcpy(s.Chars, image + 1, N);
+    std::memset(s.Chars + len, 0, N - len);
+    s.Len = static_cast<std::uint8_t>(len);
 }
 
 // Exclusive-or of every byte of a run with mask, eight bytes at a time.

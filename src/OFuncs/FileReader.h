@@ -21,6 +21,14 @@ public:
     bool Read(void* dst, std::size_t n);
     // Fills dst with up to n bytes; fewer only when the file ends. Returns how many.
     std::size_t ReadSome(void* dst, std::size_t n);
+    // The next n bytes, passed over, where they lie whole in the buffer (valid until the
+    // next call); nullptr, and nothing passed over, when they do not: read them then.
+    const unsigned char* Take(std::size_t n) {
+        if (end_ - pos_ < n) return nullptr;
+        const unsigned char* p = buffer_.data() + pos_;
+        pos_ += n;
+        return p;
+    }
     // Passes over the next n bytes; false when the file ends first.
     bool Skip(std::size_t n);
     // True when no byte is left.
