@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "Lang/TimeValue.h"
+#include "MBVars/PhoneIndex.h"
 #include "MBVars/ShellOrder.h"
 #include "OFuncs/CharCount.h"
 #include "OFuncs/DisplayText.h"
@@ -17,8 +18,7 @@ namespace {
 bool RebuildFromMessages(MsgStore& S) {
     bool cleaned = false;
     S.ContactCount = 0;
-    std::unordered_set<std::string_view> known;
-    known.reserve(MaxContacts);
+    PhoneIndex known(MaxContacts);
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
         XMsgRecType& m = S.Messages[n];
         const std::string_view name = m.Name.view();
@@ -27,8 +27,7 @@ bool RebuildFromMessages(MsgStore& S) {
             m.Name = RemoveControlChars(name);
             cleaned = true;
         }
-        if (S.ContactCount >= MaxContacts || known.contains(m.Phone.view())) continue;
-        known.insert(m.Phone.view());
+        if (S.ContactCount >= MaxContacts || !known.TryEmplace(m.Phone, 0).second) continue;
         GrowContacts(S, S.ContactCount + 1);
         ContactRec& c = S.Contacts[++S.ContactCount];  // its Activity stays as the slot held it
         c.Phone = m.Phone;

@@ -1,10 +1,10 @@
 // Fitting names, colours and blocked marks of the contact table and the history to a
 // freshly loaded collection.
 #include <algorithm>
-#include <unordered_map>
-#include <unordered_set>
+#include <vector>
 
 #include "MBVars/History.h"
+#include "MBVars/PhoneIndex.h"
 #include "MBVars/Removal.h"
 
 namespace {
@@ -17,18 +17,17 @@ bool UsableName(const NameText& name) { return name > NameText(" "); }
 // from the first call on, nameless messages carry their own phone as name, and each
 // message of a listed phone ends with the name of the last such contact.
 void ApplyContactNames(MsgStore& S) {
-    std::unordered_map<std::string_view, const NameText*> nameOf;
+    PhoneIndex nameOf(static_cast<std::size_t>(std::max(S.ContactCount, 0)));
     for (std::int32_t c = 1; c <= std::min(S.ContactCount, MaxContacts); ++c) {
         const ContactRec& contact = S.Contacts[c];
         // An empty phone makes AssignName do nothing at all.
-        if (UsableName(contact.Name) && !contact.Phone.empty())
-            nameOf.insert_or_assign(contact.Phone.view(), &contact.Name);
+        if (UsableName(contact.Name) && !contact.Phone.empty()) nameOf.Assign(contact.Phone, c);
     }
-    if (nameOf.empty()) return;
+    if (nameOf.Empty()) return;
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
         XMsgRecType& m = S.Messages[n];
         if (m.Name.empty()) m.Name = m.Phone.view();
-        if (const auto it = nameOf.find(m.Phone.view()); it != nameOf.end()) m.Name = *it->second;
+        if (const std::int32_t c = nameOf.Find(m.Phone); c > 0) m.Name = S.Contacts[c].Name;
     }
     S.Modified = true;
 }
@@ -41,21 +40,25 @@ void ApplyHistoryNames(MsgStore& S, std::int32_t entries) {
         const NameText* Name = nullptr;
         std::int32_t Color = 0;
     };
-    std::unordered_map<std::string_view, Fit> fitOf;
+    PhoneIndex fitOf(static_cast<std::size_t>(entries));
+    std::vector<Fit> fits;
     for (std::int32_t h = 1; h <= entries; ++h) {
         const HistoryRec& e = S.History[h];
         if (!UsableName(e.Name) || e.Phone.view() == e.Name.view()) continue;
-        Fit& fit = fitOf[e.Phone.view()];
+        const auto [at, isNew] = fitOf.TryEmplace(e.Phone, static_cast<std::int32_t>(fits.size()));
+        if (isNew) fits.emplace_back();
+        Fit& fit = fits[static_cast<std::size_t>(at)];
         fit.Name = &e.Name;
         if (e.Color != 0) fit.Color = e.Color;
     }
-    if (fitOf.empty()) return;
+    if (fits.empty()) return;
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
         XMsgRecType& m = S.Messages[n];
-        const auto it = fitOf.find(m.Phone.view());
-        if (it == fitOf.end()) continue;
-        m.Name = *it->second.Name;
-        if (it->second.Color != 0) m.Color = it->second.Color;
+        const std::int32_t at = fitOf.Find(m.Phone);
+        if (at < 0) continue;
+        const Fit& fit = fits[static_cast<std::size_t>(at)];
+        m.Name = *fit.Name;
+        if (fit.Color != 0) m.Color = fit.Color;
     }
 }
 
@@ -65,12 +68,12 @@ void ApplyHistoryNames(MsgStore& S, std::int32_t entries) {
 // rebuilds the view and sets Modified), and a phone listed twice loses its messages once.
 std::int32_t DeleteBlocked(MsgStore& S) {
     const std::int32_t entries = std::clamp(S.HistoryCount, 0, MaxHistory);
-    std::unordered_set<std::string_view> blocked;
+    PhoneIndex blocked(static_cast<std::size_t>(entries));
     for (std::int32_t h = 1; h <= entries; ++h)
-        if (S.History[h].Blocked != 0) blocked.insert(S.History[h].Phone.view());
-    if (blocked.empty()) return 0;
+        if (S.History[h].Blocked != 0) blocked.TryEmplace(S.History[h].Phone, h);
+    if (blocked.Empty()) return 0;
     for (std::int32_t n = 1; n <= S.MessageCount; ++n)
-        if (blocked.contains(S.Messages[n].Phone.view())) S.Messages[n].Flags |= MsgDoomed;
+        if (blocked.Find(S.Messages[n].Phone) >= 0) S.Messages[n].Flags |= MsgDoomed;
     return PurgeMarked(S);
 }
 

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "MBVars/PhoneIndex.h"
 #include "MBVars/ShellOrder.h"
 
 std::int32_t BuildView(MsgStore& S, std::uint16_t mask) {
@@ -32,13 +33,12 @@ void SwapMessages(MsgStore& S, std::int32_t a, std::int32_t b) {
 // as it was before this step: the net effect of letting, for every pair of positions i, j
 // with equal phones (i outer, j inner, both ascending), message j copy message i.
 void SpreadNamesAndColours(MsgStore& S) {
-    std::unordered_map<std::string_view, std::int32_t> firstOfPhone;
-    firstOfPhone.reserve(static_cast<std::size_t>(S.MessageCount));
+    PhoneIndex firstOfPhone(static_cast<std::size_t>(S.MessageCount));
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
         XMsgRecType& m = S.Messages[n];
-        const auto [it, isFirst] = firstOfPhone.try_emplace(m.Phone.view(), n);
+        const auto [firstPosition, isFirst] = firstOfPhone.TryEmplace(m.Phone, n);
         if (isFirst) continue;
-        const XMsgRecType& first = S.Messages[it->second];
+        const XMsgRecType& first = S.Messages[firstPosition];
         m.Name = first.Name;
         m.Color = first.Color;
     }
