@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -31,27 +32,33 @@ void PutChunkHeader(std::string& out, std::uint16_t tag, std::uint16_t length) {
     PutLE16(out, length);
 }
 
-// A group chunk: its header, element 0 (`first`), then one element per message.
+// A group chunk: its header, element 0 (`first`, elementSize bytes), then one element per
+// message, each put into its place in one sized run.
 template <typename PutElement>
-void WriteGroupChunk(AtomicFileWriter& out, const MsgStore& S, std::uint16_t tag,
+void WriteGroupChunk(AtomicFileWriter& out, std::string& bytes, const MsgStore& S, std::uint16_t tag,
                      std::uint16_t elementSize, const std::string& first, PutElement putElement) {
-    std::string bytes;
-    bytes.reserve(ChunkHeaderSize + std::size_t(elementSize) * std::size_t(S.MessageCount + 1));
-    PutChunkHeader(bytes, tag, elementSize);
-    bytes += first;
-    for (std::int32_t k = 1; k <= S.MessageCount; ++k) putElement(bytes, S.Messages[k]);
+    bytes.resize(ChunkHeaderSize + std::size_t(elementSize) * std::size_t(S.MessageCount + 1));
+    auto* p = reinterpret_cast<unsigned char*>(bytes.data());
+    StoreLE16(p, tag);
+    StoreLE16(p + 2, elementSize);
+    p += ChunkHeaderSize;
+    std::memcpy(p, first.data(), elementSize);
+    for (std::int32_t k = 1; k <= S.MessageCount; ++k) putElement(p += elementSize, S.Messages[k]);
     out.Write(bytes);
 }
 
 // Appends a text chunk: (k, L) and the L scrambled bytes, scrambled as one run.
 void AppendTextChunk(std::string& block, std::int32_t k, const std::string& text) {
     const std::size_t len = std::min(text.size(), MaxTextLength);
-    PutChunkHeader(block, TagText, 2);
-    PutLE16(block, static_cast<std::uint16_t>(k));
-    PutLE16(block, static_cast<std::uint16_t>(len));
     const std::size_t at = block.size();
-    block.append(text, 0, len);
-    XorBytes(block.data() + at, len, TextMask);
+    block.resize(at + ChunkHeaderSize + 4 + len);
+    auto* p = reinterpret_cast<unsigned char*>(block.data() + at);
+    StoreLE16(p, TagText);
+    StoreLE16(p + 2, 2);
+    StoreLE16(p + 4, static_cast<std::uint16_t>(k));
+    StoreLE16(p + 6, static_cast<std::uint16_t>(len));
+    std::memcpy(p + 8, text.data(), len);
+    XorBytes(reinterpret_cast<char*>(p + 8), len, TextMask);
 }
 
 // The messages a read fills: a store's own table and count, or a table read aside.
@@ -197,18 +204,19 @@ int WriteDataFile(MsgStore& S, const std::string& path) {
     std::string header;
     PutLE16(header, static_cast<std::uint16_t>(S.MessageCount));
     header.append(HeadSize - 2, '\0');
-    WriteGroupChunk(out, S, TagHeads, HeadSize, header, [](std::string& b, const XMsgRecType& m) {
-        PutLE16(b, m.Flags);
-        PutLE16(b, m.Serial);
-        PutLE32(b, m.Color);
-        PutLE32(b, m.Reserved);
+    std::string bytes;
+    WriteGroupChunk(out, bytes, S, TagHeads, HeadSize, header, [](unsigned char* p, const XMsgRecType& m) {
+        StoreLE16(p, m.Flags);
+        StoreLE16(p + 2, m.Serial);
+        StoreLE32(p + 4, m.Color);
+        StoreLE32(p + 8, m.Reserved);
     });
-    WriteGroupChunk(out, S, TagTimes, TimeImageSize, std::string(TimeImageSize, '\0'),
-                    [](std::string& b, const XMsgRecType& m) { PutImage(b, m.Time); });
-    WriteGroupChunk(out, S, TagPhones, PhoneImageSize, std::string(PhoneImageSize, '\0'),
-                    [](std::string& b, const XMsgRecType& m) { PutImage(b, m.Phone); });
-    WriteGroupChunk(out, S, TagNames, NameImageSize, std::string(NameImageSize, '\0'),
-                    [](std::string& b, const XMsgRecType& m) { PutImage(b, m.Name); });
+    WriteGroupChunk(out, bytes, S, TagTimes, TimeImageSize, std::string(TimeImageSize, '\0'),
+                    [](unsigned char* p, const XMsgRecType& m) { StoreImage(p, m.Time); });
+    WriteGroupChunk(out, bytes, S, TagPhones, PhoneImageSize, std::string(PhoneImageSize, '\0'),
+                    [](unsigned char* p, const XMsgRecType& m) { StoreImage(p, m.Phone); });
+    WriteGroupChunk(out, bytes, S, TagNames, NameImageSize, std::string(NameImageSize, '\0'),
+                    [](unsigned char* p, const XMsgRecType& m) { StoreImage(p, m.Name); });
 
     // The text chunks go out in blocks of whole chunks.
     constexpr std::size_t BlockSize = 1 << 16;

@@ -221,18 +221,21 @@ int AtomicFileWriter::Open(const std::string& path) {
 void AtomicFileWriter::Write(const void* data, std::size_t n) {
     const char* p = static_cast<const char*>(data);
     if (buffer_.size() + n > kBufferSize) Flush();
-    if (n >= kBufferSize) {
-        buffer_.assign(p, n);
-        Flush();
-    } else {
+    if (n >= kBufferSize)
+        WriteOut(p, n);  // a large run goes out as it is, not copied through the buffer
+    else
         buffer_.append(p, n);
-    }
 }
 
 void AtomicFileWriter::Flush() {
+    WriteOut(buffer_.data(), buffer_.size());
+    buffer_.clear();
+}
+
+void AtomicFileWriter::WriteOut(const char* p, std::size_t n) {
     std::size_t done = 0;
-    while (done < buffer_.size()) {
-        const ssize_t w = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+    while (done < n) {
+        const ssize_t w = ::write(fd_, p + done, n - done);
         if (w < 0) {
             if (errno == EINTR) continue;
             const int err = errno;
@@ -245,7 +248,6 @@ void AtomicFileWriter::Flush() {
         }
         done += static_cast<std::size_t>(w);
     }
-    buffer_.clear();
 }
 
 void AtomicFileWriter::Commit() {

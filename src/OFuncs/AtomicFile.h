@@ -41,6 +41,7 @@ public:
 
 private:
     void Flush();
+    void WriteOut(const char* p, std::size_t n);  // every byte, or Discard and throw
     void Discard();
 
     std::string given_;   // the path as the caller named it, for error messages

@@ -29,6 +29,23 @@ inline std::int32_t GetLE32(const unsigned char* p) {
     return static_cast<std::int32_t>(v);
 }
 
+// The same into place, for writers that size their output first.
+inline void StoreLE16(unsigned char* p, std::uint16_t v) {
+    p[0] = static_cast<unsigned char>(v & 0xFF);
+    p[1] = static_cast<unsigned char>(v >> 8);
+}
+inline void StoreLE32(unsigned char* p, std::int32_t value) {
+    const auto v = static_cast<std::uint32_t>(value);
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>((v >> (8 * i)) & 0xFF);
+}
+// The N + 1 byte image into place: short texts keep zeros past their length, so the whole
+// array is the image's characters.
+template <std::size_t N>
+void StoreImage(unsigned char* p, const ShortStr<N>& s) {
+    p[0] = static_cast<unsigned char>(std::min<std::size_t>(s.Len, N));
+    std::memcpy(p + 1, s.Chars, N);
+}
+
 // The N + 1 byte image of a short text; the bytes after the characters are zero.
 template <std::size_t N>
 void PutImage(std::string& out, const ShortStr<N>& s) {
