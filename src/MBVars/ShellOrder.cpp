@@ -56,19 +56,24 @@ std::vector<std::int32_t> ShellSortOrderByChains(std::vector<std::int32_t> keys,
         // chains' stable sorts are those of the keys as they stood before the gap.
         const std::size_t budget = 8 * n + 64;
         std::size_t moves = 0, i = gap;
-        for (; i < n && moves <= budget; ++i) {
-            const std::uint64_t item = items[i];
+        std::uint64_t* const at = items.data();
+        for (; i < n; ++i) {
+            const std::uint64_t item = at[i];
             const std::uint64_t above = item | 0xFFFFFFFFu;  // any word with a greater key is above it
-            if (items[i - gap] <= above) continue;            // already in place: the usual case
+            if (at[i - gap] <= above) continue;              // already in place: the usual case
             std::size_t j = i;
             do {
-                items[j] = items[j - gap];
+                at[j] = at[j - gap];
                 j -= gap;
                 ++moves;
-            } while (j >= gap && items[j - gap] > above);
-            items[j] = item;
+            } while (j >= gap && at[j - gap] > above);
+            at[j] = item;
+            if (moves > budget) {
+                ++i;
+                break;
+            }
         }
-        if (i >= n) continue;
+        if (moves <= budget) continue;
         for (std::size_t first = 0; first < gap; ++first) {
             chain.clear();
             for (std::size_t k = first; k < n; k += gap) chain.push_back(items[k]);
