@@ -73,6 +73,9 @@ std::vector<std::int32_t> ShellSortOrderByChains(std::vector<std::int32_t> keys,
 // Moves items first+Order[k] to first+k for every k, with swaps only.
 template <class T>
 void ApplyOrder(std::vector<T>& items, std::size_t first, const std::vector<std::int32_t>& order) {
+    std::size_t unmoved = 0;  // a store already in order is the usual case
+    while (unmoved < order.size() && order[unmoved] == static_cast<std::int32_t>(unmoved)) ++unmoved;
+    if (unmoved == order.size()) return;
     std::vector<bool> placed(order.size(), false);
     for (std::size_t start = 0; start < order.size(); ++start) {
         if (placed[start]) continue;
