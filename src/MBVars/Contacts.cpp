@@ -14,13 +14,14 @@ namespace {
 
 // Names lose their control bytes (in the messages too); the first message of each phone in
 // store order gives its contact name and colour, while the table has room. Returns whether
-// a message's name was changed.
-bool RebuildFromMessages(MsgStore& S) {
+// a message's name was changed. positionAt(k) is the message at place k of that order.
+template <class PositionAt>
+bool RebuildFromMessages(MsgStore& S, PositionAt positionAt) {
     bool cleaned = false;
     S.ContactCount = 0;
     PhoneIndex known(MaxContacts);
-    for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
-        XMsgRecType& m = S.Messages[n];
+    for (std::int32_t k = 1; k <= S.MessageCount; ++k) {
+        XMsgRecType& m = S.Messages[positionAt(k)];
         const std::string_view name = m.Name.view();
         if (std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 32; }))
         {
@@ -56,7 +57,13 @@ void OrderContacts(MsgStore& S, int key) {
 
 void BuildContacts(MsgStore& S, int key, bool rebuild) {
     // The table itself is never saved: only a name cleaned in the messages is a change.
-    if (rebuild && RebuildFromMessages(S)) S.Modified = true;
+    if (rebuild && RebuildFromMessages(S, [](std::int32_t k) { return k; })) S.Modified = true;
+    if (key == ContactsByPhone || key == ContactsByName) OrderContacts(S, key);
+}
+
+void BuildContactsInOrder(MsgStore& S, int key, const std::vector<std::int32_t>& order) {
+    const auto positionAt = [&](std::int32_t k) { return order[static_cast<std::size_t>(k - 1)] + 1; };
+    if (RebuildFromMessages(S, positionAt)) S.Modified = true;
     if (key == ContactsByPhone || key == ContactsByName) OrderContacts(S, key);
 }
 

@@ -2,6 +2,7 @@
 // The contact table and the per-name queries of the store.
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "MBVars/Store.h"
 
@@ -12,6 +13,9 @@ constexpr int ContactsByPhone = 1, ContactsByName = 2;
 // orders it by key 1 phone or 2 name with the exact Shell sort. Sets Modified only when a
 // message's name was cleaned: the table is not part of the saved collection.
 void BuildContacts(MsgStore& S, int key, bool rebuild);
+// BuildContacts(S, key, true) as if the store stood in `order` (order[k] the 0-based
+// message at 0-based place k), without moving a message.
+void BuildContactsInOrder(MsgStore& S, int key, const std::vector<std::int32_t>& order);
 // Gives every message of `phone` the name; nameless messages first get their own phone as
 // name. Returns how many messages of `phone` there were; nothing happens for an empty phone.
 // A name longer than a name holds is cut on a character boundary (CutOnCharBoundary).

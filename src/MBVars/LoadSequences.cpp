@@ -54,20 +54,25 @@ int OpenCollection(MsgStore& S, DefaultsType& D, const std::string& path) {
 
     FitNames(S, true);
     // Sorted oldest first to build the contacts and view and to number the messages, then
-    // newest first. The keys are ranked once: after the first sort every message of a phone
-    // has the same name and colour, so the second sort's spreading of them changes nothing
-    // and its keys are the first sort's, in their new places. The second order is still run
-    // whole, since equal keys do not simply come back in reverse.
+    // newest first: both orders are worked out on the keys, and the messages move once. The
+    // keys are ranked once: after the first sort every message of a phone has the same name
+    // and colour, so the second sort's spreading of them changes nothing and its keys are
+    // the first sort's in their new places. The second order is still run whole, since equal
+    // keys do not simply come back in reverse.
     SpreadNamesAndColours(S);
-    std::vector<std::int32_t> keys = *ColumnRanks(S, ByTime);
+    const std::vector<std::int32_t> keys = *ColumnRanks(S, ByTime);
     const std::vector<std::int32_t> oldestFirst = ShellSortOrderByChains(keys, Ascending != 0);
-    ApplyOrder(S.Messages, 1, oldestFirst);
-    BuildContacts(S, ContactsByPhone, true);
-    BuildView(S, ViewEverything);
-    Renumber(S);
+    BuildContactsInOrder(S, ContactsByPhone, oldestFirst);
+    BuildViewInOrder(S, ViewEverything, oldestFirst);
     std::vector<std::int32_t> keysNow(keys.size());
-    for (std::size_t k = 0; k < keys.size(); ++k) keysNow[k] = keys[static_cast<std::size_t>(oldestFirst[k])];
-    ApplyOrder(S.Messages, 1, ShellSortOrderByChains(std::move(keysNow), Descending != 0));
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+        const auto message = static_cast<std::size_t>(oldestFirst[k]);
+        S.Messages[message + 1].Serial = static_cast<std::uint16_t>(k + 1);  // numbered oldest first
+        keysNow[k] = keys[message];
+    }
+    std::vector<std::int32_t> newestFirst = ShellSortOrderByChains(std::move(keysNow), Descending != 0);
+    for (std::int32_t& place : newestFirst) place = oldestFirst[static_cast<std::size_t>(place)];
+    ApplyOrder(S.Messages, 1, newestFirst);
     D.SortColumn = ByTime;
     CountMessages(S);
     S.Modified = false;

@@ -23,6 +23,18 @@ std::int32_t BuildView(MsgStore& S, std::uint16_t mask) {
     return j;
 }
 
+std::int32_t BuildViewInOrder(MsgStore& S, std::uint16_t mask, const std::vector<std::int32_t>& order) {
+    GrowViewIndex(S, S.MessageCount);
+    std::fill(S.ViewIndex.begin(), S.ViewIndex.end(), 0);
+    std::int32_t j = 0;
+    for (std::int32_t k = 1; k <= S.MessageCount; ++k)
+        if (S.Messages[order[static_cast<std::size_t>(k - 1)] + 1].Flags & mask)
+            S.ViewIndex[static_cast<std::size_t>(++j)] = static_cast<std::uint16_t>(k);
+    S.ViewCount = j;
+    S.ViewMask = mask;
+    return j;
+}
+
 void SwapMessages(MsgStore& S, std::int32_t a, std::int32_t b) {
     // The work record in slot 0 is not needed as a go-between: nothing reads it after a swap.
     std::swap(S.Messages[a], S.Messages[b]);

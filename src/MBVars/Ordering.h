@@ -11,6 +11,9 @@ constexpr std::uint16_t ViewAll = 3, ViewSent = 1, ViewReceived = 2, ViewFound =
 
 // Lists, in store order, the positions whose Flags share a bit with mask; returns ViewCount.
 std::int32_t BuildView(MsgStore& S, std::uint16_t mask);
+// BuildView as if the store stood in `order` (order[k] the 0-based message at 0-based
+// place k): the view lists places of that order.
+std::int32_t BuildViewInOrder(MsgStore& S, std::uint16_t mask, const std::vector<std::int32_t>& order);
 // Exchanges messages a and b (texts move with their records); sets Modified.
 void SwapMessages(MsgStore& S, std::int32_t a, std::int32_t b);
 // Spreads names and colours over equal phones, then orders the store by grid column
