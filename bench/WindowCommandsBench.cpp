@@ -209,6 +209,14 @@ void BM_ScrollOnePage(benchmark::State& state) {
 }
 BENCHMARK(BM_ScrollOnePage);
 
+// The grid's visible cells painted again, nothing changed: the share of every grid command
+// that is Qt drawing the cells.
+void BM_RepaintGridCells(benchmark::State& state) {
+    FullWindow& w = Window();
+    for (auto _ : state) w.Form->MessageView->viewport()->repaint();
+}
+BENCHMARK(BM_RepaintGridCells);
+
 void BM_CopyEveryRow(benchmark::State& state) {
     FullWindow& w = Window();
     TMBForm& form = *w.Form;
