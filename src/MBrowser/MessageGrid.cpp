@@ -4,6 +4,9 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QPainter>
+#include <algorithm>
+
+#include "MBrowser/MessageCellDelegate.h"
 
 namespace {
 
@@ -17,7 +20,7 @@ void PaintFixedCell(QPainter& p, const QRect& r, const QColor& ground, const QSt
     p.setPen(FixedLine);
     p.drawLine(r.topRight(), r.bottomRight());
     p.drawLine(r.bottomLeft(), r.bottomRight());
-    p.setFont(font);
+    p.setFont(WithoutShaping(font));
     p.setPen(QColor(0x20, 0x24, 0x2A));
     p.drawText(r.adjusted(0, 0, -1, -1), int(alignment | Qt::TextSingleLine), text);
 }
@@ -39,6 +42,16 @@ protected:
                        font.isValid() ? font.value<QFont>() : painter->font(),
                        Qt::Alignment(model()->headerData(section, o, Qt::TextAlignmentRole).toInt()));
         painter->restore();
+    }
+
+    QSize sizeHint() const override {
+        // The row numbers' width is set by the window's layout pass. The base hint measures
+        // the texts of 200 rows and is asked again after every refresh, for a width that
+        // only matters until that pass: the widest number that can show will do.
+        if (orientation() == Qt::Vertical)
+            return {std::max(minimumWidth(), fontMetrics().horizontalAdvance(QStringLiteral("99999 "))),
+                    defaultSectionSize()};
+        return QHeaderView::sizeHint();
     }
 
 private:
