@@ -45,7 +45,7 @@ void SwapMessages(MsgStore& S, std::int32_t a, std::int32_t b) {
 // as it was before this step: the net effect of letting, for every pair of positions i, j
 // with equal phones (i outer, j inner, both ascending), message j copy message i.
 void SpreadNamesAndColours(MsgStore& S) {
-    PhoneIndex firstOfPhone(static_cast<std::size_t>(S.MessageCount));
+    PhoneIndex firstOfPhone(MaxContacts);  // about as many phones as contacts; it grows when there are more
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
         XMsgRecType& m = S.Messages[n];
         const auto [firstPosition, isFirst] = firstOfPhone.TryEmplace(m.Phone, n);

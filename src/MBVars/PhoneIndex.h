@@ -11,35 +11,39 @@
 
 class PhoneIndex {
 public:
-    // Room for `expected` phones without a long probe run (more may be added).
+    // Room for `expected` phones without a long probe run; more may be added, and the table
+    // grows. Sized for the distinct phones rather than for every message, it stays in cache.
     explicit PhoneIndex(std::size_t expected) { Reset(expected); }
 
     // The value kept for the phone, and false; or, for a new phone, `value` kept and true.
     std::pair<std::int32_t, bool> TryEmplace(const PhoneText& phone, std::int32_t value) {
         if (2 * (count_ + 1) > slots_.size()) Grow();
-        std::size_t i = Hash(phone) & mask_;
+        const std::uint64_t h = Hash(phone);
+        std::size_t i = h & mask_;
         for (; slots_[i].Phone; i = (i + 1) & mask_)
-            if (Same(*slots_[i].Phone, phone)) return {slots_[i].Value, false};
-        slots_[i] = {&phone, value};
+            if (slots_[i].Tag == Tag(h) && Same(*slots_[i].Phone, phone)) return {slots_[i].Value, false};
+        slots_[i] = {&phone, value, Tag(h)};
         ++count_;
         return {value, true};
     }
     // Keeps `value` for the phone, over any value it had.
     void Assign(const PhoneText& phone, std::int32_t value) {
         if (2 * (count_ + 1) > slots_.size()) Grow();
-        std::size_t i = Hash(phone) & mask_;
+        const std::uint64_t h = Hash(phone);
+        std::size_t i = h & mask_;
         for (; slots_[i].Phone; i = (i + 1) & mask_)
-            if (Same(*slots_[i].Phone, phone)) {
+            if (slots_[i].Tag == Tag(h) && Same(*slots_[i].Phone, phone)) {
                 slots_[i].Value = value;
                 return;
             }
-        slots_[i] = {&phone, value};
+        slots_[i] = {&phone, value, Tag(h)};
         ++count_;
     }
     // The value kept for the phone, or -1.
     std::int32_t Find(const PhoneText& phone) const {
-        for (std::size_t i = Hash(phone) & mask_; slots_[i].Phone; i = (i + 1) & mask_)
-            if (Same(*slots_[i].Phone, phone)) return slots_[i].Value;
+        const std::uint64_t h = Hash(phone);
+        for (std::size_t i = h & mask_; slots_[i].Phone; i = (i + 1) & mask_)
+            if (slots_[i].Tag == Tag(h) && Same(*slots_[i].Phone, phone)) return slots_[i].Value;
         return -1;
     }
     bool Empty() const { return count_ == 0; }
@@ -48,7 +52,9 @@ private:
     struct Slot {
         const PhoneText* Phone = nullptr;
         std::int32_t Value = 0;
+        std::uint32_t Tag = 0;  // high bits of the hash: most other phones are told apart without reading them
     };
+    static std::uint32_t Tag(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32); }
 
     // Short texts keep zeros past their length: the whole array tells phones apart.
     static bool Same(const PhoneText& a, const PhoneText& b) {
