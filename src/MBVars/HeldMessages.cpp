@@ -1,9 +1,9 @@
 #include "MBVars/HeldMessages.h"
 
 #include <algorithm>
-#include <functional>
 #include <string_view>
 
+#include "OFuncs/ByteHash.h"
 #include "OFuncs/TextOps.h"
 
 namespace {
@@ -20,11 +20,10 @@ HeldMessages::HeldMessages(const MsgStore& S) : store_(S), slots_(TableSize) {
 }
 
 std::uint64_t HeldMessages::HashOf(const XMsgRecType& m) {
-    const std::hash<std::string_view> h;
-    std::uint64_t seed = Direction(m);
+    std::uint64_t h = Direction(m);
     for (const std::string_view part : {m.Time.view(), m.Phone.view(), TrimTrailingSpaces(m.Text)})
-        seed ^= h(part) + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
-    return seed;
+        h = HashBytes(part, h);
+    return h;
 }
 
 bool HeldMessages::SameMessage(const XMsgRecType& a, const XMsgRecType& b) {
@@ -32,8 +31,7 @@ bool HeldMessages::SameMessage(const XMsgRecType& a, const XMsgRecType& b) {
            TrimTrailingSpaces(a.Text) == TrimTrailingSpaces(b.Text);
 }
 
-bool HeldMessages::Holds(const XMsgRecType& m) const {
-    const std::uint64_t hash = HashOf(m);
+bool HeldMessages::Holds(const XMsgRecType& m, std::uint64_t hash) const {
     for (std::size_t i = hash & (TableSize - 1);; i = (i + 1) & (TableSize - 1)) {
         const Slot& slot = slots_[i];
         if (slot.Position == 0) return false;
@@ -41,8 +39,7 @@ bool HeldMessages::Holds(const XMsgRecType& m) const {
     }
 }
 
-void HeldMessages::Add(std::int32_t n) {
-    const std::uint64_t hash = HashOf(store_.Messages[n]);
+void HeldMessages::Add(std::int32_t n, std::uint64_t hash) {
     std::size_t i = hash & (TableSize - 1);
     while (slots_[i].Position != 0) i = (i + 1) & (TableSize - 1);
     slots_[i] = Slot{hash, n};

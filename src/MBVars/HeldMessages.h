@@ -15,16 +15,21 @@ public:
     // indexed records in place, unchanged (an import only appends).
     explicit HeldMessages(const MsgStore& S);
 
-    bool Holds(const XMsgRecType& m) const;
-    // Indexes the message at position n, which must have its final content.
-    void Add(std::int32_t n);
+    // The key of a message, computed once for both the look-up and the adding.
+    static std::uint64_t HashOf(const XMsgRecType& m);
+
+    bool Holds(const XMsgRecType& m) const { return Holds(m, HashOf(m)); }
+    bool Holds(const XMsgRecType& m, std::uint64_t hash) const;
+    // Indexes the message at position n, which must have its final content (and `hash`,
+    // when given, must be its HashOf).
+    void Add(std::int32_t n) { Add(n, HashOf(store_.Messages[n])); }
+    void Add(std::int32_t n, std::uint64_t hash);
 
 private:
     struct Slot {
         std::uint64_t Hash = 0;
         std::int32_t Position = 0;  // 0: free
     };
-    static std::uint64_t HashOf(const XMsgRecType& m);
     static bool SameMessage(const XMsgRecType& a, const XMsgRecType& b);
 
     const MsgStore& store_;

@@ -1,6 +1,7 @@
 #include "MBVars/Import.h"
 
 #include <new>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -25,15 +26,18 @@ std::int32_t ImportMessageLines(MsgStore& S, TextLines& lines, unsigned char sep
     HeldMessages held(S);
     XMsgRecType& work = S.Messages[0];
     std::string_view line;
+    std::string scratch;  // for the few lines that change before their fields are read
     std::int32_t dropped = 0;
     while (lines.Next(line)) {
-        if (!ParseMessageLine(line, separator, work) || held.Holds(work)) continue;
+        if (!ParseMessageLine(line, separator, work, scratch)) continue;
+        const std::uint64_t key = HeldMessages::HashOf(work);
+        if (held.Holds(work, key)) continue;
         if (S.MessageCount >= MaxMessages) {
             ++dropped;
             continue;
         }
         S.Messages[++S.MessageCount] = std::move(work);
-        held.Add(S.MessageCount);
+        held.Add(S.MessageCount, key);
         work.Clear();
     }
     work.Clear();

@@ -69,13 +69,48 @@ void TakeNumericSmsField(XMsgRecType& work, std::uint16_t flags, int k, std::str
 }
 }  // namespace
 
+std::string_view PrepareMessageLine(std::string_view raw, std::string& scratch) {
+    // Both replacements only shorten maximal runs of quotes, and never join two runs (the
+    // first leaves at least one quote of a run). A comma opens the first pattern and ends
+    // no other, so a run after a comma loses two quotes while it has three or more: its
+    // length ends as 1 or 2 by parity. Then a space ends the second pattern and only the
+    // run before it can reach it: that run loses two quotes while it has two, leaving its
+    // parity. The quote added at the end stands alone after a byte that is no quote, so it
+    // never changes. So each run is settled once, from its own neighbours.
+    const bool addQuote = raw.empty() || raw.back() != '"';
+    scratch.clear();
+    bool changed = false;
+    std::size_t copied = 0;  // raw[0, copied) is in scratch once the line changed
+    for (std::size_t pos = FindByte(raw, '"', 0); pos != std::string_view::npos;) {
+        std::size_t end = pos + 1;
+        while (end < raw.size() && raw[end] == '"') ++end;
+        const std::size_t length = end - pos;
+        std::size_t kept = length;
+        if (kept >= 3 && pos > 0 && raw[pos - 1] == ',') kept = 2 - (length & 1);
+        if (kept >= 2 && end < raw.size() && raw[end] == ' ') kept &= 1;
+        if (kept != length) {
+            scratch.append(raw.substr(copied, pos - copied));
+            scratch.append(kept, '"');
+            copied = end;
+            changed = true;
+        }
+        pos = FindByte(raw, '"', end);
+    }
+    if (!changed && !addQuote) return raw;
+    scratch.append(raw.substr(copied));
+    if (addQuote) scratch.push_back('"');
+    return scratch;
+}
+
 bool ParseMessageLine(std::string_view raw, unsigned char separator, XMsgRecType& work) {
+    std::string scratch;
+    return ParseMessageLine(raw, separator, work, scratch);
+}
+
+bool ParseMessageLine(std::string_view raw, unsigned char separator, XMsgRecType& work, std::string& scratch) {
     work.Clear();
     if (raw.empty() || separator == 0) return false;
-    std::string line(raw);
-    if (line.back() != '"') line.push_back('"');
-    line = ReplaceAll(",\"\"\"", ",\"", std::move(line));
-    line = ReplaceAll("\"\" ", " ", std::move(line));
+    const std::string_view line = PrepareMessageLine(raw, scratch);
 
     const char sep[1] = {static_cast<char>(separator)};
     const auto first = SplitAt(line, std::string_view(sep, 1));

@@ -1,21 +1,52 @@
 #include "MBVars/Removal.h"
 
 #include <algorithm>
-#include <unordered_map>
+#include <vector>
 
 #include "MBVars/Ordering.h"
+#include "OFuncs/ByteHash.h"
 
 namespace {
 
-struct PhoneAndText {
-    std::string_view Phone, Text;
-    bool operator==(const PhoneAndText&) const = default;
-};
-struct PhoneAndTextHash {
-    std::size_t operator()(const PhoneAndText& k) const {
-        const std::hash<std::string_view> h;
-        return h(k.Phone) * 1000003u ^ h(k.Text);
+// The groups of messages with equal phone and text: an open-addressing table of group
+// slots, each keyed by the hash of phone and text and holding the group's survivor so far.
+// A look-up costs one hash per message; a stored message is compared with it only when
+// the hashes agree, lengths first.
+class PhoneTextGroups {
+public:
+    explicit PhoneTextGroups(const MsgStore& S) : store_(S) {
+        std::size_t size = 16;
+        while (size < 2 * static_cast<std::size_t>(std::max(S.MessageCount, 1))) size *= 2;
+        slots_.assign(size, Slot{});
     }
+
+    // The slot of message n's group, opened with n as its survivor when n is its first.
+    std::int32_t& SurvivorOf(std::int32_t n) {
+        const XMsgRecType& m = store_.Messages[n];
+        const std::uint64_t hash = HashBytes(m.Text, HashBytes(m.Phone.view()));
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            Slot& slot = slots_[i];
+            if (slot.Survivor == 0) {
+                slot = Slot{hash, n, n};
+                return slot.Survivor;
+            }
+            if (slot.Hash == hash && SamePhoneAndText(store_.Messages[slot.First], m)) return slot.Survivor;
+        }
+    }
+
+private:
+    struct Slot {
+        std::uint64_t Hash = 0;
+        std::int32_t First = 0;     // the group's first member, its key
+        std::int32_t Survivor = 0;  // 0: free
+    };
+    static bool SamePhoneAndText(const XMsgRecType& a, const XMsgRecType& b) {
+        return a.Text.size() == b.Text.size() && a.Phone == b.Phone && a.Text == b.Text;
+    }
+
+    const MsgStore& store_;
+    std::vector<Slot> slots_;  // a power of two, at least twice the messages
 };
 
 void MarkDoomed(XMsgRecType& m) { m.Flags |= MsgDoomed; }
@@ -62,17 +93,15 @@ std::int32_t RemoveDuplicates(MsgStore& S, bool remove) {
     // Comparing every pair i < j marks j when j has no colour and i otherwise. So within a
     // group of equal phone and text, every member is marked except its last coloured
     // member, or its first member when none is coloured.
-    std::unordered_map<PhoneAndText, std::int32_t, PhoneAndTextHash> survivorOf;
-    survivorOf.reserve(static_cast<std::size_t>(S.MessageCount));
+    PhoneTextGroups groups(S);
+    std::vector<std::int32_t*> survivorOf(static_cast<std::size_t>(S.MessageCount) + 1);
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
-        const XMsgRecType& m = S.Messages[n];
-        auto [it, isFirst] = survivorOf.try_emplace({m.Phone.view(), m.Text}, n);
-        if (!isFirst && m.Color != 0) it->second = n;
+        std::int32_t& survivor = groups.SurvivorOf(n);
+        if (survivor != n && S.Messages[n].Color != 0) survivor = n;
+        survivorOf[static_cast<std::size_t>(n)] = &survivor;
     }
-    for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
-        XMsgRecType& m = S.Messages[n];
-        if (survivorOf.at({m.Phone.view(), m.Text}) != n) MarkDoomed(m);
-    }
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n)
+        if (*survivorOf[static_cast<std::size_t>(n)] != n) MarkDoomed(S.Messages[n]);
     std::int32_t count = 0;
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
         XMsgRecType& m = S.Messages[n];

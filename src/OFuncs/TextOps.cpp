@@ -51,12 +51,11 @@ std::optional<std::pair<std::string_view, std::string_view>> SplitAt(std::string
 }
 
 std::optional<std::pair<std::string_view, std::string_view>> NextQuotedField(std::string_view s) {
-    const std::size_t open = s.find('"');
+    const std::size_t open = FindByte(s, '"', 0);
     if (open == std::string_view::npos || open + 1 >= s.size()) return std::nullopt;
-    const std::string_view after = s.substr(open + 1);
-    const std::size_t close = after.find('"');
+    const std::size_t close = s.find('"', open + 1);
     if (close == std::string_view::npos) return std::nullopt;
-    return std::make_pair(after.substr(0, close), after.substr(close + 1));
+    return std::make_pair(s.substr(open + 1, close - open - 1), s.substr(close + 1));
 }
 
 std::string NormaliseText(std::string_view text) {
