@@ -2,7 +2,9 @@
 // The messages a store already holds, for the import's already-held rule: a line is not
 // added when a stored message has the same Time, Phone, direction and Text (trailing
 // spaces removed), byte for byte. An open-addressing table of store positions, so that a
-// look-up costs one hash and, on a match, one comparison with the record.
+// look-up costs one hash and, on a match, one comparison with the record. The table is
+// sized to the messages it holds and doubles as they grow, so a small import stays in the
+// nearest caches.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -27,11 +29,14 @@ public:
 
 private:
     struct Slot {
-        std::uint64_t Hash = 0;
+        std::uint32_t Tag = 0;      // the hash's low half: the table's index and a first check
         std::int32_t Position = 0;  // 0: free
     };
     static bool SameMessage(const XMsgRecType& a, const XMsgRecType& b);
+    void Place(Slot slot);
+    void Grow();
 
     const MsgStore& store_;
-    std::vector<Slot> slots_;  // a power of two, at least twice the store's capacity
+    std::vector<Slot> slots_;  // a power of two, more than twice the indexed messages
+    std::size_t count_ = 0;
 };

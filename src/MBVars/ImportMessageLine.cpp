@@ -3,6 +3,7 @@
 #include <string>
 
 #include "MBVars/Store.h"
+#include "OFuncs/FindByte.h"
 #include "OFuncs/TextOps.h"
 
 namespace {
@@ -81,21 +82,24 @@ std::string_view PrepareMessageLine(std::string_view raw, std::string& scratch) 
     scratch.clear();
     bool changed = false;
     std::size_t copied = 0;  // raw[0, copied) is in scratch once the line changed
-    for (std::size_t pos = FindByte(raw, '"', 0); pos != std::string_view::npos;) {
-        std::size_t end = pos + 1;
+    std::size_t settled = 0;  // runs before this position are done
+    // Only a run of two or more quotes can change: each holds a doubled quote, the first of
+    // which opens the run.
+    ForEachBytePair(raw, '"', 1, [&](std::size_t pos) {
+        if (pos < settled) return;
+        std::size_t end = pos + 2;
         while (end < raw.size() && raw[end] == '"') ++end;
+        settled = end;
         const std::size_t length = end - pos;
         std::size_t kept = length;
         if (kept >= 3 && pos > 0 && raw[pos - 1] == ',') kept = 2 - (length & 1);
         if (kept >= 2 && end < raw.size() && raw[end] == ' ') kept &= 1;
-        if (kept != length) {
-            scratch.append(raw.substr(copied, pos - copied));
-            scratch.append(kept, '"');
-            copied = end;
-            changed = true;
-        }
-        pos = FindByte(raw, '"', end);
-    }
+        if (kept == length) return;
+        scratch.append(raw.substr(copied, pos - copied));
+        scratch.append(kept, '"');
+        copied = end;
+        changed = true;
+    });
     if (!changed && !addQuote) return raw;
     scratch.append(raw.substr(copied));
     if (addQuote) scratch.push_back('"');

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "OFuncs/FindByte.h"
 #include "OFuncs/IoError.h"
 
 namespace {
@@ -30,14 +31,6 @@ std::size_t ReadBlock(int fd, unsigned char* buf, std::size_t size) {
     return got;
 }
 
-// The first quote in [p, end), or null. Quotes mostly stand a byte or two apart, so the
-// nearest bytes are looked at before a library search.
-const unsigned char* NextQuote(const unsigned char* p, const unsigned char* end) {
-    for (const unsigned char* near = std::min(end, p + 4); p < near; ++p)
-        if (*p == Quote) return p;
-    return p < end ? static_cast<const unsigned char*>(std::memchr(p, Quote, static_cast<std::size_t>(end - p))) : nullptr;
-}
-
 // Closes the descriptor on every way out.
 struct FdCloser {
     int fd;
@@ -58,15 +51,14 @@ void ExamineBlock(unsigned char* block, std::size_t n, SeparatorVote& vote) {
     // independent: a join only turns a CR LF into spaces, and neither a CR, an LF nor a
     // space is a quote, so no vote and no other join sees a difference. Votes are counted
     // in the order of their positions, as the first value to reach the top count wins.
-    const unsigned char* const last = block + n - 2;  // positions i with i + 2 < n
-    for (const unsigned char* q = block; (q = NextQuote(q, last)) != nullptr; ++q)
-        if (q[2] == Quote && q[1] != 0) vote.Add(q[1]);
-    // A CR at position p >= 1 followed by an LF, the byte before it no quote.
-    unsigned char* const end = block + n - 1;  // the CR needs its LF inside the block
-    for (unsigned char* cr = block + 1;
-         cr < end && (cr = static_cast<unsigned char*>(std::memchr(cr, CR, static_cast<std::size_t>(end - cr)))) != nullptr;
-         ++cr)
-        if (cr[1] == LF && cr[-1] != Quote) cr[0] = cr[1] = Space;
+    const std::string_view bytes(reinterpret_cast<const char*>(block), n);
+    ForEachBytePair(bytes, Quote, 2, [&](std::size_t q) {
+        if (block[q + 1] != 0) vote.Add(block[q + 1]);
+    });
+    // A CR at position p >= 1 with its LF inside the block, the byte before it no quote.
+    for (std::size_t cr = FindByte(bytes.substr(0, n - 1), CR, 1); cr != std::string_view::npos;
+         cr = FindByte(bytes.substr(0, n - 1), CR, cr + 1))
+        if (block[cr + 1] == LF && block[cr - 1] != Quote) block[cr] = block[cr + 1] = Space;
 }
 
 void JoinLineBreaksAcrossBlocks(std::string& bytes, std::size_t blockStart) {
@@ -126,10 +118,10 @@ int PrepareCsvFile(MsgStore& S, const std::string& path, PreparedCsv& out) {
 
 bool TextLines::Next(std::string_view& line) {
     if (rest_.empty()) return false;
-    const std::size_t end = rest_.find(static_cast<char>(LF));
+    const std::size_t end = FindByte(rest_, static_cast<char>(LF), 0);
     std::string_view raw = rest_.substr(0, end);
     rest_ = end == std::string_view::npos ? std::string_view{} : rest_.substr(end + 1);
-    const std::size_t cr = raw.find(static_cast<char>(CR));
+    const std::size_t cr = FindByte(raw, static_cast<char>(CR), 0);
     if (cr == std::string_view::npos) {
         line = raw;
         return true;

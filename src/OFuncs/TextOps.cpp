@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "OFuncs/FindByte.h"
+
 std::string ReplaceAll(std::string_view from, std::string_view to, std::string s) {
     if (from.empty() || to.find(from) != std::string_view::npos) return s;
     if (s.find(from) == std::string::npos) return s;
@@ -45,7 +47,7 @@ std::string ReplaceAll(std::string_view from, std::string_view to, std::string s
 std::optional<std::pair<std::string_view, std::string_view>> SplitAt(std::string_view s,
                                                                      std::string_view d) {
     if (s.empty() || d.empty()) return std::nullopt;
-    const std::size_t p = s.find(d);
+    const std::size_t p = d.size() == 1 ? FindByte(s, d[0], 0) : s.find(d);
     if (p == std::string_view::npos) return std::nullopt;
     return std::make_pair(s.substr(0, p), s.substr(p + d.size()));
 }
@@ -53,7 +55,7 @@ std::optional<std::pair<std::string_view, std::string_view>> SplitAt(std::string
 std::optional<std::pair<std::string_view, std::string_view>> NextQuotedField(std::string_view s) {
     const std::size_t open = FindByte(s, '"', 0);
     if (open == std::string_view::npos || open + 1 >= s.size()) return std::nullopt;
-    const std::size_t close = s.find('"', open + 1);
+    const std::size_t close = FindByte(s, '"', open + 1);
     if (close == std::string_view::npos) return std::nullopt;
     return std::make_pair(s.substr(open + 1, close - open - 1), s.substr(close + 1));
 }

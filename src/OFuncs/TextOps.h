@@ -1,6 +1,5 @@
 #pragma once
 // Small text operations shared by the import, the display and the statistics.
-#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,16 +12,6 @@
 // the two texts, or s.size() + 1 squared replacements of an equally long text, the
 // text is returned as it was.
 std::string ReplaceAll(std::string_view from, std::string_view to, std::string s);
-
-// The position of the first c in s from `from` on, or npos: s.find(c, from), with the
-// nearest bytes looked at before a library search, as the separators and quotes of a CSV
-// line mostly stand a byte or two apart.
-inline std::size_t FindByte(std::string_view s, char c, std::size_t from) {
-    const std::size_t near = std::min(s.size(), from + 4);
-    for (std::size_t i = from; i < near; ++i)
-        if (s[i] == c) return i;
-    return near < s.size() ? s.find(c, near) : std::string_view::npos;
-}
 
 // Part before the first d and part after it; nothing when s or d is empty or d is absent.
 std::optional<std::pair<std::string_view, std::string_view>> SplitAt(std::string_view s,
