@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <random>
@@ -19,6 +20,7 @@
 
 #include "MBVars/DataFile.h"
 #include "MBVars/Ordering.h"
+#include "MBVars/SettingsFile.h"
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
 #include "MBrowser/TAboutBox.h"
@@ -209,6 +211,14 @@ void BM_ScrollOnePage(benchmark::State& state) {
 }
 BENCHMARK(BM_ScrollOnePage);
 
+// The grid's visible cells painted again, nothing changed: the share of every grid command
+// that is Qt drawing the cells.
+void BM_RepaintGridCells(benchmark::State& state) {
+    FullWindow& w = Window();
+    for (auto _ : state) w.Form->MessageView->viewport()->repaint();
+}
+BENCHMARK(BM_RepaintGridCells);
+
 void BM_CopyEveryRow(benchmark::State& state) {
     FullWindow& w = Window();
     TMBForm& form = *w.Form;
@@ -280,6 +290,184 @@ void BM_ImportFullExport(benchmark::State& state) {
     w.Reload();
 }
 BENCHMARK(BM_ImportFullExport);
+
+
+// --- Editing, colours, tools ------------------------------------------------------------
+
+void BM_WebPagesAndEmailsFilters(benchmark::State& state) {
+    FullWindow& w = Window();
+    TMBForm& form = *w.Form;
+    bool pages = true;
+    for (auto _ : state) {
+        pages ? form.WebPagesMenuClick() : form.EmailsMenuClick();
+        pages = !pages;
+        w.Painted();
+    }
+    form.DispAllSBClick();
+    w.Painted();
+}
+BENCHMARK(BM_WebPagesAndEmailsFilters);
+
+void BM_CryptOnScreen(benchmark::State& state) {
+    FullWindow& w = Window();
+    for (auto _ : state) {
+        w.Form->CryptMainMenuClick();
+        w.Painted();
+    }
+    if (w.Form->ScreenScrambled) w.Form->CryptMainMenuClick();
+    w.Painted();
+}
+BENCHMARK(BM_CryptOnScreen);
+
+void BM_SelectAll(benchmark::State& state) {
+    FullWindow& w = Window();
+    for (auto _ : state) {
+        w.Form->SelectAllMainMenuClick();
+        w.Painted();
+        state.PauseTiming();
+        ClickCell(*w.Form, 1, MessageColumn);
+        w.Painted();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_SelectAll);
+
+// Deletes the rows 100 to 1099 of the full collection (asked and answered Yes).
+void BM_DeleteThousandRows(benchmark::State& state) {
+    FullWindow& w = Window();
+    TMBForm& form = *w.Form;
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.Reload();
+        form.MessageView->selectionModel()->select(
+            QItemSelection(form.MessageModel->index(99, TimeColumn), form.MessageModel->index(1098, SizeColumn)),
+            QItemSelectionModel::ClearAndSelect);
+        w.Answers.YesNoAnswers.push_back(true);
+        state.ResumeTiming();
+        form.DeleteMenuClick();
+        w.Painted();
+    }
+    w.Reload();
+}
+BENCHMARK(BM_DeleteThousandRows);
+
+void BM_RenameContact(benchmark::State& state) {
+    FullWindow& w = Window();
+    TMBForm& form = *w.Form;
+    ClickCell(form, 1, NameColumn);
+    bool first = true;
+    for (auto _ : state) {
+        w.Answers.TextAnswers.push_back(first ? QStringLiteral("Vera Holm") : QStringLiteral("Vera Lind"));
+        first = !first;
+        form.RenameSBClick();
+        w.Painted();
+    }
+    w.Reload();
+}
+BENCHMARK(BM_RenameContact);
+
+void BM_DeleteContactsMessages(benchmark::State& state) {
+    FullWindow& w = Window();
+    TMBForm& form = *w.Form;
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.Reload();
+        ClickCell(form, 1, NameColumn);
+        w.Answers.YesNoAnswers.push_back(true);
+        state.ResumeTiming();
+        form.DeleteThisClick();
+        w.Painted();
+    }
+    w.Reload();
+}
+BENCHMARK(BM_DeleteContactsMessages);
+
+void BM_RemoveDuplicates(benchmark::State& state) {
+    FullWindow& w = Window();
+    for (auto _ : state) {
+        w.Form->RemoveDupsMainMenuClick();
+        w.Painted();
+    }
+}
+BENCHMARK(BM_RemoveDuplicates);
+
+void BM_ColoursAutomatic(benchmark::State& state) {
+    FullWindow& w = Window();
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.Answers.YesNoAnswers.push_back(true);
+        w.Form->RemoveAllColourMainMenuClick();
+        w.Painted();
+        state.ResumeTiming();
+        w.Form->ColorsAutomaticClick();
+        w.Painted();
+    }
+}
+BENCHMARK(BM_ColoursAutomatic);
+
+void BM_ClearAllColours(benchmark::State& state) {
+    FullWindow& w = Window();
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.Form->ColorsAutomaticClick();
+        w.Painted();
+        w.Answers.YesNoAnswers.push_back(true);
+        state.ResumeTiming();
+        w.Form->RemoveAllColourMainMenuClick();
+        w.Painted();
+    }
+}
+BENCHMARK(BM_ClearAllColours);
+
+void BM_Summary(benchmark::State& state) {
+    FullWindow& w = Window();
+    for (auto _ : state) {
+        w.Form->SummaryMenuClick();
+        w.Painted();
+    }
+}
+BENCHMARK(BM_Summary);
+
+// --- Start-up ---------------------------------------------------------------------------
+
+// A new main window reopening the collection its settings name, to its first painted screen;
+// set against the same start with nothing to reopen.
+void StartWindow(benchmark::State& state, bool full) {
+    FullWindow& w = Window();
+    QTemporaryDir documents;
+    {
+        Settings written;
+        WindowSize size;
+        ReadSettingsFile(documents.filePath("none.cfg").toStdString(), written, size);
+        std::filesystem::create_directories(documents.filePath("Kestro").toStdString());
+        written.Defaults.LastSavedFile = full ? w.DataFile : std::string();
+        WriteSettingsFile(documents.filePath("Kestro/Kestro.cfg").toStdString(), written, size);
+    }
+    struct Started {
+        MsgStore Store;
+        Settings Config;
+        ScriptedDialogs Answers;
+        std::unique_ptr<TMBForm> Form;
+    };
+    for (auto _ : state) {
+        auto started = std::make_unique<Started>();
+        started->Form = std::make_unique<TMBForm>(started->Store, started->Config, started->Answers,
+                                                  DocumentsOnly(documents.path()));
+        started->Form->resize(1067, 635);
+        started->Form->show();
+        QApplication::processEvents();
+        started->Form->repaint();
+        state.PauseTiming();
+        if (started->Store.MessageCount != (full ? MaxMessages : 0)) state.SkipWithError("unexpected collection");
+        started.reset();  // closing is not part of starting
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+void BM_StartWithNothing(benchmark::State& state) { StartWindow(state, false); }
+void BM_StartWithFullCollection(benchmark::State& state) { StartWindow(state, true); }
+BENCHMARK(BM_StartWithNothing);
+BENCHMARK(BM_StartWithFullCollection);
 
 // --- Dialogs ----------------------------------------------------------------------------
 

@@ -22,6 +22,11 @@ QString VisiblePart(const QString& text, int width) {
 
 }  // namespace
 
+QFont WithoutShaping(QFont font) {
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
+    return font;
+}
+
 QColor MessageCellDelegate::CellGround(const QVariant& modeBackground, bool selected, const QPalette& palette) {
     const QColor highlight = palette.color(QPalette::Highlight);
     if (!modeBackground.isValid()) return selected ? highlight : QColor(Qt::white);
@@ -55,7 +60,7 @@ void MessageCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
         painter->setRenderHint(QPainter::SmoothPixmapTransform);
         painter->drawPixmap(target, pixmap);
     } else {
-        painter->setFont(index.data(Qt::FontRole).value<QFont>());
+        painter->setFont(WithoutShaping(index.data(Qt::FontRole).value<QFont>()));
         painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
         const auto alignment = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
         painter->drawText(cell, int(alignment | Qt::TextSingleLine),

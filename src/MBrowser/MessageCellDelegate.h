@@ -15,3 +15,8 @@ public:
     // (mixed with the selection colour while selected), else white or the selection colour.
     static QColor CellGround(const QVariant& modeBackground, bool selected, const QPalette& palette);
 };
+
+// The grid's texts are drawn without the font's optional shaping (ligatures, kerning by
+// feature tables) where the script does not need it: shaping was most of a repaint's cost,
+// and scripts that require it are still shaped.
+QFont WithoutShaping(QFont font);

@@ -5,6 +5,8 @@
 #include <QHeaderView>
 #include <QPainter>
 
+#include "MBrowser/MessageCellDelegate.h"
+
 namespace {
 
 const QColor FixedLine(0xC9, 0xCF, 0xD8);
@@ -17,7 +19,7 @@ void PaintFixedCell(QPainter& p, const QRect& r, const QColor& ground, const QSt
     p.setPen(FixedLine);
     p.drawLine(r.topRight(), r.bottomRight());
     p.drawLine(r.bottomLeft(), r.bottomRight());
-    p.setFont(font);
+    p.setFont(WithoutShaping(font));
     p.setPen(QColor(0x20, 0x24, 0x2A));
     p.drawText(r.adjusted(0, 0, -1, -1), int(alignment | Qt::TextSingleLine), text);
 }
@@ -39,6 +41,14 @@ protected:
                        font.isValid() ? font.value<QFont>() : painter->font(),
                        Qt::Alignment(model()->headerData(section, o, Qt::TextAlignmentRole).toInt()));
         painter->restore();
+    }
+
+    QSize sizeHint() const override {
+        // The row numbers' width is set by the window. The base hint measures the texts of
+        // 200 rows and is asked again after every refresh, for a width nobody reads.
+        if (orientation() == Qt::Vertical && minimumWidth() == maximumWidth())
+            return {minimumWidth(), defaultSectionSize()};
+        return QHeaderView::sizeHint();
     }
 
 private:

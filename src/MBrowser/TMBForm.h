@@ -224,6 +224,9 @@ public:
     void ThisPersonMainMenuClick();
     // chosenEntry: the index of the list entry just chosen, or -1 when the text was typed.
     void NameBoxChange(int chosenEntry);
+    // Lists the contacts' names in the name box (stored names in the entries' data).
+    void FillNameBox();
+    std::vector<std::string> NameBoxNames;  // the stored names the name box lists
     // Marks the messages matching `text` (mode 3 name, 4 phone, 5 text) and shows them.
     void FetchStr(int mode, const std::string& text);
     // The contact view's filter: by name, or by phone number for a contact without a name.

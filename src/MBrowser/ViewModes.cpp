@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QStandardItemModel>
 #include <QToolButton>
 
 #include "MBVars/Contacts.h"
@@ -53,13 +54,7 @@ void TMBForm::ThisPersonSBClick() {
         QPalette colour = NameBox->palette();
         colour.setColor(QPalette::Base, ToQColor(D.DefaultColor));
         NameBox->setPalette(colour);
-        NameBox->clear();
-        // Each entry keeps its stored name: the shown one may read back as other bytes.
-        for (std::int32_t c = 1; c <= S.ContactCount; ++c) {
-            const std::string_view name = S.Contacts[static_cast<std::size_t>(c)].Name.view();
-            if (name.empty()) continue;  // a blank entry would show everything
-            NameBox->addItem(ShownText(name), QByteArray(name.data(), static_cast<qsizetype>(name.size())));
-        }
+        FillNameBox();
         NameBox->setCurrentIndex(-1);
         NameBox->setEditText(ShownText(SearchText));
         NameBox->show();
@@ -68,6 +63,37 @@ void TMBForm::ThisPersonSBClick() {
         NameBox->hide();
     }
     FetchStr(ContactFetchMode, SearchText);
+}
+
+void TMBForm::FillNameBox() {
+    // Each entry keeps its stored name: the shown one may read back as other bytes.
+    std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(S.ContactCount));
+    for (std::int32_t c = 1; c <= S.ContactCount; ++c) {
+        const std::string_view name = S.Contacts[static_cast<std::size_t>(c)].Name.view();
+        if (!name.empty()) names.emplace_back(name);  // a blank entry would show everything
+    }
+    // The list is built again only when the names changed: a thousand entries cost a good
+    // part of the frame, and the contact view is turned on and off often.
+    if (names == NameBoxNames && NameBox->count() == static_cast<int>(names.size())) return;
+    NameBox->clear();
+    auto* entries = qobject_cast<QStandardItemModel*>(NameBox->model());
+    QList<QStandardItem*> items;
+    items.reserve(static_cast<qsizetype>(names.size()));
+    for (const std::string& name : names) {
+        auto* item = new QStandardItem(ShownText(name));
+        item->setData(QByteArray(name.data(), static_cast<qsizetype>(name.size())), Qt::UserRole);
+        items.append(item);
+    }
+    if (entries) {
+        entries->invisibleRootItem()->insertRows(0, items);  // one insertion, not one per name
+    } else {
+        for (QStandardItem* item : items) {
+            NameBox->addItem(item->text(), item->data(Qt::UserRole));
+            delete item;
+        }
+    }
+    NameBoxNames = std::move(names);
 }
 
 void TMBForm::ThisPersonMainMenuClick() {

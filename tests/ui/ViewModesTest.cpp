@@ -86,6 +86,32 @@ TEST_F(FormTest, ContactViewOnAndOff) {
     EXPECT_EQ(Store.ViewCount, 6);
 }
 
+// The name list is kept between uses of the contact view, and follows a renamed contact.
+TEST_F(FormTest, TheContactViewListsTheNamesOfTheMoment) {
+    TMBForm& form = OpenCollection();
+    form.SetCurrentRow(1);
+    auto names = [&] {
+        QStringList shown;
+        for (int i = 0; i < form.NameBox->count(); ++i) shown << form.NameBox->itemText(i);
+        return shown;
+    };
+    form.ThisPersonMainMenuClick();
+    EXPECT_EQ(names(), QStringList({"Anna Berg", "Mia Chen", "Tom Hale"}));
+    form.ThisPersonMainMenuClick();
+    form.ThisPersonMainMenuClick();
+    EXPECT_EQ(names(), QStringList({"Anna Berg", "Mia Chen", "Tom Hale"}));
+    EXPECT_EQ(form.NameBox->itemData(2).toByteArray(), "Tom Hale");
+    form.ThisPersonMainMenuClick();
+
+    form.SetCurrentRow(1);
+    Answers.TextAnswers.push_back(QStringLiteral("Anna Lind"));
+    form.RenameSBClick();
+    form.ThisPersonMainMenuClick();
+    EXPECT_EQ(names(), QStringList({"Anna Lind", "Mia Chen", "Tom Hale"}));
+    EXPECT_EQ(form.NameBox->itemData(0).toByteArray(), "Anna Lind");
+    EXPECT_EQ(Store.ViewCount, 3);
+}
+
 TEST_F(FormTest, AllMessagesEndsTheContactView) {
     TMBForm& form = OpenCollection();
     form.ThisPersonMainMenu->trigger();
