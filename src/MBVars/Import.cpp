@@ -36,9 +36,8 @@ std::int32_t ImportMessageLines(MsgStore& S, TextLines& lines, unsigned char sep
             ++dropped;
             continue;
         }
-        S.Messages[++S.MessageCount] = std::move(work);
+        S.Messages[++S.MessageCount] = std::move(work);  // the next parse clears `work`
         held.Add(S.MessageCount, key);
-        work.Clear();
     }
     work.Clear();
     return dropped;

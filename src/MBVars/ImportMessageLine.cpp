@@ -127,12 +127,17 @@ bool ParseMessageLine(std::string_view raw, unsigned char separator, XMsgRecType
     const bool numeric = flags & MsgNumericCodes;
     const bool mms = flags & MsgMms;
     if (mms && numeric) return false;  // numeric MMS lines carry nothing we read
-    std::string_view rest = second->second;
+    // Field k is the text between the (2k-1)-th quote of the rest and the next one
+    // (NextQuotedField, one field after another, without taking the rest apart).
+    const std::string_view rest = second->second;
+    std::size_t from = 0;
     for (int k = 1;; ++k) {
-        const auto next = NextQuotedField(rest);
-        if (!next) break;
-        const std::string_view field = next->first;
-        rest = next->second;
+        const std::size_t open = FindByte(rest, '"', from);
+        if (open == std::string_view::npos || open + 1 >= rest.size()) break;
+        const std::size_t close = FindByte(rest, '"', open + 1);
+        if (close == std::string_view::npos) break;
+        const std::string_view field = rest.substr(open + 1, close - open - 1);
+        from = close + 1;
         if (mms)
             TakeWordMmsField(work, flags, k, field);
         else if (numeric)

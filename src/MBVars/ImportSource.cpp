@@ -118,18 +118,23 @@ int PrepareCsvFile(MsgStore& S, const std::string& path, PreparedCsv& out) {
 
 bool TextLines::Next(std::string_view& line) {
     if (rest_.empty()) return false;
-    const std::size_t end = FindByte(rest_, static_cast<char>(LF), 0);
-    std::string_view raw = rest_.substr(0, end);
+    // The usual line ends in place: an LF with no CR before it, or a CR LF.
+    const std::size_t stop = FindEitherByte(rest_, static_cast<char>(CR), static_cast<char>(LF), 0);
+    if (stop == std::string_view::npos) {
+        line = rest_;
+        rest_ = {};
+        return true;
+    }
+    if (rest_[stop] == static_cast<char>(LF) ||
+        (stop + 1 < rest_.size() && rest_[stop + 1] == static_cast<char>(LF))) {
+        line = rest_.substr(0, stop);
+        rest_.remove_prefix(stop + (rest_[stop] == static_cast<char>(LF) ? 1 : 2));
+        return true;
+    }
+    // A CR elsewhere: the line up to its LF without any CR.
+    const std::size_t end = FindByte(rest_, static_cast<char>(LF), stop);
+    const std::string_view raw = rest_.substr(0, end);
     rest_ = end == std::string_view::npos ? std::string_view{} : rest_.substr(end + 1);
-    const std::size_t cr = FindByte(raw, static_cast<char>(CR), 0);
-    if (cr == std::string_view::npos) {
-        line = raw;
-        return true;
-    }
-    if (cr + 1 == raw.size()) {  // the usual CR LF line end: the line is in place
-        line = raw.substr(0, cr);
-        return true;
-    }
     scratch_.assign(raw);
     scratch_.erase(std::remove(scratch_.begin(), scratch_.end(), static_cast<char>(CR)),
                    scratch_.end());
