@@ -14,10 +14,12 @@ std::uint16_t Direction(const XMsgRecType& m) {
 }
 }  // namespace
 
-HeldMessages::HeldMessages(const MsgStore& S) : store_(S) {
+HeldMessages::HeldMessages(const MsgStore& S, std::size_t expectedMore) : store_(S) {
     const std::int32_t held = std::min(S.MessageCount, MaxMessages);
+    const std::size_t expected =
+        std::min(static_cast<std::size_t>(std::max(held, 0)) + expectedMore, static_cast<std::size_t>(MaxMessages));
     std::size_t size = SmallestTable;
-    while (size <= 2 * static_cast<std::size_t>(std::max(held, 0))) size *= 2;
+    while (size <= 2 * expected) size *= 2;
     slots_.assign(size, Slot{});
     for (std::int32_t n = 1; n <= held; ++n) Add(n);
 }

@@ -15,7 +15,9 @@ class HeldMessages {
 public:
     // Indexes messages 1..MessageCount. The store must outlive the index and keep the
     // indexed records in place, unchanged (an import only appends).
-    explicit HeldMessages(const MsgStore& S);
+    // `expectedMore`: how many messages are likely to be added, so that the table starts
+    // at its final size (it grows anyway when more come).
+    explicit HeldMessages(const MsgStore& S, std::size_t expectedMore = 0);
 
     // The key of a message, computed once for both the look-up and the adding.
     static std::uint64_t HashOf(const XMsgRecType& m);

@@ -13,6 +13,8 @@
 
 namespace {
 constexpr std::size_t LongestMessageFirstLine = 1000;
+// Fewer bytes than an export line with a short text takes, for a guess at the line count.
+constexpr std::size_t ShortestUsualLine = 64;
 
 // A contacts export starts with a header naming the "Title" column, or with a line longer
 // than any message export's.
@@ -22,8 +24,8 @@ bool IsContactsHeader(std::string_view firstLine) {
 }
 
 // Returns how many new message lines found the store full.
-std::int32_t ImportMessageLines(MsgStore& S, TextLines& lines, unsigned char separator) {
-    HeldMessages held(S);
+std::int32_t ImportMessageLines(MsgStore& S, TextLines& lines, unsigned char separator, std::size_t bytes) {
+    HeldMessages held(S, bytes / ShortestUsualLine);
     XMsgRecType& work = S.Messages[0];
     std::string_view line;
     std::string scratch;  // for the few lines that change before their fields are read
@@ -76,7 +78,7 @@ int ImportCsvFile(MsgStore& S, const std::string& path, std::int32_t& droppedWhe
         if (contacts)
             ImportContactLines(S, lines, prepared.Separator);
         else
-            droppedWhenFull = ImportMessageLines(S, lines, prepared.Separator);
+            droppedWhenFull = ImportMessageLines(S, lines, prepared.Separator, prepared.Bytes.size());
     } catch (const std::bad_alloc&) {
         S.Messages[0].Clear();
         return OutOfMemoryCode;

@@ -115,11 +115,6 @@ int CountWords(std::string_view text) {
     return words == 0 ? 1 : words;
 }
 
-std::string_view TrimTrailingSpaces(std::string_view s) {
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return s;
-}
-
 std::string RemoveControlChars(std::string_view s) {
     std::string out;
     out.reserve(s.size());
