@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QPainter>
+#include <algorithm>
 
 #include "MBrowser/MessageCellDelegate.h"
 
@@ -44,10 +45,12 @@ protected:
     }
 
     QSize sizeHint() const override {
-        // The row numbers' width is set by the window. The base hint measures the texts of
-        // 200 rows and is asked again after every refresh, for a width nobody reads.
-        if (orientation() == Qt::Vertical && minimumWidth() == maximumWidth())
-            return {minimumWidth(), defaultSectionSize()};
+        // The row numbers' width is set by the window's layout pass. The base hint measures
+        // the texts of 200 rows and is asked again after every refresh, for a width that
+        // only matters until that pass: the widest number that can show will do.
+        if (orientation() == Qt::Vertical)
+            return {std::max(minimumWidth(), fontMetrics().horizontalAdvance(QStringLiteral("99999 "))),
+                    defaultSectionSize()};
         return QHeaderView::sizeHint();
     }
 
