@@ -1,30 +1,34 @@
 #include "MBVars/HeldMessages.h"
 
 #include <algorithm>
-#include <functional>
 #include <string_view>
 
+#include "OFuncs/ByteHash.h"
 #include "OFuncs/TextOps.h"
 
 namespace {
-constexpr std::size_t TableSize = 1u << 15;  // over twice MaxMessages: short probe runs
-static_assert(TableSize >= 2 * static_cast<std::size_t>(MaxMessages));
+constexpr std::size_t SmallestTable = 1024;
 
 std::uint16_t Direction(const XMsgRecType& m) {
     return static_cast<std::uint16_t>(m.Flags & (MsgSent | MsgReceived));
 }
 }  // namespace
 
-HeldMessages::HeldMessages(const MsgStore& S) : store_(S), slots_(TableSize) {
-    for (std::int32_t n = 1; n <= std::min(S.MessageCount, MaxMessages); ++n) Add(n);
+HeldMessages::HeldMessages(const MsgStore& S, std::size_t expectedMore) : store_(S) {
+    const std::int32_t held = std::min(S.MessageCount, MaxMessages);
+    const std::size_t expected =
+        std::min(static_cast<std::size_t>(std::max(held, 0)) + expectedMore, static_cast<std::size_t>(MaxMessages));
+    std::size_t size = SmallestTable;
+    while (size <= 2 * expected) size *= 2;
+    slots_.assign(size, Slot{});
+    for (std::int32_t n = 1; n <= held; ++n) Add(n);
 }
 
 std::uint64_t HeldMessages::HashOf(const XMsgRecType& m) {
-    const std::hash<std::string_view> h;
-    std::uint64_t seed = Direction(m);
+    std::uint64_t h = Direction(m);
     for (const std::string_view part : {m.Time.view(), m.Phone.view(), TrimTrailingSpaces(m.Text)})
-        seed ^= h(part) + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
-    return seed;
+        h = HashBytes(part, h);
+    return h;
 }
 
 bool HeldMessages::SameMessage(const XMsgRecType& a, const XMsgRecType& b) {
@@ -32,18 +36,32 @@ bool HeldMessages::SameMessage(const XMsgRecType& a, const XMsgRecType& b) {
            TrimTrailingSpaces(a.Text) == TrimTrailingSpaces(b.Text);
 }
 
-bool HeldMessages::Holds(const XMsgRecType& m) const {
-    const std::uint64_t hash = HashOf(m);
-    for (std::size_t i = hash & (TableSize - 1);; i = (i + 1) & (TableSize - 1)) {
+bool HeldMessages::Holds(const XMsgRecType& m, std::uint64_t hash) const {
+    const auto tag = static_cast<std::uint32_t>(hash);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = tag & mask;; i = (i + 1) & mask) {
         const Slot& slot = slots_[i];
         if (slot.Position == 0) return false;
-        if (slot.Hash == hash && SameMessage(store_.Messages[slot.Position], m)) return true;
+        if (slot.Tag == tag && SameMessage(store_.Messages[slot.Position], m)) return true;
     }
 }
 
-void HeldMessages::Add(std::int32_t n) {
-    const std::uint64_t hash = HashOf(store_.Messages[n]);
-    std::size_t i = hash & (TableSize - 1);
-    while (slots_[i].Position != 0) i = (i + 1) & (TableSize - 1);
-    slots_[i] = Slot{hash, n};
+void HeldMessages::Add(std::int32_t n, std::uint64_t hash) {
+    if (2 * (count_ + 1) >= slots_.size()) Grow();
+    Place(Slot{static_cast<std::uint32_t>(hash), n});
+    ++count_;
+}
+
+void HeldMessages::Place(Slot slot) {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t i = slot.Tag & mask;
+    while (slots_[i].Position != 0) i = (i + 1) & mask;
+    slots_[i] = slot;
+}
+
+void HeldMessages::Grow() {
+    std::vector<Slot> old(slots_.size() * 2);
+    old.swap(slots_);
+    for (const Slot& slot : old)
+        if (slot.Position != 0) Place(slot);
 }

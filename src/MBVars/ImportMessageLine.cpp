@@ -3,6 +3,7 @@
 #include <string>
 
 #include "MBVars/Store.h"
+#include "OFuncs/FindByte.h"
 #include "OFuncs/TextOps.h"
 
 namespace {
@@ -69,13 +70,51 @@ void TakeNumericSmsField(XMsgRecType& work, std::uint16_t flags, int k, std::str
 }
 }  // namespace
 
+std::string_view PrepareMessageLine(std::string_view raw, std::string& scratch) {
+    // Both replacements only shorten maximal runs of quotes, and never join two runs (the
+    // first leaves at least one quote of a run). A comma opens the first pattern and ends
+    // no other, so a run after a comma loses two quotes while it has three or more: its
+    // length ends as 1 or 2 by parity. Then a space ends the second pattern and only the
+    // run before it can reach it: that run loses two quotes while it has two, leaving its
+    // parity. The quote added at the end stands alone after a byte that is no quote, so it
+    // never changes. So each run is settled once, from its own neighbours.
+    const bool addQuote = raw.empty() || raw.back() != '"';
+    scratch.clear();
+    bool changed = false;
+    std::size_t copied = 0;  // raw[0, copied) is in scratch once the line changed
+    std::size_t settled = 0;  // runs before this position are done
+    // Only a run of two or more quotes can change: each holds a doubled quote, the first of
+    // which opens the run.
+    ForEachBytePair(raw, '"', 1, [&](std::size_t pos) {
+        if (pos < settled) return;
+        std::size_t end = pos + 2;
+        while (end < raw.size() && raw[end] == '"') ++end;
+        settled = end;
+        const std::size_t length = end - pos;
+        std::size_t kept = length;
+        if (kept >= 3 && pos > 0 && raw[pos - 1] == ',') kept = 2 - (length & 1);
+        if (kept >= 2 && end < raw.size() && raw[end] == ' ') kept &= 1;
+        if (kept == length) return;
+        scratch.append(raw.substr(copied, pos - copied));
+        scratch.append(kept, '"');
+        copied = end;
+        changed = true;
+    });
+    if (!changed && !addQuote) return raw;
+    scratch.append(raw.substr(copied));
+    if (addQuote) scratch.push_back('"');
+    return scratch;
+}
+
 bool ParseMessageLine(std::string_view raw, unsigned char separator, XMsgRecType& work) {
+    std::string scratch;
+    return ParseMessageLine(raw, separator, work, scratch);
+}
+
+bool ParseMessageLine(std::string_view raw, unsigned char separator, XMsgRecType& work, std::string& scratch) {
     work.Clear();
     if (raw.empty() || separator == 0) return false;
-    std::string line(raw);
-    if (line.back() != '"') line.push_back('"');
-    line = ReplaceAll(",\"\"\"", ",\"", std::move(line));
-    line = ReplaceAll("\"\" ", " ", std::move(line));
+    const std::string_view line = PrepareMessageLine(raw, scratch);
 
     const char sep[1] = {static_cast<char>(separator)};
     const auto first = SplitAt(line, std::string_view(sep, 1));
@@ -88,12 +127,17 @@ bool ParseMessageLine(std::string_view raw, unsigned char separator, XMsgRecType
     const bool numeric = flags & MsgNumericCodes;
     const bool mms = flags & MsgMms;
     if (mms && numeric) return false;  // numeric MMS lines carry nothing we read
-    std::string_view rest = second->second;
+    // Field k is the text between the (2k-1)-th quote of the rest and the next one
+    // (NextQuotedField, one field after another, without taking the rest apart).
+    const std::string_view rest = second->second;
+    std::size_t from = 0;
     for (int k = 1;; ++k) {
-        const auto next = NextQuotedField(rest);
-        if (!next) break;
-        const std::string_view field = next->first;
-        rest = next->second;
+        const std::size_t open = FindByte(rest, '"', from);
+        if (open == std::string_view::npos || open + 1 >= rest.size()) break;
+        const std::size_t close = FindByte(rest, '"', open + 1);
+        if (close == std::string_view::npos) break;
+        const std::string_view field = rest.substr(open + 1, close - open - 1);
+        from = close + 1;
         if (mms)
             TakeWordMmsField(work, flags, k, field);
         else if (numeric)

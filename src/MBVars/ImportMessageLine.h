@@ -1,5 +1,6 @@
 #pragma once
 // One line of a phone suite's message export, word form or numeric form.
+#include <string>
 #include <string_view>
 
 #include "MBVars/MsgRec.h"
@@ -9,3 +10,10 @@
 // gives a message: exactly one direction, and non-empty Time, Phone and Text. A separator
 // of 0 (none found) gives no message.
 bool ParseMessageLine(std::string_view line, unsigned char separator, XMsgRecType& work);
+// The same with a buffer the caller keeps from line to line, for the lines that need one.
+bool ParseMessageLine(std::string_view line, unsigned char separator, XMsgRecType& work, std::string& scratch);
+
+// The line as its fields are read: with a closing quote added when it does not end in one,
+// every ,""" replaced by ," and then every "" followed by a space by the space, until none
+// is left. Either the line itself or a view of `scratch`, which holds the changed line.
+std::string_view PrepareMessageLine(std::string_view line, std::string& scratch);

@@ -8,10 +8,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "OFuncs/FindByte.h"
 #include "OFuncs/IoError.h"
 
 namespace {
 constexpr unsigned char Quote = '"', CR = '\r', LF = '\n', Space = ' ';
+constexpr std::size_t PresizeLimit = std::size_t(64) << 20;
 
 // Fills the buffer as far as the file allows, so that blocks start at multiples of its
 // size even when the system delivers fewer bytes per read (pipes).
@@ -44,11 +46,19 @@ void SeparatorVote::Add(unsigned char c) {
 }
 
 void ExamineBlock(unsigned char* block, std::size_t n, SeparatorVote& vote) {
-    for (std::size_t i = 0; i + 2 < n; ++i) {
-        if (block[i] != Quote && block[i + 1] == CR && block[i + 2] == LF)
-            block[i + 1] = block[i + 2] = Space;
-        if (block[i] == Quote && block[i + 2] == Quote && block[i + 1] != 0) vote.Add(block[i + 1]);
-    }
+    if (n < 3) return;
+    // The position-by-position examination in two passes over runs of bytes. They are
+    // independent: a join only turns a CR LF into spaces, and neither a CR, an LF nor a
+    // space is a quote, so no vote and no other join sees a difference. Votes are counted
+    // in the order of their positions, as the first value to reach the top count wins.
+    const std::string_view bytes(reinterpret_cast<const char*>(block), n);
+    ForEachBytePair(bytes, Quote, 2, [&](std::size_t q) {
+        if (block[q + 1] != 0) vote.Add(block[q + 1]);
+    });
+    // A CR at position p >= 1 with its LF inside the block, the byte before it no quote.
+    for (std::size_t cr = FindByte(bytes.substr(0, n - 1), CR, 1); cr != std::string_view::npos;
+         cr = FindByte(bytes.substr(0, n - 1), CR, cr + 1))
+        if (block[cr + 1] == LF && block[cr - 1] != Quote) block[cr] = block[cr + 1] = Space;
 }
 
 void JoinLineBreaksAcrossBlocks(std::string& bytes, std::size_t blockStart) {
@@ -76,10 +86,14 @@ int PrepareCsvFile(MsgStore& S, const std::string& path, PreparedCsv& out) {
     if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) return errno;
     SeparatorVote vote;
     try {
-        // Memory grows with the bytes actually read, never with what the file claims.
+        // Memory grows with the bytes actually read (beyond a reservation of what a regular
+        // file's size announces, within reason).
         if (S.ImportBuffer.size() != ImportBufferSize) S.ImportBuffer.assign(ImportBufferSize, 0);
         unsigned char* buf = S.ImportBuffer.data();
         const std::size_t size = S.ImportBuffer.size();
+        // A regular file's size is room worth taking at once, within reason: past it the
+        // string grows as bytes arrive.
+        if (S_ISREG(st.st_mode)) out.Bytes.reserve(std::min<std::size_t>(static_cast<std::size_t>(st.st_size) + 1, PresizeLimit));
         for (;;) {
             const std::size_t n = ReadBlock(fd, buf, size);
             if (n == 0) break;
@@ -104,13 +118,23 @@ int PrepareCsvFile(MsgStore& S, const std::string& path, PreparedCsv& out) {
 
 bool TextLines::Next(std::string_view& line) {
     if (rest_.empty()) return false;
-    const std::size_t end = rest_.find(static_cast<char>(LF));
-    std::string_view raw = rest_.substr(0, end);
-    rest_ = end == std::string_view::npos ? std::string_view{} : rest_.substr(end + 1);
-    if (raw.find(static_cast<char>(CR)) == std::string_view::npos) {
-        line = raw;
+    // The usual line ends in place: an LF with no CR before it, or a CR LF.
+    const std::size_t stop = FindEitherByte(rest_, static_cast<char>(CR), static_cast<char>(LF), 0);
+    if (stop == std::string_view::npos) {
+        line = rest_;
+        rest_ = {};
         return true;
     }
+    if (rest_[stop] == static_cast<char>(LF) ||
+        (stop + 1 < rest_.size() && rest_[stop + 1] == static_cast<char>(LF))) {
+        line = rest_.substr(0, stop);
+        rest_.remove_prefix(stop + (rest_[stop] == static_cast<char>(LF) ? 1 : 2));
+        return true;
+    }
+    // A CR elsewhere: the line up to its LF without any CR.
+    const std::size_t end = FindByte(rest_, static_cast<char>(LF), stop);
+    const std::string_view raw = rest_.substr(0, end);
+    rest_ = end == std::string_view::npos ? std::string_view{} : rest_.substr(end + 1);
     scratch_.assign(raw);
     scratch_.erase(std::remove(scratch_.begin(), scratch_.end(), static_cast<char>(CR)),
                    scratch_.end());

@@ -1,21 +1,56 @@
 #include "MBVars/Removal.h"
 
 #include <algorithm>
-#include <unordered_map>
+#include <vector>
 
 #include "MBVars/Ordering.h"
+#include "OFuncs/ByteHash.h"
 
 namespace {
 
-struct PhoneAndText {
-    std::string_view Phone, Text;
-    bool operator==(const PhoneAndText&) const = default;
-};
-struct PhoneAndTextHash {
-    std::size_t operator()(const PhoneAndText& k) const {
-        const std::hash<std::string_view> h;
-        return h(k.Phone) * 1000003u ^ h(k.Text);
+// The groups of messages with equal phone and text: an open-addressing table of eight-byte
+// slots (a hash tag and the group's first member), and per group its survivor so far. A
+// look-up costs one hash per message; a stored message is compared with it only when the
+// tags agree, lengths first.
+class PhoneTextGroups {
+public:
+    explicit PhoneTextGroups(const MsgStore& S)
+        : store_(S), survivor_(static_cast<std::size_t>(std::max(S.MessageCount, 0)) + 1, 0) {
+        std::size_t size = 16;
+        while (size < 2 * static_cast<std::size_t>(std::max(S.MessageCount, 1))) size *= 2;
+        slots_.assign(size, Slot{});
     }
+
+    // The first member of message n's group (n itself when it opens the group).
+    std::int32_t GroupOf(std::int32_t n) {
+        const XMsgRecType& m = store_.Messages[n];
+        const auto tag = static_cast<std::uint32_t>(HashBytes(m.Text, HashBytes(m.Phone.view())));
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = tag & mask;; i = (i + 1) & mask) {
+            Slot& slot = slots_[i];
+            if (slot.First == 0) {
+                slot = Slot{tag, n};
+                survivor_[static_cast<std::size_t>(n)] = n;
+                return n;
+            }
+            if (slot.Tag == tag && SamePhoneAndText(store_.Messages[slot.First], m)) return slot.First;
+        }
+    }
+    // The survivor so far of the group that `first` opened.
+    std::int32_t& Survivor(std::int32_t first) { return survivor_[static_cast<std::size_t>(first)]; }
+
+private:
+    struct Slot {
+        std::uint32_t Tag = 0;   // the hash's low half: the index and a first check
+        std::int32_t First = 0;  // 0: free
+    };
+    static bool SamePhoneAndText(const XMsgRecType& a, const XMsgRecType& b) {
+        return a.Text.size() == b.Text.size() && a.Phone == b.Phone && a.Text == b.Text;
+    }
+
+    const MsgStore& store_;
+    std::vector<Slot> slots_;               // a power of two, at least twice the messages
+    std::vector<std::int32_t> survivor_;  // by the group's first member
 };
 
 void MarkDoomed(XMsgRecType& m) { m.Flags |= MsgDoomed; }
@@ -62,17 +97,15 @@ std::int32_t RemoveDuplicates(MsgStore& S, bool remove) {
     // Comparing every pair i < j marks j when j has no colour and i otherwise. So within a
     // group of equal phone and text, every member is marked except its last coloured
     // member, or its first member when none is coloured.
-    std::unordered_map<PhoneAndText, std::int32_t, PhoneAndTextHash> survivorOf;
-    survivorOf.reserve(static_cast<std::size_t>(S.MessageCount));
+    PhoneTextGroups groups(S);
+    std::vector<std::int32_t> groupOf(static_cast<std::size_t>(S.MessageCount) + 1);
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
-        const XMsgRecType& m = S.Messages[n];
-        auto [it, isFirst] = survivorOf.try_emplace({m.Phone.view(), m.Text}, n);
-        if (!isFirst && m.Color != 0) it->second = n;
+        const std::int32_t first = groups.GroupOf(n);
+        if (first != n && S.Messages[n].Color != 0) groups.Survivor(first) = n;
+        groupOf[static_cast<std::size_t>(n)] = first;
     }
-    for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
-        XMsgRecType& m = S.Messages[n];
-        if (survivorOf.at({m.Phone.view(), m.Text}) != n) MarkDoomed(m);
-    }
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n)
+        if (groups.Survivor(groupOf[static_cast<std::size_t>(n)]) != n) MarkDoomed(S.Messages[n]);
     std::int32_t count = 0;
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
         XMsgRecType& m = S.Messages[n];

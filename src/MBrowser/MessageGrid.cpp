@@ -1,9 +1,12 @@
 #include "MBrowser/MessageGrid.h"
 
 #include <QAbstractButton>
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QHeaderView>
 #include <QPainter>
+#include <QTimerEvent>
 #include <algorithm>
 
 #include "MBrowser/MessageCellDelegate.h"
@@ -116,6 +119,23 @@ void MessageGrid::currentChanged(const QModelIndex& current, const QModelIndex& 
     QTableView::currentChanged(current, previous);
     if (previous.isValid() && previous.row() != current.row()) UpdateRow(previous.row());
     if (current.isValid()) UpdateRow(current.row());
+}
+
+void MessageGrid::SettleBeforePaint() {
+    // Each step may ask for another (a layout shows a scroll bar, which asks for a layout).
+    for (int pass = 0; pass < 3; ++pass) {
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);  // scroll bars shown or hidden
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        executeDelayedItemsLayout();
+        // The view's zero-time timers (a column resized, rows laid out) would fire after the
+        // paint; their work is delivered now instead.
+        if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+            for (const QAbstractEventDispatcher::TimerInfo& timer : dispatcher->registeredTimers(this))
+                if (timer.interval == 0) {
+                    QTimerEvent due(timer.timerId);
+                    QCoreApplication::sendEvent(this, &due);
+                }
+    }
 }
 
 void MessageGrid::UpdateRow(int row) {

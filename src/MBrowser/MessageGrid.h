@@ -18,9 +18,11 @@ public:
     QString CornerText() const { return PaintedCorner; }
     // The count cell at the top left (the header cell of the number column).
     QWidget* CornerCell() const { return Corner; }
-    // Lays the rows out now rather than on the view's deferred timer, which would fire after
-    // the refresh's paint and make the grid paint a second time.
-    void LayOutRowsNow() { executeDelayedItemsLayout(); }
+    // Does now what the grid and its window would otherwise do just after the next paint,
+    // each step painting the grid again: the window's layouts (the grid just shown, scroll
+    // bars coming and going), the rows' layout, and the work the view defers after a
+    // column or row changed size.
+    void SettleBeforePaint();
 
 signals:
     // The area the cells are drawn in changed size (window resize, scroll bar shown).

@@ -128,7 +128,7 @@ void TMBForm::UpdateMessageView() {
     WebSB->hide();
     const int row = CurrentRow();
     MessageModel->Refresh();
-    MessageView->LayOutRowsNow();
+    MessageView->SettleBeforePaint();  // one paint per refresh
     MessageView->setShowGrid(D.GridLines);
     SetCurrentRow(row);
     // The detail line is cleared and filled again; set once, as a long text costs a layout.

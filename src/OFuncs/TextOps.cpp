@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "OFuncs/FindByte.h"
+
 std::string ReplaceAll(std::string_view from, std::string_view to, std::string s) {
     if (from.empty() || to.find(from) != std::string_view::npos) return s;
     if (s.find(from) == std::string::npos) return s;
@@ -45,18 +47,17 @@ std::string ReplaceAll(std::string_view from, std::string_view to, std::string s
 std::optional<std::pair<std::string_view, std::string_view>> SplitAt(std::string_view s,
                                                                      std::string_view d) {
     if (s.empty() || d.empty()) return std::nullopt;
-    const std::size_t p = s.find(d);
+    const std::size_t p = d.size() == 1 ? FindByte(s, d[0], 0) : s.find(d);
     if (p == std::string_view::npos) return std::nullopt;
     return std::make_pair(s.substr(0, p), s.substr(p + d.size()));
 }
 
 std::optional<std::pair<std::string_view, std::string_view>> NextQuotedField(std::string_view s) {
-    const std::size_t open = s.find('"');
+    const std::size_t open = FindByte(s, '"', 0);
     if (open == std::string_view::npos || open + 1 >= s.size()) return std::nullopt;
-    const std::string_view after = s.substr(open + 1);
-    const std::size_t close = after.find('"');
+    const std::size_t close = FindByte(s, '"', open + 1);
     if (close == std::string_view::npos) return std::nullopt;
-    return std::make_pair(after.substr(0, close), after.substr(close + 1));
+    return std::make_pair(s.substr(open + 1, close - open - 1), s.substr(close + 1));
 }
 
 std::string NormaliseText(std::string_view text) {
@@ -112,11 +113,6 @@ int CountWords(std::string_view text) {
         afterSeparator = separator;
     }
     return words == 0 ? 1 : words;
-}
-
-std::string_view TrimTrailingSpaces(std::string_view s) {
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return s;
 }
 
 std::string RemoveControlChars(std::string_view s) {

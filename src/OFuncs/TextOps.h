@@ -30,7 +30,10 @@ void NormaliseTextInto(std::string_view text, std::string& out);
 int CountWords(std::string_view text);
 
 // The text without its trailing spaces (only the space character counts).
-std::string_view TrimTrailingSpaces(std::string_view s);
+inline std::string_view TrimTrailingSpaces(std::string_view s) {
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return s;
+}
 
 // The text without any byte below 32.
 std::string RemoveControlChars(std::string_view s);

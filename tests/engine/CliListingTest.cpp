@@ -33,12 +33,13 @@ TEST(CliListing, OneTabSeparatedLinePerMessageThenTheCounts) {
 // gives, for any bytes.
 TEST(CliListing, LinesMatchTheByteByByteListingForAnyBytes) {
     std::mt19937 rng(17);
-    const char special[] = {'\\', '\t', '\r', '\n', '\0', 'a', ' ', '\xFF'};
+    // The escaped bytes, their neighbours in value, and plain ones, at every place in a word.
+    const char special[] = {'\\', '\t', '\r', '\n', '\0', 'a', ' ', '\xFF', '\x0B', '\x0C', '\x0E', '[', ']', '\xDC'};
     MsgStore S;
     for (int n = 0; n < 400; ++n) {
         std::string text, name;
-        for (std::size_t i = rng() % 300; i > 0; --i) text.push_back(rng() % 3 ? static_cast<char>(rng()) : special[rng() % 8]);
-        for (std::size_t i = rng() % 30; i > 0; --i) name.push_back(special[rng() % 8]);
+        for (std::size_t i = rng() % 300; i > 0; --i) text.push_back(rng() % 3 ? static_cast<char>(rng()) : special[rng() % sizeof special]);
+        for (std::size_t i = rng() % 30; i > 0; --i) name.push_back(special[rng() % sizeof special]);
         XMsgRecType& m = AddMessage(S, "2011.02.03 04:05", "+1555555" + std::to_string(rng() % 10000), text,
                                     static_cast<std::uint16_t>(rng()), name, static_cast<std::int32_t>(rng()));
         m.Serial = static_cast<std::uint16_t>(rng());

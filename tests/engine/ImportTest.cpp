@@ -235,6 +235,26 @@ TEST(HeldMessagesIndex, AgreesWithAScanOfTheStore) {
     EXPECT_LT(heldCount, candidates.MessageCount);
 }
 
+// Built empty and grown one added message at a time past several doublings of its table.
+TEST(HeldMessagesIndex, AgreesWithAScanWhileItGrows) {
+    const RandomStoreShape shape{.Messages = 5000, .Phones = 6, .Texts = 40, .Minutes = 30};
+    MsgStore source, S;
+    FillRandomStore(source, shape, 31);
+    HeldMessages held(S);
+    std::mt19937 rng(32);
+    for (std::int32_t n = 1; n <= source.MessageCount; ++n) {
+        const XMsgRecType& m = source.Messages[n];
+        ASSERT_EQ(held.Holds(m), HeldByScan(S, m)) << n;
+        if (held.Holds(m)) continue;
+        GrowMessages(S, S.MessageCount + 1);
+        S.Messages[++S.MessageCount] = m;
+        held.Add(S.MessageCount);
+        const XMsgRecType& earlier = source.Messages[1 + rng() % static_cast<unsigned>(n)];
+        ASSERT_EQ(held.Holds(earlier), HeldByScan(S, earlier)) << n;
+    }
+    EXPECT_GT(S.MessageCount, 2048);  // past the first table sizes
+}
+
 TEST_F(Import, LongTextsAreCutToTheTextBuffer) {
     // (a first line longer than 1000 characters would make it a contacts export)
     EXPECT_EQ(Run(Received("2007.05.01 18:21", "short") + Received("2007.05.01 18:22", std::string(20000, 'x'))), 0);

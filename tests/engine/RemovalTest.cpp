@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "MBVars/Ordering.h"
 #include "MBVars/Removal.h"
 #include "support/LiteralReference.h"
@@ -110,3 +115,27 @@ TEST(DeletePhone, RemovesEveryMessageOfThePhoneOnly) {
 }
 
 }  // namespace
+
+// Keys that only a byte-exact comparison tells apart: a phone's end moved into the text,
+// texts that are prefixes of each other, equal lengths differing in the last byte, empty
+// texts, and long equal texts; colours spread so that every survivor rule is taken.
+TEST(RemoveDuplicates, NearlyEqualKeysMatchTheLiteralProcedure) {
+    const std::string longText(300, 'x');
+    const std::vector<std::pair<std::string, std::string>> keys = {
+        {"+15555550100", "ab"}, {"+1555555010", "0ab"}, {"+15555550100", "a"}, {"+15555550100", "abc"},
+        {"+15555550100", ""},   {"+15555550101", ""},   {"+15555550100", longText},
+        {"+15555550100", longText.substr(1) + "y"},   {"+15555550100", longText + " "}};
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        std::mt19937 rng(seed);
+        MsgStore fast;
+        for (int n = 0; n < 200; ++n) {
+            const auto& [phone, text] = keys[rng() % keys.size()];
+            AddMessage(fast, "2009.01.01 10:00", phone, text, MsgSms | MsgSent, {},
+                       rng() % 3 == 0 ? static_cast<std::int32_t>(1 + rng() % 4) : 0);
+        }
+        BuildView(fast, ViewEverything);
+        MsgStore literal = fast;
+        EXPECT_EQ(RemoveDuplicates(fast, true), Literal::RemoveDuplicates(literal, true)) << "seed " << seed;
+        ExpectSameStore(fast, literal);
+    }
+}

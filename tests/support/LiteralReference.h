@@ -15,6 +15,7 @@
 
 #include "MBVars/Contacts.h"
 #include "MBVars/Defaults.h"
+#include "MBVars/ImportSource.h"
 #include "MBVars/Ordering.h"
 #include "MBVars/Store.h"
 #include "OFuncs/Cp1252.h"
@@ -209,6 +210,56 @@ inline std::string ListingLine(const XMsgRecType& m) {
                                     m.Name.str(), m.Text})
         line += "\t" + escaped(field);
     return line;
+}
+
+// --- The import's byte work, position by position -----------------------------------
+
+// One block examined by itself, position by position: a CR LF after anything but a quote
+// becomes two spaces; a quote, byte, quote pattern votes for its middle byte.
+inline void ExamineBlock(unsigned char* block, std::size_t n, SeparatorVote& vote) {
+    for (std::size_t i = 0; i + 2 < n; ++i) {
+        if (block[i] != '"' && block[i + 1] == '\r' && block[i + 2] == '\n') block[i + 1] = block[i + 2] = ' ';
+        if (block[i] == '"' && block[i + 2] == '"' && block[i + 1] != 0) vote.Add(block[i + 1]);
+    }
+}
+
+// The file's bytes as the import prepares them: blocks of `block` bytes examined one by
+// one, line breaks straddling two blocks joined too.
+inline PreparedCsv PrepareBytes(std::string_view file, std::size_t block) {
+    PreparedCsv out;
+    SeparatorVote vote;
+    for (std::size_t start = 0; start < file.size(); start += block) {
+        std::string part(file.substr(start, block));
+        Literal::ExamineBlock(reinterpret_cast<unsigned char*>(part.data()), part.size(), vote);
+        out.Bytes += part;
+        JoinLineBreaksAcrossBlocks(out.Bytes, start);
+    }
+    out.Separator = vote.Separator();
+    return out;
+}
+
+// The text lines of the bytes: split at each LF, every CR of a line dropped; nothing after
+// a final LF.
+inline std::vector<std::string> TextLines(std::string_view bytes) {
+    std::vector<std::string> lines;
+    while (!bytes.empty()) {
+        const std::size_t end = bytes.find('\n');
+        std::string line;
+        for (const char c : bytes.substr(0, end))
+            if (c != '\r') line.push_back(c);
+        lines.push_back(line);
+        bytes = end == std::string_view::npos ? std::string_view{} : bytes.substr(end + 1);
+    }
+    return lines;
+}
+
+// A message line made ready for its fields: a copy, a closing quote added when missing,
+// then the two replacements of the whole line, each until none is left.
+inline std::string PrepareMessageLine(std::string_view raw) {
+    std::string line(raw);
+    if (line.empty() || line.back() != '"') line.push_back('"');
+    line = ReplaceAll(",\"\"\"", ",\"", std::move(line));
+    return ReplaceAll("\"\" ", " ", std::move(line));
 }
 
 // The loading sequence of Open after the data file was read into a cleared store.

@@ -292,3 +292,19 @@ TEST_F(FormTest, ARefreshPaintsTheGridOnce) {
     }
     form.MessageView->viewport()->removeEventFilter(&count);
 }
+
+// The grid appearing (a collection opened into an empty window) lays out the window, the
+// scroll bars and the columns before its first paint.
+TEST_F(FormTest, AGridThatAppearsIsPaintedOnce) {
+    const std::string path = WriteCollection();
+    TMBForm& form = Open();
+    ASSERT_FALSE(form.MessageView->isVisible());
+    PaintCount count;
+    form.MessageView->viewport()->installEventFilter(&count);
+    Answers.FileAnswers.push_back({QString::fromStdString(path)});
+    form.OpenMainMenuClick();
+    QApplication::processEvents();
+    EXPECT_TRUE(form.MessageView->isVisible());
+    EXPECT_EQ(count.Paints, 1);
+    form.MessageView->viewport()->removeEventFilter(&count);
+}
