@@ -11,31 +11,11 @@
 #include "MBVars/Import.h"
 #include "MBVars/LoadSequences.h"
 #include "cli/Listing.h"
+#include "support/ExportBuilder.h"
 #include "support/FileTestHelpers.h"
 #include "support/StoreBuilder.h"
 
 namespace {
-// A word-form export of `lines` lines, newest last, both directions, a thousand phones,
-// texts of 70-150 bytes.
-std::string Export(int lines) {
-    std::mt19937 rng(5);
-    std::string file;
-    for (int i = 0; i < lines; ++i) {
-        const int minute = i * 7;
-        char time[32];
-        std::snprintf(time, sizeof time, "20%02d.%02d.%02d %02d:%02d", 5 + minute / 483840,
-                      1 + (minute / 40320) % 12, 1 + (minute / 1440) % 28, (minute / 60) % 24, minute % 60);
-        const std::string phone = "+1555555" + std::to_string(1000 + rng() % 1000);
-        std::string text = "Message " + std::to_string(i) + " ";
-        text.append(60 + rng() % 80, static_cast<char>('a' + rng() % 26));
-        if (rng() % 2)
-            file += "\"sms\",\"deliver\",\"" + phone + "\",\"\",\"\",\"" + time + "\",\"\",\"" + text + "\"\r\n";
-        else
-            file += "\"sms\",\"submit\",\"\",\"" + phone + "\",\"\",\"" + time + "\",\"\",\"" + text + "\"\r\n";
-    }
-    return file;
-}
-
 void EmptyMessages(MsgStore& S) {
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) S.Messages[n].Clear();
     S.MessageCount = 0;
@@ -44,7 +24,7 @@ void EmptyMessages(MsgStore& S) {
 
 void BM_ReadExport(benchmark::State& state) {
     TempDir dir;
-    const std::string path = dir.Write("export.csv", Export(static_cast<int>(state.range(0))));
+    const std::string path = dir.Write("export.csv", WordFormExport(static_cast<int>(state.range(0))));
     MsgStore S;
     for (auto _ : state) {
         state.PauseTiming();
@@ -59,7 +39,7 @@ BENCHMARK(BM_ReadExport)->Arg(1000)->Arg(4000)->Arg(MaxMessages + 10)->Unit(benc
 // As kestro-cli imports: the file, then names, order, contacts and duplicates.
 void BM_ImportExport(benchmark::State& state) {
     TempDir dir;
-    const std::string path = dir.Write("export.csv", Export(static_cast<int>(state.range(0))));
+    const std::string path = dir.Write("export.csv", WordFormExport(static_cast<int>(state.range(0))));
     MsgStore S;
     DefaultsType D;
     FinishImportOptions options;

@@ -25,6 +25,7 @@
 #include "MBrowser/MessageGridModel.h"
 #include "MBrowser/TAboutBox.h"
 #include "MBrowser/TMBForm.h"
+#include "support/ExportBuilder.h"
 #include "support/StoreBuilder.h"
 #include "ui/ScriptedDialogs.h"
 
@@ -49,26 +50,6 @@ void FillFullStore(MsgStore& S) {
     }
 }
 
-// A word-form export of 16390 lines (16380 kept), newest line last, as a phone writes it.
-std::string FullExport() {
-    std::mt19937 rng(5);
-    std::string file;
-    for (int i = 0; i < MaxMessages + 10; ++i) {
-        const int minute = i * 7;
-        char time[32];
-        std::snprintf(time, sizeof time, "20%02d.%02d.%02d %02d:%02d", 5 + minute / 483840,
-                      1 + (minute / 40320) % 12, 1 + (minute / 1440) % 28, (minute / 60) % 24, minute % 60);
-        const std::string phone = "+1555555" + std::to_string(1000 + rng() % 1000);
-        std::string text = "Message " + std::to_string(i) + " ";
-        text.append(60 + rng() % 80, static_cast<char>('a' + rng() % 26));
-        if (rng() % 2)
-            file += "\"sms\",\"deliver\",\"" + phone + "\",\"\",\"\",\"" + time + "\",\"\",\"" + text + "\"\r\n";
-        else
-            file += "\"sms\",\"submit\",\"\",\"" + phone + "\",\"\",\"" + time + "\",\"\",\"" + text + "\"\r\n";
-    }
-    return file;
-}
-
 struct FullWindow {
     QTemporaryDir Documents;
     MsgStore Store;
@@ -88,7 +69,7 @@ struct FullWindow {
 
         DataFile = Documents.filePath("full.kst").toStdString();
         ExportFile = Documents.filePath("export.csv").toStdString();
-        std::ofstream(ExportFile, std::ios::binary) << FullExport();
+        std::ofstream(ExportFile, std::ios::binary) << WordFormExport(MaxMessages + 10);  // 16380 kept
         {
             MsgStore built;
             DefaultsType defaults;
