@@ -2,34 +2,17 @@
 // (every line already held).
 #include <benchmark/benchmark.h>
 
-#include <random>
 #include <string>
 
 #include "MBVars/Import.h"
-#include "support/StoreBuilder.h"
+#include "support/ExportBuilder.h"
 #include "support/FileTestHelpers.h"
+#include "support/StoreBuilder.h"
 
 namespace {
 // A word-form export of MaxMessages lines with distinct times, a few hundred phones and
 // texts of ordinary length, both directions.
-std::string FullExport() {
-    std::mt19937 rng(5);
-    std::string file;
-    for (int i = 0; i < MaxMessages; ++i) {
-        const int minute = i * 7;
-        char time[32];
-        std::snprintf(time, sizeof time, "20%02d.%02d.%02d %02d:%02d", 5 + minute / 483840,
-                      1 + (minute / 40320) % 12, 1 + (minute / 1440) % 28, (minute / 60) % 24, minute % 60);
-        const std::string phone = "+1555555" + std::to_string(1000 + rng() % 300);
-        std::string text = "Message " + std::to_string(i) + " ";
-        text.append(20 + rng() % 120, static_cast<char>('a' + rng() % 26));
-        if (rng() % 2)
-            file += "\"sms\",\"deliver\",\"" + phone + "\",\"\",\"\",\"" + time + "\",\"\",\"" + text + "\"\r\n";
-        else
-            file += "\"sms\",\"submit\",\"\",\"" + phone + "\",\"\",\"" + time + "\",\"\",\"" + text + "\"\r\n";
-    }
-    return file;
-}
+std::string FullExport() { return WordFormExport(MaxMessages, {.Phones = 300, .ShortestText = 20, .TextSpread = 120}); }
 
 void BM_ImportIntoEmptyStore(benchmark::State& state) {
     TempDir dir;

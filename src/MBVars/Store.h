@@ -55,13 +55,13 @@ void InitStore(MsgStore& S);
 // `last`; never more than MaxMessages. Records stay where they are while the table has its
 // reserved room; a store copied without it may move them.
 void GrowMessages(MsgStore& S, std::int32_t last);
-// Reserves the room of every table (a copied store has only its slots), so that growing
-// moves no record: for writers that hold a record while they grow a table.
-void ReserveRoom(MsgStore& S);
 // The same for the contact table, up to MaxContacts.
 void GrowContacts(MsgStore& S, std::int32_t last);
 // The same for the view index, up to MaxMessages.
 void GrowViewIndex(MsgStore& S, std::int32_t last);
+// Reserves the room of every table (a copied store has only its slots), so that growing
+// moves no record: for writers that hold a record while they grow a table.
+void ReserveRoom(MsgStore& S);
 // Empties the collection, the contact table and the view; the history stays.
 // Also resets the sort column and view mode of the settings record.
 void ClearStore(MsgStore& S, DefaultsType& D);

@@ -77,7 +77,6 @@ void TMBForm::FillNameBox() {
     // part of the frame, and the contact view is turned on and off often.
     if (names == NameBoxNames && NameBox->count() == static_cast<int>(names.size())) return;
     NameBox->clear();
-    auto* entries = qobject_cast<QStandardItemModel*>(NameBox->model());
     QList<QStandardItem*> items;
     items.reserve(static_cast<qsizetype>(names.size()));
     for (const std::string& name : names) {
@@ -85,14 +84,8 @@ void TMBForm::FillNameBox() {
         item->setData(QByteArray(name.data(), static_cast<qsizetype>(name.size())), Qt::UserRole);
         items.append(item);
     }
-    if (entries) {
-        entries->invisibleRootItem()->insertRows(0, items);  // one insertion, not one per name
-    } else {
-        for (QStandardItem* item : items) {
-            NameBox->addItem(item->text(), item->data(Qt::UserRole));
-            delete item;
-        }
-    }
+    // The box's own model; one insertion, not one per name.
+    qobject_cast<QStandardItemModel*>(NameBox->model())->invisibleRootItem()->insertRows(0, items);
     NameBoxNames = std::move(names);
 }
 
