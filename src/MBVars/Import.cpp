@@ -5,46 +5,19 @@
 #include <string_view>
 #include <utility>
 
-#include "MBVars/HeldMessages.h"
 #include "MBVars/ImportContactLine.h"
-#include "MBVars/ImportMessageLine.h"
+#include "MBVars/ImportMessageLines.h"
 #include "MBVars/ImportSource.h"
 #include "OFuncs/IoError.h"
 
 namespace {
 constexpr std::size_t LongestMessageFirstLine = 1000;
-// Fewer bytes than an export line with a short text takes, for a guess at the line count.
-constexpr std::size_t ShortestUsualLine = 64;
 
 // A contacts export starts with a header naming the "Title" column, or with a line longer
 // than any message export's.
 bool IsContactsHeader(std::string_view firstLine) {
     return firstLine.find("\"Title\"") != std::string_view::npos ||
            firstLine.size() > LongestMessageFirstLine;
-}
-
-// Returns how many new message lines found the store full.
-std::int32_t ImportMessageLines(MsgStore& S, TextLines& lines, unsigned char separator, std::size_t bytes) {
-    HeldMessages held(S, bytes / ShortestUsualLine);
-    ReserveRoom(S);  // the work record stays where it is while the table grows
-    XMsgRecType& work = S.Messages[0];
-    std::string_view line;
-    std::string scratch;  // for the few lines that change before their fields are read
-    std::int32_t dropped = 0;
-    while (lines.Next(line)) {
-        if (!ParseMessageLine(line, separator, work, scratch)) continue;
-        const std::uint64_t key = HeldMessages::HashOf(work);
-        if (held.Holds(work, key)) continue;
-        if (S.MessageCount >= MaxMessages) {
-            ++dropped;
-            continue;
-        }
-        GrowMessages(S, S.MessageCount + 1);
-        S.Messages[++S.MessageCount] = std::move(work);  // the next parse clears `work`
-        held.Add(S.MessageCount, key);
-    }
-    work.Clear();
-    return dropped;
 }
 
 void ImportContactLines(MsgStore& S, TextLines& lines, unsigned char separator) {
@@ -77,11 +50,12 @@ int ImportCsvFile(MsgStore& S, const std::string& path, std::int32_t& droppedWhe
         std::string_view firstLine;
         const bool contacts = probe.Next(firstLine) && IsContactsHeader(firstLine);
 
-        TextLines lines(prepared.Bytes);
-        if (contacts)
+        if (contacts) {
+            TextLines lines(prepared.Bytes);
             ImportContactLines(S, lines, prepared.Separator);
-        else
-            droppedWhenFull = ImportMessageLines(S, lines, prepared.Separator, prepared.Bytes.size());
+        } else {
+            droppedWhenFull = ImportMessageLines(S, prepared.Bytes, prepared.Separator);
+        }
     } catch (const std::bad_alloc&) {
         S.Messages[0].Clear();
         return OutOfMemoryCode;

@@ -15,6 +15,7 @@
 
 #include "MBVars/Contacts.h"
 #include "MBVars/Defaults.h"
+#include "MBVars/ImportMessageLine.h"
 #include "MBVars/ImportSource.h"
 #include "MBVars/Ordering.h"
 #include "MBVars/Store.h"
@@ -251,6 +252,32 @@ inline std::vector<std::string> TextLines(std::string_view bytes) {
         bytes = end == std::string_view::npos ? std::string_view{} : bytes.substr(end + 1);
     }
     return lines;
+}
+
+// The message lines of prepared bytes added one after another: each acceptable line that
+// no stored message matches (Time, Phone, direction and Text without trailing spaces, found
+// by a scan of the whole store) is appended while there is room. Returns how many new lines
+// found the store full.
+inline std::int32_t ImportMessageLines(MsgStore& S, std::string_view bytes, unsigned char separator) {
+    std::int32_t dropped = 0;
+    for (const std::string& line : Literal::TextLines(bytes)) {
+        XMsgRecType m;
+        if (!ParseMessageLine(line, separator, m)) continue;
+        bool held = false;
+        for (std::int32_t n = 1; n <= S.MessageCount && !held; ++n) {
+            const XMsgRecType& s = S.Messages[n];
+            held = s.Time == m.Time && s.Phone == m.Phone && (s.Flags & 3) == (m.Flags & 3) &&
+                   TrimTrailingSpaces(s.Text) == TrimTrailingSpaces(m.Text);
+        }
+        if (held) continue;
+        if (S.MessageCount >= MaxMessages) {
+            ++dropped;
+            continue;
+        }
+        GrowMessages(S, S.MessageCount + 1);
+        S.Messages[++S.MessageCount] = m;
+    }
+    return dropped;
 }
 
 // A message line made ready for its fields: a copy, a closing quote added when missing,
