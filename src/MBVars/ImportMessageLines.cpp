@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -49,13 +50,14 @@ private:
     std::int32_t dropped_ = 0;
 };
 
-// Parses every line of `piece` into `work` and offers each message to `take` with its key.
-template <class Take>
-void ParseLines(std::string_view piece, unsigned char separator, XMsgRecType& work, Take take) {
+// Parses the lines of `piece` into `work` and offers each message to `take` with its key,
+// while keepGoing() says so.
+template <class Take, class KeepGoing>
+void ParseLines(std::string_view piece, unsigned char separator, XMsgRecType& work, Take take, KeepGoing keepGoing) {
     TextLines lines(piece);
     std::string_view line;
     std::string scratch;  // for the few lines that change before their fields are read
-    while (lines.Next(line)) {
+    while (keepGoing() && lines.Next(line)) {
         if (!ParseMessageLine(line, separator, work, scratch)) continue;
         take(work, HeldMessages::HashOf(work));
     }
@@ -110,29 +112,51 @@ private:
     std::atomic<std::uint64_t> ends_;
 };
 
-// What the helper thread parsed: per piece its lines, and the piece it failed in.
-struct HelperResults {
-    std::vector<std::vector<ParsedLine>> Lines;  // by piece
-    std::exception_ptr Failure;
-    std::size_t FailedPiece = 0;
+// What the helper thread parsed, piece by piece. A piece's lines are the calling thread's
+// to read once its state says Parsed (or Failed: the lines before the failure, then the
+// exception).
+class HelperResults {
+public:
+    enum State : std::uint8_t { Pending, Parsed, Failed };
+
+    explicit HelperResults(std::size_t pieces) : lines_(pieces), states_(new std::atomic<std::uint8_t>[pieces]) {
+        for (std::size_t k = 0; k < pieces; ++k) states_[k].store(Pending, std::memory_order_relaxed);
+    }
+    std::vector<ParsedLine>& Lines(std::size_t k) { return lines_[k]; }
+    State StateOf(std::size_t k) const { return static_cast<State>(states_[k].load(std::memory_order_acquire)); }
+    void Finish(std::size_t k) { states_[k].store(Parsed, std::memory_order_release); }
+    void Fail(std::size_t k, std::exception_ptr failure) {
+        failure_ = std::move(failure);
+        states_[k].store(Failed, std::memory_order_release);
+    }
+    [[noreturn]] void Rethrow() const { std::rethrow_exception(failure_); }
+
+private:
+    std::vector<std::vector<ParsedLine>> lines_;
+    std::unique_ptr<std::atomic<std::uint8_t>[]> states_;
+    std::exception_ptr failure_;
 };
 
+// The helper thread: pieces from the back, until they meet the calling thread's or it is
+// told to stop (it then leaves the piece it is in unfinished).
 void ParseFromBack(std::stop_token stop, const std::vector<std::string_view>& pieces, unsigned char separator,
                    PieceClaims& claims, HelperResults& out, const MessageLineSplit& split) {
     std::size_t k = 0;
+    const auto keepGoing = [&] { return !stop.stop_requested(); };
     try {
-        while (!stop.stop_requested() && claims.TakeBack(k)) {
-            if (split.BeforeHelperPiece) split.BeforeHelperPiece(pieces[k]);
-            std::vector<ParsedLine>& lines = out.Lines[k];
+        while (keepGoing() && claims.TakeBack(k)) {
+            if (split.BeforePiece) split.BeforePiece(pieces[k], true);
+            std::vector<ParsedLine>& lines = out.Lines(k);
             lines.reserve(pieces[k].size() / ShortestUsualLine);
             XMsgRecType work;
             ParseLines(pieces[k], separator, work, [&](XMsgRecType& m, std::uint64_t key) {
                 lines.push_back(ParsedLine{std::move(m), key});
-            });
+            }, keepGoing);
+            if (!keepGoing()) return;
+            out.Finish(k);
         }
     } catch (...) {
-        out.Failure = std::current_exception();
-        out.FailedPiece = k;
+        out.Fail(k, std::current_exception());
     }
 }
 
@@ -140,26 +164,35 @@ std::int32_t ImportInPieces(MsgStore& S, std::string_view bytes, unsigned char s
     MessageAppender appender(S, bytes.size());
     XMsgRecType& work = S.Messages[0];
     const auto offer = [&](XMsgRecType& m, std::uint64_t key) { appender.Offer(m, key); };
+    const auto always = [] { return true; };
 
     const std::vector<std::string_view> pieces = CutIntoPieces(bytes, split.PieceSize);
     PieceClaims claims(pieces.size());
-    HelperResults helped;
-    helped.Lines.resize(pieces.size());
-    std::size_t next = 0;  // the first piece not yet added
-    {
-        std::jthread helper;
-        try {
-            helper = std::jthread(ParseFromBack, std::cref(pieces), separator, std::ref(claims), std::ref(helped),
-                                  std::cref(split));
-        } catch (const std::system_error&) {
-            // No second thread: the calling thread takes every piece.
+    HelperResults helped(pieces.size());
+    std::jthread helper;
+    try {
+        helper = std::jthread(ParseFromBack, std::cref(pieces), separator, std::ref(claims), std::ref(helped),
+                              std::cref(split));
+    } catch (const std::system_error&) {
+        // No second thread: the calling thread takes every piece.
+    }
+    std::size_t k = 0;
+    for (std::size_t front = 0; claims.TakeFront(front); k = front + 1) {
+        if (split.BeforePiece) split.BeforePiece(pieces[front], false);
+        ParseLines(pieces[front], separator, work, offer, always);
+    }
+    // The rest was taken by the helper, from the back: all parsed but for the one it may be
+    // in, the lowest. That one is parsed here rather than waited for, the helper stopped.
+    for (; k < pieces.size(); ++k) {
+        const HelperResults::State state = helped.StateOf(k);
+        if (state == HelperResults::Pending) {
+            helper.request_stop();
+            ParseLines(pieces[k], separator, work, offer, always);
+            continue;
         }
-        for (std::size_t k = 0; claims.TakeFront(k); next = k + 1) ParseLines(pieces[k], separator, work, offer);
-    }  // the helper has finished: its pieces are the rest, in order
-    for (std::size_t k = next; k < pieces.size(); ++k) {
-        for (ParsedLine& line : helped.Lines[k]) appender.Offer(line.Record, line.Key);
-        helped.Lines[k] = {};
-        if (helped.Failure && k == helped.FailedPiece) std::rethrow_exception(helped.Failure);
+        for (ParsedLine& line : helped.Lines(k)) appender.Offer(line.Record, line.Key);
+        helped.Lines(k) = {};
+        if (state == HelperResults::Failed) helped.Rethrow();
     }
     return appender.Dropped();
 }
@@ -173,7 +206,7 @@ std::int32_t ImportMessageLines(MsgStore& S, std::string_view bytes, unsigned ch
         if (bytes.size() < split.ParallelFrom) {
             MessageAppender appender(S, bytes.size());
             ParseLines(bytes, separator, S.Messages[0],
-                       [&](XMsgRecType& m, std::uint64_t key) { appender.Offer(m, key); });
+                       [&](XMsgRecType& m, std::uint64_t key) { appender.Offer(m, key); }, [] { return true; });
             dropped = appender.Dropped();
         } else {
             dropped = ImportInPieces(S, bytes, separator, split);

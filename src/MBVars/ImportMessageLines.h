@@ -15,8 +15,9 @@ struct MessageLineSplit {
     std::size_t ParallelFrom = std::size_t(64) << 10;
     // About this many bytes per piece (whole lines); the threads take pieces as they go.
     std::size_t PieceSize = std::size_t(64) << 10;
-    // Called on the second thread before it parses a piece (for tests that make it fail).
-    std::function<void(std::string_view piece)> BeforeHelperPiece;
+    // Called before a piece is parsed, on the calling thread or (`helper`) the second one:
+    // for tests that hold a thread back or make it fail.
+    std::function<void(std::string_view piece, bool helper)> BeforePiece;
 };
 
 // Appends every acceptable line of `bytes` that the store does not already hold, in file
