@@ -21,10 +21,14 @@ public:
         slots_.assign(size, Slot{});
     }
 
-    // The first member of message n's group (n itself when it opens the group).
-    std::int32_t GroupOf(std::int32_t n) {
+    static std::uint64_t HashOf(const XMsgRecType& m) { return HashBytes(m.Text, HashBytes(m.Phone.view())); }
+    // Brings the slot a look-up with this hash starts at towards the cache.
+    void Prefetch(std::uint64_t hash) const { __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]); }
+
+    // The first member of message n's group (n itself when it opens the group); `hash` is its HashOf.
+    std::int32_t GroupOf(std::int32_t n, std::uint64_t hash) {
         const XMsgRecType& m = store_.Messages[n];
-        const auto tag = static_cast<std::uint32_t>(HashBytes(m.Text, HashBytes(m.Phone.view())));
+        const auto tag = static_cast<std::uint32_t>(hash);
         const std::size_t mask = slots_.size() - 1;
         for (std::size_t i = tag & mask;; i = (i + 1) & mask) {
             Slot& slot = slots_[i];
@@ -98,9 +102,23 @@ std::int32_t RemoveDuplicates(MsgStore& S, bool remove) {
     // group of equal phone and text, every member is marked except its last coloured
     // member, or its first member when none is coloured.
     PhoneTextGroups groups(S);
-    std::vector<std::int32_t> groupOf(static_cast<std::size_t>(S.MessageCount) + 1);
+    const auto at = [](std::int32_t n) { return static_cast<std::size_t>(n); };
+    // Hashes first, then look-ups: the texts lie apart on the heap and the slots apart in the
+    // table, so both are asked for a few messages ahead rather than waited for one by one.
+    constexpr std::int32_t Ahead = 8;
+    std::vector<std::uint64_t> hashes(at(S.MessageCount) + 1);
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
-        const std::int32_t first = groups.GroupOf(n);
+        if (n + Ahead <= S.MessageCount) {
+            const std::string& later = S.Messages[n + Ahead].Text;
+            __builtin_prefetch(later.data());
+            __builtin_prefetch(later.data() + std::min<std::size_t>(later.size(), 64));
+        }
+        hashes[at(n)] = PhoneTextGroups::HashOf(S.Messages[n]);
+    }
+    std::vector<std::int32_t> groupOf(at(S.MessageCount) + 1);
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
+        if (n + Ahead <= S.MessageCount) groups.Prefetch(hashes[at(n + Ahead)]);
+        const std::int32_t first = groups.GroupOf(n, hashes[at(n)]);
         if (first != n && S.Messages[n].Color != 0) groups.Survivor(first) = n;
         groupOf[static_cast<std::size_t>(n)] = first;
     }
