@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 #include "OFuncs/FindByte.h"
@@ -31,6 +33,40 @@ std::size_t ReadBlock(int fd, unsigned char* buf, std::size_t size) {
     return got;
 }
 
+// Examines blocks first..last-1 of the bytes, each by itself, in order.
+void ExamineBlocks(std::string& bytes, std::size_t first, std::size_t last, SeparatorVote& vote) {
+    for (std::size_t b = first; b < last; ++b) {
+        const std::size_t start = b * ImportBufferSize;
+        ExamineBlock(reinterpret_cast<unsigned char*>(bytes.data()) + start,
+                     std::min(ImportBufferSize, bytes.size() - start), vote);
+    }
+}
+
+// Examines the file's bytes block by block and joins the line breaks across blocks; returns
+// the separator. Each block is examined by itself, and a join across blocks only looks at
+// the two blocks' bytes after their own examination, so the blocks of a large file are
+// split between two threads and the joins across blocks follow.
+unsigned char ExamineBlocks(std::string& bytes) {
+    constexpr std::size_t BlocksForTwoThreads = 4;
+    const std::size_t blocks = (bytes.size() + ImportBufferSize - 1) / ImportBufferSize;
+    SeparatorVote vote, laterVote;
+    const std::size_t half = blocks >= BlocksForTwoThreads ? blocks / 2 : blocks;
+    {
+        std::jthread helper;
+        if (half < blocks) {
+            try {
+                helper = std::jthread([&] { ExamineBlocks(bytes, half, blocks, laterVote); });
+            } catch (const std::system_error&) {
+                ExamineBlocks(bytes, half, blocks, laterVote);  // no second thread: in turn
+            }
+        }
+        ExamineBlocks(bytes, 0, half, vote);
+    }
+    vote.Append(laterVote);
+    for (std::size_t b = 1; b < blocks; ++b) JoinLineBreaksAcrossBlocks(bytes, b * ImportBufferSize);
+    return vote.Separator();
+}
+
 // Closes the descriptor on every way out.
 struct FdCloser {
     int fd;
@@ -39,10 +75,29 @@ struct FdCloser {
 }  // namespace
 
 void SeparatorVote::Add(unsigned char c) {
+    lastVote_[c] = ++votes_;
     if (++counts_[c] > best_) {
         best_ = counts_[c];
         separator_ = c;
     }
+}
+
+void SeparatorVote::Append(const SeparatorVote& later) {
+    for (std::size_t c = 0; c < counts_.size(); ++c) {
+        if (later.counts_[c] == 0) continue;
+        counts_[c] += later.counts_[c];
+        lastVote_[c] = votes_ + later.lastVote_[c];
+    }
+    votes_ += later.votes_;
+    // A value reached its final count with its last vote: the first to reach the top count
+    // is the top value whose last vote came first.
+    best_ = 0;
+    separator_ = 0;
+    for (std::size_t c = 0; c < counts_.size(); ++c)
+        if (counts_[c] > best_ || (counts_[c] == best_ && best_ > 0 && lastVote_[c] < lastVote_[separator_])) {
+            best_ = counts_[c];
+            separator_ = static_cast<unsigned char>(c);
+        }
 }
 
 void ExamineBlock(unsigned char* block, std::size_t n, SeparatorVote& vote) {
@@ -84,7 +139,6 @@ int PrepareCsvFile(MsgStore& S, const std::string& path, PreparedCsv& out) {
     if (!S_ISREG(st.st_mode) && !S_ISFIFO(st.st_mode)) return NotRegularFileCode;
     if (S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) > MaxImportFileSize) return EFBIG;
     if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) return errno;
-    SeparatorVote vote;
     try {
         // Memory grows with the bytes actually read (beyond a reservation of what a regular
         // file's size announces, within reason).
@@ -101,18 +155,15 @@ int PrepareCsvFile(MsgStore& S, const std::string& path, PreparedCsv& out) {
                 out = PreparedCsv{};
                 return EFBIG;  // a pipe that goes on past any export
             }
-            ExamineBlock(buf, n, vote);
-            const std::size_t start = out.Bytes.size();
             out.Bytes.append(reinterpret_cast<const char*>(buf), n);
-            JoinLineBreaksAcrossBlocks(out.Bytes, start);
         }
+        out.Separator = ExamineBlocks(out.Bytes);
     } catch (const std::bad_alloc&) {
         out = PreparedCsv{};
         return OutOfMemoryCode;
     } catch (const IoError& e) {
         throw e.In(path, "import");
     }
-    out.Separator = vote.Separator();
     return 0;
 }
 

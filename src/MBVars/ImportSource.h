@@ -14,10 +14,15 @@
 class SeparatorVote {
 public:
     void Add(unsigned char c);
+    // Counts the votes of a later part of the file, as if they had been added here in turn:
+    // of the values at the highest count, the one whose last vote came first wins.
+    void Append(const SeparatorVote& later);
     unsigned char Separator() const { return separator_; }
 
 private:
     std::array<std::uint32_t, 256> counts_{};
+    std::array<std::uint32_t, 256> lastVote_{};  // the number of votes in all when the value had its last
+    std::uint32_t votes_ = 0;
     std::uint32_t best_ = 0;
     unsigned char separator_ = 0;
 };
@@ -41,7 +46,8 @@ struct PreparedCsv {
 };
 
 // Reads the file (for reading only) through S.ImportBuffer in blocks of ImportBufferSize
-// bytes, each examined by itself, line breaks joined across blocks too. Returns 0, or the
+// bytes, each examined by itself, line breaks joined across blocks too. A large file's blocks
+// are examined by two threads, with the same bytes and separator. Returns 0, or the
 // failure code: the errno of opening it (EISDIR for a folder), NotRegularFileCode for a
 // device or socket, EFBIG for more than MaxImportFileSize bytes, OutOfMemoryCode when the
 // bytes do not fit in memory. Throws IoError, naming the file, when a read fails.

@@ -62,6 +62,55 @@ TEST(ImportBytes, PreparedFilesMatchTheLiteralBlocksAtEveryBoundary) {
     }
 }
 
+// Votes counted in parts and joined count as one vote over the whole: the first value to
+// reach the top count wins, wherever the parts were cut.
+TEST(ImportBytes, VotesCountedInPartsChooseAsOneVote) {
+    std::mt19937 rng(13);
+    for (int round = 0; round < 3000; ++round) {
+        const std::string votes = HostileBytes(rng, rng() % 40, std::string_view(",;;\t|\0", 6));
+        SeparatorVote whole;
+        for (const char c : votes)
+            if (c != 0) whole.Add(static_cast<unsigned char>(c));
+        SeparatorVote joined;
+        std::size_t from = 0;
+        while (from < votes.size()) {
+            const std::size_t to = std::min(votes.size(), from + rng() % 12);
+            SeparatorVote part;
+            for (std::size_t i = from; i < to; ++i)
+                if (votes[i] != 0) part.Add(static_cast<unsigned char>(votes[i]));
+            joined.Append(part);
+            from = to;
+        }
+        ASSERT_EQ(joined.Separator(), whole.Separator()) << "round " << round;
+        joined.Add(';');  // a joined vote goes on counting as the whole one does
+        whole.Add(';');
+        ASSERT_EQ(joined.Separator(), whole.Separator()) << "round " << round;
+    }
+}
+
+// Files of many blocks, whose blocks two threads examine: the same bytes and separator as
+// the blocks examined one by one, line breaks at every boundary joined the same.
+TEST(ImportBytes, LargeFilesMatchTheLiteralBlocks) {
+    TempDir dir;
+    std::mt19937 rng(19);
+    const std::size_t block = ImportBufferSize;
+    for (int round = 0; round < 6; ++round) {
+        std::string file = HostileBytes(rng, (3 + round) * block + rng() % 3, BlockAlphabet);
+        for (std::size_t boundary = block; boundary + 2 < file.size(); boundary += block) {
+            const std::size_t at = boundary - 2 + rng() % 3;
+            file[at - 1] = rng() % 3 ? 'x' : '"';
+            file[at] = '\r';
+            file[at + 1] = '\n';
+        }
+        PreparedCsv fast;
+        MsgStore S;
+        ASSERT_EQ(PrepareCsvFile(S, dir.Write("export.csv", file), fast), 0);
+        const PreparedCsv literal = Literal::PrepareBytes(file, block);
+        ASSERT_TRUE(fast.Bytes == literal.Bytes) << "round " << round;
+        EXPECT_EQ(fast.Separator, literal.Separator) << "round " << round;
+    }
+}
+
 TEST(ImportBytes, TextLinesMatchSplittingAtEachLineFeed) {
     std::mt19937 rng(5);
     for (int round = 0; round < 2000; ++round) {
