@@ -12,6 +12,7 @@
 
 #include "MBVars/HeldMessages.h"
 #include "MBVars/ImportMessageLine.h"
+#include "MBVars/ImportPieceClaims.h"
 #include "MBVars/ImportSource.h"
 #include "OFuncs/FindByte.h"
 
@@ -80,37 +81,6 @@ std::vector<std::string_view> CutIntoPieces(std::string_view bytes, std::size_t 
     }
     return pieces;
 }
-
-// The pieces not yet taken: the calling thread takes them from the front, the helper from
-// the back, until they meet. Both ends live in one word so that a piece is taken once.
-class PieceClaims {
-public:
-    explicit PieceClaims(std::size_t count) : ends_(Pack(0, static_cast<std::uint32_t>(count))) {}
-
-    bool TakeFront(std::size_t& piece) {
-        std::uint64_t ends = ends_.load(std::memory_order_relaxed);
-        do {
-            if (Front(ends) >= Back(ends)) return false;
-        } while (!ends_.compare_exchange_weak(ends, Pack(Front(ends) + 1, Back(ends)), std::memory_order_relaxed));
-        piece = Front(ends);
-        return true;
-    }
-    bool TakeBack(std::size_t& piece) {
-        std::uint64_t ends = ends_.load(std::memory_order_relaxed);
-        do {
-            if (Front(ends) >= Back(ends)) return false;
-        } while (!ends_.compare_exchange_weak(ends, Pack(Front(ends), Back(ends) - 1), std::memory_order_relaxed));
-        piece = Back(ends) - 1;
-        return true;
-    }
-
-private:
-    static std::uint64_t Pack(std::uint32_t front, std::uint32_t back) { return (std::uint64_t(front) << 32) | back; }
-    static std::uint32_t Front(std::uint64_t ends) { return static_cast<std::uint32_t>(ends >> 32); }
-    static std::uint32_t Back(std::uint64_t ends) { return static_cast<std::uint32_t>(ends); }
-
-    std::atomic<std::uint64_t> ends_;
-};
 
 // What the helper thread parsed, piece by piece. A piece's lines are the calling thread's
 // to read once its state says Parsed (or Failed: the lines before the failure, then the

@@ -12,7 +12,7 @@
 struct MessageLineSplit {
     // Exports smaller than this are read by the calling thread alone: a thread costs more
     // than it saves there.
-    std::size_t ParallelFrom = std::size_t(64) << 10;
+    std::size_t ParallelFrom = std::size_t(256) << 10;
     // About this many bytes per piece (whole lines); the threads take pieces as they go.
     std::size_t PieceSize = std::size_t(64) << 10;
     // Called before a piece is parsed, on the calling thread or (`helper`) the second one:

@@ -9,7 +9,9 @@
 #include <system_error>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
+#include "MBVars/ImportPieceClaims.h"
 #include "OFuncs/FindByte.h"
 #include "OFuncs/IoError.h"
 
@@ -33,36 +35,41 @@ std::size_t ReadBlock(int fd, unsigned char* buf, std::size_t size) {
     return got;
 }
 
-// Examines blocks first..last-1 of the bytes, each by itself, in order.
-void ExamineBlocks(std::string& bytes, std::size_t first, std::size_t last, SeparatorVote& vote) {
-    for (std::size_t b = first; b < last; ++b) {
-        const std::size_t start = b * ImportBufferSize;
-        ExamineBlock(reinterpret_cast<unsigned char*>(bytes.data()) + start,
-                     std::min(ImportBufferSize, bytes.size() - start), vote);
-    }
+// Examines block b of the bytes by itself.
+void ExamineBlockAt(std::string& bytes, std::size_t b, SeparatorVote& vote) {
+    const std::size_t start = b * ImportBufferSize;
+    ExamineBlock(reinterpret_cast<unsigned char*>(bytes.data()) + start, std::min(ImportBufferSize, bytes.size() - start),
+                 vote);
 }
 
 // Examines the file's bytes block by block and joins the line breaks across blocks; returns
 // the separator. Each block is examined by itself, and a join across blocks only looks at
-// the two blocks' bytes after their own examination, so the blocks of a large file are
-// split between two threads and the joins across blocks follow.
+// the two blocks' bytes after their own examination: so a large file's blocks are shared by
+// two threads (this one from the front, a helper from the back, each block's votes kept
+// apart and counted in file order), and the joins across blocks follow.
 unsigned char ExamineBlocks(std::string& bytes) {
     constexpr std::size_t BlocksForTwoThreads = 4;
     const std::size_t blocks = (bytes.size() + ImportBufferSize - 1) / ImportBufferSize;
-    SeparatorVote vote, laterVote;
-    const std::size_t half = blocks >= BlocksForTwoThreads ? blocks / 2 : blocks;
-    {
-        std::jthread helper;
-        if (half < blocks) {
+    SeparatorVote vote;
+    if (blocks < BlocksForTwoThreads) {
+        for (std::size_t b = 0; b < blocks; ++b) ExamineBlockAt(bytes, b, vote);
+    } else {
+        PieceClaims claims(blocks);
+        std::vector<SeparatorVote> helperVotes(blocks);
+        std::size_t next = 0;  // the first block the helper took
+        {
+            std::jthread helper;
             try {
-                helper = std::jthread([&] { ExamineBlocks(bytes, half, blocks, laterVote); });
+                helper = std::jthread([&] {
+                    for (std::size_t b = 0; claims.TakeBack(b);) ExamineBlockAt(bytes, b, helperVotes[b]);
+                });
             } catch (const std::system_error&) {
-                ExamineBlocks(bytes, half, blocks, laterVote);  // no second thread: in turn
+                // No second thread: this one takes every block.
             }
-        }
-        ExamineBlocks(bytes, 0, half, vote);
+            for (std::size_t b = 0; claims.TakeFront(b); next = b + 1) ExamineBlockAt(bytes, b, vote);
+        }  // the helper has finished its blocks
+        for (std::size_t b = next; b < blocks; ++b) vote.Append(helperVotes[b]);
     }
-    vote.Append(laterVote);
     for (std::size_t b = 1; b < blocks; ++b) JoinLineBreaksAcrossBlocks(bytes, b * ImportBufferSize);
     return vote.Separator();
 }
