@@ -146,7 +146,7 @@ TEST(ImportPieces, FilesAroundTheThreadThresholdImportAsPreparedBytesDo) {
     TempDir dir;
     std::mt19937 rng(31);
     const std::size_t threshold = MessageLineSplit{}.ParallelFrom;
-    for (const std::size_t size : {threshold - 1, threshold, threshold + 1, 3 * ImportBufferSize + 17}) {
+    for (const std::size_t size : {threshold - 1, threshold, threshold + 1, 2 * threshold + 17}) {
         std::string file = WordFormExport(static_cast<int>(size / 100)) + HostileExport(rng, static_cast<int>(size / 60));
         file.resize(size, 'x');  // the last line cut anywhere
         // A line break inside a text right at the first block boundary.
