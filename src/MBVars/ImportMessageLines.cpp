@@ -5,12 +5,11 @@
 #include <exception>
 #include <memory>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "MBVars/HeldMessages.h"
+#include "MBVars/ImportHelper.h"
 #include "MBVars/ImportMessageLine.h"
 #include "MBVars/ImportPieceClaims.h"
 #include "MBVars/ImportSource.h"
@@ -109,10 +108,10 @@ private:
 
 // The helper thread: pieces from the back, until they meet the calling thread's or it is
 // told to stop (it then leaves the piece it is in unfinished).
-void ParseFromBack(std::stop_token stop, const std::vector<std::string_view>& pieces, unsigned char separator,
+void ParseFromBack(const std::atomic<bool>& stop, const std::vector<std::string_view>& pieces, unsigned char separator,
                    PieceClaims& claims, HelperResults& out, const MessageLineSplit& split) {
     std::size_t k = 0;
-    const auto keepGoing = [&] { return !stop.stop_requested(); };
+    const auto keepGoing = [&] { return !stop.load(std::memory_order_relaxed); };
     try {
         while (keepGoing() && claims.TakeBack(k)) {
             if (split.BeforePiece) split.BeforePiece(pieces[k], true);
@@ -139,13 +138,13 @@ std::int32_t ImportInPieces(MsgStore& S, std::string_view bytes, unsigned char s
     const std::vector<std::string_view> pieces = CutIntoPieces(bytes, split.PieceSize);
     PieceClaims claims(pieces.size());
     HelperResults helped(pieces.size());
-    std::jthread helper;
-    try {
-        helper = std::jthread(ParseFromBack, std::cref(pieces), separator, std::ref(claims), std::ref(helped),
-                              std::cref(split));
-    } catch (const std::system_error&) {
-        // No second thread: the calling thread takes every piece.
-    }
+    std::atomic<bool> stop = false;
+    ImportHelperTask helper([&] { ParseFromBack(stop, pieces, separator, claims, helped, split); });
+    // Leaving early (an exception) stops the helper before it is waited for.
+    struct StopOnExit {
+        std::atomic<bool>& Stop;
+        ~StopOnExit() { Stop = true; }
+    } stopOnExit{stop};
     std::size_t k = 0;
     for (std::size_t front = 0; claims.TakeFront(front); k = front + 1) {
         if (split.BeforePiece) split.BeforePiece(pieces[front], false);
@@ -156,7 +155,7 @@ std::int32_t ImportInPieces(MsgStore& S, std::string_view bytes, unsigned char s
     for (; k < pieces.size(); ++k) {
         const HelperResults::State state = helped.StateOf(k);
         if (state == HelperResults::Pending) {
-            helper.request_stop();
+            stop = true;
             ParseLines(pieces[k], separator, work, offer, always);
             continue;
         }
@@ -164,6 +163,8 @@ std::int32_t ImportInPieces(MsgStore& S, std::string_view bytes, unsigned char s
         helped.Lines(k) = {};
         if (state == HelperResults::Failed) helped.Rethrow();
     }
+    stop = true;
+    helper.End();
     return appender.Dropped();
 }
 }  // namespace

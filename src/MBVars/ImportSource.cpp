@@ -6,11 +6,10 @@
 #include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
-#include <system_error>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
+#include "MBVars/ImportHelper.h"
 #include "MBVars/ImportPieceClaims.h"
 #include "OFuncs/FindByte.h"
 #include "OFuncs/IoError.h"
@@ -57,17 +56,11 @@ unsigned char ExamineBlocks(std::string& bytes) {
         PieceClaims claims(blocks);
         std::vector<SeparatorVote> helperVotes(blocks);
         std::size_t next = 0;  // the first block the helper took
-        {
-            std::jthread helper;
-            try {
-                helper = std::jthread([&] {
-                    for (std::size_t b = 0; claims.TakeBack(b);) ExamineBlockAt(bytes, b, helperVotes[b]);
-                });
-            } catch (const std::system_error&) {
-                // No second thread: this one takes every block.
-            }
-            for (std::size_t b = 0; claims.TakeFront(b); next = b + 1) ExamineBlockAt(bytes, b, vote);
-        }  // the helper has finished its blocks
+        ImportHelperTask helper([&] {
+            for (std::size_t b = 0; claims.TakeBack(b);) ExamineBlockAt(bytes, b, helperVotes[b]);
+        });
+        for (std::size_t b = 0; claims.TakeFront(b); next = b + 1) ExamineBlockAt(bytes, b, vote);
+        helper.End();  // the helper has finished its blocks (or never began)
         for (std::size_t b = next; b < blocks; ++b) vote.Append(helperVotes[b]);
     }
     for (std::size_t b = 1; b < blocks; ++b) JoinLineBreaksAcrossBlocks(bytes, b * ImportBufferSize);
