@@ -128,7 +128,7 @@ void TMBForm::FormCreate() {
     QCoreApplication::setApplicationName(QString::fromLatin1(ProgramTitle));
     // The tooltip timings apply on every start, whether or not a file is reopened.
     ApplyHintSettings();
-    UpdateMessageView();
+    // The layout pass that follows at once ends with the refresh.
 }
 
 void TMBForm::TellHistoryRead(const StartRead& read) {
