@@ -100,6 +100,10 @@ int OpenCollection(MsgStore& S, DefaultsType& D, const std::string& path) {
 int ReopenCollection(MsgStore& S, DefaultsType& D, const std::string& path) {
     // A file that cannot be opened, or is not a data file, leaves the store untouched.
     if (const int err = CheckDataFileStart(path)) return err;
+    return ReopenCheckedCollection(S, D, path);
+}
+
+int ReopenCheckedCollection(MsgStore& S, DefaultsType& D, const std::string& path) {
     ClearStore(S, D);
     std::exception_ptr readError;
     try {

@@ -40,3 +40,5 @@ int OpenCollection(MsgStore& S, DefaultsType& D, const std::string& path);
 // NotDataFileError for a file that does not begin as a data file: in those cases the store
 // is untouched. A later read error is thrown after the sequence ran on what was read.
 int ReopenCollection(MsgStore& S, DefaultsType& D, const std::string& path);
+// The same after CheckDataFileStart accepted the file: the store is cleared first.
+int ReopenCheckedCollection(MsgStore& S, DefaultsType& D, const std::string& path);

@@ -37,12 +37,16 @@ QRect TMBForm::AvailableArea() const {
 }
 
 void TMBForm::ReadSettings() {
-    WindowSize size{width(), height()};
+    SizeRead = WindowSize{DesignedWidth, DesignedHeight};
     // A file that exists but cannot be read is said once; the close then leaves it alone.
-    if (const int error = ReadSettingsFile(SettingsPath(), Set, size); error != 0 && error != ENOENT)
+    if (const int error = ReadSettingsFile(SettingsPath(), Set, SizeRead); error != 0 && error != ENOENT)
         ReportError(QString::fromStdString(FileErrorText("read", SettingsPath(), FileErrorReason(error)) +
                                            "\r\n\r\nThe settings file is left as it is: "
                                            "changes to the settings are not saved."));
+}
+
+void TMBForm::ApplySettings() {
+    const WindowSize size = SizeRead;
     // A size the screen cannot hold would put the menu and tool bar out of reach (and a
     // huge one costs memory): the window fits the screen, but never below its minimum.
     // The frame (title bar, borders) must fit too; before the window is shown its size is

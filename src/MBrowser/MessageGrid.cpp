@@ -47,6 +47,18 @@ protected:
         painter->restore();
     }
 
+    void setModel(QAbstractItemModel* model) override {
+        QHeaderView::setModel(model);
+        if (!model || orientation() != Qt::Vertical) return;
+        // Every refresh announces new row numbers for all rows, and the base header visits
+        // each of the 16380 sections to find the ones to repaint. Its sections have fixed
+        // sizes, so a repaint of what is on screen is all the news needs.
+        disconnect(model, &QAbstractItemModel::headerDataChanged, this, &QHeaderView::headerDataChanged);
+        connect(model, &QAbstractItemModel::headerDataChanged, this, [this](Qt::Orientation o, int, int) {
+            if (o == Qt::Vertical) viewport()->update();
+        });
+    }
+
     QSize sizeHint() const override {
         // The row numbers' width is set by the window's layout pass. The base hint measures
         // the texts of 200 rows and is asked again after every refresh, for a width that

@@ -24,6 +24,7 @@
 #include "MBVars/DataFile.h"
 #include "MBVars/History.h"
 #include "MBVars/LoadSequences.h"
+#include "MBVars/StartReading.h"
 #include "Platform/ColorRef.h"
 #include "Platform/SystemLocale.h"
 
@@ -31,7 +32,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int DesignedWidth = 1067, DesignedHeight = 635;
 // The Message column never gets narrower than this, however wide the others are.
 constexpr int MinMessageWidth = 40;
 
@@ -68,6 +68,7 @@ TMBForm::TMBForm(MsgStore& store, Settings& settings, Dialogs& dialogs, FormEnvi
       Dlg(dialogs),
       Locale(SystemLocaleInfo()),
       Environment(std::move(environment)) {
+    Safely([this] { PrepareStart(); });
     BuildControls();
     CreateMainMenu();
     CreatePopupMenus();
@@ -90,7 +91,7 @@ void TMBForm::ReseedRandom() {
         std::chrono::high_resolution_clock::now().time_since_epoch().count()));
 }
 
-void TMBForm::FormCreate() {
+void TMBForm::PrepareStart() {
     ReseedRandom();
     ProgramDir = Environment.ProgramDir.toStdString();
     DocumentsDir = Environment.DocumentsDir.toStdString();
@@ -103,38 +104,56 @@ void TMBForm::FormCreate() {
         if (!error && fs::is_directory(folder, error)) Set.DefaultDir = folder.string();
     }
     Set.ImportDir = Set.DefaultDir;
-
     ReadSettings();
+    // A data file named on the command line is opened instead of the last saved one.
+    std::string reopen;
+    std::error_code error;
+    if (Environment.StartDataFile.isEmpty() && D.LastSavedRead && !D.LastSavedFile.empty() &&
+        fs::is_regular_file(D.LastSavedFile, error))
+        reopen = D.LastSavedFile;
+    Starting = ReadAtStartInBackground(HistoryPath(), reopen, D);
+}
+
+void TMBForm::FormCreate() {
+    ApplySettings();
+    // Until the history is in, a later import must not replace its file unseen.
+    S.HistoryIncomplete = true;
     Safely([this] {
-        // A history that cannot be read is said once here; the next import keeps the old
-        // file aside before writing a new one.
-        try {
-            if (const int error = ReadHistory(S, HistoryPath()); error != 0 && error != ENOENT)
-                ReportError(QString::fromStdString(FileErrorText("read", HistoryPath(), FileErrorReason(error))));
-        } catch (const IoError& e) {
-            ReportError(QString::fromStdString(e.Text("read", HistoryPath())));
-        }
+        if (!Starting.valid()) return;
+        StartRead read = Starting.get();
+        AdoptStartRead(S, D, read);
+        TellHistoryRead(read);
+        if (read.Reopened) TellLastSavedFileReopened(read);
     });
     QCoreApplication::setApplicationName(QString::fromLatin1(ProgramTitle));
     // The tooltip timings apply on every start, whether or not a file is reopened.
     ApplyHintSettings();
-    // A data file named on the command line is opened instead of the last saved one.
-    std::error_code error;
-    if (Environment.StartDataFile.isEmpty() && D.LastSavedRead && !D.LastSavedFile.empty() &&
-        fs::is_regular_file(D.LastSavedFile, error))
-        ReopenLastSavedFile();
-    UpdateMessageView();
+    // The layout pass that follows at once ends with the refresh.
 }
 
-void TMBForm::ReopenLastSavedFile() {
+void TMBForm::TellHistoryRead(const StartRead& read) {
+    // A history that cannot be read is said once here; the next import keeps the old file
+    // aside before writing a new one.
+    Safely([&] {
+        try {
+            if (read.HistoryFailure) std::rethrow_exception(read.HistoryFailure);
+            if (read.HistoryError != 0 && read.HistoryError != ENOENT)
+                ReportError(QString::fromStdString(FileErrorText("read", HistoryPath(), FileErrorReason(read.HistoryError))));
+        } catch (const IoError& e) {
+            ReportError(QString::fromStdString(e.Text("read", HistoryPath())));
+        }
+    });
+}
+
+void TMBForm::TellLastSavedFileReopened(const StartRead& read) {
     // A file that ends early keeps what was read: the error is shown, the start goes on.
     // One that cannot be opened at all is not adopted, so that a save cannot replace it.
     // A file that is not a data file is refused whole, for the same reason.
-    int openError = 0;
+    int openError = read.OpenError;
     CurrentFile = D.LastSavedFile;
     Safely([&] {
         try {
-            openError = ReopenCollection(S, D, CurrentFile);
+            if (read.OpenFailure) std::rethrow_exception(read.OpenFailure);
         } catch (const NotDataFileError& e) {
             openError = -1;
             ReportError(QString::fromStdString(e.Text("open", CurrentFile)));

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <exception>
+#include <future>
 #include <new>
 #include <random>
 #include <string>
@@ -15,6 +16,8 @@
 
 #include "Lang/LocaleInfo.h"
 #include "MBVars/Defaults.h"
+#include "MBVars/StartReading.h"
+#include "MBVars/SettingsFile.h"
 #include "MBVars/Store.h"
 #include "OFuncs/IoError.h"
 #include "Platform/Dialogs.h"
@@ -42,6 +45,8 @@ struct FormEnvironment {
 inline constexpr int VersionMajor = 1, VersionMinor = 1;
 inline constexpr const char* ProgramTitle = "Kestro";
 inline constexpr int MinFormWidth = 768, MinFormHeight = 256;
+// The window's size when the settings give none.
+inline constexpr int DesignedWidth = 1067, DesignedHeight = 635;
 
 class TMBForm : public QMainWindow {
     Q_OBJECT
@@ -70,6 +75,10 @@ public:
     LocaleInfo Locale;
 
     // --- Start-up and shut-down (TMBForm.cpp) ---------------------------------------------
+    // Before the controls are built: the folders, the settings file, and the reading of the
+    // history and of the collection to reopen begun on a thread of its own, so that it runs
+    // while the window is built.
+    void PrepareStart();
     void FormCreate();
     void FormPaint();   // the layout pass
     bool FormClose();   // true when the window may close
@@ -80,7 +89,9 @@ public:
 
     // --- Settings file (FormSettings.cpp) ---------------------------------------------
     std::string SettingsPath() const;  // DefaultDir + "/" + "Kestro.cfg"
-    void ReadSettings();
+    void ReadSettings();   // the file (before the controls exist)
+    void ApplySettings();  // the window's size and the grid's font, once they exist
+    WindowSize SizeRead{};  // from the settings file, for ApplySettings
     // The desktop area the window is fitted into and centred in at start.
     QRect AvailableArea() const;
     void WriteSettings();
@@ -405,7 +416,10 @@ private:
     void FitGridColumns();
     // The user dragged a column border: the column keeps its new width, Message the rest.
     void GridColumnResized(int column, int width);
-    void ReopenLastSavedFile();
+    // The start's reading, begun by PrepareStart and taken by FormCreate, and what it tells.
+    std::future<StartRead> Starting;
+    void TellHistoryRead(const StartRead& read);
+    void TellLastSavedFileReopened(const StartRead& read);
     void PaintEmptyArea();
 
     FormEnvironment Environment;

@@ -255,3 +255,20 @@ TEST_F(FormTest, TheWindowFitsTheDesktopWhateverSizeTheSettingsGive) {
         EXPECT_NE(text.find("Height=" + std::to_string(c.expectedHeight) + "\n"), std::string::npos);
     }
 }
+
+TEST_F(FormTest, StartErrorsOfTheHistoryAndTheCollectionComeInTheOrderOfReading) {
+    const std::string path = WriteCollection();
+    const std::string whole = ReadAll(path);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << whole.substr(0, whole.size() - 7);
+    WriteConfig([&](Settings& s, WindowSize&) { s.Defaults.LastSavedFile = path; });
+    const std::string history = ProgramFolder() + "/Kestro.hst";
+    std::ofstream(history, std::ios::binary) << std::string("\x02\0\0\0", 4);  // shorter than its header
+    TMBForm& form = Open();
+    const auto errors = Answers.AskedOf("ShowError");
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[0].Text, QString::fromStdString("Cannot read \"" + history + "\": Read beyond end of file"));
+    EXPECT_EQ(errors[1].Text, QString::fromStdString("Cannot open \"" + path + "\": Read beyond end of file"));
+    EXPECT_GT(Store.MessageCount, 0);  // what was read is shown
+    EXPECT_EQ(form.CurrentFile, path);
+    EXPECT_TRUE(Store.HistoryIncomplete);  // the next import keeps the file aside
+}
