@@ -4,6 +4,8 @@
 #include <utility>
 
 ImportHelper* ImportHelper::Get() {
+    // On a single processor a second thread could only take turns with the first.
+    if (std::thread::hardware_concurrency() == 1) return nullptr;
     try {
         static ImportHelper helper;
         return &helper;

@@ -12,7 +12,8 @@ class ImportHelperTask;
 
 class ImportHelper {
 public:
-    // The helper, or nullptr when no thread could be started (the caller works alone).
+    // The helper, or nullptr on a single processor or when no thread could be started (the
+    // caller then works alone).
     static ImportHelper* Get();
 
     ImportHelper();
