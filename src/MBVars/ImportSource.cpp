@@ -17,6 +17,8 @@
 namespace {
 constexpr unsigned char Quote = '"', CR = '\r', LF = '\n', Space = ' ';
 constexpr std::size_t PresizeLimit = std::size_t(64) << 20;
+// Files of fewer blocks are examined by one thread.
+constexpr std::size_t BlocksForTwoThreads = 4;
 
 // Fills the buffer as far as the file allows, so that blocks start at multiples of its
 // size even when the system delivers fewer bytes per read (pipes).
@@ -47,7 +49,6 @@ void ExamineBlockAt(std::string& bytes, std::size_t b, SeparatorVote& vote) {
 // two threads (this one from the front, a helper from the back, each block's votes kept
 // apart and counted in file order), and the joins across blocks follow.
 unsigned char ExamineBlocks(std::string& bytes) {
-    constexpr std::size_t BlocksForTwoThreads = 4;
     const std::size_t blocks = (bytes.size() + ImportBufferSize - 1) / ImportBufferSize;
     SeparatorVote vote;
     if (blocks < BlocksForTwoThreads) {
@@ -148,6 +149,10 @@ int PrepareCsvFile(MsgStore& S, const std::string& path, PreparedCsv& out) {
         // A regular file's size is room worth taking at once, within reason: past it the
         // string grows as bytes arrive.
         if (S_ISREG(st.st_mode)) out.Bytes.reserve(std::min<std::size_t>(static_cast<std::size_t>(st.st_size) + 1, PresizeLimit));
+        // A small file's blocks are examined as they arrive, while still in the nearest cache;
+        // a large file's (or a pipe's) once all are in, shared by two threads.
+        const bool examineAsRead = S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) < BlocksForTwoThreads * size;
+        SeparatorVote vote;
         for (;;) {
             const std::size_t n = ReadBlock(fd, buf, size);
             if (n == 0) break;
@@ -155,9 +160,12 @@ int PrepareCsvFile(MsgStore& S, const std::string& path, PreparedCsv& out) {
                 out = PreparedCsv{};
                 return EFBIG;  // a pipe that goes on past any export
             }
+            if (examineAsRead) ExamineBlock(buf, n, vote);
+            const std::size_t start = out.Bytes.size();
             out.Bytes.append(reinterpret_cast<const char*>(buf), n);
+            if (examineAsRead) JoinLineBreaksAcrossBlocks(out.Bytes, start);
         }
-        out.Separator = ExamineBlocks(out.Bytes);
+        out.Separator = examineAsRead ? vote.Separator() : ExamineBlocks(out.Bytes);
     } catch (const std::bad_alloc&) {
         out = PreparedCsv{};
         return OutOfMemoryCode;
