@@ -1,5 +1,7 @@
 #include "MBrowser/MessageGridModel.h"
 
+#include "MBrowser/MessageCellDelegate.h"
+
 #include <QColor>
 #include <QPixmap>
 #include <algorithm>
@@ -69,6 +71,14 @@ void MessageGridModel::Refresh() {
 
 void MessageGridModel::SetGridFont(const QFont& font) {
     Font = font;
+    for (int style = 0; style < 4; ++style) {
+        QFont& styled = StyledFonts[static_cast<std::size_t>(style)];
+        styled = WithoutShaping(font);
+        styled.setItalic(style & 1);
+        styled.setBold(style & 2);
+        styled.setUnderline(false);
+        styled.setStrikeOut(false);
+    }
     Refresh();
 }
 
@@ -132,18 +142,13 @@ QVariant MessageGridModel::CellBackground(int row, int column) const {
 }
 
 QFont MessageGridModel::CellFont(int row, int column) const {
-    QFont font = Font;
     const std::int32_t n = MessageAt(row);
-    if (column == NumberColumn || n == 0) return font;
+    if (column == NumberColumn || n == 0) return Font;
     const std::uint16_t flags = S.Messages[static_cast<std::size_t>(n)].Flags;
     int style = 0;  // 0 regular, 1 italic, 2 bold, 3 bold italic; received wins
     if (flags & MsgSent) style = D.SentFont;
     if (flags & MsgReceived) style = D.ReceivedFont;
-    font.setItalic(style & 1);
-    font.setBold(style & 2);
-    font.setUnderline(false);
-    font.setStrikeOut(false);
-    return font;
+    return StyledFonts[static_cast<std::size_t>(style & 3)];
 }
 
 QVariant MessageGridModel::data(const QModelIndex& index, int role) const {

@@ -1,9 +1,16 @@
 #include "MBrowser/Pictures.h"
 
+#include <QApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
+#include <QStyleOption>
+#include <algorithm>
 #include <cmath>
 #include <functional>
+#include <map>
+#include <utility>
 
 namespace {
 
@@ -30,11 +37,55 @@ QPixmap Render(const Drawing& draw, int size) {
     return pixmap;
 }
 
-QIcon MakeIcon(const Drawing& draw) {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64}) icon.addPixmap(Render(draw, size));
-    return icon;
-}
+// An icon drawn when a size is first asked for, not at every size when it is made: a start
+// draws each picture once, at the tool bar's size, instead of at five sizes.
+class DrawnIcon : public QIconEngine {
+public:
+    explicit DrawnIcon(Drawing draw) : Draw(std::move(draw)) {}
+
+    QIconEngine* clone() const override { return new DrawnIcon(*this); }
+    QString key() const override { return QStringLiteral("DrawnIcon"); }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+        const int side = std::min(size.width(), size.height());
+        return {side, side};
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        return {{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}};
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return scaledPixmap(size, mode, state, 1.0);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
+        const int side = static_cast<int>(std::lround(std::min(size.width(), size.height()) * scale));
+        if (side <= 0) return {};
+        const auto cacheKey = std::make_pair(side, static_cast<int>(mode));
+        if (const auto found = Drawn.find(cacheKey); found != Drawn.end()) return found->second;
+        QPixmap picture = Render(Draw, side);
+        // The disabled and selected looks are the style's, as for any icon.
+        if (mode != QIcon::Normal) {
+            QStyleOption option;
+            option.palette = QApplication::palette();
+            picture = QApplication::style()->generatedIconPixmap(mode, picture, &option);
+        }
+        picture.setDevicePixelRatio(scale);
+        Drawn.emplace(cacheKey, picture);
+        (void)state;
+        return picture;
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        const qreal scale = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
+        painter->drawPixmap(rect, scaledPixmap(rect.size(), mode, state, scale));
+    }
+
+private:
+    Drawing Draw;
+    std::map<std::pair<int, int>, QPixmap> Drawn;  // by side in pixels and mode
+};
+
+QIcon MakeIcon(const Drawing& draw) { return QIcon(new DrawnIcon(draw)); }
 
 QPen Stroke(const QColor& c, double width) {
     return QPen(c, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
