@@ -16,12 +16,6 @@ namespace {
 constexpr int ByTime = 1;  // grid column 1
 constexpr int Descending = 0, Ascending = 1;
 
-bool AnyNameOrColour(const MsgStore& S) {
-    for (std::int32_t n = 1; n <= S.MessageCount; ++n)
-        if (!S.Messages[n].Name.empty() || S.Messages[n].Color != 0) return true;
-    return false;
-}
-
 // Contacts 1..ContactCount, and so the record the table's sort left in slot 0, hold the same totals.
 bool ContactTotalsAlike(const MsgStore& S) {
     for (std::int32_t c = 2; c <= S.ContactCount; ++c)
@@ -33,22 +27,21 @@ bool ContactTotalsAlike(const MsgStore& S) {
 FinishImportResult FinishImport(MsgStore& S, DefaultsType& D, const FinishImportOptions& options) {
     FinishImportResult result;
     result.Blocked = FitNames(S, options.UseHistory);
-    // Sorted newest first (counted once, at the end). Each phone's messages take the name and
-    // colour of its first: nothing to spread where no message has either.
-    if (AnyNameOrColour(S)) SpreadNamesAndColours(S);
-    ApplyOrder(S.Messages, 1, ShellSortOrderByChains(*ColumnRanks(S, ByTime), Descending != 0));
+    SortMessages(S, D, ByTime, Descending);
     BuildContacts(S, ContactsByPhone, true);
     BuildView(S, ViewEverything);
     // A second build from the same messages gives the same table, except that the totals the
     // slots held pass through the order once more: nothing changes when they are all alike.
     if (!ContactTotalsAlike(S)) BuildContacts(S, ContactsByPhone, true);
     Renumber(S);
-    if (options.RemoveDups) RemoveDuplicates(S, true);
     // Sorting again would change nothing: the store is in order (removing duplicates keeps
     // the order of the rest) and every message of a phone already has the same name and
-    // colour. What is left of that sort is its count and its marks.
+    // colour. What is left of that sort is its count, which only removing can change.
+    if (options.RemoveDups) {
+        RemoveDuplicates(S, true);
+        CountMessages(S);
+    }
     D.SortColumn = ByTime;
-    CountMessages(S);
     S.Modified = true;
     if (!options.HistoryPath.empty()) result.HistoryError = WriteHistory(S, options.HistoryPath);
     return result;

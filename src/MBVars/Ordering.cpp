@@ -45,6 +45,9 @@ void SwapMessages(MsgStore& S, std::int32_t a, std::int32_t b) {
 // as it was before this step: the net effect of letting, for every pair of positions i, j
 // with equal phones (i outer, j inner, both ascending), message j copy message i.
 void SpreadNamesAndColours(MsgStore& S) {
+    // With no name or colour anywhere, spreading would copy empties over empties.
+    const auto holdsSome = [](const XMsgRecType& m) { return !m.Name.empty() || m.Color != 0; };
+    if (std::none_of(S.Messages.begin() + 1, S.Messages.begin() + S.MessageCount + 1, holdsSome)) return;
     PhoneIndex firstOfPhone(MaxContacts);  // about as many phones as contacts; it grows when there are more
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
         XMsgRecType& m = S.Messages[n];
