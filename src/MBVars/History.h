@@ -3,6 +3,7 @@
 // across collections in "Kestro.hst".
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "MBVars/Store.h"
 
@@ -23,6 +24,13 @@ int WriteHistory(MsgStore& S, const std::string& path);
 // kept aside first, as WriteHistory does. Throws IoError when the bytes cannot be written
 // (the old file stays).
 int SaveHistory(MsgStore& S, const std::string& path);
+// WriteHistory in its three steps, for a caller that writes the file elsewhere: the table
+// brought up to date with the collection; the file's bytes (0, or the code of keeping an
+// incompletely read file aside, when nothing is to be written); the file replaced whole
+// (0, or the failure code of creating it; throws IoError when the bytes cannot be written).
+void MergeHistoryWithCollection(MsgStore& S);
+int HistoryFileBytes(MsgStore& S, const std::string& path, std::string& bytes);
+int ReplaceHistoryFile(const std::string& path, std::string_view bytes);
 // Forgets the history: no entries, the file deleted (a failure, such as no file, is
 // ignored), and every message named by its own phone; sets Modified.
 void RemoveContactsHistory(MsgStore& S, const std::string& path);

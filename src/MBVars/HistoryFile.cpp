@@ -121,6 +121,14 @@ int WriteHistory(MsgStore& S, const std::string& path) {
 }
 
 int SaveHistory(MsgStore& S, const std::string& path) {
+    std::string bytes;
+    if (const int err = HistoryFileBytes(S, path, bytes)) return err;
+    return ReplaceHistoryFile(path, bytes);
+}
+
+void MergeHistoryWithCollection(MsgStore& S) { MergeCollection(S); }
+
+int HistoryFileBytes(MsgStore& S, const std::string& path, std::string& bytes) {
     if (S.HistoryIncomplete) {
         struct stat st{};
         if (::lstat(path.c_str(), &st) == 0) {
@@ -131,13 +139,17 @@ int SaveHistory(MsgStore& S, const std::string& path) {
         }
         S.HistoryIncomplete = false;
     }
-    AtomicFileWriter out;
-    if (const int err = out.Open(path)) return err;
-    std::string bytes;
+    bytes.clear();
     bytes.reserve(HistoryEntrySize * std::size_t(S.HistoryCount + 1));
     bytes.append(ColorOffset, '\0');
     PutLE32(bytes, S.HistoryCount);
     for (std::int32_t i = 1; i <= S.HistoryCount; ++i) PutEntry(bytes, S.History[i]);
+    return 0;
+}
+
+int ReplaceHistoryFile(const std::string& path, std::string_view bytes) {
+    AtomicFileWriter out;
+    if (const int err = out.Open(path)) return err;
     out.Write(bytes);
     out.Commit();
     return 0;

@@ -7,6 +7,7 @@
 #include "MBVars/Contacts.h"
 #include "MBVars/DataFile.h"
 #include "MBVars/History.h"
+#include "MBVars/HistoryWriteInBackground.h"
 #include "MBVars/Ordering.h"
 #include "MBVars/Removal.h"
 #include "MBVars/ShellOrder.h"
@@ -43,7 +44,11 @@ FinishImportResult FinishImport(MsgStore& S, DefaultsType& D, const FinishImport
     }
     D.SortColumn = ByTime;
     S.Modified = true;
-    if (!options.HistoryPath.empty()) result.HistoryError = WriteHistory(S, options.HistoryPath);
+    if (options.HistoryPath.empty()) return result;
+    if (options.HistoryWriter)
+        options.HistoryWriter->Start(S, options.HistoryPath);
+    else
+        result.HistoryError = WriteHistory(S, options.HistoryPath);
     return result;
 }
 

@@ -7,17 +7,22 @@
 #include "MBVars/Defaults.h"
 #include "MBVars/Store.h"
 
+class HistoryWriteInBackground;
+
 // What the end of an import does besides sorting; a command-line caller chooses freely,
 // the window takes them from its settings.
 struct FinishImportOptions {
     bool UseHistory = true;   // names and colours from the history; its blocked numbers go
     bool RemoveDups = false;  // later messages with an equal phone and text go
     std::string HistoryPath;  // the history is written there; empty: not written
+    // When set, the history file is written through it (started here, its result from its
+    // Finish) rather than before FinishImport returns.
+    HistoryWriteInBackground* HistoryWriter = nullptr;
 };
 
 struct FinishImportResult {
     std::int32_t Blocked = 0;  // messages removed as blocked
-    int HistoryError = 0;      // 0, or the errno of creating the history file
+    int HistoryError = 0;      // 0, or the errno of creating the history file (when written here)
 };
 
 // After the last imported file: fits names (removing blocked numbers' messages), sorts

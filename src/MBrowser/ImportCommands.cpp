@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <cerrno>
 
+#include "MBVars/HistoryWriteInBackground.h"
 #include "MBVars/Import.h"
 #include "MBVars/LoadSequences.h"
 #include "MBrowser/TMBForm.h"
@@ -117,8 +118,13 @@ void TMBForm::ReadSelectedFiles(const QString& list) {
 void TMBForm::FinishImporting(int importCount, const QString& report) {
     SetDetailLine(QStringLiteral("Importing and sorting - please wait ..."));
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    const std::int32_t blocked = FinishImport(S, D, HistoryPath());
+    // The history file is written while the window repaints; its result codes are not
+    // reported, but a write that fails is, instead of the import's report.
+    HistoryWriteInBackground history;
+    const std::int32_t blocked =
+        FinishImport(S, D, FinishImportOptions{D.UseHistory, D.RemoveDups, HistoryPath(), &history}).Blocked;
     FormPaint();
+    history.Finish();
     Dlg.ShowInfo(QString::asprintf("%d file(s) imported: %s%s%s%d messages (%d sent, %d received, %d blocked), %d contacts",
                                    importCount, "\r\n", Utf8(report).constData(), "\r\n", S.MessageCount, S.SentCount,
                                    S.ReceivedCount, blocked, S.ContactCount));

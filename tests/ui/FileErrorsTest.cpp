@@ -9,6 +9,9 @@
 #include "ExportFiles.h"
 #include "FormFixture.h"
 #include "MBVars/History.h"
+#include "MBrowser/MessageGrid.h"
+#include "MBrowser/MessageGridModel.h"
+#include "support/FileTestHelpers.h"
 
 namespace fs = std::filesystem;
 
@@ -107,6 +110,31 @@ TEST_F(FileErrorsTest, AHistoryNotReadCompletelyIsKeptAsideAtTheNextImport) {
     Answers.FileAnswers.push_back({QString::fromStdString(exportFile)});
     Form->ImportMainMenuClick();
     EXPECT_EQ(Answers.AskedOf("ShowInfo").size(), 3u);
+}
+
+TEST_F(FileErrorsTest, AHistoryThatCannotBeWrittenAtTheEndOfAnImportIsNamedInsteadOfTheReport) {
+    TMBForm& form = Open();
+    fs::create_directories(ProgramFolder());
+    MsgStore earlier;
+    earlier.HistoryCount = 1;
+    earlier.History[1].Phone = "+15555550100";
+    ASSERT_EQ(WriteHistory(earlier, HistoryFile()), 0);
+    const std::string before = ReadBytes(HistoryFile());
+    std::string lines;
+    for (int i = 0; i < 100; ++i) lines += ReceivedLine("+1555555" + std::to_string(1000 + i), "2008.01.01 10:00", "Hello");
+    const std::string exportFile = WriteExport(QString::fromStdString(ProgramFolder()), "many.csv", lines);
+    Answers.FileAnswers.push_back({QString::fromStdString(exportFile)});
+    {
+        FileSizeCap cap(4096);  // the history of 101 numbers needs more
+        form.Safely([&] { form.ImportMainMenuClick(); });  // as the menu runs it
+    }
+    EXPECT_EQ(Errors(), std::vector<QString>{QString::fromStdString("Cannot write \"" + HistoryFile() + "\": File too large")});
+    EXPECT_TRUE(Answers.AskedOf("ShowInfo").empty());
+    EXPECT_EQ(ReadBytes(HistoryFile()), before);
+    // The imported messages are on screen all the same.
+    EXPECT_EQ(Store.MessageCount, 100);
+    EXPECT_EQ(form.MessageModel->rowCount(), 100);
+    EXPECT_TRUE(form.MessageView->isVisible());
 }
 
 TEST_F(FileErrorsTest, AFileLargerThanAnyExportIsRefusedByName) {

@@ -1,0 +1,45 @@
+#include "MBVars/HistoryWriteInBackground.h"
+
+#include <utility>
+
+#include "MBVars/History.h"
+
+HistoryWriteInBackground::~HistoryWriteInBackground() {
+    try {
+        Finish();
+    } catch (...) {
+    }
+}
+
+void HistoryWriteInBackground::Start(MsgStore& S, const std::string& path) {
+    Finish();  // one write at a time
+    MergeHistoryWithCollection(S);
+    pending_ = true;
+    written_ = false;
+    failure_ = nullptr;
+    path_ = path;
+    result_ = HistoryFileBytes(S, path_, bytes_);
+    if (result_ != 0) {
+        written_ = true;  // nothing to write: the file stays as it was
+        return;
+    }
+    task_ = std::make_unique<ImportHelperTask>([this] { Write(); });
+}
+
+void HistoryWriteInBackground::Write() noexcept {
+    try {
+        result_ = ReplaceHistoryFile(path_, bytes_);
+    } catch (...) {
+        failure_ = std::current_exception();
+    }
+    written_ = true;
+}
+
+int HistoryWriteInBackground::Finish() {
+    if (!pending_) return 0;
+    pending_ = false;
+    task_.reset();  // withdrawn if not begun, else waited for
+    if (!written_) Write();
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+    return result_;
+}
