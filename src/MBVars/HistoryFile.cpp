@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "MBVars/History.h"
+#include "MBVars/PhoneIndex.h"
 #include "OFuncs/AtomicFile.h"
 #include "OFuncs/BinaryImage.h"
 #include "OFuncs/FileReader.h"
@@ -37,26 +37,23 @@ void PutEntry(std::string& out, const HistoryRec& h) {
 
 // Brings the table up to date with the collection, starting from the current table so that
 // names, colours and blocked marks last from one collection to the next. Each message
-// goes to the first entry of its phone (found through a map rather than a scan of the
+// goes to the first entry of its phone (found through an index rather than a scan of the
 // table); a phone without one gets a new blank entry while there is room. The entry
 // takes the message's name and colour when they are set.
 void MergeCollection(MsgStore& S) {
-    std::unordered_map<std::string_view, std::int32_t> firstEntry;
-    firstEntry.reserve(2 * MaxHistory);
-    for (std::int32_t i = 1; i <= S.HistoryCount; ++i) firstEntry.emplace(S.History[i].Phone.view(), i);
+    PhoneIndex firstEntry(MaxHistory);
+    for (std::int32_t i = 1; i <= S.HistoryCount; ++i) firstEntry.TryEmplace(S.History[i].Phone, i);
 
     for (std::int32_t m = 1; m <= S.MessageCount; ++m) {
         const XMsgRecType& msg = S.Messages[m];
         if (msg.Phone.empty()) continue;
-        std::int32_t i;
-        if (const auto found = firstEntry.find(msg.Phone.view()); found != firstEntry.end()) {
-            i = found->second;
-        } else {
+        std::int32_t i = firstEntry.Find(msg.Phone);
+        if (i < 0) {
             if (S.HistoryCount >= MaxHistory) continue;
             i = ++S.HistoryCount;
             S.History[i] = HistoryRec{};
             S.History[i].Phone = msg.Phone;
-            firstEntry.emplace(S.History[i].Phone.view(), i);
+            firstEntry.TryEmplace(S.History[i].Phone, i);
         }
         HistoryRec& h = S.History[i];
         if (!msg.Name.empty()) h.Name = msg.Name;
