@@ -35,8 +35,7 @@ void TMBForm::ColorThisContactClick() {
 void TMBForm::ColorsAutomaticClick() {
     ReseedRandom();
     const std::int32_t assigned = ColorContactsAutomatically(S, Random);
-    UpdateMessageView();
-    FormPaint();
+    LayOutAndRefresh();
     if (assigned == 0 && S.MessageCount > 0)
         Dlg.ShowInfo(QStringLiteral("None of the colours were changed. Clear first some or all of the colours "
                                     "(\"Clear all contact colours\")."));
@@ -45,8 +44,7 @@ void TMBForm::ColorsAutomaticClick() {
 void TMBForm::RemoveAllColourMainMenuClick() {
     if (!Dlg.AskConfirm(QStringLiteral("you want to clear all colours from contacts"))) return;
     ClearAllColors(S);
-    UpdateMessageView();
-    FormPaint();
+    LayOutAndRefresh();
 }
 
 void TMBForm::OneColorMainMenuClick(int tag) {

@@ -49,8 +49,7 @@ void TMBForm::StartUntitled() {
     ClearStore(S, D);
     ScreenScrambled = false;  // nothing is left to unscramble
     CurrentFile = UntitledPath();
-    UpdateMessageView();
-    FormPaint();
+    LayOutAndRefresh();
 }
 
 void TMBForm::NewMainMenuClick() {

@@ -173,6 +173,13 @@ QString TMBForm::Caption() const {
 
 std::string TMBForm::HistoryPath() const { return Set.DefaultDir + "/" + "Kestro.hst"; }
 
+void TMBForm::LayOutAndRefresh() {
+    if (Created && !InLayoutPass)
+        FormPaint();
+    else
+        UpdateMessageView();
+}
+
 void TMBForm::FormPaint() {
     const ReentryGuard guard(InLayoutPass);
     if (!guard.Entered || !Created) return;

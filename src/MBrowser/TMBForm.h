@@ -81,6 +81,9 @@ public:
     void PrepareStart();
     void FormCreate();
     void FormPaint();   // the layout pass
+    // The layout pass, which ends with the refresh: one refresh and one paint. The refresh
+    // alone where the pass would not run (before the window is made, or within a pass).
+    void LayOutAndRefresh();
     bool FormClose();   // true when the window may close
     void ExitMainMenuClick();
     void GridPanelClick();  // the welcome question
