@@ -52,8 +52,9 @@ FinishImportResult FinishImport(MsgStore& S, DefaultsType& D, const FinishImport
     return result;
 }
 
-std::int32_t FinishImport(MsgStore& S, DefaultsType& D, const std::string& historyPath) {
-    return FinishImport(S, D, FinishImportOptions{D.UseHistory, D.RemoveDups, historyPath}).Blocked;
+std::int32_t FinishImport(MsgStore& S, DefaultsType& D, const std::string& historyPath,
+                          HistoryWriteInBackground* historyWriter) {
+    return FinishImport(S, D, FinishImportOptions{D.UseHistory, D.RemoveDups, historyPath, historyWriter}).Blocked;
 }
 
 int OpenCollection(MsgStore& S, DefaultsType& D, const std::string& path) {

@@ -30,7 +30,8 @@ struct FinishImportResult {
 // messages, removes duplicates when asked, sorts again and writes the history.
 FinishImportResult FinishImport(MsgStore& S, DefaultsType& D, const FinishImportOptions& options);
 // The same with UseHistory and RemoveDups from D; returns the number blocked.
-std::int32_t FinishImport(MsgStore& S, DefaultsType& D, const std::string& historyPath);
+std::int32_t FinishImport(MsgStore& S, DefaultsType& D, const std::string& historyPath,
+                          HistoryWriteInBackground* historyWriter = nullptr);
 
 // Opens a data file as the collection: 0, or the errno of opening it, in which case the
 // store is untouched. A file that is not a data file, or ends early, throws IoError and

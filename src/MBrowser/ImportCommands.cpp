@@ -121,8 +121,7 @@ void TMBForm::FinishImporting(int importCount, const QString& report) {
     // The history file is written while the window repaints; its result codes are not
     // reported, but a write that fails is, instead of the import's report.
     HistoryWriteInBackground history;
-    const std::int32_t blocked =
-        FinishImport(S, D, FinishImportOptions{D.UseHistory, D.RemoveDups, HistoryPath(), &history}).Blocked;
+    const std::int32_t blocked = FinishImport(S, D, HistoryPath(), &history);
     FormPaint();
     history.Finish();
     Dlg.ShowInfo(QString::asprintf("%d file(s) imported: %s%s%s%d messages (%d sent, %d received, %d blocked), %d contacts",

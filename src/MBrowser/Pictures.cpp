@@ -57,7 +57,8 @@ public:
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
         return scaledPixmap(size, mode, state, 1.0);
     }
-    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
+    // One look per mode: the pictures have no on and off states.
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal scale) override {
         const int side = static_cast<int>(std::lround(std::min(size.width(), size.height()) * scale));
         if (side <= 0) return {};
         const auto cacheKey = std::make_pair(side, static_cast<int>(mode));
@@ -71,7 +72,6 @@ public:
         }
         picture.setDevicePixelRatio(scale);
         Drawn.emplace(cacheKey, picture);
-        (void)state;
         return picture;
     }
 
