@@ -13,22 +13,20 @@ HistoryWriteInBackground::~HistoryWriteInBackground() {
 
 void HistoryWriteInBackground::Start(MsgStore& S, const std::string& path) {
     Finish();  // one write at a time
-    MergeHistoryWithCollection(S);
     pending_ = true;
     written_ = false;
     failure_ = nullptr;
+    store_ = &S;
     path_ = path;
-    result_ = HistoryFileBytes(S, path_, bytes_);
-    if (result_ != 0) {
-        written_ = true;  // nothing to write: the file stays as it was
-        return;
-    }
     task_ = std::make_unique<ImportHelperTask>([this] { Write(); });
 }
 
 void HistoryWriteInBackground::Write() noexcept {
     try {
-        result_ = ReplaceHistoryFile(path_, bytes_);
+        MergeHistoryWithCollection(*store_);
+        result_ = HistoryFileBytes(*store_, path_, bytes_);
+        // A file that could not be kept aside stays where it is, unchanged.
+        if (result_ == 0) result_ = ReplaceHistoryFile(path_, bytes_);
     } catch (...) {
         failure_ = std::current_exception();
     }

@@ -1,6 +1,7 @@
 #include "MBVars/LoadSequences.h"
 
 #include <exception>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "MBVars/DataFile.h"
 #include "MBVars/History.h"
 #include "MBVars/HistoryWriteInBackground.h"
+#include "MBVars/ImportHelper.h"
 #include "MBVars/Ordering.h"
 #include "MBVars/Removal.h"
 #include "MBVars/ShellOrder.h"
@@ -23,12 +25,45 @@ bool ContactTotalsAlike(const MsgStore& S) {
         if (!(S.Contacts[c].Activity == S.Contacts[1].Activity)) return false;
     return true;
 }
+
+// Below this many messages the duplicates are found faster than a thread is woken.
+constexpr std::int32_t FindDuplicatesAsideFrom = 2048;
+
+// The duplicates of the sorted messages, found on the import's helper thread while the
+// calling thread makes the contacts, the view and the numbers: those change no message's
+// phone, text or colour, nor the order, which is all the finding reads. When the helper
+// cannot take it (none, busy, not begun in time, out of memory) the caller finds them.
+class DuplicatesFoundAside {
+public:
+    explicit DuplicatesFoundAside(const MsgStore& S) : S_(S) {
+        if (S.MessageCount >= FindDuplicatesAsideFrom) task_.emplace([this] { Find(); });
+    }
+    std::vector<std::int32_t> Take() {
+        task_.reset();  // withdrawn if not begun, else waited for
+        return found_ ? std::move(duplicates_) : FindDuplicates(S_);
+    }
+
+private:
+    void Find() noexcept {
+        try {
+            duplicates_ = FindDuplicates(S_);
+            found_ = true;
+        } catch (...) {
+        }
+    }
+    const MsgStore& S_;
+    std::vector<std::int32_t> duplicates_;
+    bool found_ = false;
+    std::optional<ImportHelperTask> task_;  // last: ended before what it writes goes
+};
 }  // namespace
 
 FinishImportResult FinishImport(MsgStore& S, DefaultsType& D, const FinishImportOptions& options) {
     FinishImportResult result;
     result.Blocked = FitNames(S, options.UseHistory);
     SortMessages(S, D, ByTime, Descending);
+    std::optional<DuplicatesFoundAside> duplicates;
+    if (options.RemoveDups) duplicates.emplace(S);
     BuildContacts(S, ContactsByPhone, true);
     BuildView(S, ViewEverything);
     // A second build from the same messages gives the same table, except that the totals the
@@ -39,7 +74,7 @@ FinishImportResult FinishImport(MsgStore& S, DefaultsType& D, const FinishImport
     // the order of the rest) and every message of a phone already has the same name and
     // colour. What is left of that sort is its count, which only removing can change.
     if (options.RemoveDups) {
-        RemoveDuplicates(S, true);
+        RemoveFoundDuplicates(S, duplicates->Take(), true);
         CountMessages(S);
     }
     D.SortColumn = ByTime;

@@ -15,8 +15,9 @@ struct FinishImportOptions {
     bool UseHistory = true;   // names and colours from the history; its blocked numbers go
     bool RemoveDups = false;  // later messages with an equal phone and text go
     std::string HistoryPath;  // the history is written there; empty: not written
-    // When set, the history file is written through it (started here, its result from its
-    // Finish) rather than before FinishImport returns.
+    // When set, the history is merged and its file written through it (started here, its
+    // result from its Finish; the store's history is the writer's until then) rather than
+    // before FinishImport returns.
     HistoryWriteInBackground* HistoryWriter = nullptr;
 };
 

@@ -97,7 +97,7 @@ std::int32_t DeletePhone(MsgStore& S, std::string_view phone) {
     return before - S.MessageCount;
 }
 
-std::int32_t RemoveDuplicates(MsgStore& S, bool remove) {
+std::vector<std::int32_t> FindDuplicates(const MsgStore& S) {
     // Comparing every pair i < j marks j when j has no colour and i otherwise. So within a
     // group of equal phone and text, every member is marked except its last coloured
     // member, or its first member when none is coloured.
@@ -120,10 +120,16 @@ std::int32_t RemoveDuplicates(MsgStore& S, bool remove) {
         if (n + Ahead <= S.MessageCount) groups.Prefetch(hashes[at(n + Ahead)]);
         const std::int32_t first = groups.GroupOf(n, hashes[at(n)]);
         if (first != n && S.Messages[n].Color != 0) groups.Survivor(first) = n;
-        groupOf[static_cast<std::size_t>(n)] = first;
+        groupOf[at(n)] = first;
     }
+    std::vector<std::int32_t> found;
     for (std::int32_t n = 1; n <= S.MessageCount; ++n)
-        if (groups.Survivor(groupOf[static_cast<std::size_t>(n)]) != n) MarkDoomed(S.Messages[n]);
+        if (groups.Survivor(groupOf[at(n)]) != n) found.push_back(n);
+    return found;
+}
+
+std::int32_t RemoveFoundDuplicates(MsgStore& S, const std::vector<std::int32_t>& found, bool remove) {
+    for (const std::int32_t n : found) MarkDoomed(S.Messages[n]);
     std::int32_t count = 0;
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
         XMsgRecType& m = S.Messages[n];
@@ -135,3 +141,5 @@ std::int32_t RemoveDuplicates(MsgStore& S, bool remove) {
     S.Modified = true;
     return count;
 }
+
+std::int32_t RemoveDuplicates(MsgStore& S, bool remove) { return RemoveFoundDuplicates(S, FindDuplicates(S), remove); }

@@ -290,6 +290,23 @@ TEST(FinishImport, MatchesTheLiteralSequence) {
             }
 }
 
+// Stores large enough for the duplicates to be found on the helper thread while the
+// contacts are made, with names that lose their control bytes meanwhile.
+TEST(FinishImport, LargeStoresMatchTheLiteralSequenceWhenRemovingDuplicates) {
+    for (unsigned seed = 1; seed <= 3; ++seed) {
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        MsgStore fast;
+        FillTieRichStore(fast, 2000 + static_cast<int>(seed) * 1500, seed);
+        for (std::int32_t n = 1; n <= fast.MessageCount; n += 7) fast.Messages[n].Name = NameText("Di\tna");
+        MsgStore literal = fast;
+        DefaultsType fastD, literalD;
+        const FinishImportResult result = FinishImport(fast, fastD, {false, true, ""});
+        EXPECT_EQ(result.Blocked, Literal::FinishImportSequence(literal, literalD, false, true));
+        ExpectSameStore(fast, literal);
+        if (HasFatalFailure()) return;
+    }
+}
+
 // Fresh imports carry no names or colours; a contact table left from before (its totals
 // computed for the statistics) lends its slots' totals to the rebuilt table, unevenly.
 TEST(FinishImport, MatchesTheLiteralSequenceOnNamelessStoresAndLeftoverContactTotals) {
