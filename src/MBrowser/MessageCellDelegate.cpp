@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include "MBrowser/OneLineText.h"
+
 namespace {
 
 QColor Mix(const QColor& a, const QColor& b, double share_b) {
@@ -63,8 +65,7 @@ void MessageCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
         painter->setFont(WithoutShaping(index.data(Qt::FontRole).value<QFont>()));
         painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
         const auto alignment = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
-        painter->drawText(cell, int(alignment | Qt::TextSingleLine),
-                          VisiblePart(index.data(Qt::DisplayRole).toString(), cell.width()));
+        DrawOneLine(*painter, cell, alignment, VisiblePart(index.data(Qt::DisplayRole).toString(), cell.width()));
     }
 
     if (current && view && view->hasFocus()) {

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "MBrowser/MessageCellDelegate.h"
+#include "MBrowser/OneLineText.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ void PaintFixedCell(QPainter& p, const QRect& r, const QColor& ground, const QSt
     p.drawLine(r.bottomLeft(), r.bottomRight());
     p.setFont(WithoutShaping(font));
     p.setPen(QColor(0x20, 0x24, 0x2A));
-    p.drawText(r.adjusted(0, 0, -1, -1), int(alignment | Qt::TextSingleLine), text);
+    DrawOneLine(p, r.adjusted(0, 0, -1, -1), alignment, text);
 }
 
 class FixedHeader : public QHeaderView {

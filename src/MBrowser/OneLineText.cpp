@@ -1,0 +1,58 @@
+#include "MBrowser/OneLineText.h"
+
+#include <QFontMetricsF>
+#include <QRawFont>
+#include <utility>
+#include <vector>
+
+namespace {
+
+bool IsLineBreakOrTab(char16_t c) { return c == u'\t' || c == u'\r' || c == u'\n'; }
+// Printable Latin-1 but the soft hyphen, which a paragraph layout treats apart.
+bool IsPlainLatin1(char16_t c) { return (c >= 0x20 && c < 0x7F) || (c >= 0xA0 && c <= 0xFF && c != 0xAD); }
+
+// Whether the font itself has every plain Latin-1 character: a character drawn from a
+// fallback font would lend the line that font's height in a paragraph layout. Asked once
+// per font; the grid draws in a handful of them.
+bool HasLatin1(const QFont& font) {
+    static std::vector<std::pair<QFont, bool>> known;
+    for (const auto& [f, has] : known)
+        if (f == font) return has;
+    const QRawFont raw = QRawFont::fromFont(font);
+    bool has = raw.isValid();
+    for (char16_t c = 0x20; has && c <= 0xFF; ++c)
+        if (IsPlainLatin1(c)) has = raw.supportsCharacter(QChar(c));
+    if (known.size() >= 16) known.clear();
+    known.emplace_back(font, has);
+    return has;
+}
+
+}  // namespace
+
+bool DrawsStraight(const QFont& font, Qt::Alignment alignment, const QString& text) {
+    const Qt::Alignment across = alignment & Qt::AlignHorizontal_Mask;
+    if ((alignment & Qt::AlignVertical_Mask) != Qt::AlignVCenter || (across != Qt::AlignLeft && across != Qt::AlignRight) ||
+        text.isEmpty())
+        return false;
+    for (const QChar c : text)
+        if (!IsLineBreakOrTab(c.unicode()) && !IsPlainLatin1(c.unicode())) return false;
+    return HasLatin1(font);
+}
+
+void DrawOneLine(QPainter& painter, const QRect& rect, Qt::Alignment alignment, const QString& text) {
+    if (!DrawsStraight(painter.font(), alignment, text)) {
+        painter.drawText(rect, int(alignment | Qt::TextSingleLine), text);
+        return;
+    }
+    // On one line, line breaks and tabs are spaces.
+    QString line = text;
+    for (QChar& c : line)
+        if (IsLineBreakOrTab(c.unicode())) c = u' ';
+    const QFontMetricsF metrics(painter.font());
+    qreal x = rect.x();
+    if ((alignment & Qt::AlignHorizontal_Mask) == Qt::AlignRight) {
+        x += rect.width() - metrics.horizontalAdvance(line);
+    }
+    const qreal height = metrics.ascent() + metrics.descent();
+    painter.drawText(QPointF(x, rect.y() + (rect.height() - height) / 2 + metrics.ascent()), line);
+}

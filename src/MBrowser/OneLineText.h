@@ -1,0 +1,13 @@
+#pragma once
+// Drawing a grid cell's text on one line, clipped by the caller: what
+// QPainter::drawText(rect, alignment | Qt::TextSingleLine, text) draws, pixel for pixel.
+// That call lays the text out as a paragraph first, which costs about as much as drawing
+// it; texts of Latin-1 characters in a font that has them all, centred vertically and
+// placed left or right, are drawn straight at the same baseline and start instead.
+#include <QPainter>
+#include <QRect>
+#include <QString>
+
+void DrawOneLine(QPainter& painter, const QRect& rect, Qt::Alignment alignment, const QString& text);
+// Whether DrawOneLine draws this text straight rather than through the paragraph layout.
+bool DrawsStraight(const QFont& font, Qt::Alignment alignment, const QString& text);
