@@ -4,8 +4,10 @@
 #include <utility>
 
 ImportHelper* ImportHelper::Get() {
-    // On a single processor a second thread could only take turns with the first.
-    if (std::thread::hardware_concurrency() == 1) return nullptr;
+    // On a single processor a second thread could only take turns with the first. Asked
+    // once: the system answers by reading files.
+    static const bool singleProcessor = std::thread::hardware_concurrency() == 1;
+    if (singleProcessor) return nullptr;
     try {
         static ImportHelper helper;
         return &helper;

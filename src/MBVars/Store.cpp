@@ -55,8 +55,13 @@ void InitStore(MsgStore& S) {
 void ClearStore(MsgStore& S, DefaultsType& D) {
     // Slots above the count are always empty: only the work record and the messages are
     // cleared, so emptying an empty store costs nothing per unused slot. The contact and
-    // view tables hold only the slots ever used.
-    for (std::int32_t n = 0; n <= S.MessageCount; ++n) S.Messages[n].Clear();
+    // view tables hold only the slots ever used. The texts' memory goes back too: kept by
+    // the slots, it would be passed to the next import's texts as they move in, and freed
+    // there one by one while the import's helper thread allocates.
+    for (std::int32_t n = 0; n <= S.MessageCount; ++n) {
+        S.Messages[n].Clear();
+        std::string().swap(S.Messages[n].Text);
+    }
     S.MessageCount = 0;
     S.ContactCount = 0;
     for (auto& c : S.Contacts) c = ContactRec{};
