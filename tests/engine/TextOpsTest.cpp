@@ -84,6 +84,44 @@ TEST(TimeValue, ReadsFixedPositions) {
     EXPECT_DOUBLE_EQ(TimeValue(""), DayNumber(0, 0, 0));
 }
 
+namespace {
+// A stored time read part by part at its fixed positions, as the stored form is specified.
+long long LiteralFieldAt(std::string_view t, std::size_t first, std::size_t width) {
+    if (t.size() < first) return 0;
+    std::string f(t.substr(first - 1, width));
+    while (!f.empty() && f[0] == ' ') f.erase(0, 1);
+    long long sign = 1;
+    if (!f.empty() && (f[0] == '+' || f[0] == '-')) {
+        sign = f[0] == '-' ? -1 : 1;
+        f.erase(0, 1);
+    }
+    if (f.empty() || f.find_first_not_of("0123456789") != std::string::npos) return 0;
+    return sign * std::stoll(f);
+}
+double LiteralTimeValue(std::string_view t) {
+    const long long hour = LiteralFieldAt(t, 12, 2), minute = LiteralFieldAt(t, 15, 2), second = LiteralFieldAt(t, 18, 2);
+    return static_cast<double>(DayNumber(LiteralFieldAt(t, 1, 4), LiteralFieldAt(t, 6, 2), LiteralFieldAt(t, 9, 2))) +
+           hour / 24.0 + minute / 1440.0 + second / 86400.0;
+}
+}  // namespace
+
+// Mostly digits where the parts are, with spaces, signs and letters among them, at and
+// around the stored length: the same value, bit for bit.
+TEST(TimeValue, MatchesTheReadingPartByPart) {
+    std::mt19937 rng(7);
+    const std::string odd = " +-.:x/9";
+    for (int i = 0; i < 200000; ++i) {
+        std::string t = "2007.05.01 18:22:05";
+        t.resize(std::uniform_int_distribution<std::size_t>(14, 19)(rng));
+        for (char& c : t) {
+            const int roll = std::uniform_int_distribution<int>(0, 99)(rng);
+            if (roll < 8) c = static_cast<char>('0' + roll);
+            else if (roll < 12) c = odd[static_cast<std::size_t>(roll - 8 + (i % 5))];
+        }
+        ASSERT_EQ(TimeValue(t), LiteralTimeValue(t)) << '"' << t << '"';
+    }
+}
+
 TEST(TimeValue, DecodeDateInvertsDayNumber) {
     for (long long d = -1000; d < 80000; d += 37) {
         const CivilDate c = DecodeDate(d);
