@@ -1,7 +1,10 @@
 #include "MBrowser/OneLineText.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QRawFont>
+#include <QTextLayout>
+#include <QTimer>
 #include <algorithm>
 #include <vector>
 
@@ -11,29 +14,65 @@ bool IsLineBreakOrTab(char16_t c) { return c == u'\t' || c == u'\r' || c == u'\n
 // Printable Latin-1 but the soft hyphen, which a paragraph layout treats apart.
 bool IsPlainLatin1(char16_t c) { return (c >= 0x20 && c < 0x7F) || (c >= 0xA0 && c <= 0xFF && c != 0xAD); }
 
-// What the straight drawing needs of a font, found once per font (the grid draws in a
-// handful of them). Whether the font itself has every plain Latin-1 character: one drawn
-// from a fallback font would lend the line that font's height in a paragraph layout.
+// What the straight drawing needs of a font: whether the font itself has every plain
+// Latin-1 character (one drawn from a fallback font would lend the line that font's
+// height in a paragraph layout), and its ascent and descent. Learnt once per font (the
+// grid draws in a handful of them), when the window is next idle: learning costs the
+// font's glyphs, which the first screen of a start should not wait for.
 struct FontFacts {
     QFont Font;
+    bool Learnt = false;
     bool HasLatin1 = false;
     qreal Ascent = 0, Descent = 0;
 };
 
-FontFacts FactsOf(const QFont& font) {
-    static std::vector<FontFacts> known;
-    for (const FontFacts& facts : known)
-        if (facts.Font == font) return facts;
-    const QRawFont raw = QRawFont::fromFont(font);
-    bool has = raw.isValid();
-    for (char16_t c = 0x20; has && c <= 0xFF; ++c)
-        if (IsPlainLatin1(c)) has = raw.supportsCharacter(QChar(c));
+std::vector<FontFacts>& KnownFonts() {
+    static std::vector<FontFacts> known;  // the window's thread draws
+    return known;
+}
+
+FontFacts* Find(const QFont& font) {
+    for (FontFacts& facts : KnownFonts())
+        if (facts.Font == font) return &facts;
+    return nullptr;
+}
+
+FontFacts Learn(const QFont& font) {
+    // Laid out once, every character shows which font it is drawn from: one glyph run,
+    // the font's own.
+    QString all;
+    for (char16_t c = 0x20; c <= 0xFF; ++c)
+        if (IsPlainLatin1(c)) all += QChar(c);
+    QTextLayout layout(all, font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    const QList<QGlyphRun> runs = layout.glyphRuns();
+    bool has = !runs.isEmpty();
+    for (const QGlyphRun& run : runs) has = has && run.rawFont() == runs.front().rawFont();
     const QFontMetricsF metrics(font);
-    if (known.size() >= 16) known.clear();
-    return known.emplace_back(FontFacts{font, has, metrics.ascent(), metrics.descent()});
+    return FontFacts{font, true, has, metrics.ascent(), metrics.descent()};
+}
+
+FontFacts FactsOf(const QFont& font) {
+    if (const FontFacts* facts = Find(font)) return *facts;
+    if (KnownFonts().size() >= 16) KnownFonts().clear();
+    KnownFonts().push_back(FontFacts{font});
+    QTimer::singleShot(0, [font] { LearnFont(font); });
+    return FontFacts{font};
 }
 
 }  // namespace
+
+void LearnFont(const QFont& font) {
+    FontFacts* facts = Find(font);
+    if (facts && facts->Learnt) return;
+    const FontFacts learnt = Learn(font);
+    if ((facts = Find(font)))
+        *facts = learnt;
+    else
+        KnownFonts().push_back(learnt);
+}
 
 bool DrawsStraight(const QFont& font, Qt::Alignment alignment, const QString& text) {
     const Qt::Alignment across = alignment & Qt::AlignHorizontal_Mask;
@@ -42,7 +81,8 @@ bool DrawsStraight(const QFont& font, Qt::Alignment alignment, const QString& te
         return false;
     for (const QChar c : text)
         if (!IsLineBreakOrTab(c.unicode()) && !IsPlainLatin1(c.unicode())) return false;
-    return FactsOf(font).HasLatin1;
+    const FontFacts facts = FactsOf(font);
+    return facts.Learnt && facts.HasLatin1;
 }
 
 void DrawOneLine(QPainter& painter, const QRect& rect, Qt::Alignment alignment, const QString& text) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QImage>
 #include <QPainter>
@@ -44,6 +45,7 @@ TEST(OneLineText, DrawsTheSamePixelsAsTheParagraphLayout) {
                 font.setBold(style & 1);
                 font.setItalic(style & 2);
                 if (points % 2) font = WithoutShaping(font);
+                LearnFont(font);
                 for (const Qt::Alignment across : {Qt::AlignLeft, Qt::AlignRight})
                     for (const QString& text : texts) {
                         const QRect rect(3 + points % 3, 2 + style, 40 + 30 * points, 12 + points + style);
@@ -66,6 +68,13 @@ TEST(OneLineText, DrawsTheSamePixelsAsTheParagraphLayout) {
 TEST(OneLineText, LeavesOtherTextsAndPlacementsToTheParagraphLayout) {
     const QFont font(QStringLiteral("DejaVu Sans"), 9);
     const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
+    // A font is learnt when the window is next idle after its first use.
+    QFont later = font;
+    later.setPointSize(23);
+    EXPECT_FALSE(DrawsStraight(later, left, QStringLiteral("plain")));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(DrawsStraight(later, left, QStringLiteral("plain")));
+    LearnFont(font);
     EXPECT_TRUE(DrawsStraight(font, left, QStringLiteral("plain")));
     EXPECT_FALSE(DrawsStraight(font, left, QString()));
     EXPECT_FALSE(DrawsStraight(font, Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("centred")));
