@@ -14,16 +14,25 @@ bool IsLineBreakOrTab(char16_t c) { return c == u'\t' || c == u'\r' || c == u'\n
 // Printable Latin-1 but the soft hyphen, which a paragraph layout treats apart.
 bool IsPlainLatin1(char16_t c) { return (c >= 0x20 && c < 0x7F) || (c >= 0xA0 && c <= 0xFF && c != 0xAD); }
 
-// What the straight drawing needs of a font: whether the font itself has every plain
-// Latin-1 character (one drawn from a fallback font would lend the line that font's
-// height in a paragraph layout), and its ascent and descent. Learnt once per font (the
-// grid draws in a handful of them), when the window is next idle: learning costs the
-// font's glyphs, which the first screen of a start should not wait for.
+// A text with a Latin letter is drawn in the font's Latin face; one without (digits,
+// signs) in its face for common characters. The two differ for fonts without letters.
+enum Face { CommonFace, LatinFace };
+Face FaceFor(const QString& text) {
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.script() == QChar::Script_Latin; })
+               ? LatinFace
+               : CommonFace;
+}
+
+// What the straight drawing needs of a font, per face: whether one font draws all the
+// face's plain Latin-1 characters (one drawn from a fallback font would lend the line that
+// font's height in a paragraph layout), and that font's ascent and descent. Learnt once
+// per font (the grid draws in a handful of them), when the window is next idle: learning
+// costs the font's glyphs, which the first screen of a start should not wait for.
 struct FontFacts {
     QFont Font;
     bool Learnt = false;
-    bool HasLatin1 = false;
-    qreal Ascent = 0, Descent = 0;
+    bool OneFont[2] = {false, false};
+    qreal Ascent[2] = {0, 0}, Descent[2] = {0, 0};
 };
 
 std::vector<FontFacts>& KnownFonts() {
@@ -38,20 +47,26 @@ FontFacts* Find(const QFont& font) {
 }
 
 FontFacts Learn(const QFont& font) {
-    // Laid out once, every character shows which font it is drawn from: one glyph run,
-    // the font's own.
-    QString all;
+    FontFacts facts{font, true};
+    QString characters[2];
     for (char16_t c = 0x20; c <= 0xFF; ++c)
-        if (IsPlainLatin1(c)) all += QChar(c);
-    QTextLayout layout(all, font);
-    layout.beginLayout();
-    layout.createLine();
-    layout.endLayout();
-    const QList<QGlyphRun> runs = layout.glyphRuns();
-    bool has = !runs.isEmpty();
-    for (const QGlyphRun& run : runs) has = has && run.rawFont() == runs.front().rawFont();
-    const QFontMetricsF metrics(font);
-    return FontFacts{font, true, has, metrics.ascent(), metrics.descent()};
+        if (IsPlainLatin1(c)) characters[QChar(c).script() == QChar::Script_Latin ? LatinFace : CommonFace] += QChar(c);
+    characters[LatinFace] += characters[CommonFace];  // among letters, the others are drawn as letters are
+    for (const Face face : {CommonFace, LatinFace}) {
+        // Laid out once, the characters show which fonts draw them: one glyph run, one font.
+        QTextLayout layout(characters[face], font);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        const QList<QGlyphRun> runs = layout.glyphRuns();
+        bool one = !runs.isEmpty();
+        for (const QGlyphRun& run : runs) one = one && run.rawFont() == runs.front().rawFont();
+        if (!one) continue;
+        facts.OneFont[face] = true;
+        facts.Ascent[face] = runs.front().rawFont().ascent();
+        facts.Descent[face] = runs.front().rawFont().descent();
+    }
+    return facts;
 }
 
 FontFacts FactsOf(const QFont& font) {
@@ -82,7 +97,7 @@ bool DrawsStraight(const QFont& font, Qt::Alignment alignment, const QString& te
     for (const QChar c : text)
         if (!IsLineBreakOrTab(c.unicode()) && !IsPlainLatin1(c.unicode())) return false;
     const FontFacts facts = FactsOf(font);
-    return facts.Learnt && facts.HasLatin1;
+    return facts.Learnt && facts.OneFont[FaceFor(text)];
 }
 
 void DrawOneLine(QPainter& painter, const QRect& rect, Qt::Alignment alignment, const QString& text) {
@@ -95,10 +110,11 @@ void DrawOneLine(QPainter& painter, const QRect& rect, Qt::Alignment alignment, 
     if (std::any_of(text.begin(), text.end(), [](QChar c) { return IsLineBreakOrTab(c.unicode()); }))
         for (QChar& c : line)
             if (IsLineBreakOrTab(c.unicode())) c = u' ';
-    const FontFacts font = FactsOf(painter.font());
+    const FontFacts facts = FactsOf(painter.font());
+    const Face face = FaceFor(line);
     qreal x = rect.x();
     if ((alignment & Qt::AlignHorizontal_Mask) == Qt::AlignRight)
         x += rect.width() - QFontMetricsF(painter.font()).horizontalAdvance(line);
-    const qreal height = font.Ascent + font.Descent;
-    painter.drawText(QPointF(x, rect.y() + (rect.height() - height) / 2 + font.Ascent), line);
+    const qreal height = facts.Ascent[face] + facts.Descent[face];
+    painter.drawText(QPointF(x, rect.y() + (rect.height() - height) / 2 + facts.Ascent[face]), line);
 }
