@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QFont>
-#include <QFontInfo>
 #include <QImage>
 #include <QPainter>
 #include <QString>
@@ -30,7 +29,7 @@ const QString LongText = QString::fromUtf16(u"Meet you at the station at 8, then
 
 }  // namespace
 
-// Every font and size the grid may use, both placements, texts with line breaks, tabs,
+// Every font and size the grid may use (a symbol font without letters among them), both placements, texts with line breaks, tabs,
 // spaces at either end and Latin-1 letters: the same pixels as the paragraph layout.
 TEST(OneLineText, DrawsTheSamePixelsAsTheParagraphLayout) {
     const QString texts[] = {QStringLiteral("Hello, world"), QStringLiteral("  spaces before"),
@@ -87,17 +86,4 @@ TEST(OneLineText, LeavesOtherTextsAndPlacementsToTheParagraphLayout) {
         EXPECT_FALSE(DrawsStraight(font, left, text)) << text.toStdString();
         EXPECT_EQ(Drawn(font, rect, left, text, true), Drawn(font, rect, left, text, false)) << text.toStdString();
     }
-}
-
-// A font without the Latin letters: its letters come from another font, its digits from
-// itself. Either way, one font per text and the same pixels (checked above).
-TEST(OneLineText, AFontWithoutTheLatinLettersIsLearntPerFace) {
-    const QFont symbols(QStringLiteral("Standard Symbols PS"), 10);
-    if (!QFontInfo(symbols).family().startsWith(symbols.family())) GTEST_SKIP() << "no symbol font here";
-    LearnFont(symbols);
-    const QFont usual(QStringLiteral("DejaVu Sans"), 10);
-    LearnFont(usual);
-    const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
-    EXPECT_TRUE(DrawsStraight(usual, left, QStringLiteral("plain 16380")));
-    EXPECT_TRUE(DrawsStraight(usual, left, QStringLiteral("16380")));
 }
