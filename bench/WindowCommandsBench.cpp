@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "EventLoopTurn.h"
 #include "MBVars/DataFile.h"
 #include "MBVars/Ordering.h"
 #include "MBVars/SettingsFile.h"
@@ -78,7 +79,7 @@ struct FullWindow {
         Form = std::make_unique<TMBForm>(Store, Config, Answers, DocumentsOnly(Documents.path()));
         Form->resize(1067, 635);
         Form->show();
-        QApplication::processEvents();
+        EventLoopTurn();
 
         DataFile = Documents.filePath("full.kst").toStdString();
         ExportFile = Documents.filePath("export.csv").toStdString();
@@ -104,7 +105,7 @@ struct FullWindow {
 
     // Delivers what the command left pending: the window paints what changed.
     void Painted() {
-        QApplication::processEvents();
+        EventLoopTurn();
         if (RepaintAll) Form->repaint();
     }
 };
@@ -458,14 +459,14 @@ void StartWindow(benchmark::State& state, bool full) {
         PaintCounter gridPaints;
         started->Form->MessageView->viewport()->installEventFilter(&gridPaints);
         started->Form->show();
-        QApplication::processEvents();
+        EventLoopTurn();
         if (RepaintAll) started->Form->repaint();
         state.PauseTiming();
         if (started->Store.MessageCount != (full ? MaxMessages : 0)) state.SkipWithError("unexpected collection");
         if (full && gridPaints.Paints == 0) state.SkipWithError("the grid was not painted");
         started->Form->MessageView->viewport()->removeEventFilter(&gridPaints);
         started.reset();  // closing is not part of starting
-        QApplication::processEvents();
+        EventLoopTurn();
         state.ResumeTiming();
     }
 }

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "EventLoopTurn.h"
 #include "MBColors/TColorDialog.h"
 #include "MBOptions/TOptionsDialog.h"
 #include "MBVars/DataFile.h"
@@ -56,7 +57,7 @@ struct FullWindow {
         Form = std::make_unique<TMBForm>(Store, Config, Answers,
                                          DocumentsOnly(QString::fromStdString(Documents.Path().string())));
         Form->show();
-        QApplication::processEvents();
+        EventLoopTurn();
     }
 };
 
@@ -65,7 +66,7 @@ FullWindow& Window() {
     return window;
 }
 
-void Settle() { QApplication::processEvents(); }
+void Settle() { EventLoopTurn(); }
 
 // The yardstick: the layout pass and a full repaint of the main window, nothing changed.
 void BM_LayoutPassAndRepaint(benchmark::State& state) {

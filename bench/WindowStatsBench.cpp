@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "EventLoopTurn.h"
 #include "Lang/LocaleInfo.h"
 #include "MBStats/TStatsDialog.h"
 #include "MBVars/Contacts.h"
@@ -37,7 +38,7 @@ void BM_OpenStatisticsDialog(benchmark::State& state) {
         state.ResumeTiming();
         TStatsDialog dialog(S, defaults, locale);
         dialog.show();
-        QApplication::processEvents();  // laid out and painted once
+        EventLoopTurn();  // laid out and painted once
         benchmark::DoNotOptimize(dialog.Hint());
     }
     state.counters["contacts"] = FullStore().ContactCount;
