@@ -7,9 +7,11 @@
 // Run: kestro_window_bench                 (a table of medians over 9 repetitions)
 //      kestro_window_bench --benchmark_filter=Open --benchmark_repetitions=21
 #include <QApplication>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -182,7 +184,7 @@ void BM_HeaderSort(benchmark::State& state) {
 }
 BENCHMARK(BM_HeaderSort)->ArgName("column")->Arg(TimeColumn)->Arg(NameColumn)->Arg(MessageColumn);
 
-void BM_CellClickWithTooltip(benchmark::State& state) {
+void BM_CellClick(benchmark::State& state) {
     FullWindow& w = Window();
     TMBForm& form = *w.Form;
     int row = 1;
@@ -192,7 +194,32 @@ void BM_CellClickWithTooltip(benchmark::State& state) {
         w.Painted();
     }
 }
-BENCHMARK(BM_CellClickWithTooltip);
+BENCHMARK(BM_CellClick);
+
+// The mouse rests over a message's text: its tooltip is made (the previous reply is looked
+// for in the whole store) and shown.
+void BM_TooltipOverAMessage(benchmark::State& state) {
+    FullWindow& w = Window();
+    QWidget* cells = w.Form->MessageView->viewport();
+    ClickCell(*w.Form, 2, MessageColumn);
+    w.Painted();
+    for (auto _ : state) {
+        QHelpEvent ask(QEvent::ToolTip, QPoint(200, 30), cells->mapToGlobal(QPoint(200, 30)));
+        QApplication::sendEvent(cells, &ask);
+        const bool shown = QToolTip::isVisible();
+        w.Painted();
+        state.PauseTiming();
+        if (!shown) {
+            state.SkipWithError("no tooltip was shown");
+            break;
+        }
+        for (QWidget* top : QApplication::topLevelWidgets())  // gone at once, not faded out
+            if (top->inherits("QTipLabel")) top->hide();
+        w.Painted();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_TooltipOverAMessage);
 
 void BM_ScrollOnePage(benchmark::State& state) {
     FullWindow& w = Window();

@@ -25,5 +25,6 @@ void TMBForm::ConnectBrowsingCommands() {
             [this] { Safely([this] { MessageViewMouseUp(NumberColumn, 0); }); });
 
     WatchDetailLine();
+    WatchGridTooltips();
     NameControlsForScreenReaders();
 }

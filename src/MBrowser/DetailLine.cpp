@@ -44,7 +44,7 @@ void TMBForm::MessageViewClick() {
     }
     const XMsgRecType& m = S.Messages[static_cast<std::size_t>(CurrentMessage)];
     SelectedColor = m.Color;
-    SetGridHint(CellHint(CurrentMessage, CurrentColumn()));
+    SetGridHintToCell(CurrentMessage, CurrentColumn());
     SetDetailLine(ShownMessageText(m.Text));
     DetailMessage = CurrentMessage;
     DetailSerial = m.Serial;

@@ -3,8 +3,13 @@
 
 #include <QAbstractButton>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QTextDocument>
+#include <QToolTip>
 #include <cmath>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include "Lang/DateTimeFormat.h"
 #include "Lang/TimeValue.h"
@@ -14,6 +19,7 @@
 #include "MBrowser/TMBForm.h"
 #include "OFuncs/TextOps.h"
 #include "Platform/Cp1252Text.h"
+#include "Platform/TooltipSettings.h"
 
 namespace {
 
@@ -25,6 +31,26 @@ QString DirectionPrefix(std::uint16_t flags) {
     if (flags & MsgReceived) prefix = QStringLiteral("Received from ");
     return prefix;
 }
+
+// Shows a cell's hint, made when a tooltip is asked for over one of the grid's widgets;
+// a fixed text is the widgets' own tooltip and is shown as any other.
+class CellHintWatcher : public QObject {
+public:
+    CellHintWatcher(QObject* parent, std::function<QString()> cellHint) : QObject(parent), CellHint(std::move(cellHint)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::ToolTip || !watched->isWidgetType()) return false;
+        auto* widget = static_cast<QWidget*>(watched);
+        if (!widget->toolTip().isEmpty()) return false;
+        const QString hint = CellHint();
+        if (hint.isEmpty()) return false;
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), TooltipForDisplay(hint), widget, QRect(),
+                           TooltipDisplayTime());
+        return true;
+    }
+
+private:
+    std::function<QString()> CellHint;
+};
 
 }  // namespace
 
@@ -55,15 +81,36 @@ QString TMBForm::LongDateText(double dateTime) const {
     return QString::fromStdString(FormatDateTime("dddd, ddddd t", dateTime, Locale));
 }
 
+std::vector<QWidget*> TMBForm::GridTooltipWidgets() const {
+    // One text for the whole grid: cells, both headers and the count cell.
+    std::vector<QWidget*> widgets{MessageView->viewport(), MessageView->horizontalHeader()->viewport(),
+                                  MessageView->verticalHeader()->viewport()};
+    if (QWidget* corner = MessageView->CornerCell()) widgets.push_back(corner);
+    return widgets;
+}
+
 void TMBForm::SetGridHint(const QString& hint) {
+    GridHintMessage = 0;
     if (hint == GridHint) return;
     GridHint = hint;
-    // One text for the whole grid: cells, both headers and the count cell.
     const QString shown = TooltipForDisplay(hint);
-    MessageView->viewport()->setToolTip(shown);
-    MessageView->horizontalHeader()->viewport()->setToolTip(shown);
-    MessageView->verticalHeader()->viewport()->setToolTip(shown);
-    if (QWidget* corner = MessageView->CornerCell()) corner->setToolTip(shown);
+    for (QWidget* w : GridTooltipWidgets()) w->setToolTip(shown);
+}
+
+void TMBForm::SetGridHintToCell(std::int32_t n, int column) {
+    SetGridHint({});
+    GridHintMessage = n;
+    GridHintColumn = column;
+}
+
+QString TMBForm::GridHintText() const {
+    if (GridHintMessage > 0 && GridHintMessage <= S.MessageCount) return CellHint(GridHintMessage, GridHintColumn);
+    return GridHint;
+}
+
+void TMBForm::WatchGridTooltips() {
+    auto* watcher = new CellHintWatcher(this, [this] { return GridHintMessage > 0 ? GridHintText() : QString(); });
+    for (QWidget* w : GridTooltipWidgets()) w->installEventFilter(watcher);
 }
 
 QString TMBForm::CellHint(std::int32_t n, int column) const {

@@ -13,6 +13,7 @@
 #include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "Lang/LocaleInfo.h"
 #include "MBVars/Defaults.h"
@@ -183,10 +184,19 @@ public:
     // What the copy puts on the clipboard: per selected row its fields, each ended by a
     // tab, then CR LF; no line ends with a tab.
     QString SelectedCellsText() const;
-    // The grid's one tooltip, as built (line breaks as CR LF), and how it is set
-    // (GridTooltips.cpp).
-    QString GridHint;
+    // The grid's one tooltip (GridTooltips.cpp): a fixed text, set on the grid's widgets,
+    // or the hint of a message's cell, made only when the tooltip is asked for (it may scan
+    // the whole store, and every refresh sets it again).
+    QString GridHint;                  // the fixed text
+    std::int32_t GridHintMessage = 0;  // > 0: the hint of this message's cell ...
+    int GridHintColumn = 0;            // ... in this column
     void SetGridHint(const QString& hint);
+    void SetGridHintToCell(std::int32_t n, int column);
+    // The tooltip as built (line breaks as CR LF).
+    QString GridHintText() const;
+    // Shows a cell's hint over the grid's cells, headers and count cell when asked for.
+    void WatchGridTooltips();
+    std::vector<QWidget*> GridTooltipWidgets() const;
     // The tooltip of a click on `column` of message n.
     QString CellHint(std::int32_t n, int column) const;
     // A date-time value as "dddd, ddddd t" in the user's locale.

@@ -1,5 +1,7 @@
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QTest>
+#include <QToolTip>
 #include <QToolButton>
 
 #include "FormFixture.h"
@@ -34,7 +36,22 @@ protected:
     QString Hint(TMBForm& form, int row, int column) {
         form.MessageView->selectionModel()->setCurrentIndex(form.MessageModel->index(row - 1, column),
                                                             QItemSelectionModel::ClearAndSelect);
-        return form.GridHint;
+        return form.GridHintText();
+    }
+
+    // What the desktop shows when the mouse rests over `w`.
+    static QString ShownTooltip(QWidget* w) {
+        HideTooltips();
+        QHelpEvent ask(QEvent::ToolTip, QPoint(2, 2), w->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(w, &ask);
+        const QString shown = QToolTip::isVisible() ? QToolTip::text() : QString();
+        HideTooltips();
+        return shown;
+    }
+    // At once: QToolTip::hideText() lets a tooltip fade out for a while.
+    static void HideTooltips() {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->inherits("QTipLabel")) w->hide();
     }
 
     QString Date(TMBForm& form, const char* time) { return form.LongDateText(TimeValue(time)); }
@@ -121,11 +138,35 @@ TEST(TooltipForDisplay, LineBreaksAndMarkupShowAsWritten) {
 
 TEST_F(TooltipTest, TheGridShowsTheHintOnItsCellsAndHeaders) {
     TMBForm& form = OpenConversation();
+    QWidget* const cells = form.MessageView->viewport();
     Hint(form, 2, TypeColumn);
-    EXPECT_EQ(form.MessageView->viewport()->toolTip(), "Sent message");
-    EXPECT_EQ(form.MessageView->horizontalHeader()->viewport()->toolTip(), "Sent message");
+    EXPECT_EQ(ShownTooltip(cells), "Sent message");
+    EXPECT_EQ(ShownTooltip(form.MessageView->horizontalHeader()->viewport()), "Sent message");
+    EXPECT_EQ(ShownTooltip(form.MessageView->CornerCell()), "Sent message");
     Hint(form, 1, NameColumn);
-    EXPECT_EQ(form.MessageView->viewport()->toolTip(), "Received from Anna Berg\n+15555550100\n(Sent 1, received 2 messages)");
+    EXPECT_EQ(ShownTooltip(cells), "Received from Anna Berg\n+15555550100\n(Sent 1, received 2 messages)");
+    EXPECT_EQ(ShownTooltip(form.MessageView->verticalHeader()->viewport()),
+              "Received from Anna Berg\n+15555550100\n(Sent 1, received 2 messages)");
+    Hint(form, 1, MessageColumn);
+    EXPECT_TRUE(ShownTooltip(cells).endsWith("\n--- \"Are you there?\"."));
+    // A fixed text replaces the cell's hint.
+    form.MessageViewMouseUp(TimeColumn, 0);
+    EXPECT_EQ(ShownTooltip(cells), "Click to sort by this column");
+    EXPECT_EQ(cells->toolTip(), "Click to sort by this column");  // screen readers see it too
+}
+
+TEST_F(TooltipTest, ACellsHintIsMadeFromTheStoreWhenItIsAskedFor) {
+    TMBForm& form = OpenConversation();
+    Hint(form, 1, PhoneColumn);
+    // Anna's messages change after the click: the tooltip tells the store as it is now.
+    for (std::int32_t n = 1; n <= Store.MessageCount; ++n)
+        if (Store.Messages[static_cast<std::size_t>(n)].Name == "Anna Berg") Store.Messages[static_cast<std::size_t>(n)].Flags = MsgSms | MsgSent;
+    Store.Messages[static_cast<std::size_t>(form.CurrentMessage)].Flags = MsgSms | MsgReceived;
+    EXPECT_EQ(ShownTooltip(form.MessageView->viewport()), "Received from Anna Berg\n+15555550100\n(Sent 2, received 1 messages)");
+    // A store emptied under it shows nothing rather than a message that is gone.
+    Store.MessageCount = 0;
+    EXPECT_EQ(form.GridHintText(), "");
+    EXPECT_EQ(ShownTooltip(form.MessageView->viewport()), "");
 }
 
 TEST_F(TooltipTest, TheCountCellTellsHowFullTheStoreIs) {
@@ -135,10 +176,10 @@ TEST_F(TooltipTest, TheCountCellTellsHowFullTheStoreIs) {
     TMBForm& form = Open();
     ASSERT_NE(form.MessageView->CornerCell(), nullptr);
     QTest::mouseClick(form.MessageView->CornerCell(), Qt::LeftButton);
-    EXPECT_EQ(form.GridHint, "3276 messages (20 % of Max)");
+    EXPECT_EQ(form.GridHintText(), "3276 messages (20 % of Max)");
     EXPECT_EQ(form.MessageView->CornerCell()->toolTip(), "3276 messages (20 % of Max)");
     // A click on a row number clears it.
     QHeaderView* numbers = form.MessageView->verticalHeader();
     QTest::mouseClick(numbers->viewport(), Qt::LeftButton, {}, QPoint(numbers->width() / 2, numbers->sectionViewportPosition(1) + numbers->sectionSize(1) / 2));
-    EXPECT_EQ(form.GridHint, "");
+    EXPECT_EQ(form.GridHintText(), "");
 }
