@@ -33,16 +33,16 @@ long long DayNumber(long long y, long long m, long long d) {
 
 double TimeValue(std::string_view t) {
     // The stored form, sixteen characters with digits wherever a part is read, is read
-    // straight: the same parts as below, without their spaces and signs.
+    // straight: the same parts as below, without their spaces and signs (and no seconds,
+    // which start after the sixteenth character).
     if (t.size() == 16) {
         const auto digit = [&](std::size_t i) { return static_cast<unsigned>(t[i] - '0'); };
         bool digits = true;
         for (const std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15}) digits = digits && digit(i) <= 9;
         if (digits) {
             const auto two = [&](std::size_t i) { return static_cast<long long>(digit(i) * 10 + digit(i + 1)); };
-            const long long second = 0;
             return static_cast<double>(DayNumber(two(0) * 100 + two(2), two(5), two(8))) + two(11) / 24.0 +
-                   two(14) / 1440.0 + second / 86400.0;
+                   two(14) / 1440.0;
         }
     }
     const long long year = FieldAt(t, 1, 4), month = FieldAt(t, 6, 2), day = FieldAt(t, 9, 2);

@@ -109,7 +109,7 @@ QString TMBForm::GridHintText() const {
 }
 
 void TMBForm::WatchGridTooltips() {
-    auto* watcher = new CellHintWatcher(this, [this] { return GridHintMessage > 0 ? GridHintText() : QString(); });
+    auto* watcher = new CellHintWatcher(this, [this] { return GridHintText(); });
     for (QWidget* w : GridTooltipWidgets()) w->installEventFilter(watcher);
 }
 

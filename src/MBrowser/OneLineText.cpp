@@ -6,6 +6,8 @@
 #include <QTextLayout>
 #include <QTimer>
 #include <algorithm>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -89,32 +91,41 @@ void LearnFont(const QFont& font) {
         KnownFonts().push_back(learnt);
 }
 
-bool DrawsStraight(const QFont& font, Qt::Alignment alignment, const QString& text) {
+namespace {
+// The ascent and descent at which the text is drawn straight; none when it goes through the
+// paragraph layout.
+std::optional<std::pair<qreal, qreal>> StraightMetrics(const QFont& font, Qt::Alignment alignment, const QString& text) {
     const Qt::Alignment across = alignment & Qt::AlignHorizontal_Mask;
     if ((alignment & Qt::AlignVertical_Mask) != Qt::AlignVCenter || (across != Qt::AlignLeft && across != Qt::AlignRight) ||
         text.isEmpty())
-        return false;
+        return std::nullopt;
     for (const QChar c : text)
-        if (!IsLineBreakOrTab(c.unicode()) && !IsPlainLatin1(c.unicode())) return false;
+        if (!IsLineBreakOrTab(c.unicode()) && !IsPlainLatin1(c.unicode())) return std::nullopt;
     const FontFacts facts = FactsOf(font);
-    return facts.Learnt && facts.OneFont[FaceFor(text)];
+    const Face face = FaceFor(text);
+    if (!facts.Learnt || !facts.OneFont[face]) return std::nullopt;
+    return std::make_pair(facts.Ascent[face], facts.Descent[face]);
+}
+}  // namespace
+
+bool DrawsStraight(const QFont& font, Qt::Alignment alignment, const QString& text) {
+    return StraightMetrics(font, alignment, text).has_value();
 }
 
 void DrawOneLine(QPainter& painter, const QRect& rect, Qt::Alignment alignment, const QString& text) {
-    if (!DrawsStraight(painter.font(), alignment, text)) {
+    const auto metrics = StraightMetrics(painter.font(), alignment, text);
+    if (!metrics) {
         painter.drawText(rect, int(alignment | Qt::TextSingleLine), text);
         return;
     }
+    const auto [ascent, descent] = *metrics;
     // On one line, line breaks and tabs are spaces.
     QString line = text;
     if (std::any_of(text.begin(), text.end(), [](QChar c) { return IsLineBreakOrTab(c.unicode()); }))
         for (QChar& c : line)
             if (IsLineBreakOrTab(c.unicode())) c = u' ';
-    const FontFacts facts = FactsOf(painter.font());
-    const Face face = FaceFor(line);
     qreal x = rect.x();
     if ((alignment & Qt::AlignHorizontal_Mask) == Qt::AlignRight)
         x += rect.width() - QFontMetricsF(painter.font()).horizontalAdvance(line);
-    const qreal height = facts.Ascent[face] + facts.Descent[face];
-    painter.drawText(QPointF(x, rect.y() + (rect.height() - height) / 2 + facts.Ascent[face]), line);
+    painter.drawText(QPointF(x, rect.y() + (rect.height() - (ascent + descent)) / 2 + ascent), line);
 }
