@@ -2,9 +2,12 @@
 // (faster than through files). A message line that is accepted has exactly one direction,
 // one type and one code form, a phone, a time and a text, each within its capacity and
 // the text without trailing spaces. A contact has a number of "+" and digits only and a
-// name free of control characters (but the separator) and commas; with an ASCII separator the name is UTF-8.
+// name as the names' rule promises: no control character, no double space, at most 30
+// bytes, no quote that only belongs to the file's syntax, and, with an ASCII separator,
+// UTF-8 cut on a character boundary.
 //
 // Input: the separator byte, then the line.
+#include <algorithm>
 #include <string>
 
 #include "FuzzSupport.h"
@@ -22,6 +25,24 @@ bool ValidUtf8(std::string_view s) {
         for (std::size_t k = 1; k < n; ++k)
             if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2) return false;
         i += n;
+    }
+    return true;
+}
+
+// Every quote of the line opens or closes a quoted field: a field either holds no quote,
+// or starts with one and ends with the next one (or runs to the end of the line).
+bool OnlySyntaxQuotes(std::string_view line, char separator) {
+    for (std::size_t pos = 0; pos < line.size();) {
+        if (line[pos] == '"') {
+            const std::size_t close = line.find('"', pos + 1);
+            if (close == std::string_view::npos) return true;
+            if (close + 1 < line.size() && line[close + 1] != separator) return false;
+            pos = close + 2;
+        } else {
+            const std::size_t end = std::min(line.find(separator, pos), line.size());
+            if (line.substr(pos, end - pos).find('"') != std::string_view::npos) return false;
+            pos = end + 1;
+        }
     }
     return true;
 }
@@ -53,10 +74,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const ContactLine contact = ParseContactLine(line, separator);
     for (const char c : contact.Phone) FUZZ_CHECK(c == '+' || (c >= '0' && c <= '9'));
-    // Control characters are dropped before empty fields get the separator as placeholder.
-    for (const char c : contact.Name)
-        FUZZ_CHECK((static_cast<unsigned char>(c) >= 0x20 || static_cast<unsigned char>(c) == separator) &&
-                   c != ',' && c != '_');
-    if (separator < 0x80) FUZZ_CHECK(ValidUtf8(contact.Name));
+    const std::string_view name = contact.Name;
+    for (const char c : name) FUZZ_CHECK(static_cast<unsigned char>(c) >= 0x20);
+    FUZZ_CHECK(name.size() <= 30 && name.find("  ") == std::string_view::npos);
+    if (separator < 0x80) FUZZ_CHECK(ValidUtf8(name));
+    if (separator >= 0x20 && separator != '"' && OnlySyntaxQuotes(line, static_cast<char>(separator)))
+        FUZZ_CHECK(name.find('"') == std::string_view::npos);
     return 0;
 }

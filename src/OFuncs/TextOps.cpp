@@ -15,12 +15,12 @@ std::string ReplaceAll(std::string_view from, std::string_view to, std::string s
     // precedes them.
     //
     // A replacement may recreate the pattern with what precedes it ("ab" by "bbaa" in
-    // "aab") so that the replacing never ends. Endless replacing grows the text without
-    // bound (or, for a replacement as long as the pattern, goes round without end), so
-    // past a bound far above what any ending replacement of ours reaches, the text is
-    // left as it was, as for a replacement that contains the pattern.
-    const std::size_t maxSize = (s.size() + 1) * std::max(to.size(), from.size());
-    const std::size_t maxReplacements = (s.size() + 1) * (s.size() + 1);
+    // "aab") so that the replacing never ends, or ends only after growing the text
+    // exponentially ("ab" by "bba" in "aaaaab"). The replacements happen in the same order
+    // as the literal procedure's, so the size after each one is the literal text's size
+    // then: past the size or step bound, the text is left as it was.
+    const std::size_t maxSize = ReplaceAllMaxSize(s.size());
+    const std::size_t maxSteps = ReplaceAllMaxSteps(s.size());
     std::size_t replacements = 0;
     std::string out;
     out.reserve(s.size());
@@ -38,7 +38,7 @@ std::string ReplaceAll(std::string_view from, std::string_view to, std::string s
             out.resize(out.size() - from.size());
             pending.append(to.rbegin(), to.rend());
             const std::size_t size = out.size() + pending.size() + (s.size() - next);
-            if (size > maxSize || (to.size() == from.size() && ++replacements > maxReplacements)) return s;
+            if (size > maxSize || ++replacements > maxSteps) return s;
         }
     }
     return out;

@@ -1,17 +1,21 @@
 #pragma once
 // Small text operations shared by the import, the display and the statistics.
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 
 // As long as s contains `from`, replace its leftmost occurrence by `to`, searching
-// again from the start each time. Nothing is replaced when `to` contains `from`
-// (or `from` is empty), nor when the replacing would never end because a replacement
-// recreates the pattern with its surroundings: past (s.size() + 1) times the longer of
-// the two texts, or s.size() + 1 squared replacements of an equally long text, the
-// text is returned as it was.
+// again from the start each time. Nothing is replaced when `to` contains `from` (or
+// `from` is empty). A replacement may recreate the pattern with its surroundings, so
+// that the replacing never ends or grows the text exponentially: the result is exactly
+// that of the procedure whenever it ends within ReplaceAllMaxSteps replacements with
+// the text never longer than ReplaceAllMaxSize bytes; past either bound the text is
+// returned as it was. The program's own patterns never come near either bound.
 std::string ReplaceAll(std::string_view from, std::string_view to, std::string s);
+constexpr std::size_t ReplaceAllMaxSize(std::size_t textSize) { return 16 * textSize + 4096; }
+constexpr std::size_t ReplaceAllMaxSteps(std::size_t textSize) { return 64 * textSize + 1024; }
 
 // Part before the first d and part after it; nothing when s or d is empty or d is absent.
 std::optional<std::pair<std::string_view, std::string_view>> SplitAt(std::string_view s,

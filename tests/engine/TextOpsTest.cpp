@@ -139,5 +139,10 @@ TEST(ReplaceAll, AReplacementThatRecreatesThePatternEnds) {
     EXPECT_EQ(ReplaceAll("ab", "ba" "ab", "xab"), "xab");  // contains the pattern itself
     // Replacements that grow the text and still end give the literal result.
     EXPECT_EQ(ReplaceAll("ab", "bba", "aab"), ReplaceAllByRestart("ab", "bba", "aab"));
+    // Exponential growth that ends: each further "a" doubles the result.
+    EXPECT_EQ(ReplaceAll("ab", "bba", "aaaaab"), ReplaceAllByRestart("ab", "bba", "aaaaab"));
+    EXPECT_EQ(ReplaceAll("ab", "bba", "aaaaab").size(), 37u);
+    const std::string tooMany(20, 'a');  // 2^20 and more bytes: past the size bound
+    EXPECT_EQ(ReplaceAll("ab", "bba", tooMany + "b"), tooMany + "b");
     EXPECT_EQ(ReplaceAll("\"\"", "\",\"", "\"\"\"\"\"\""), ReplaceAllByRestart("\"\"", "\",\"", "\"\"\"\"\"\""));
 }
