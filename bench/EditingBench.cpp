@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Lang/LocaleInfo.h"
+#include "MBVars/BlockList.h"
 #include "MBVars/Contacts.h"
 #include "MBVars/History.h"
 #include "MBVars/Ordering.h"
@@ -96,5 +97,20 @@ void BM_StatisticsOfThousandContacts(benchmark::State& state) {
     state.counters["contacts"] = FullStore().ContactCount;
 }
 BENCHMARK(BM_StatisticsOfThousandContacts)->Unit(benchmark::kMillisecond);
+
+// What the statistics dialog shows: one row per name or nameless number, in one pass.
+void BM_StatisticsRowsOfThousandContacts(benchmark::State& state) {
+    OnFullStore(state, [](MsgStore& S) {
+        BuildContacts(S, ContactsByName, true);
+        benchmark::DoNotOptimize(ContactActivityRows(S));
+    });
+}
+BENCHMARK(BM_StatisticsRowsOfThousandContacts)->Unit(benchmark::kMillisecond);
+
+// What the blocked-contacts dialog lists: every number of history and collection, sorted.
+void BM_BlockListOfAFullCollection(benchmark::State& state) {
+    OnFullStore(state, [](MsgStore& S) { benchmark::DoNotOptimize(BlockList(S)); });
+}
+BENCHMARK(BM_BlockListOfAFullCollection)->Unit(benchmark::kMillisecond);
 
 }  // namespace

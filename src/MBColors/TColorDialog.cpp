@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyle>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
@@ -22,7 +22,7 @@ const QString DefaultCaption = QStringLiteral("Select a colour and click OK");
 QColor InkOn(const QColor& ground) { return ground.lightness() >= 128 ? QColor(Qt::black) : QColor(Qt::white); }
 
 // One row of the list: its colour across the whole item, the name in black on the left
-// half and again in white on the right half; the selected row carries the focus mark.
+// half and again in white on the right half; the selected row carries a double frame.
 class ColorItemDelegate : public QStyledItemDelegate {
 public:
     ColorItemDelegate(const NamedColorTable& rows, QObject* parent) : QStyledItemDelegate(parent), Rows(rows) {}
@@ -48,17 +48,15 @@ public:
         painter->drawText(right, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, name);
         painter->setClipping(false);
         if (option.state & QStyle::State_Selected) {
-            QStyleOptionFocusRect focus;
-            focus.QStyleOption::operator=(option);
-            focus.rect = r;
-            focus.backgroundColor = colour;
-            const QWidget* widget = option.widget;
-            (widget ? widget->style() : QApplication::style())
-                ->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
-            // The desktop's focus mark may be faint: a dotted frame in the row's own contrast.
-            painter->setPen(QPen(InkOn(colour), 1, Qt::DotLine));
+            // A frame in the row's contrast with one in the other colour inside it: plain on
+            // every colour, where a dotted focus rectangle was hard to find.
+            const QColor ink = InkOn(colour);
+            const QColor other = ink == QColor(Qt::black) ? QColor(Qt::white) : QColor(Qt::black);
             painter->setBrush(Qt::NoBrush);
-            painter->drawRect(r.adjusted(0, 0, -1, -1));
+            painter->setPen(QPen(ink, 2));
+            painter->drawRect(r.adjusted(1, 1, -1, -1));
+            painter->setPen(QPen(other, 1));
+            painter->drawRect(r.adjusted(2, 2, -3, -3));
         }
         painter->restore();
     }
@@ -104,6 +102,7 @@ TColorDialog::TColorDialog(QWidget* owner, std::int32_t& selectedColor, std::int
     ColorListBox->setFont(bold);
     ColorListBox->setSelectionMode(QAbstractItemView::SingleSelection);
     ColorListBox->setUniformItemSizes(true);
+    ColorListBox->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);  // a row keeps its exact height across a sort
     ColorListBox->setItemDelegate(new ColorItemDelegate(NamedColors, ColorListBox));
     ColorListBox->setAccessibleName(QStringLiteral("Named colours"));
 
@@ -163,15 +162,36 @@ void TColorDialog::FillList() {
 
 void TColorDialog::ColorListBoxClick() {
     const int row = ColorListBox->currentRow();
-    if (row < 0 || row >= static_cast<int>(NamedColorCount)) return;
-    ColorListBox->setToolTip(QString::fromLatin1(NamedColorHint(NamedColors[static_cast<std::size_t>(row)])));
+    if (row < 0 || row >= static_cast<int>(NamedColorCount) || ColorListBox->selectedItems().isEmpty()) return;
+    const NamedColor& chosen = NamedColors[static_cast<std::size_t>(row)];
+    ColorListBox->setToolTip(QString::fromLatin1(NamedColorHint(chosen)));
+    ShowEditedColor(WebToPlatformColor(chosen.Value));  // the strip shows what OK would give
 }
 
 void TColorDialog::SortColorsSBClick() {
+    // The chosen colour stays chosen, at the same height in the list where the new order
+    // allows it, so that the row under the pointer does not change colour.
+    const QList<QListWidgetItem*> chosen = ColorListBox->selectedItems();
+    const bool keep = !chosen.isEmpty();
+    const std::string_view name = keep ? NamedColors[static_cast<std::size_t>(ColorListBox->row(chosen.front()))].Name
+                                       : std::string_view();
+    const int shownAt = keep ? ColorListBox->visualItemRect(chosen.front()).top() : 0;
+
     SortByName = !SortByName;
     SortColours(NamedColors, SortByName);
     FillList();
     SortColorsSB->setText(SortByName ? QStringLiteral("By luminence") : QStringLiteral("By name"));
+    if (!keep) return;
+    for (std::size_t i = 0; i < NamedColors.size(); ++i)
+        if (NamedColors[i].Name == name) {
+            QListWidgetItem* item = ColorListBox->item(static_cast<int>(i));
+            ColorListBox->setCurrentItem(item);
+            ColorListBox->doItemsLayout();
+            QScrollBar* bar = ColorListBox->verticalScrollBar();
+            bar->setValue(bar->value() + ColorListBox->visualItemRect(item).top() - shownAt);
+            ColorListBox->scrollToItem(item, QAbstractItemView::EnsureVisible);
+            break;
+        }
 }
 
 void TColorDialog::ClearColorSBClick() { SelectedColor = 0; }

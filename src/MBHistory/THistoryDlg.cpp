@@ -1,12 +1,15 @@
 #include "MBHistory/THistoryDlg.h"
 
 #include <QFontMetrics>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <unordered_set>
 
 #include "Platform/ColorRef.h"
 #include "Platform/Cp1252Text.h"
@@ -15,6 +18,7 @@
 namespace {
 
 constexpr int ItemHeight = 13;
+constexpr int VisibleRows = 30;
 
 // Rows of the check list are 13 pixels high, or the font's height when that is taller.
 class CheckRowDelegate : public QStyledItemDelegate {
@@ -29,20 +33,24 @@ public:
 
 }  // namespace
 
-THistoryDlg::THistoryDlg(const MsgStore& store, std::int32_t defaultColor, QWidget* parent)
-    : QDialog(parent), S(store), DefaultColor(defaultColor) {
+THistoryDlg::THistoryDlg(std::vector<BlockListEntry> entries, const std::vector<std::string>& picked,
+                         std::int32_t defaultColor, QWidget* parent)
+    : QDialog(parent), Entries(std::move(entries)), Picked(picked), DefaultColor(defaultColor) {
     setWindowTitle(QStringLiteral("Blocked contacts"));
     setFont(QFont(QStringLiteral("Verdana"), 8));
-    setFixedSize(304, 363);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setSizeGripEnabled(true);
 
     BlockInstructor = new QLabel(QStringLiteral("Check contacts you want to block"), this);
-    BlockInstructor->setGeometry(8, 8, 289, 17);
     BlockInstructor->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     BlockInstructor->setToolTip(QStringLiteral("Messages from checked contacts are  excluded"));
 
+    FilterEdit = new QLineEdit(this);
+    FilterEdit->setPlaceholderText(QStringLiteral("Filter by name or number"));
+    FilterEdit->setClearButtonEnabled(true);
+    connect(FilterEdit, &QLineEdit::textChanged, this, [this] { ApplyFilter(); });
+
     HistoryPanel = new QWidget(this);
-    HistoryPanel->setGeometry(8, 32, 289, 297);
     auto* fill = new QVBoxLayout(HistoryPanel);
     fill->setContentsMargins(0, 0, 0, 0);
     HistoryListBox = new QListWidget(HistoryPanel);
@@ -51,15 +59,25 @@ THistoryDlg::THistoryDlg(const MsgStore& store, std::int32_t defaultColor, QWidg
     fill->addWidget(HistoryListBox);
 
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
-    OKBtn->setGeometry(143, 332, 75, 25);
     OKBtn->setDefault(true);
     CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelBtn->setGeometry(223, 332, 75, 25);
     // Esc and the title bar's close box reject the dialog as Cancel does.
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKBtn);
+    buttons->addWidget(CancelBtn);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->addWidget(BlockInstructor);
+    layout->addWidget(FilterEdit);
+    layout->addWidget(HistoryPanel, 1);
+    layout->addLayout(buttons);
+
     BlockInstructor->setAccessibleName(BlockInstructor->text());
+    FilterEdit->setAccessibleName(FilterEdit->placeholderText());
     HistoryPanel->setAccessibleName(BlockInstructor->text());
     HistoryListBox->setAccessibleName(BlockInstructor->text());
     HistoryListBox->setAccessibleDescription(BlockInstructor->toolTip());
@@ -67,34 +85,68 @@ THistoryDlg::THistoryDlg(const MsgStore& store, std::int32_t defaultColor, QWidg
     CancelBtn->setAccessibleName(CancelBtn->text());
 
     FormCreate();
+    // Room for 30 rows and for a full name and number (30 characters each) side by side.
+    const QFontMetrics metrics(font());
+    const int row = std::max(ItemHeight, metrics.height());
+    const int text = metrics.horizontalAdvance(QString(30, QLatin1Char('M')) + QStringLiteral(" (") +
+                                               QString(30, QLatin1Char('0')) + QLatin1Char(')'));
+    HistoryListBox->setMinimumSize(80, 4 * row);
+    resize(std::max(sizeHint().width(), text + 80), sizeHint().height() - HistoryListBox->sizeHint().height() +
+                                                        VisibleRows * row + 2 * HistoryListBox->frameWidth());
     OKBtn->setFocus();
 }
 
 void THistoryDlg::FormCreate() {
     SetWindowColor(*this, ToQColor(DefaultColor), true);
     HistoryListBox->clear();
-    for (std::int32_t i = 1; i <= S.HistoryCount; ++i) {
-        const HistoryRec& entry = S.History[static_cast<std::size_t>(i)];
-        auto* item = new QListWidgetItem(
-            ShownText(entry.Name.view()) + QStringLiteral(" (") + ShownText(entry.Phone.view()) + QStringLiteral(")"),
-            HistoryListBox);
+    const std::unordered_set<std::string> picked(Picked.begin(), Picked.end());
+    for (const BlockListEntry& e : Entries) {
+        auto* item = new QListWidgetItem(ShownText(e.Name) + QStringLiteral(" (") + ShownText(e.Phone) + QStringLiteral(")"),
+                                         HistoryListBox);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-        item->setCheckState(entry.Blocked != 0 ? Qt::Checked : Qt::Unchecked);
+        item->setCheckState(e.Blocked || picked.contains(e.Phone) ? Qt::Checked : Qt::Unchecked);
+    }
+    ApplyFilter();
+}
+
+void THistoryDlg::ApplyFilter() {
+    const QString wanted = FilterEdit->text().trimmed();
+    for (int i = 0; i < HistoryListBox->count(); ++i) {
+        QListWidgetItem* item = HistoryListBox->item(i);
+        item->setHidden(!wanted.isEmpty() && !item->text().contains(wanted, Qt::CaseInsensitive));
     }
 }
 
 int THistoryDlg::ItemCount() const { return HistoryListBox->count(); }
 
-bool THistoryDlg::IsChecked(std::int32_t entry) const {
-    const QListWidgetItem* item = HistoryListBox->item(entry - 1);
+QString THistoryDlg::ItemText(int item) const {
+    const QListWidgetItem* it = HistoryListBox->item(item - 1);
+    return it != nullptr ? it->text() : QString();
+}
+
+bool THistoryDlg::IsItemShown(int item) const {
+    const QListWidgetItem* it = HistoryListBox->item(item - 1);
+    return it != nullptr && !it->isHidden();
+}
+
+int THistoryDlg::ItemOf(const std::string& phone) const {
+    for (std::size_t i = 0; i < Entries.size(); ++i)
+        if (Entries[i].Phone == phone) return static_cast<int>(i);
+    return -1;
+}
+
+bool THistoryDlg::IsChecked(const std::string& phone) const {
+    const QListWidgetItem* item = HistoryListBox->item(ItemOf(phone));
     return item != nullptr && item->checkState() == Qt::Checked;
 }
 
-void THistoryDlg::SetChecked(std::int32_t entry, bool checked) {
-    if (QListWidgetItem* item = HistoryListBox->item(entry - 1)) item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+void THistoryDlg::SetChecked(const std::string& phone, bool checked) {
+    if (QListWidgetItem* item = HistoryListBox->item(ItemOf(phone))) item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
 }
 
-QString THistoryDlg::ItemText(std::int32_t entry) const {
-    const QListWidgetItem* item = HistoryListBox->item(entry - 1);
-    return item != nullptr ? item->text() : QString();
+std::vector<BlockListEntry> THistoryDlg::Marks() const {
+    std::vector<BlockListEntry> marks = Entries;
+    for (std::size_t i = 0; i < marks.size(); ++i)
+        marks[i].Blocked = HistoryListBox->item(static_cast<int>(i))->checkState() == Qt::Checked;
+    return marks;
 }

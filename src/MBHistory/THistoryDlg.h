@@ -1,12 +1,16 @@
 #pragma once
-// The blocked-contacts dialog: one check box per history entry, checked when blocked.
-// It only shows and collects the marks; the command that opens it stores them.
+// The blocked-contacts dialog: one check box per number of the history and the collection,
+// ordered by name then number, checked when blocked (or picked in the grid), with a filter
+// box. It only shows and collects the marks; the command that opens it stores them.
 #include <QDialog>
 #include <cstdint>
+#include <string>
+#include <vector>
 
-#include "MBVars/Store.h"
+#include "MBVars/BlockList.h"
 
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QPushButton;
 
@@ -14,24 +18,36 @@ class THistoryDlg : public QDialog {
     Q_OBJECT
 
 public:
-    THistoryDlg(const MsgStore& store, std::int32_t defaultColor, QWidget* parent = nullptr);
+    // `entries` as BlockList gives them; the numbers in `picked` start checked too.
+    THistoryDlg(std::vector<BlockListEntry> entries, const std::vector<std::string>& picked, std::int32_t defaultColor,
+                QWidget* parent = nullptr);
 
-    // Fills the list from the history: "Name (Phone)" per entry, checked when blocked.
+    // Fills the list: "Name (Phone)" per entry, checked when blocked or picked.
     void FormCreate();
 
     int ItemCount() const;
-    // Item of history entry `entry` (1-based, as the table).
-    bool IsChecked(std::int32_t entry) const;
-    void SetChecked(std::int32_t entry, bool checked);
-    QString ItemText(std::int32_t entry) const;
+    // Item `item` (1-based, in list order).
+    QString ItemText(int item) const;
+    bool IsItemShown(int item) const;
+    // The item of a number.
+    bool IsChecked(const std::string& phone) const;
+    void SetChecked(const std::string& phone, bool checked);
+    // The entries with the marks as the list holds them now.
+    std::vector<BlockListEntry> Marks() const;
 
     QLabel* BlockInstructor = nullptr;
+    QLineEdit* FilterEdit = nullptr;
     QWidget* HistoryPanel = nullptr;
     QListWidget* HistoryListBox = nullptr;
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
 
 private:
-    const MsgStore& S;
+    // Shows only the items whose text holds the filter's text (any case).
+    void ApplyFilter();
+    int ItemOf(const std::string& phone) const;
+
+    std::vector<BlockListEntry> Entries;
+    std::vector<std::string> Picked;
     std::int32_t DefaultColor;
 };

@@ -195,7 +195,7 @@ void TOptionsDialog::FormCreate() {
     DateTimeEdit->setText(ShownText(D.DateTimeFormat));
     Check(SentFontItems, D.SentFont);
     Check(ReceivedFontItems, D.ReceivedFont);
-    MessageFontSB->setFont(ToQFont(*D.DefaultFont));
+    ShowMessageFont();
     HintWaitSpin->setValue(D.HintWait);  // brought into 0..1000
     HintHideWaitSpin->setValue(D.HintHideWait);
     FormPaint();
@@ -255,11 +255,27 @@ void TOptionsDialog::ApplyGridFont() {
     Form.FormPaint();
 }
 
+void TOptionsDialog::ShowMessageFont() {
+    // The caption in the message font's face and style but at the dialog's size: at the
+    // font's own size a large font cut the caption off. The size is in the tooltip.
+    const QFont message = ToQFont(*D.DefaultFont);
+    QFont face = message;
+    if (font().pointSizeF() > 0) face.setPointSizeF(font().pointSizeF());
+    else face.setPixelSize(font().pixelSize());
+    MessageFontSB->setFont(face);
+    const char* const styles[4] = {"Regular", "Italic", "Bold", "Bold Italic"};
+    const QString size = message.pointSizeF() > 0 ? QString::number(message.pointSizeF()) + QStringLiteral(" pt")
+                                                  : QString::number(message.pixelSize()) + QStringLiteral(" px");
+    MessageFontSB->setToolTip(message.family() + QStringLiteral(", ") + size + QStringLiteral(", ") +
+                              QString::fromLatin1(styles[(message.italic() ? 1 : 0) + (message.bold() ? 2 : 0)]));
+    MessageFontSB->setAccessibleDescription(MessageFontSB->toolTip());
+}
+
 void TOptionsDialog::MessageFontSBClick() {
     const std::optional<QFont> chosen = Form.Dlg.ChooseFont(ToQFont(*D.DefaultFont));
     if (!chosen) return;
     ToFontData(*chosen, *D.DefaultFont);  // the character set stays: the desktop has none to give
-    MessageFontSB->setFont(ToQFont(*D.DefaultFont));
+    ShowMessageFont();
     ApplyGridFont();
 }
 

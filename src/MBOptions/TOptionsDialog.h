@@ -66,6 +66,8 @@ public:
     void SentFontRGClick();
     void ReceivedFontRGClick();
     void MessageFontSBClick();
+    // The font button's caption and tooltip for the current message font.
+    void ShowMessageFont();
 
     // Esc and the close box end the dialog as Cancel does.
     void reject() override;

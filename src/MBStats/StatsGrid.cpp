@@ -20,17 +20,14 @@ void DrawCellText(QPainter* painter, const QRect& rect, const QString& text, Qt:
 
 }  // namespace
 
-StatsGridModel::StatsGridModel(const MsgStore& store, const DefaultsType& defaults, const LocaleInfo& locale,
-                               QObject* parent)
-    : QAbstractTableModel(parent), S(store), D(defaults), Locale(locale) {}
+StatsGridModel::StatsGridModel(const DefaultsType& defaults, const LocaleInfo& locale, QObject* parent)
+    : QAbstractTableModel(parent), D(defaults), Locale(locale) {}
 
-void StatsGridModel::Reload() {
+void StatsGridModel::Reload(std::vector<ActivityRow> rows) {
     beginResetModel();
-    Rows = std::max(0, S.ContactCount);
+    Rows = std::move(rows);
     endResetModel();
 }
-
-const ContactRec& StatsGridModel::ContactAt(int row) const { return S.Contacts[static_cast<std::size_t>(row) + 1]; }
 
 QString StatsGridModel::Title(int column) {
     static const char* const titles[StatsColumnCount] = {"Name",  "Items", "Items", "Chars", "Chars",
@@ -39,27 +36,22 @@ QString StatsGridModel::Title(int column) {
 }
 
 QString StatsGridModel::CellText(int row, int column) const {
-    if (row < 0 || row >= Rows) return {};
-    const ContactRec& contact = ContactAt(row);
+    if (row < 0 || row >= RowCount()) return {};
     // The name is stored bytes; figures and dates are the locale's text.
-    if (column == 0) return ShownText(contact.Name.view());
-    return QString::fromStdString(StatsCellText(contact, column, Locale));
+    if (column == 0) return ShownText(StatsCellText(RowAt(row), 0, Locale));
+    return QString::fromStdString(StatsCellText(RowAt(row), column, Locale));
 }
 
 QString StatsGridModel::BreakdownText(int row, int column) const {
-    if (row < 0 || row >= Rows) return {};
-    const ContactRec& contact = ContactAt(row);
-    const std::string text = StatsBreakdownText(contact, column, Locale);
-    // The heading " --- name --- " + CR LF holds stored bytes, the rest the locale's text.
-    const std::size_t headingBytes = 5 + contact.Name.size() + 5 + 2;
-    return QStringLiteral(" --- ") + ShownText(contact.Name.view()) + QStringLiteral(" --- \r\n") +
-           QString::fromStdString(text.substr(std::min(headingBytes, text.size())));
+    if (row < 0 || row >= RowCount()) return {};
+    // The heading holds stored bytes, the figures the locale's text.
+    return ShownText(StatsHeadingText(RowAt(row))) + QString::fromStdString(StatsFiguresText(RowAt(row), column, Locale));
 }
 
 QColor StatsGridModel::CellBackground(int row, int column) const {
     if (column == 0) return ToQColor(D.GridFixedColor);
     if (D.ColorMode == 2) {
-        const std::int32_t color = row >= 0 && row < Rows ? ContactAt(row).Color : 0;
+        const std::int32_t color = row >= 0 && row < RowCount() ? RowAt(row).Color : 0;
         return color != 0 ? ToQColor(color) : QColor(Qt::white);
     }
     return ToQColor(D.DefaultColor);
@@ -70,7 +62,7 @@ QColor StatsGridModel::TitleBackground(int column) const {
     return ToQColor(D.GridFixedColor);
 }
 
-int StatsGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : Rows; }
+int StatsGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : RowCount(); }
 
 int StatsGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : StatsColumnCount; }
 

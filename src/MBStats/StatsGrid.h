@@ -1,7 +1,7 @@
 #pragma once
-// The activity statistics grid: one row per contact of the table, ten columns (Name, then
+// The activity statistics grid: one row per name (nameless numbers one each), ten columns (Name, then
 // sent and received Items, Chars and Words, First, Last, Days). The title row is the
-// header; every cell is computed when it is painted, straight from the contact table.
+// header; every cell is computed when it is painted, from the rows' figures.
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QStyledItemDelegate>
@@ -16,16 +16,17 @@ class StatsGridModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    StatsGridModel(const MsgStore& store, const DefaultsType& defaults, const LocaleInfo& locale,
+    StatsGridModel(const DefaultsType& defaults, const LocaleInfo& locale,
                    QObject* parent = nullptr);
 
-    // The contact table was rebuilt: rows follow ContactCount.
-    void Reload();
+    // The rows to show, figures computed.
+    void Reload(std::vector<ActivityRow> rows);
     // The text every cell gives as its tooltip (the grid has one tooltip for all cells).
     void SetHint(const QString& hint) { Hint = hint; }
 
-    // Contact of (0-based) model row `row`.
-    const ContactRec& ContactAt(int row) const;
+    // The figures of (0-based) model row `row`.
+    const ActivityRow& RowAt(int row) const { return Rows[static_cast<std::size_t>(row)]; }
+    int RowCount() const { return static_cast<int>(Rows.size()); }
     // What a cell shows, without the padding spaces.
     QString CellText(int row, int column) const;
     // The breakdown of a cell as the grid's tooltip: a heading line with the name, then the
@@ -42,10 +43,9 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
-    const MsgStore& S;
     const DefaultsType& D;
     const LocaleInfo& Locale;
-    int Rows = 0;
+    std::vector<ActivityRow> Rows;
     QString Hint;
 };
 

@@ -36,7 +36,7 @@ TStatsDialog::TStatsDialog(MsgStore& store, const DefaultsType& defaults, const 
 
     StatsGrid = new QTableView(StatsPanel);
     StatsGrid->setHorizontalHeader(new StatsTitleHeader(StatsGrid));
-    StatsModel = new StatsGridModel(S, D, locale, this);
+    StatsModel = new StatsGridModel(D, locale, this);
     StatsGrid->setModel(StatsModel);
     StatsGrid->setItemDelegate(new StatsCellDelegate(StatsGrid));
     StatsGrid->verticalHeader()->hide();
@@ -86,8 +86,7 @@ void TStatsDialog::FormCreate() {
     StatsGrid->horizontalHeader()->setFixedHeight(rowHeight);
 
     BuildContacts(S, ContactsByName, true);
-    ComputeContactsActivity(S);
-    StatsModel->Reload();
+    StatsModel->Reload(ContactActivityRows(S));
     // After the reload, which gives the header its sections afresh.
     for (int c = 0; c < StatsColumnCount; ++c) StatsGrid->setColumnWidth(c, std::max(0, columnWidths[c]));
 }

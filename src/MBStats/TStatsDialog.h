@@ -1,7 +1,7 @@
 #pragma once
-// The activity statistics dialog: the contact table ordered by name, each contact's sent
-// and received figures, its first and last day and the span; a click on a cell puts the
-// figure's breakdown into the grid's tooltip.
+// The activity statistics dialog: one row per name (a nameless number one row), ordered by
+// name, with the sent and received figures of all its numbers, its first and last day and
+// the span; a click on a cell puts the figure's breakdown into the grid's tooltip.
 #include <QDialog>
 
 #include "Lang/LocaleInfo.h"
@@ -16,8 +16,8 @@ class TStatsDialog : public QDialog {
     Q_OBJECT
 
 public:
-    // Opening rebuilds the contact table (ordered by name) and computes every contact's
-    // figures once; painting only reads them.
+    // Opening rebuilds the contact table (ordered by name) and computes every row's figures
+    // once; painting only reads them.
     TStatsDialog(MsgStore& store, const DefaultsType& defaults, const LocaleInfo& locale, QWidget* parent = nullptr);
 
     void FormCreate();

@@ -42,7 +42,8 @@ std::int32_t ColorThisContact(MsgStore& S, DefaultsType& D, std::int32_t n, std:
     std::int32_t colored = 0;
     for (std::int32_t i = 1; i <= S.MessageCount; ++i) {
         XMsgRecType& m = S.Messages[static_cast<std::size_t>(i)];
-        if (m.Name == name || m.Phone == phone) {
+        // An empty name or number is nobody's: it does not join the nameless messages.
+        if (i == n || (!name.empty() && m.Name == name) || (!phone.empty() && m.Phone == phone)) {
             m.Color = color;
             ++colored;
         }

@@ -18,8 +18,8 @@ std::int32_t RandomLightColor(std::mt19937& rng);
 std::int32_t ColorContactsAutomatically(MsgStore& S, std::mt19937& rng);
 
 // The chooser's OK for the contact of message n: message n gets `color` (0 clears it), then
-// every message with n's Name or n's Phone gets it too; the grid switches to contact
-// colours and Modified is set. Returns how many messages got the colour; nothing happens
+// every message with n's Name or n's Phone, where not empty, gets it too; the grid switches
+// to contact colours and Modified is set. Returns how many messages got the colour; nothing happens
 // when n is not a stored message.
 std::int32_t ColorThisContact(MsgStore& S, DefaultsType& D, std::int32_t n, std::int32_t color);
 

@@ -1,6 +1,8 @@
 #include "MBVars/Contacts.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <unordered_set>
 
 #include "Lang/TimeValue.h"
@@ -84,10 +86,17 @@ std::int32_t AssignName(MsgStore& S, std::string_view phone, std::string_view na
     return count;
 }
 
+std::int32_t ActivityDay(std::string_view time) {
+    return static_cast<std::int32_t>(std::floor(TimeValue(time)));
+}
+
 void ComputeActivity(const MsgStore& S, std::string_view name, ActivityTotals& T) {
     const NameText m(name);
     T = ActivityTotals{};
-    for (ActivitySlot& slot : T.Slot) slot.FirstDay = 2147483647;
+    for (ActivitySlot& slot : T.Slot) {
+        slot.FirstDay = 2147483647;
+        slot.LastDay = std::numeric_limits<std::int32_t>::min();  // 0 again when nothing is counted
+    }
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
         const XMsgRecType& msg = S.Messages[n];
         if (!m.empty() && msg.Name != m) continue;
@@ -96,7 +105,7 @@ void ComputeActivity(const MsgStore& S, std::string_view name, ActivityTotals& T
         // counted rather than counted into a slot that does not exist.
         if (direction != MsgSent && direction != MsgReceived) continue;
         ActivitySlot& slot = T.Slot[direction];
-        const auto day = static_cast<std::int32_t>(TimeValue(msg.Time.view()));
+        const std::int32_t day = ActivityDay(msg.Time.view());
         ++slot.Count;
         slot.Chars += DisplayCharCount(msg.Text);
         slot.Words += CountWords(msg.Text);  // the display form has the same words
@@ -111,6 +120,8 @@ void ComputeActivity(const MsgStore& S, std::string_view name, ActivityTotals& T
     all.Words = sent.Words + received.Words;
     all.FirstDay = std::min(sent.FirstDay, received.FirstDay);
     all.LastDay = std::max(sent.LastDay, received.LastDay);
+    for (ActivitySlot& slot : T.Slot)
+        if (slot.Count == 0) slot.LastDay = 0;
 }
 
 double PreviousReplyTime(const MsgStore& S, std::int32_t n) {

@@ -20,6 +20,9 @@ void BuildContactsInOrder(MsgStore& S, int key, const std::vector<std::int32_t>&
 // name. Returns how many messages of `phone` there were; nothing happens for an empty phone.
 // A name longer than a name holds is cut on a character boundary (CutOnCharBoundary).
 std::int32_t AssignName(MsgStore& S, std::string_view phone, std::string_view name);
+// The whole day of a stored time, counted down (floor), so that a time before the scale's
+// start (1899-12-30) lies on its own day rather than the next one.
+std::int32_t ActivityDay(std::string_view time);
 // Totals of the messages named `name` (all messages when empty); characters as shown
 // (DisplayCharCount), words of the display form.
 void ComputeActivity(const MsgStore& S, std::string_view name, ActivityTotals& T);

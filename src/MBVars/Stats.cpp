@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "Lang/DateTimeFormat.h"
-#include "Lang/TimeValue.h"
+#include "MBVars/Contacts.h"
 #include "OFuncs/CharCount.h"
 #include "OFuncs/TextOps.h"
 
@@ -28,7 +28,7 @@ long long DaySpan(const ActivitySlot& s) {
 struct SlotSums {
     long long Count = 0, Chars = 0, Words = 0;
     std::int32_t FirstDay = std::numeric_limits<std::int32_t>::max();
-    std::int32_t LastDay = 0;
+    std::int32_t LastDay = std::numeric_limits<std::int32_t>::min();  // 0 once stored, when empty
 
     void Add(long long chars, long long words, std::int32_t day) {
         ++Count;
@@ -50,7 +50,7 @@ struct NameSums {
             out.Chars = static_cast<std::int32_t>(chars);
             out.Words = static_cast<std::int32_t>(words);
             out.FirstDay = first;
-            out.LastDay = last;
+            out.LastDay = count > 0 ? last : 0;
         };
         const SlotSums &s = Slot[0], &r = Slot[1];
         store(T.Slot[ActivitySentSlot], s.Count, s.Chars, s.Words, s.FirstDay, s.LastDay);
@@ -105,7 +105,7 @@ void ComputeContactsActivity(MsgStore& S) {
         if (it == byName.end() && !anyNameless) continue;
         const long long chars = DisplayCharCount(m.Text);
         const int words = CountWords(m.Text);  // the display form has the same words
-        const auto day = static_cast<std::int32_t>(TimeValue(m.Time.view()));
+        const std::int32_t day = ActivityDay(m.Time.view());
         const int slot = k == MsgSent ? 0 : 1;
         if (it != byName.end()) sums[it->second].Slot[slot].Add(chars, words, day);
         if (anyNameless) all.Slot[slot].Add(chars, words, day);
@@ -118,12 +118,50 @@ void ComputeContactsActivity(MsgStore& S) {
     }
 }
 
-std::string StatsCellText(const ContactRec& contact, int column, const LocaleInfo& locale) {
-    const ActivityTotals& T = contact.Activity;
+std::vector<ActivityRow> ContactActivityRows(const MsgStore& S) {
+    // Rows by name and nameless rows by number; views point into the contact table.
+    std::unordered_map<std::string_view, std::size_t> byName, byPhone;
+    byName.reserve(static_cast<std::size_t>(S.ContactCount) * 2);
+    std::vector<ActivityRow> rows;
+    for (std::int32_t c = 1; c <= S.ContactCount; ++c) {
+        const ContactRec& contact = S.Contacts[static_cast<std::size_t>(c)];
+        const std::string_view name = contact.Name.view();
+        auto& index = name.empty() ? byPhone : byName;
+        const auto [it, added] = index.try_emplace(name.empty() ? contact.Phone.view() : name, rows.size());
+        if (added) {
+            rows.emplace_back();
+            rows.back().Name = std::string(name);
+            rows.back().Color = contact.Color;
+        }
+        // A nameless number listed twice is covered once.
+        if (added || !name.empty()) rows[it->second].Phones.emplace_back(contact.Phone.view());
+    }
+
+    std::vector<NameSums> sums(rows.size());
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
+        const XMsgRecType& m = S.Messages[static_cast<std::size_t>(n)];
+        const int k = m.Flags & 3;
+        if (k != MsgSent && k != MsgReceived) continue;  // not a stored message
+        const bool named = !m.Name.empty();
+        const auto& index = named ? byName : byPhone;
+        const auto it = index.find(named ? m.Name.view() : m.Phone.view());
+        if (it == index.end()) continue;
+        sums[it->second].Slot[k == MsgSent ? 0 : 1].Add(DisplayCharCount(m.Text), CountWords(m.Text),
+                                                         ActivityDay(m.Time.view()));
+    }
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        rows[r].Activity = sums[r].Totals();
+        std::sort(rows[r].Phones.begin(), rows[r].Phones.end());
+    }
+    return rows;
+}
+
+std::string StatsCellText(const ActivityRow& row, int column, const LocaleInfo& locale) {
+    const ActivityTotals& T = row.Activity;
     const ActivitySlot& whole = T.Slot[ActivityAll];
     const ActivitySlot& side = T.Slot[column % 2 == 1 ? ActivitySentSlot : ActivityReceivedSlot];
     switch (column) {
-        case 0: return contact.Name.str();
+        case 0: return row.Name.empty() && !row.Phones.empty() ? row.Phones.front() : row.Name;
         case 1: case 2: return std::to_string(side.Count);
         case 3: case 4: return std::to_string(side.Chars);
         case 5: case 6: return std::to_string(side.Words);
@@ -134,11 +172,17 @@ std::string StatsCellText(const ContactRec& contact, int column, const LocaleInf
     }
 }
 
-std::string StatsBreakdownText(const ContactRec& contact, int column, const LocaleInfo& locale) {
-    const ActivityTotals& T = contact.Activity;
+std::string StatsHeadingText(const ActivityRow& row) {
+    std::string text = " --- " + row.Name + " --- " + CRLF + "Numbers: ";
+    for (std::size_t p = 0; p < row.Phones.size(); ++p) text += (p > 0 ? ", " : "") + row.Phones[p];
+    return text + CRLF;
+}
+
+std::string StatsFiguresText(const ActivityRow& row, int column, const LocaleInfo& locale) {
+    const ActivityTotals& T = row.Activity;
     const ActivitySlot &whole = T.Slot[ActivityAll], &sent = T.Slot[ActivitySentSlot],
                        &received = T.Slot[ActivityReceivedSlot];
-    std::string text = " --- " + contact.Name.str() + " --- " + CRLF;
+    std::string text;
     auto figures = [&](const char* title, std::int32_t ActivitySlot::*field) {
         text += title;
         const long long difference = static_cast<long long>(sent.*field) - received.*field;
@@ -152,11 +196,15 @@ std::string StatsBreakdownText(const ContactRec& contact, int column, const Loca
         case 3: case 4: figures("Characters:", &ActivitySlot::Chars); break;
         case 5: case 6: figures("Words:", &ActivitySlot::Words); break;
         case 7: case 8: case 9:
-            text += "First message sent/received: " + StatsCellText(contact, 7, locale) + CRLF +
-                    "Last message sent/received: " + StatsCellText(contact, 8, locale) + CRLF +
+            text += "First message sent/received: " + StatsCellText(row, 7, locale) + CRLF +
+                    "Last message sent/received: " + StatsCellText(row, 8, locale) + CRLF +
                     "Time range " + std::to_string(DaySpan(whole)) + " days";
             break;
         default: break;
     }
     return text;
+}
+
+std::string StatsBreakdownText(const ActivityRow& row, int column, const LocaleInfo& locale) {
+    return StatsHeadingText(row) + StatsFiguresText(row, column, locale);
 }

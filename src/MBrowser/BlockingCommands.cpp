@@ -1,7 +1,11 @@
 // Blocking contacts: the blocked-contacts dialog, its marks, and removing their messages.
+#include <algorithm>
 #include <cstring>
+#include <string_view>
+#include <unordered_set>
 
 #include "MBHistory/THistoryDlg.h"
+#include "MBVars/BlockList.h"
 #include "MBVars/History.h"
 #include "MBrowser/TMBForm.h"
 #include "OFuncs/IoError.h"
@@ -32,18 +36,28 @@ void TMBForm::TellHistoryKeptAside() {
 }
 
 void TMBForm::BlockThisMainMenuClick() {
-    THistoryDlg dialog(S, D.DefaultColor, this);
+    // The contacts of the selected rows come checked: the command is about them.
+    std::vector<std::string> picked;
+    if (S.ViewCount > 0) {
+        auto [top, bottom] = SelectedRowSpan();
+        bottom = std::min(bottom, static_cast<int>(S.ViewCount));
+        std::unordered_set<std::string_view> seen;
+        for (int row = std::max(top, 1); row <= bottom; ++row) {
+            const XMsgRecType& m = S.Messages[S.ViewIndex[static_cast<std::size_t>(row)]];
+            if (!m.Phone.empty() && seen.insert(m.Phone.view()).second) picked.emplace_back(m.Phone.view());
+        }
+    }
+    THistoryDlg dialog(BlockList(S), picked, D.DefaultColor, this);
     if (Dlg.RunDialog(dialog) != QDialog::Accepted) return;
 
     // The marks are stored before any question, and written at once: a decision the
     // user made is not lost when the program ends before the next import.
-    int checked = 0;
-    for (std::int32_t i = 1; i <= S.HistoryCount; ++i) {
-        const bool blocked = dialog.IsChecked(i);
-        S.History[static_cast<std::size_t>(i)].Blocked = blocked ? 1 : 0;
-        checked += blocked ? 1 : 0;
-    }
+    const BlockMarksStored stored = StoreBlockMarks(S, dialog.Marks());
+    const int checked = stored.Blocked;
     KeepHistory();  // a failure is reported; the marks in memory stay
+    if (stored.NoRoom > 0)
+        Dlg.ShowError(QString::asprintf("The contact history is full (%d numbers): %d contacts could not be blocked.",
+                                        MaxHistory, stored.NoRoom));
     if (checked == 0) return;
 
     if (!Dlg.AskYesNo(QString::asprintf("Do you want to delete and block messages with selected %d contacts?", checked)))

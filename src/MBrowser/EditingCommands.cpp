@@ -51,12 +51,18 @@ void TMBForm::RenameSBClick() {
     if (phone.empty()) return;
     const std::optional<QString> typed =
         Dlg.QueryText(QStringLiteral("Rename this contact"),
-                      QStringLiteral("Enter a name for \"") + ShownText(phone) + QStringLiteral("\":"),
+                      QStringLiteral("Enter a name for \"") + ShownText(phone) + QStringLiteral("\":") +
+                          QStringLiteral("\n(A name holds %1 characters; a longer one is cut.)").arg(NameText::Capacity),
                       ShownText(current.Name.view()));
     if (!typed) return;
     const std::string stored = StoredFromTyped(*typed);
-    AssignName(S, phone, CutToWholeCharacters(stored, NameText::Capacity));
+    const std::string kept(CutToWholeCharacters(stored, NameText::Capacity));
+    AssignName(S, phone, kept);
     UpdateMessageView();
+    if (kept.size() < stored.size())
+        Dlg.ShowInfo(QStringLiteral("The name was cut to \"%1\": a name holds %2 characters.")
+                         .arg(ShownText(kept))
+                         .arg(NameText::Capacity));
 }
 
 void TMBForm::DeleteThisClick() {

@@ -8,11 +8,15 @@
 
 namespace {
 
-QColor Mix(const QColor& a, const QColor& b, double share_b) {
-    const double s = 1.0 - share_b;
-    return QColor::fromRgbF(static_cast<float>(a.redF() * s + b.redF() * share_b),
-                            static_cast<float>(a.greenF() * s + b.greenF() * share_b),
-                            static_cast<float>(a.blueF() * s + b.blueF() * share_b));
+// Whether the selection covers more than one cell: then the current cell is part of a
+// range that a Delete removes, and looks selected like the rest of it.
+bool RangeSelected(const QAbstractItemView& view) {
+    qsizetype cells = 0;
+    for (const QItemSelectionRange& range : view.selectionModel()->selection()) {
+        cells += qsizetype(range.width()) * range.height();
+        if (cells > 1) return true;
+    }
+    return false;
 }
 
 // Enough characters to run past any cell: shaping a 16 KB text for a 600-pixel cell
@@ -30,23 +34,23 @@ QFont WithoutShaping(QFont font) {
 }
 
 QColor MessageCellDelegate::CellGround(const QVariant& modeBackground, bool selected, const QPalette& palette) {
-    const QColor highlight = palette.color(QPalette::Highlight);
-    if (!modeBackground.isValid()) return selected ? highlight : QColor(Qt::white);
-    const QColor chosen = modeBackground.value<QColor>();
-    return selected ? Mix(chosen, highlight, 0.6) : chosen;
+    // The selection colour covers the mode's colour whole: a mix of the two was too faint
+    // to show what a Delete would remove. The active group's, also while the grid has no focus.
+    if (selected) return palette.color(QPalette::Active, QPalette::Highlight);
+    return modeBackground.isValid() ? modeBackground.value<QColor>() : QColor(Qt::white);
 }
 
 void MessageCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                 const QModelIndex& index) const {
     const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
     const bool current = view && view->currentIndex() == index;
-    const bool selected = (option.state & QStyle::State_Selected) && !current;
+    const bool selected = (option.state & QStyle::State_Selected) && (!current || (view && RangeSelected(*view)));
     const QRect cell = option.rect;
 
     painter->save();
     painter->setClipRect(cell);
     painter->fillRect(cell, CellGround(index.data(Qt::BackgroundRole), selected, option.palette));
-    if (view && view->currentIndex().row() == index.row()) {
+    if (!selected && view && view->currentIndex().row() == index.row()) {
         // A light tint across the current row: the message the detail line shows.
         QColor tint = option.palette.color(QPalette::Highlight);
         tint.setAlpha(70);
@@ -63,7 +67,7 @@ void MessageCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
         painter->drawPixmap(target, pixmap);
     } else {
         painter->setFont(WithoutShaping(index.data(Qt::FontRole).value<QFont>()));
-        painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->setPen(option.palette.color(QPalette::Active, selected ? QPalette::HighlightedText : QPalette::Text));
         const auto alignment = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
         DrawOneLine(*painter, cell, alignment, VisiblePart(index.data(Qt::DisplayRole).toString(), cell.width()));
     }

@@ -11,8 +11,8 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
-    // The background a data cell is filled with: the mode's colour when the model gives one
-    // (mixed with the selection colour while selected), else white or the selection colour.
+    // The background a data cell is filled with: the selection colour while selected, else
+    // the mode's colour when the model gives one, else white.
     static QColor CellGround(const QVariant& modeBackground, bool selected, const QPalette& palette);
 };
 

@@ -95,7 +95,8 @@ int MessageGridModel::columnCount(const QModelIndex& parent) const {
 }
 
 QString MessageGridModel::HeaderText(int column) const {
-    static const char* const titles[GridColumnCount] = {"", " Time", " To/From", " Name", " Type", " Message", " Size"};
+    // The Type column is too narrow for a word: its title is its tooltip.
+    static const char* const titles[GridColumnCount] = {"", " Time", " To/From", " Name", "", " Message", " Size"};
     QString text;
     if (column == NumberColumn) {
         text = QString::number(S.ViewCount) + QLatin1Char(' ');
@@ -194,6 +195,7 @@ QVariant MessageGridModel::headerData(int section, Qt::Orientation orientation, 
             return font;
         }
         case Qt::BackgroundRole: return ToQColor(D.GridFixedColor);
+        case Qt::ToolTipRole: return section == TypeColumn ? QVariant(QStringLiteral("Type")) : QVariant();
         default: return {};
     }
 }

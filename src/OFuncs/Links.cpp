@@ -17,6 +17,12 @@ bool SecureSchemeBefore(std::string_view s, std::size_t p) {
     }
     return p == https.size() || !IsAsciiAlnum(s[p - https.size() - 1]);
 }
+
+// Sentence punctuation written right after a link or an address is not part of it.
+void TrimTrailingPunctuation(std::string& link) {
+    for (char tail : {'.', ',', ';', '!', '?'})
+        while (!link.empty() && link.back() == tail) link.pop_back();
+}
 }  // namespace
 
 std::string FindWebLink(std::string_view s) {
@@ -29,8 +35,7 @@ std::string FindWebLink(std::string_view s) {
                                                             : space - hostStart);
     std::string link = SecureSchemeBefore(s, p) ? "https://" : "http://";
     link += host;
-    for (char tail : {'.', ',', ';', '!', '?'})
-        while (!link.empty() && link.back() == tail) link.pop_back();
+    TrimTrailingPunctuation(link);
     return link;
 }
 
@@ -39,12 +44,12 @@ std::string FindEmailAddress(std::string_view s) {
     if (at == std::string_view::npos) return {};
     std::size_t first = at;
     while (first > 0 && s[first - 1] != ' ') --first;
-    std::size_t end = at + 1;  // one past the address
-    bool dotAfter = false;
-    while (end + 1 < s.size() && s[end] != ' ') {
-        dotAfter = dotAfter || s[end] == '.';
-        ++end;
-    }
-    if (!dotAfter || end - first <= 3) return {};
-    return std::string(s.substr(first, end - first));
+    std::size_t end = at + 1;  // one past the word
+    while (end + 1 < s.size() && s[end] != ' ') ++end;
+    std::string address(s.substr(first, end - first));
+    TrimTrailingPunctuation(address);
+    // The rules hold for the address as it is used, without the punctuation.
+    const std::size_t atInAddress = at - first;
+    if (address.size() <= 3 || address.find('.', atInAddress + 1) == std::string::npos) return {};
+    return address;
 }

@@ -12,5 +12,6 @@
 std::string FindWebLink(std::string_view s);
 
 // The space-delimited word around the first "@" (never taking the text's last character),
-// when a "." follows the "@" and it is longer than 3 characters; empty otherwise.
+// with trailing punctuation removed as from a web link, when a "." still follows the "@"
+// and it is longer than 3 characters; empty otherwise.
 std::string FindEmailAddress(std::string_view s);

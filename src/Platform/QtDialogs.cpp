@@ -4,9 +4,12 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -16,6 +19,15 @@
 namespace {
 
 QWidget* Owner() { return QApplication::activeWindow(); }
+
+// Width that shows `title` whole in a title bar: the text in the title font (taken a fifth
+// larger than the dialog's, as title bars often are) plus room for the bar's buttons.
+int TitleBarWidth(const QWidget& dialog, const QString& title) {
+    QFont font = dialog.font();
+    font.setPointSizeF(font.pointSizeF() * 1.2);
+    font.setBold(true);
+    return QFontMetrics(font).horizontalAdvance(title) + 160;
+}
 
 // The desktop area a dialog opens on.
 QRect DesktopArea() {
@@ -144,17 +156,30 @@ QString QtDialogs::BrowseFolder(const QString& prompt, const QString& startFolde
 
 std::optional<QString> QtDialogs::QueryText(const QString& title, const QString& prompt,
                                             const QString& initial) {
-    bool ok = false;
-    const QString text = QInputDialog::getText(Owner(), title, prompt, QLineEdit::Normal, initial, &ok);
-    if (!ok) return std::nullopt;
-    return text;
+    QInputDialog dialog(Owner());
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(initial);
+    // Wide enough for its title beside the title bar's buttons: a window manager cuts a
+    // title that does not fit, and the box's own contents may be narrower than the title.
+    // (The box sizes itself to its contents, so the width is given to its entry field.)
+    if (auto* field = dialog.findChild<QLineEdit*>()) field->setMinimumWidth(TitleBarWidth(dialog, title));
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.textValue();
 }
 
 std::optional<QFont> QtDialogs::ChooseFont(const QFont& initial) {
-    bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, Owner());
-    if (!ok) return std::nullopt;
-    return font;
+    QFontDialog dialog(Owner());
+    // The dialog opens at the face the grid draws with, named by its family and style as
+    // installed: a font read from the settings has no style name (its bold showed as the
+    // regular style) and may name a family that is not installed.
+    QFont shown = initial;
+    const QFontInfo drawn(initial);
+    shown.setFamily(drawn.family());
+    shown.setStyleName(drawn.styleName());
+    dialog.setCurrentFont(shown);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.selectedFont();
 }
 
 int QtDialogs::RunDialog(QDialog& dialog) { return dialog.exec(); }

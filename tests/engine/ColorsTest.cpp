@@ -143,8 +143,10 @@ TEST(ContactColors, ColouringOneContactByNameOrPhone) {
     EXPECT_TRUE(S.Modified);
     const std::int32_t expected[] = {0x123456, 0x123456, 0x123456, 9, 0, 0};
     for (int n = 1; n <= 6; ++n) EXPECT_EQ(S.Messages[static_cast<std::size_t>(n)].Color, expected[n - 1]) << n;
-    EXPECT_EQ(ColorThisContact(S, D, 5, 0x42), 2);  // the empty name joins every nameless message
-    EXPECT_EQ(S.Messages[6].Color, 0x42);
+    // An empty name is nobody's: only the message's own number takes the colour.
+    EXPECT_EQ(ColorThisContact(S, D, 5, 0x42), 1);
+    EXPECT_EQ(S.Messages[5].Color, 0x42);
+    EXPECT_EQ(S.Messages[6].Color, 0);
     EXPECT_EQ(ColorThisContact(S, D, 2, 0), 2);  // Clear: Ann by name, not Other
     EXPECT_EQ(S.Messages[1].Color, 0);
 

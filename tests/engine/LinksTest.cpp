@@ -38,7 +38,11 @@ TEST(FindWebLink, FirstLinkOnlyAndOnlySpacesDelimit) {
 TEST(FindEmailAddress, RulesOfAnAddress) {
     EXPECT_EQ(Email("mail jo.doe@example.com now"), "jo.doe@example.com");
     EXPECT_EQ(Email("x@y.z"), "x@y.z");
-    EXPECT_EQ(Email("me@example.com."), "me@example.com.");  // a final dot stays
+    // Punctuation after an address ends the sentence, as after a web link.
+    for (const char* written : {"me@example.com.", "me@example.com,", "me@example.com?!", "me@example.com,,"})
+        EXPECT_EQ(Email(written), "me@example.com") << written;
+    EXPECT_EQ(Email("Write to bookings@example.org, please"), "bookings@example.org");
+    EXPECT_EQ(Email("see a@b."), "");                     // no dot after the @ once trimmed
     EXPECT_EQ(Email("first.last@localhost"), "");           // no dot after the @
     EXPECT_EQ(Email("a@b"), "");
     EXPECT_EQ(Email("@.a"), "");                            // not longer than 3 characters
@@ -49,7 +53,7 @@ TEST(FindEmailAddress, RulesOfAnAddress) {
 }
 
 TEST(FindEmailAddress, NeverTakesTheLastCharacter) {
-    EXPECT_EQ(FindEmailAddress("a@b.c"), "a@b.");
+    EXPECT_EQ(FindEmailAddress("a@b.c"), "");  // "a@b." without its final dot has none
     EXPECT_EQ(FindEmailAddress("a@b."), "");  // the dot is the last character
     EXPECT_EQ(FindEmailAddress("@"), "");
 }

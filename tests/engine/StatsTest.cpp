@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <random>
 
 #include "Lang/TimeValue.h"
@@ -13,16 +14,18 @@
 namespace {
 const LocaleInfo English = LocaleInfo::English();
 
-// The activity procedure as written: one pass over the store for one name.
-ActivityTotals LiteralActivity(const MsgStore& S, std::string_view name) {
+// The activity procedure as written: one pass over the store for one name (every message
+// when empty), or over the nameless messages of one number; days counted down.
+ActivityTotals LiteralActivity(const MsgStore& S, std::string_view name, std::string_view namelessPhone = {}) {
     ActivityTotals T;
-    for (auto& slot : T.Slot) slot.FirstDay = 2147483647;
+    for (auto& slot : T.Slot) slot.FirstDay = 2147483647, slot.LastDay = -2147483647 - 1;
     for (int n = 1; n <= S.MessageCount; ++n) {
         const XMsgRecType& m = S.Messages[static_cast<std::size_t>(n)];
         if (!name.empty() && m.Name.view() != name) continue;
+        if (!namelessPhone.empty() && (!m.Name.empty() || m.Phone.view() != namelessPhone)) continue;
         const int k = m.Flags & 3;
         const std::string t = NormaliseText(m.Text);
-        const int day = static_cast<int>(TimeValue(m.Time.view()));
+        const int day = static_cast<int>(std::floor(TimeValue(m.Time.view())));
         ActivitySlot& s = T.Slot[k];
         s.Count += 1;
         s.Chars += Literal::CharCount(m.Text);
@@ -36,6 +39,8 @@ ActivityTotals LiteralActivity(const MsgStore& S, std::string_view name) {
     all.Words = a.Words + b.Words;
     all.FirstDay = std::min(a.FirstDay, b.FirstDay);
     all.LastDay = std::max(a.LastDay, b.LastDay);
+    for (auto& slot : T.Slot)
+        if (slot.Count == 0) slot.LastDay = 0;
     return T;
 }
 
@@ -102,6 +107,56 @@ TEST(ContactsActivity, OnePassEqualsOneLiteralPassPerContact) {
     }
 }
 
+TEST(ContactActivityRows, OneRowPerNameAndPerNamelessNumberWithTheLiteralFigures) {
+    for (unsigned seed = 1; seed <= 4; ++seed) {
+        MsgStore S;
+        FillRandomStore(S, {.Messages = 3000, .Phones = 60, .Texts = 40, .Minutes = 20000}, seed);
+        // Shared names (several numbers of one person) and nameless numbers.
+        for (int n = 1; n <= S.MessageCount; ++n) {
+            XMsgRecType& m = S.Messages[static_cast<std::size_t>(n)];
+            const int p = std::stoi(std::string(m.Phone.view().substr(m.Phone.size() - 2)));
+            m.Name = p % 7 == 0 ? std::string() : "Person " + std::to_string(p % 13);
+        }
+        S.Messages[5].Time = "1506.03.28 10:00";
+        BuildContacts(S, ContactsByName, true);
+        const std::vector<ActivityRow> rows = ContactActivityRows(S);
+
+        std::vector<std::string> covered;
+        std::int32_t counted = 0;
+        for (const ActivityRow& row : rows) {
+            ASSERT_FALSE(row.Phones.empty());
+            if (!row.Name.empty()) EXPECT_EQ(row.Activity, LiteralActivity(S, row.Name)) << seed << row.Name;
+            else {
+                ASSERT_EQ(row.Phones.size(), 1u);
+                EXPECT_EQ(row.Activity, LiteralActivity(S, {}, row.Phones[0])) << seed << row.Phones[0];
+            }
+            covered.insert(covered.end(), row.Phones.begin(), row.Phones.end());
+            counted += row.Activity.Slot[ActivityAll].Count;
+        }
+        // Every contact in exactly one row, names once each, and no message counted twice.
+        std::vector<std::string> phones;
+        std::vector<std::string> names;
+        for (int c = 1; c <= S.ContactCount; ++c) phones.emplace_back(S.Contacts[static_cast<std::size_t>(c)].Phone.view());
+        for (const ActivityRow& row : rows)
+            if (!row.Name.empty()) names.push_back(row.Name);
+        std::sort(phones.begin(), phones.end());
+        std::sort(covered.begin(), covered.end());
+        EXPECT_EQ(covered, phones);
+        EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
+        EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end());
+        EXPECT_EQ(counted, S.MessageCount);
+    }
+}
+
+TEST(ActivitySummary, AMessageBeforeTheScalesStartKeepsItsOwnDay) {
+    MsgStore S;
+    AddMessage(S, "1506.03.28 10:00", "+15555550101", "old", MsgReceived, "Ann");
+    ActivityTotals T;
+    ComputeActivity(S, {}, T);
+    EXPECT_EQ(T, LiteralActivity(S, {}));
+    EXPECT_NE(ActivitySummaryText(T, English).find("All messages in 28/03/1506-28/03/1506 (1 days):"), std::string::npos);
+}
+
 TEST(ContactsActivity, CountsAndSpansOfTheExamples) {
     MsgStore S;
     AddMessage(S, "2007.03.01 23:59", "+15555550100", ".", MsgReceived, "Ann");
@@ -109,36 +164,39 @@ TEST(ContactsActivity, CountsAndSpansOfTheExamples) {
     AddMessage(S, "2007.03.03 08:00", "+15555550101", "only sent", MsgSent, "Bob");
     AddContact(S, "+15555550100", "Ann");
     AddContact(S, "+15555550101", "Bob");
-    ComputeContactsActivity(S);
-    const ActivityTotals& ann = S.Contacts[1].Activity;
+    const std::vector<ActivityRow> rows = ContactActivityRows(S);
+    ASSERT_EQ(rows.size(), 2u);
+    const ActivityTotals& ann = rows[0].Activity;
     EXPECT_EQ(ann.Slot[2].Count, 2);
     EXPECT_EQ(ann.Slot[2].Chars, 14);
     EXPECT_EQ(ann.Slot[2].Words, 3);  // "." is one word
     EXPECT_EQ(ann.Slot[1].Count, 0);
     EXPECT_EQ(ann.Slot[1].FirstDay, 2147483647);
-    EXPECT_EQ(StatsCellText(S.Contacts[1], 1, English), "0");
-    EXPECT_EQ(StatsCellText(S.Contacts[1], 7, English), "01/03/2007");
-    EXPECT_EQ(StatsCellText(S.Contacts[1], 8, English), "03/03/2007");
-    EXPECT_EQ(StatsCellText(S.Contacts[1], 9, English), "3");
-    EXPECT_EQ(StatsCellText(S.Contacts[2], 9, English), "1");
-    EXPECT_EQ(StatsCellText(S.Contacts[2], 0, English), "Bob");
-    EXPECT_EQ(S.Contacts[2].Activity.Slot[0], S.Contacts[2].Activity.Slot[1]);
+    EXPECT_EQ(StatsCellText(rows[0], 1, English), "0");
+    EXPECT_EQ(StatsCellText(rows[0], 7, English), "01/03/2007");
+    EXPECT_EQ(StatsCellText(rows[0], 8, English), "03/03/2007");
+    EXPECT_EQ(StatsCellText(rows[0], 9, English), "3");
+    EXPECT_EQ(StatsCellText(rows[1], 9, English), "1");
+    EXPECT_EQ(StatsCellText(rows[1], 0, English), "Bob");
+    EXPECT_EQ(rows[1].Activity.Slot[0], rows[1].Activity.Slot[1]);
 }
 
 TEST(ContactsActivity, BreakdownTexts) {
-    ContactRec c;
+    ActivityRow c;
     c.Name = "Ann";
+    c.Phones = {"+15555550100", "+15555550101"};
+    const std::string head = " --- Ann --- \r\nNumbers: +15555550100, +15555550101\r\n";
     c.Activity.Slot[1] = {12, 300, 40, 39000, 39010};
     c.Activity.Slot[2] = {15, 200, 50, 39005, 39156};
     c.Activity.Slot[0] = {27, 500, 90, 39000, 39156};
     EXPECT_EQ(StatsBreakdownText(c, 2, English),
-              " --- Ann --- \r\nMessages:\r\nSent 12,\r\nReceived 15,\r\nSent+Received 27,\r\nSent-Received -3");
+              head + "Messages:\r\nSent 12,\r\nReceived 15,\r\nSent+Received 27,\r\nSent-Received -3");
     EXPECT_EQ(StatsBreakdownText(c, 3, English),
-              " --- Ann --- \r\nCharacters:\r\nSent 300,\r\nReceived 200,\r\nSent+Received 500,\r\nSent-Received 100");
-    EXPECT_EQ(StatsBreakdownText(c, 6, English).substr(15, 8), "Words:\r\n");
-    EXPECT_EQ(StatsBreakdownText(c, 0, English), " --- Ann --- \r\n");
+              head + "Characters:\r\nSent 300,\r\nReceived 200,\r\nSent+Received 500,\r\nSent-Received 100");
+    EXPECT_EQ(StatsFiguresText(c, 6, English).substr(0, 8), "Words:\r\n");
+    EXPECT_EQ(StatsBreakdownText(c, 0, English), head);
     const std::string dates =
-        " --- Ann --- \r\nFirst message sent/received: 10/10/2006\r\n"
+        head + "First message sent/received: 10/10/2006\r\n"
         "Last message sent/received: 15/03/2007\r\nTime range 157 days";
     EXPECT_EQ(StatsBreakdownText(c, 7, English), dates);
     EXPECT_EQ(StatsBreakdownText(c, 9, English), dates);

@@ -1,4 +1,5 @@
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -7,6 +8,7 @@
 #include "EditingFixture.h"
 #include "ExportFiles.h"
 #include "MBHistory/THistoryDlg.h"
+#include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
 #include "support/TempDir.h"
 
@@ -14,8 +16,9 @@ namespace {
 
 THistoryDlg& AsHistoryDialog(QDialog& dialog) { return dynamic_cast<THistoryDlg&>(dialog); }
 
-// A script that sets the check marks of the listed entries (1-based) and presses OK.
-std::function<void(QDialog&)> CheckAndOk(std::vector<std::pair<int, bool>> marks) {
+// A script that sets the check marks of the listed numbers and presses OK. The contact of
+// the current row (Anna, +15555550100, at the start) comes checked unless a mark says no.
+std::function<void(QDialog&)> CheckAndOk(std::vector<std::pair<std::string, bool>> marks) {
     return [marks](QDialog& d) {
         THistoryDlg& dialog = AsHistoryDialog(d);
         for (const auto& [entry, checked] : marks) dialog.SetChecked(entry, checked);
@@ -32,35 +35,60 @@ std::vector<int> MarksInFile(const std::string& path) {
     return marks;
 }
 
+// A click on a data cell of the message grid (0-based model row and column).
+void ClickCell(TMBForm& form, int row, int column, Qt::KeyboardModifiers modifiers = {}) {
+    const QRect cell = form.MessageView->visualRect(form.MessageModel->index(row, column));
+    QTest::mouseClick(form.MessageView->viewport(), Qt::LeftButton, modifiers, cell.center());
+}
+
+const std::string Anna = "+15555550100", Tom = "+15555550101", Mia = "+15555550102";
+
 }  // namespace
 
-TEST_F(EditingTest, TheBlockedContactsDialogListsEveryHistoryEntry) {
-    WriteHistoryFile({Entry("+15555550100", "Anna Berg"), Entry("+15555550102", ""),
-                      Entry("+15555550199", "Nora Quill", true)});
+TEST_F(EditingTest, TheBlockedContactsDialogListsEveryNumberOnceByNameWithTheSelectedRowsChecked) {
+    WriteHistoryFile({Entry(Anna, "Anna Berg"), Entry(Mia, ""), Entry("+15555550199", "Nora Quill", true),
+                      Entry("+15555550198", "")});
     TMBForm& form = OpenCollection();
+    ClickCell(form, 2, NameColumn);
+    ClickCell(form, 3, NameColumn, Qt::ShiftModifier);  // Tom's two messages
     const std::string before = TempDir::Read(HistoryFile());
     bool inspected = false;
     Answers.DialogScripts.push_back([&](QDialog& d) {
         THistoryDlg& dialog = AsHistoryDialog(d);
         EXPECT_EQ(dialog.windowTitle(), "Blocked contacts");
-        EXPECT_EQ(dialog.size(), QSize(304, 363));
-        ASSERT_EQ(dialog.ItemCount(), 3);
-        EXPECT_EQ(dialog.ItemText(1), "Anna Berg (+15555550100)");
-        EXPECT_EQ(dialog.ItemText(2), " (+15555550102)");
-        EXPECT_EQ(dialog.ItemText(3), "Nora Quill (+15555550199)");
-        EXPECT_FALSE(dialog.IsChecked(1));
-        EXPECT_FALSE(dialog.IsChecked(2));
-        EXPECT_TRUE(dialog.IsChecked(3));
+        // History and collection, one item per number (Tom is only in the collection, the
+        // nameless number only in the history), ordered by name, then number.
+        const QStringList expected = {" (+15555550198)", "Anna Berg (+15555550100)", "Mia Chen (+15555550102)",
+                                      "Nora Quill (+15555550199)", "Tom Hale (+15555550101)"};
+        ASSERT_EQ(dialog.ItemCount(), expected.size());
+        for (int i = 1; i <= dialog.ItemCount(); ++i) EXPECT_EQ(dialog.ItemText(i), expected[i - 1]);
+        // Blocked in the history, or picked in the grid.
+        EXPECT_FALSE(dialog.IsChecked(Anna));
+        EXPECT_FALSE(dialog.IsChecked(Mia));
+        EXPECT_TRUE(dialog.IsChecked("+15555550199"));
+        EXPECT_TRUE(dialog.IsChecked(Tom));
+        // Large enough for 30 rows and a full name and number; the user may resize it.
+        EXPECT_LT(dialog.minimumHeight(), dialog.maximumHeight());
+        EXPECT_GE(dialog.HistoryListBox->viewport()->height(), 30 * dialog.HistoryListBox->sizeHintForRow(0));
+        EXPECT_GE(dialog.HistoryListBox->viewport()->width(),
+                  dialog.fontMetrics().horizontalAdvance(QString(30, QLatin1Char('M')) + " (" + QString(30, QLatin1Char('0')) + ")"));
+        // The filter shows the matching items only, in any case, and keeps every mark.
+        QTest::keyClicks(dialog.FilterEdit, "nOrA");
+        for (int i = 1; i <= dialog.ItemCount(); ++i) EXPECT_EQ(dialog.IsItemShown(i), i == 4) << i;
+        dialog.FilterEdit->clear();
+        EXPECT_TRUE(dialog.IsItemShown(1));
+        EXPECT_TRUE(dialog.IsChecked(Tom));
         EXPECT_EQ(dialog.BlockInstructor->text(), "Check contacts you want to block");
         EXPECT_EQ(dialog.BlockInstructor->toolTip(), "Messages from checked contacts are  excluded");
         EXPECT_EQ(dialog.OKBtn->text(), "OK");
         EXPECT_TRUE(dialog.OKBtn->isDefault());
         EXPECT_EQ(dialog.CancelBtn->text(), "Cancel");
         for (QWidget* control : {static_cast<QWidget*>(dialog.BlockInstructor), static_cast<QWidget*>(dialog.HistoryListBox),
-                                 static_cast<QWidget*>(dialog.OKBtn), static_cast<QWidget*>(dialog.CancelBtn)})
+                                 static_cast<QWidget*>(dialog.FilterEdit), static_cast<QWidget*>(dialog.OKBtn),
+                                 static_cast<QWidget*>(dialog.CancelBtn)})
             EXPECT_FALSE(control->accessibleName().isEmpty()) << control->metaObject()->className();
         // A user ticks Anna, then thinks better of it: Esc.
-        dialog.SetChecked(1, true);
+        dialog.SetChecked(Anna, true);
         QTest::keyClick(&dialog, Qt::Key_Escape);
         inspected = true;
     });
@@ -73,11 +101,28 @@ TEST_F(EditingTest, TheBlockedContactsDialogListsEveryHistoryEntry) {
     EXPECT_EQ(Answers.Asked.size(), 1u);  // no question after a Cancel
 }
 
+TEST_F(EditingTest, AContactOnlyTheCollectionKnowsCanBeBlockedAfterTheHistoryIsGone) {
+    TMBForm& form = OpenCollection();
+    ASSERT_EQ(Store.HistoryCount, 0);
+    ClickCell(form, 1, NameColumn);  // Mia's message
+    Answers.DialogScripts.push_back(CheckAndOk({}));
+    Answers.YesNoAnswers.push_back(true);
+    form.BlockContactMenu->trigger();
+    EXPECT_EQ(LastOf("AskYesNo"), "Do you want to delete and block messages with selected 1 contacts?");
+    EXPECT_EQ(LastOf("ShowInfo"), "1 messages deleted from 1 blocked contacts.");
+    EXPECT_TRUE(TextsOf(Mia).empty());
+    // The mark lives in the history, as every mark does, and lasts.
+    ASSERT_EQ(Store.HistoryCount, 1);
+    EXPECT_EQ(Store.History[1].Phone, Mia);
+    EXPECT_EQ(Store.History[1].Name, "Mia Chen");
+    EXPECT_EQ(MarksInFile(HistoryFile()), (std::vector<int>{1}));
+}
+
 TEST_F(EditingTest, BlockingTwoContactsWithYesRemovesTheirMessagesAndKeepsTheMarks) {
     WriteHistoryFile({Entry("+15555550101", "Tom Hale"), Entry("+15555550199", "Nora Quill"),
                       Entry("+15555550100", "Anna Berg")});
     TMBForm& form = OpenCollection();
-    Answers.DialogScripts.push_back(CheckAndOk({{1, true}, {2, true}}));
+    Answers.DialogScripts.push_back(CheckAndOk({{Tom, true}, {"+15555550199", true}, {Anna, false}}));
     Answers.YesNoAnswers.push_back(true);
     form.BlockContactMenu->trigger();
 
@@ -94,7 +139,7 @@ TEST_F(EditingTest, BlockingTwoContactsWithYesRemovesTheirMessagesAndKeepsTheMar
 TEST_F(EditingTest, AnsweringNoKeepsTheMarksForTheNextImport) {
     WriteHistoryFile({Entry("+15555550100", "Anna Berg"), Entry("+15555550101", "Tom Hale")});
     TMBForm& form = OpenCollection();
-    Answers.DialogScripts.push_back(CheckAndOk({{1, true}}));
+    Answers.DialogScripts.push_back(CheckAndOk({}));
     form.BlockMainMenu->trigger();
     EXPECT_EQ(LastOf("AskYesNo"), "Do you want to delete and block messages with selected 1 contacts?");
     EXPECT_EQ(TextsOf("+15555550100").size(), 3u);  // nothing removed now
@@ -113,7 +158,7 @@ TEST_F(EditingTest, AnsweringNoKeepsTheMarksForTheNextImport) {
 TEST_F(EditingTest, UncheckingEveryContactUnblocksSilently) {
     WriteHistoryFile({Entry("+15555550198", "Kai Dune", true), Entry("+15555550199", "Nora Quill", true)});
     TMBForm& form = OpenCollection();
-    Answers.DialogScripts.push_back(CheckAndOk({{1, false}, {2, false}}));
+    Answers.DialogScripts.push_back(CheckAndOk({{"+15555550198", false}, {"+15555550199", false}, {Anna, false}}));
     form.BlockMainMenu->trigger();
     EXPECT_EQ(Answers.Asked.size(), 1u);  // the dialog only: no question, no report
     EXPECT_EQ(Store.History[1].Blocked, 0);
@@ -132,8 +177,8 @@ TEST_F(EditingTest, CancelOrTheCloseBoxAfterChangingMarksKeepsEveryMark) {
     };
     for (const auto& how : leave) {
         Answers.DialogScripts.push_back([&](QDialog& d) {
-            AsHistoryDialog(d).SetChecked(1, true);
-            AsHistoryDialog(d).SetChecked(2, false);
+            AsHistoryDialog(d).SetChecked(Anna, true);
+            AsHistoryDialog(d).SetChecked("+15555550199", false);
             how(d);
         });
         form.BlockMainMenu->trigger();
@@ -149,7 +194,7 @@ TEST_F(EditingTest, AHistoryThatCannotBeWrittenIsReportedAndTheMarksStay) {
     WriteHistoryFile({Entry("+15555550100", "Anna Berg")});
     TMBForm& form = OpenCollection();
     Config.DefaultDir = Documents.path().toStdString() + "/gone";
-    Answers.DialogScripts.push_back(CheckAndOk({{1, true}}));
+    Answers.DialogScripts.push_back(CheckAndOk({}));
     form.BlockMainMenu->trigger();
     const auto errors = Answers.AskedOf("ShowError");
     ASSERT_EQ(errors.size(), 1u);
@@ -159,10 +204,11 @@ TEST_F(EditingTest, AHistoryThatCannotBeWrittenIsReportedAndTheMarksStay) {
     EXPECT_EQ(LastOf("AskYesNo"), "Do you want to delete and block messages with selected 1 contacts?");
 }
 
-TEST_F(EditingTest, AnEmptyHistoryGivesAnEmptyListAndOkChangesNothing) {
+TEST_F(EditingTest, OkWithNothingCheckedChangesNothing) {
     TMBForm& form = OpenCollection();
     Answers.DialogScripts.push_back([](QDialog& d) {
-        EXPECT_EQ(AsHistoryDialog(d).ItemCount(), 0);
+        EXPECT_EQ(AsHistoryDialog(d).ItemCount(), 3);  // the collection's numbers
+        AsHistoryDialog(d).SetChecked(Anna, false);
         QTest::mouseClick(AsHistoryDialog(d).OKBtn, Qt::LeftButton);
     });
     form.BlockMainMenu->trigger();
@@ -177,7 +223,7 @@ TEST_F(EditingTest, KeepingMarksNeverWritesOverAHistoryThatWasNotReadWhole) {
     const std::string cut = TempDir::Read(HistoryFile());
     TMBForm& form = OpenCollection();
     ASSERT_TRUE(Store.HistoryIncomplete);
-    Answers.DialogScripts.push_back(CheckAndOk({{1, true}}));
+    Answers.DialogScripts.push_back(CheckAndOk({}));
     form.BlockMainMenu->trigger();
     ASSERT_FALSE(Answers.AskedOf("ShowInfo").empty());
     EXPECT_TRUE(Answers.AskedOf("ShowInfo").front().Text.contains("could not be read completely"));

@@ -147,6 +147,9 @@ TEST_F(FormTest, SortingByLuminanceAndBackByName) {
     std::int32_t colour = 0;
     Select(form, colour, [](TColorDialog& c) {
         ClickColour(c, "Teal");
+        QListWidgetItem* teal = c.ColorListBox->selectedItems().value(0);
+        ASSERT_NE(teal, nullptr);
+        const int tealAt = c.ColorListBox->visualItemRect(teal).top();
         c.SortColorsSB->click();
         EXPECT_EQ(c.SortColorsSB->text(), "By name");
         EXPECT_EQ(QAccessible::queryAccessibleInterface(c.SortColorsSB)->text(QAccessible::Name), "By name");
@@ -155,7 +158,10 @@ TEST_F(FormTest, SortingByLuminanceAndBackByName) {
         EXPECT_EQ(names.front(), "White");
         EXPECT_EQ(names.back(), "Black");
         EXPECT_EQ(names.mid(1, 2), QStringList({"Snow", "GhostWhite"}));
-        EXPECT_TRUE(c.ColorListBox->selectedItems().isEmpty()) << "the selection is lost";
+        // The chosen colour stays chosen, where it was on the screen.
+        ASSERT_EQ(c.ColorListBox->selectedItems().size(), 1);
+        EXPECT_EQ(c.ColorListBox->selectedItems().front()->text(), "Teal");
+        EXPECT_EQ(c.ColorListBox->visualItemRect(c.ColorListBox->selectedItems().front()).top(), tealAt);
 
         // A row clicked in luminance order gives its own colour.
         ClickColour(c, "Aqua");
@@ -167,9 +173,14 @@ TEST_F(FormTest, SortingByLuminanceAndBackByName) {
         ASSERT_EQ(names.size(), 147);
         EXPECT_EQ(names.front(), "AliceBlue");
         EXPECT_EQ(names.back(), "YellowGreen");
+        // Aqua comes first in name order: kept chosen, and in view.
+        ASSERT_EQ(c.ColorListBox->selectedItems().size(), 1);
+        QListWidgetItem* aqua = c.ColorListBox->selectedItems().front();
+        EXPECT_EQ(aqua->text(), "Aqua");
+        EXPECT_TRUE(c.ColorListBox->viewport()->rect().contains(c.ColorListBox->visualItemRect(aqua)));
         c.OKBtn->click();
     });
-    EXPECT_EQ(colour, 0) << "no selection after the second sort: the colour stays";
+    EXPECT_EQ(colour, WebToPlatformColor(0x00FFFF)) << "the colour chosen before the sort";
 
     // Every opening starts in name order again.
     Select(form, colour, [](TColorDialog& c) {
@@ -196,8 +207,15 @@ TEST_F(FormTest, TheStripShowsTheEditedColourOrTheBackgroundAndThePrompt) {
             EXPECT_EQ(c.CurrentColor->text(), "Pick one");
             EXPECT_FALSE(c.ClearColorSB->isVisible());
             EXPECT_EQ(c.palette().color(QPalette::Window), ToQColor(0x00E0FFFF));
-            ClickColour(c, "Navy");  // the strip does not follow the list
-            EXPECT_EQ(c.CurrentColor->palette().color(QPalette::Window), ToQColor(PlatformRed));
+            ClickColour(c, "Navy");  // the strip shows what OK would give
+            EXPECT_EQ(c.CurrentColor->palette().color(QPalette::Window), ToQColor(WebToPlatformColor(0x000080)));
+            EXPECT_EQ(c.CurrentColor->text(), "Pick one");
+            // The chosen row is framed in its contrast colour, plain to see.
+            const QRect navy = c.ColorListBox->visualItemRect(c.ColorListBox->selectedItems().front());
+            const QImage shown = c.ColorListBox->viewport()->grab().toImage();
+            const auto at = [&](int dx) { return shown.pixel(navy.left() + dx, navy.center().y()) & 0xFFFFFF; };
+            EXPECT_EQ(at(1), 0xFFFFFFu);
+            EXPECT_TRUE(at(2) == 0u || at(3) == 0u);
             c.CancelBtn->click();
         },
         false, "Pick one");

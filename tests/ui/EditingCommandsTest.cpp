@@ -89,7 +89,8 @@ TEST_F(EditingTest, RenameAsksWithThePhoneAndNamesEveryMessageOfIt) {
     form.RenameMainMenu->trigger();  // cancelled: nothing changes
     ASSERT_EQ(Answers.AskedOf("QueryText").size(), 1u);
     EXPECT_EQ(Answers.Asked.back().Title, "Rename this contact");
-    EXPECT_EQ(Answers.Asked.back().Text, "Enter a name for \"+15555550100\":|Anna Berg");
+    EXPECT_EQ(Answers.Asked.back().Text,
+              "Enter a name for \"+15555550100\":\n(A name holds 30 characters; a longer one is cut.)|Anna Berg");
     EXPECT_FALSE(Store.Modified);
     EXPECT_EQ(Store.Messages[2].Name, "");
 
@@ -113,6 +114,10 @@ TEST_F(EditingTest, RenameAsksWithThePhoneAndNamesEveryMessageOfIt) {
     EXPECT_LE(Store.Messages[1].Name.size(), 30u);
     EXPECT_TRUE(typed.startsWith(ShownText(Store.Messages[1].Name.view())));
     EXPECT_EQ(Store.Messages[3].Name, Store.Messages[1].Name);
+    // The cut is said, not silent.
+    EXPECT_EQ(LastOf("ShowInfo"), "The name was cut to \"" + ShownText(Store.Messages[1].Name.view()) +
+                                      "\": a name holds 30 characters.");
+    EXPECT_EQ(Answers.AskedOf("ShowInfo").size(), 1u);  // a name that fits needs no word
 }
 
 TEST_F(EditingTest, RemoveAllMessagesOfAContactWithoutAName) {

@@ -1,6 +1,7 @@
 #include <QHeaderView>
 #include <QPalette>
 #include <QPixmap>
+#include <QTest>
 
 #include "FormFixture.h"
 #include "MBVars/Ordering.h"
@@ -26,7 +27,10 @@ TEST_F(FormTest, HeadersShowTheViewCountAndTheSortMark) {
     EXPECT_EQ(model.HeaderText(TimeColumn), " Time v");
     EXPECT_EQ(model.HeaderText(PhoneColumn), " To/From");
     EXPECT_EQ(model.HeaderText(NameColumn), " Name");
-    EXPECT_EQ(model.HeaderText(TypeColumn), " Type");
+    // The narrow Type column names itself in its tooltip rather than as a cut word.
+    EXPECT_EQ(model.HeaderText(TypeColumn), "");
+    EXPECT_EQ(model.headerData(TypeColumn, Qt::Horizontal, Qt::ToolTipRole).toString(), "Type");
+    EXPECT_FALSE(model.headerData(NameColumn, Qt::Horizontal, Qt::ToolTipRole).isValid());
     EXPECT_EQ(model.HeaderText(MessageColumn), " Message");
     EXPECT_EQ(model.HeaderText(SizeColumn), " Size");
     EXPECT_TRUE(model.headerData(TimeColumn, Qt::Horizontal, Qt::FontRole).value<QFont>().bold());
@@ -113,13 +117,36 @@ TEST_F(FormTest, ColourModesChooseTheCellBackground) {
         EXPECT_EQ(Background(model, 0, NumberColumn), ToQColor(0x00778899));
     }
 
-    // Without a mode colour the grid's own background stays: white, or the selection colour.
-    QPalette palette;
-    palette.setColor(QPalette::Highlight, QColor(1, 2, 3));
-    EXPECT_EQ(MessageCellDelegate::CellGround({}, false, palette), QColor(Qt::white));
-    EXPECT_EQ(MessageCellDelegate::CellGround({}, true, palette), QColor(1, 2, 3));
-    EXPECT_EQ(MessageCellDelegate::CellGround(QColor(9, 9, 9), false, palette), QColor(9, 9, 9));
-    EXPECT_NE(MessageCellDelegate::CellGround(QColor(200, 9, 9), true, palette), QColor(200, 9, 9));
+}
+
+// What a Delete would remove must be plain to see: the selection colour over every cell of
+// the range, whatever the colour mode and column (the current cell included).
+TEST_F(FormTest, ASelectedRangeStandsOutInEveryColourModeAndColumn) {
+    TMBForm& form = OpenCollection();
+    QTableView& grid = *form.MessageView;
+    const MessageGridModel& model = *form.MessageModel;
+    const auto cellRect = [&](int row, int column) { return grid.visualRect(model.index(row, column)); };
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellRect(0, TimeColumn).center());
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::ShiftModifier, cellRect(2, SizeColumn).center());
+    const QColor highlight = grid.palette().color(QPalette::Active, QPalette::Highlight);
+    for (int mode = 0; mode < 3; ++mode) {
+        Config.Defaults.ColorMode = static_cast<std::uint8_t>(mode);
+        form.MessageModel->Refresh();
+        const QImage shown = grid.viewport()->grab().toImage();
+        for (int column = TimeColumn; column <= SizeColumn; ++column) {
+            // A corner of the cell, clear of text, picture and grid lines.
+            const QPoint inside = cellRect(1, column).topLeft() + QPoint(1, 1);
+            const QPoint current = cellRect(0, column).topLeft() + QPoint(1, 1);
+            const QPoint outside = cellRect(3, column).topLeft() + QPoint(1, 1);
+            EXPECT_EQ(QColor(shown.pixel(inside)), highlight) << mode << " " << column;
+            EXPECT_EQ(QColor(shown.pixel(current)), highlight) << mode << " " << column;
+            EXPECT_NE(QColor(shown.pixel(outside)), highlight) << mode << " " << column;
+        }
+    }
+    // Without a range, the current cell alone shows its own ground.
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellRect(4, NameColumn).center());
+    const QImage shown = grid.viewport()->grab().toImage();
+    EXPECT_NE(QColor(shown.pixel(cellRect(4, NameColumn).topLeft() + QPoint(1, 1))), highlight);
 }
 
 TEST_F(FormTest, RowStylesFollowTheSentAndReceivedFonts) {

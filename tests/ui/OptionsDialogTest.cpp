@@ -254,7 +254,13 @@ TEST_F(OptionsTest, CancelAfterANewFontRestoresTheFontAndTheRowHeight) {
         EXPECT_FALSE(form.D.DefaultFont->Bold);
         EXPECT_EQ(form.D.DefaultFont->Charset, fontBefore.Charset);
         EXPECT_GT(RowHeight(form), heightBefore);
-        EXPECT_EQ(d.MessageFontSB->font().pointSize(), 20);
+        // The caption shows the face and style at the dialog's size, whole; the tooltip says the size.
+        EXPECT_EQ(d.MessageFontSB->font().family(), "DejaVu Serif");
+        EXPECT_TRUE(d.MessageFontSB->font().italic());
+        EXPECT_EQ(d.MessageFontSB->font().pointSize(), d.font().pointSize());
+        EXPECT_LE(QFontMetrics(d.MessageFontSB->font()).horizontalAdvance(d.MessageFontSB->text()) + 10,
+                  d.MessageFontSB->width());
+        EXPECT_EQ(d.MessageFontSB->toolTip(), "DejaVu Serif, 20 pt, Italic");
         EXPECT_EQ(form.Set.SavedDefaults.DefaultFont, form.D.DefaultFont) << "one shared font object";
         QTest::keyClick(&d, Qt::Key_Escape);
     });

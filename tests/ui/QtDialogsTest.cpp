@@ -2,6 +2,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QScreen>
 #include <QMessageBox>
@@ -121,4 +124,41 @@ TEST(QtDialogs, FileDialogsOpenRoomyAndKeepTheirSizeForTheSession) {
     EXPECT_TRUE(dialogs.SaveFile({"Save file", QDir::tempPath(), "x.kst", "Data file (*.kst)", "kst"}).isEmpty());
     EXPECT_EQ(opened, QSize(700, 450));
     EXPECT_EQ(dialogs.FileDialogSize(), QSize(720, 500));
+}
+
+TEST(QtDialogs, TheFontDialogOpensAtTheFontAndItsStyle) {
+    QtDialogs dialogs;
+    // An installed family and one that is not (the grid draws a stand-in for it).
+    for (const char* family : {"DejaVu Sans", "Verdana"}) {
+        QFont bold(QString::fromLatin1(family), 16);
+        bold.setBold(true);
+        QFont opened;
+        QTimer::singleShot(0, [&opened] {
+            auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            opened = dialog->currentFont();
+            dialog->reject();
+        });
+        EXPECT_FALSE(dialogs.ChooseFont(bold).has_value());
+        EXPECT_EQ(opened.family(), QFontInfo(bold).family()) << family;
+        EXPECT_TRUE(opened.bold()) << family;
+        EXPECT_EQ(opened.pointSize(), 16) << family;
+    }
+}
+
+TEST(QtDialogs, ATextQueryIsWideEnoughForItsTitle) {
+    QtDialogs dialogs;
+    const QString title = QStringLiteral("Rename this contact");
+    int width = 0, titleWidth = 0;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        width = dialog->width();
+        titleWidth = dialog->fontMetrics().horizontalAdvance(title);
+        EXPECT_EQ(dialog->windowTitle(), title);
+        EXPECT_EQ(dialog->textValue(), "Ann");
+        dialog->reject();
+    });
+    EXPECT_FALSE(dialogs.QueryText(title, QStringLiteral("Enter a name for \"+15555550100\":"), "Ann").has_value());
+    EXPECT_GE(width, titleWidth * 6 / 5 + 150);
 }

@@ -72,7 +72,7 @@ TEST_F(EditingTest, TheSummaryOfReceivedMessagesOnlyGivesTheSentLinesNoDates) {
               "Received messages in " + day + "-" + day + " (1 days):\r\n1 messages, 1 characters, 1 words");
 }
 
-TEST_F(EditingTest, TheStatisticsGridShowsEveryContactOrderedByName) {
+TEST_F(EditingTest, TheStatisticsGridShowsEveryNameOnceOrderedByName) {
     TMBForm& form = OpenStore(StatisticsCollection);
     bool inspected = false;
     Answers.DialogScripts.push_back([&](QDialog& d) {
@@ -81,7 +81,7 @@ TEST_F(EditingTest, TheStatisticsGridShowsEveryContactOrderedByName) {
         EXPECT_EQ(dialog.windowTitle(), "Activity statistics");
         EXPECT_EQ(dialog.size(), QSize(666, 492));
         EXPECT_EQ(dialog.OKBtn->text(), "Close");
-        ASSERT_EQ(grid.rowCount(), 5);
+        ASSERT_EQ(grid.rowCount(), 4);
         ASSERT_EQ(grid.columnCount(), 10);
         const char* const titles[] = {"Name", "Items", "Items", "Chars", "Chars", "Words", "Words", "First", "Last", "Days"};
         const int widths[] = {Config.Defaults.ColumnWidth[2], 50, 50, 50, 50, 50, 50, 75, 75, 60};
@@ -106,10 +106,9 @@ TEST_F(EditingTest, TheStatisticsGridShowsEveryContactOrderedByName) {
         // Received only: no sent figures, dates and span from all messages.
         EXPECT_EQ(row(2), (QStringList{"Tom Hale", "0", "2", "0", "19", "0", "3", ShortDate(form, "2007.03.02 10:00"),
                                        ShortDate(form, "2007.03.04 10:00"), "3"}));
-        // Two numbers with one name share that name's figures.
-        EXPECT_EQ(row(3), row(4));
-        EXPECT_EQ(row(3)[1], "1");
-        EXPECT_EQ(row(3)[2], "1");
+        // Two numbers with one name make one row with the figures of both.
+        EXPECT_EQ(row(3), (QStringList{"Twin Name", "1", "1", "9", "15", "2", "3", ShortDate(form, "2007.03.06 10:00"),
+                                       ShortDate(form, "2007.03.07 10:00"), "2"}));
         EXPECT_EQ(grid.data(grid.index(0, 0), Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
         EXPECT_EQ(grid.data(grid.index(0, 5), Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
         EXPECT_EQ(grid.CellBackground(2, 0), ToQColor(Config.Defaults.GridFixedColor));
@@ -136,18 +135,20 @@ TEST_F(EditingTest, AClickedCellPutsItsBreakdownIntoTheGridsTooltip) {
         dialog.StatsGrid->setFocus();
         EXPECT_TRUE(dialog.Hint().isEmpty());  // nothing clicked yet
         ClickStatsCell(dialog, 0, 1);  // the cell that is current from the start
-        EXPECT_EQ(dialog.Hint(), " --- Anna Berg --- \r\nMessages:\r\nSent 12,\r\nReceived 15,\r\n"
-                                 "Sent+Received 27,\r\nSent-Received -3");
+        EXPECT_EQ(dialog.Hint(), " --- Anna Berg --- \r\nNumbers: +15555550100\r\nMessages:\r\nSent 12,\r\n"
+                                 "Received 15,\r\nSent+Received 27,\r\nSent-Received -3");
         // What the pointer resting on any cell shows: the same six lines.
         EXPECT_EQ(dialog.StatsModel->data(dialog.StatsModel->index(3, 7), Qt::ToolTipRole).toString(),
-                  " --- Anna Berg --- \nMessages:\nSent 12,\nReceived 15,\nSent+Received 27,\nSent-Received -3");
+                  " --- Anna Berg --- \nNumbers: +15555550100\nMessages:\nSent 12,\nReceived 15,\nSent+Received 27,\nSent-Received -3");
 
         ClickStatsCell(dialog, 2, 4);
-        EXPECT_EQ(dialog.Hint(), " --- Tom Hale --- \r\nCharacters:\r\nSent 0,\r\nReceived 19,\r\n"
+        EXPECT_EQ(dialog.Hint(), " --- Tom Hale --- \r\nNumbers: +15555550101\r\nCharacters:\r\nSent 0,\r\nReceived 19,\r\n"
                                  "Sent+Received 19,\r\nSent-Received -19");
         ClickStatsCell(dialog, 0, 0);
-        EXPECT_EQ(dialog.Hint(), " --- Anna Berg --- \r\n");
-        const QString dates = " --- Tom Hale --- \r\nFirst message sent/received: " + ShortDate(form, "2007.03.02 10:00") +
+        EXPECT_EQ(dialog.Hint(), " --- Anna Berg --- \r\nNumbers: +15555550100\r\n");
+        ClickStatsCell(dialog, 3, 0);  // the row of a shared name lists its numbers
+        EXPECT_EQ(dialog.Hint(), " --- Twin Name --- \r\nNumbers: +15555550103, +15555550104\r\n");
+        const QString dates = " --- Tom Hale --- \r\nNumbers: +15555550101\r\nFirst message sent/received: " + ShortDate(form, "2007.03.02 10:00") +
                               "\r\nLast message sent/received: " + ShortDate(form, "2007.03.04 10:00") + "\r\nTime range 3 days";
         ClickStatsCell(dialog, 2, 8);
         EXPECT_EQ(dialog.Hint(), dates);
@@ -155,9 +156,9 @@ TEST_F(EditingTest, AClickedCellPutsItsBreakdownIntoTheGridsTooltip) {
         EXPECT_EQ(dialog.Hint(), dates);
         // The keys move the current cell as a click does; a second click on it keeps its text.
         QTest::keyClick(dialog.StatsGrid, Qt::Key_Up);
-        EXPECT_TRUE(dialog.Hint().startsWith(" --- Mia Chen --- \r\nFirst message sent/received: "));
+        EXPECT_TRUE(dialog.Hint().startsWith(" --- Mia Chen --- \r\nNumbers: +15555550102\r\nFirst message sent/received: "));
         ClickStatsCell(dialog, 1, 9);
-        EXPECT_TRUE(dialog.Hint().startsWith(" --- Mia Chen --- \r\nFirst message sent/received: "));
+        EXPECT_TRUE(dialog.Hint().startsWith(" --- Mia Chen --- \r\nNumbers: +15555550102\r\nFirst message sent/received: "));
         d.close();  // the title bar's close box
     });
     form.ContactsActivityClick();
