@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <unordered_set>
 
 #include "Lang/TimeValue.h"
 
@@ -75,18 +76,28 @@ ActivityContact ActivityContactOf(const XMsgRecType& message) {
 }
 
 std::vector<ActivityContact> ActivityContacts(const MsgStore& S) {
+    // A full store repeats a thousand keys sixteen thousand times: they are told apart by
+    // hashing views into the store, and only the distinct ones are copied and sorted.
+    std::unordered_set<std::string_view> names, phones;
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
+        const XMsgRecType& m = S.Messages[n];
+        if (m.Name.empty())
+            phones.insert(m.Phone.view());
+        else
+            names.insert(m.Name.view());
+    }
     std::vector<ActivityContact> list;
-    list.reserve(static_cast<std::size_t>(S.MessageCount));
-    for (std::int32_t n = 1; n <= S.MessageCount; ++n) list.push_back(ActivityContactOf(S.Messages[n]));
+    list.reserve(names.size() + phones.size());
+    for (std::string_view name : names) list.push_back({ActivityContact::ByName, std::string(name)});
+    for (std::string_view phone : phones) list.push_back({ActivityContact::ByPhone, std::string(phone)});
     std::sort(list.begin(), list.end(), [](const ActivityContact& a, const ActivityContact& b) {
-        // Unsigned bytes, as the store orders its texts; a name and a number alike come once.
-        const auto ua = std::basic_string_view<unsigned char>(
-            reinterpret_cast<const unsigned char*>(a.Key.data()), a.Key.size());
-        const auto ub = std::basic_string_view<unsigned char>(
-            reinterpret_cast<const unsigned char*>(b.Key.data()), b.Key.size());
-        return ua != ub ? ua < ub : a.By < b.By;
+        // Unsigned bytes, as the store orders its texts.
+        const int order = std::char_traits<unsigned char>::compare(
+            reinterpret_cast<const unsigned char*>(a.Key.data()), reinterpret_cast<const unsigned char*>(b.Key.data()),
+            std::min(a.Key.size(), b.Key.size()));
+        if (order != 0) return order < 0;
+        return a.Key.size() != b.Key.size() ? a.Key.size() < b.Key.size() : a.By < b.By;
     });
-    list.erase(std::unique(list.begin(), list.end()), list.end());
     return list;
 }
 
