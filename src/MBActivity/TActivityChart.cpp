@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStackedBarSeries>
 #include <QSvgGenerator>
 #include <QTableWidget>
@@ -115,6 +116,7 @@ TActivityChart::TActivityChart(const MsgStore& store, const DefaultsType& defaul
     connect(FiguresCheck, &QCheckBox::toggled, FiguresTable, &QWidget::setVisible);
     connect(SaveImageBtn, &QPushButton::clicked, this, &TActivityChart::SaveImageClick);
     connect(CloseBtn, &QPushButton::clicked, this, &QWidget::close);
+    new QShortcut(QKeySequence::Cancel, this, this, &QWidget::close);  // Esc, as in the program's dialogs
 }
 
 void TActivityChart::FillContactBox() {
