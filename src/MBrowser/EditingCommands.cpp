@@ -118,4 +118,5 @@ void TMBForm::ConnectEditingCommands() {
     Wire(SummaryMenu, &QAction::triggered, &TMBForm::SummaryMenuClick);
     Wire(StatisticsMainMenu, &QAction::triggered, &TMBForm::ContactsActivityClick);
     Wire(StatisticsMenu, &QAction::triggered, &TMBForm::ContactsActivityClick);
+    Wire(ActivityChartMainMenu, &QAction::triggered, &TMBForm::ActivityChartClick);
 }

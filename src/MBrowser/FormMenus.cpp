@@ -64,6 +64,7 @@ void TMBForm::CreateMainMenu() {
     ViewMenu->addSeparator();
     SummaryMainMenu = Item(ViewMenu, QStringLiteral("Activity summary"));
     StatisticsMainMenu = Item(ViewMenu, QStringLiteral("Activity statistics"));
+    ActivityChartMainMenu = Item(ViewMenu, QStringLiteral("Activity chart"));
 
     ToolsMenu = bar->addMenu(QStringLiteral("&Tools"));
     CryptMainMenu = Item(ToolsMenu, QStringLiteral("Crypt messages on screen"));

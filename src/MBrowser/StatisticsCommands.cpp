@@ -1,4 +1,7 @@
 // The activity summary and the activity statistics dialog.
+#include <QToolButton>
+
+#include "MBActivity/TActivityChart.h"
 #include "MBStats/TStatsDialog.h"
 #include "MBVars/Contacts.h"
 #include "MBVars/Stats.h"
@@ -16,4 +19,20 @@ void TMBForm::ContactsActivityClick() {
     Dlg.RunDialog(dialog);
     // Rebuilding the contact table cleaned the messages' names of control characters.
     UpdateMessageView();
+}
+
+void TMBForm::ActivityChartClick() {
+    // The contact view's contact, else all contacts.
+    const ActivityContact contact = ThisPersonSB->isChecked() && CurrentMessage > 0
+                                        ? ActivityContactOf(S.Messages[CurrentMessage])
+                                        : ActivityContact{};
+    if (!ActivityChart) {
+        ActivityChart = new TActivityChart(S, D, Locale, Dlg, contact, this);
+    } else {
+        ActivityChart->Refresh();
+        ActivityChart->ShowContact(contact);
+    }
+    ActivityChart->show();
+    ActivityChart->raise();
+    ActivityChart->activateWindow();
 }

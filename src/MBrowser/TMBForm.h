@@ -3,6 +3,7 @@
 // It holds no logic of its own beyond asking, informing and refreshing: the store and the
 // settings record belong to main(), the answers to the user come through Dialogs.
 #include <QMainWindow>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -30,6 +31,7 @@ class QMenu;
 class QToolButton;
 class MessageGrid;
 class MessageGridModel;
+class TActivityChart;
 
 // Where the program looks for its folders; tests point DocumentsDir at a temporary folder.
 struct FormEnvironment {
@@ -222,6 +224,9 @@ public:
     // StatisticsCommands.cpp
     void SummaryMenuClick();
     void ContactsActivityClick();
+    // Opens the activity chart window, or brings it forward, on the contact view's contact.
+    void ActivityChartClick();
+    QPointer<TActivityChart> ActivityChart;  // while the window is open
     // First and last grid row (1-based) of the selection; the current row alone when no
     // range is selected.
     std::pair<int, int> SelectedRowSpan() const;
@@ -354,6 +359,7 @@ public:
     QAction* ThisPersonMainMenu = nullptr;
     QAction* SummaryMainMenu = nullptr;
     QAction* StatisticsMainMenu = nullptr;
+    QAction* ActivityChartMainMenu = nullptr;
     QAction* CryptMainMenu = nullptr;
     QAction* RemoveHistoryMainMenu = nullptr;
     QAction* RemoveDupsMainMenu = nullptr;

@@ -7,6 +7,7 @@
 #include <QStandardItemModel>
 #include <QToolButton>
 
+#include "MBActivity/TActivityChart.h"
 #include "MBVars/Contacts.h"
 #include "MBVars/Ordering.h"
 #include "MBVars/Search.h"
@@ -128,6 +129,7 @@ void TMBForm::UpdateMessageView() {
     MessageViewClick();
     if (CurrentMessage < 1) SetDetailLine({});
     MessageView->viewport()->update();
+    if (ActivityChart) ActivityChart->Refresh();  // redraws only what changed
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 

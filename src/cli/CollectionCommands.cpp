@@ -1,12 +1,15 @@
 #include "cli/CollectionCommands.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <new>
+#include <optional>
 #include <random>
 
 #include "Lang/LocaleInfo.h"
+#include "MBVars/ActivityCounts.h"
 #include "MBVars/Contacts.h"
 #include "MBVars/DataFile.h"
 #include "MBVars/Samples.h"
@@ -75,5 +78,51 @@ int RunSamplesCommand(const std::string& folder, const std::string& programDir, 
         return 1;
     }
     out << ReplaceAll("\r\n", "\n", list);
+    return 0;
+}
+
+int RunActivityCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const auto usage = [&err] {
+        err << "usage: kestro-cli activity FILE.kst [--by month|weekday|hour] [--contact PHONE]\n";
+        return 2;
+    };
+    std::string file;
+    ActivityPeriod period = ActivityPeriod::Month;
+    std::optional<std::string> phone;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const bool hasValue = i + 1 < args.size();
+        if (args[i] == "--by" && hasValue) {
+            const auto named = ActivityPeriodNamed(args[++i]);
+            if (!named) {
+                err << "kestro-cli: --by takes month, weekday or hour, not " << args[i] << '\n';
+                return 2;
+            }
+            period = *named;
+        } else if (args[i] == "--contact" && hasValue) {
+            phone = args[++i];
+        } else if (file.empty() && !args[i].starts_with("--")) {
+            file = args[i];
+        } else {
+            return usage();
+        }
+    }
+    if (file.empty()) return usage();
+    MsgStore S;
+    if (!Load(S, file, err)) return 1;
+    ActivityContact contact;
+    if (phone) {
+        contact = ActivityContactOfPhone(S, *phone);
+        const bool known = std::any_of(S.Messages.begin() + 1, S.Messages.begin() + 1 + S.MessageCount,
+                                       [&](const XMsgRecType& m) { return m.Phone.view() == *phone; });
+        if (!known) {
+            err << "kestro-cli: " << file << " holds no message of " << *phone << '\n';
+            return 1;
+        }
+    }
+    const ActivityCounts counts = CountActivity(S, period, contact);
+    out << ActivityTable(counts);
+    if (counts.Malformed > 0)
+        err << "kestro-cli: " << file << ": " << counts.Malformed
+            << (counts.Malformed == 1 ? " message" : " messages") << " left out: the time is not a valid date\n";
     return 0;
 }

@@ -16,6 +16,7 @@ void PrintUsage(std::ostream& out) {
            "[--no-history]\n"
            "       kestro-cli dump FILE.kst\n"
            "       kestro-cli summary FILE.kst\n"
+           "       kestro-cli activity FILE.kst [--by month|weekday|hour] [--contact PHONE]\n"
            "       kestro-cli samples DIR\n"
            "       kestro-cli --help | --version\n";
 }
@@ -43,6 +44,7 @@ int RunCommand(int argc, char** argv) {
     const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);
     if (command == "import") return RunImportCommand(args, std::cout, std::cerr);
+    if (command == "activity") return RunActivityCommand(args, std::cout, std::cerr);
     if (args.size() != 1) return Usage();
     if (command == "dump") return RunDumpCommand(args[0], std::cout, std::cerr);
     if (command == "summary") return RunSummaryCommand(args[0], std::cout, std::cerr);

@@ -43,7 +43,7 @@ TEST_F(FormTest, MainMenuCaptionsAndShortcuts) {
     EXPECT_EQ(form.ViewMenu->title(), "&View");
     EXPECT_EQ(Items(form.ViewMenu), QStringList({"Sent messages", "Received messages", "All messages",
                                                  "Messages with this contact", "-", "Activity summary",
-                                                 "Activity statistics"}));
+                                                 "Activity statistics", "Activity chart"}));
     EXPECT_TRUE(form.AllMainMenu->isChecked());
     EXPECT_TRUE(form.ThisPersonMainMenu->isCheckable());
     EXPECT_EQ(form.ToolsMenu->title(), "&Tools");
