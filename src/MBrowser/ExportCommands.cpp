@@ -121,28 +121,24 @@ void TMBForm::PaintExportedPages(QPrinter& printer) {
 }
 
 namespace {
-void PreparePrinter(QPrinter& printer, const std::string& title) {
-    printer.setPageSize(PaperForLocale(QLocale::system()));
-    printer.setPageMargins(QMarginsF(15, 15, 15, 12), QPageLayout::Millimeter);
-    printer.setDocName(QString::fromStdString(title));
+// The printer set to the locale's paper and named after what is printed; false when the
+// view is empty.
+bool PreparePrinter(const TMBForm& form, QPrinter& printer) {
+    if (form.S.ViewCount < 1) return false;
+    bool selection = false;
+    form.ExportedRows(selection);
+    SetUpPages(printer, QLocale::system());
+    printer.setDocName(QString::fromStdString(form.ExportedTitle(selection)));
+    return true;
 }
 }  // namespace
 
 void TMBForm::PrintMainMenuClick() {
-    if (S.ViewCount < 1) return;
-    bool selection = false;
-    ExportedRows(selection);
     QPrinter printer(QPrinter::HighResolution);
-    PreparePrinter(printer, ExportedTitle(selection));
-    if (!Dlg.ChoosePrinter(printer)) return;
-    PaintExportedPages(printer);
+    if (PreparePrinter(*this, printer) && Dlg.ChoosePrinter(printer)) PaintExportedPages(printer);
 }
 
 void TMBForm::PrintPreviewMainMenuClick() {
-    if (S.ViewCount < 1) return;
-    bool selection = false;
-    ExportedRows(selection);
     QPrinter printer(QPrinter::HighResolution);
-    PreparePrinter(printer, ExportedTitle(selection));
-    Dlg.PreviewPrint(printer, [this](QPrinter& p) { PaintExportedPages(p); });
+    if (PreparePrinter(*this, printer)) Dlg.PreviewPrint(printer, [this](QPrinter& p) { PaintExportedPages(p); });
 }

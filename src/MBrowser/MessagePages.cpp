@@ -15,7 +15,7 @@
 
 namespace {
 constexpr int Columns = 5;
-constexpr double ColumnShare[Columns] = {0.16, 0.15, 0.15, 0.09, 0.45};
+constexpr double ColumnShare[Columns] = {0.19, 0.15, 0.16, 0.10, 0.40};
 const char* const ColumnTitle[Columns] = {"Time", "Phone", "Name", "Direction", "Message"};
 constexpr std::int64_t ProgressStep = 256;
 
@@ -79,8 +79,11 @@ void LayOut(LaidRow& row, const XMsgRecType& m, const QFont& font, const Geometr
     const QFontMetricsF metrics(font, &device);
     row.CellsHeight = 0;
     for (int c = 0; c < Columns - 1; ++c) {
-        const QRectF box = metrics.boundingRect(QRectF(0, 0, g.Inner(c), 1e9), Qt::TextWrapAnywhere, row.Cells[c]);
-        row.CellsHeight = std::max(row.CellsHeight, box.height());
+        // Most short cells fit on one line: measured without a wrapping layout.
+        const double height = metrics.horizontalAdvance(row.Cells[c]) <= g.Inner(c)
+                                  ? metrics.height()
+                                  : metrics.boundingRect(QRectF(0, 0, g.Inner(c), 1e9), Qt::TextWrapAnywhere, row.Cells[c]).height();
+        row.CellsHeight = std::max(row.CellsHeight, height);
     }
     DisplayMessageUtf8Into(m.Text, text);
     QString shown = FromUtf8(text);
@@ -123,6 +126,11 @@ QPageSize PaperForLocale(const QLocale& locale) {
         default:
             return QPageSize(QPageSize::A4);
     }
+}
+
+void SetUpPages(QPagedPaintDevice& device, const QLocale& locale) {
+    device.setPageSize(PaperForLocale(locale));
+    device.setPageMargins(QMarginsF(15, 15, 15, 12), QPageLayout::Millimeter);
 }
 
 bool PaintMessagePages(QPagedPaintDevice& device, const MsgStore& S, ExportRows rows, const ExportLook& look,
@@ -238,8 +246,7 @@ QByteArray PdfExport(const MsgStore& S, ExportRows rows, const ExportLook& look,
         buffer.open(QIODevice::WriteOnly);
         QPdfWriter writer(&buffer);
         writer.setResolution(300);
-        writer.setPageSize(PaperForLocale(locale));
-        writer.setPageMargins(QMarginsF(15, 15, 15, 12), QPageLayout::Millimeter);
+        SetUpPages(writer, locale);
         writer.setTitle(QString::fromUtf8(look.Title.data(), static_cast<qsizetype>(look.Title.size())));
         writer.setCreator(QStringLiteral("Kestro"));
         if (!PaintMessagePages(writer, S, rows, look, progress)) return {};

@@ -24,6 +24,9 @@ using PageProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
 // Philippines).
 QPageSize PaperForLocale(const QLocale& locale);
 
+// The locale's paper with the pages' margins.
+void SetUpPages(QPagedPaintDevice& device, const QLocale& locale);
+
 // Paints the rows on the device, one page after another (the device is already set to its
 // page size and margins); false when `progress` cancelled.
 bool PaintMessagePages(QPagedPaintDevice& device, const MsgStore& S, ExportRows rows, const ExportLook& look,
