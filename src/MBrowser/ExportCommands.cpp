@@ -108,7 +108,7 @@ void TMBForm::ExportMainMenuClick() {
     try {
         WriteExportFile(path, bytes);
     } catch (const IoError& e) {
-        Dlg.ShowError(QString::fromStdString(e.Text("export", path)));
+        Dlg.ShowError(QString::fromStdString(FileErrorText("export", path, e.what())));
     }
 }
 

@@ -58,8 +58,8 @@ TEST_F(ExportTest, ExportsTheViewInTheGridsOrderOrTheSelectedRows) {
     EXPECT_EQ(asked.FileName, "messages.csv");
 
     // A filtered view, sorted by another column.
-    form.DispSentSBClick();
     form.MessageViewMouseUp(PhoneColumn, 0);
+    form.DispSentSBClick();
     ASSERT_EQ(Store.ViewCount, 3);
     EXPECT_EQ(CsvTexts(ExportAs("sent.csv")), GridTexts(1, 3));
     EXPECT_NE(TempDir::Read(ExportAs("sent.html")).find("<h1>Sent messages</h1>"), std::string::npos);
@@ -85,7 +85,7 @@ TEST_F(ExportTest, ThePdfHoldsTheMessagesInOrderAndPrintingPaintsTheSamePages) {
     EXPECT_TRUE(TempDir::Read(pdf).starts_with("%PDF"));
     const auto textOf = [](const std::string& file) {
         QProcess run;
-        run.start(QStringLiteral("pdftotext"), {QString::fromStdString(file), QStringLiteral("-")});
+        run.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QString::fromStdString(file), QStringLiteral("-")});
         run.waitForFinished();
         return run.readAllStandardOutput().toStdString();
     };
