@@ -25,6 +25,7 @@ QString FromUtf8(std::string_view s) { return QString::fromUtf8(s.data(), static
 struct LaidRow {
     std::int32_t Message = 0;
     QString Cells[Columns - 1];
+    bool Wraps[Columns - 1] = {};         // the cell takes more than one line
     double CellsHeight = 0;               // the tallest short cell
     std::unique_ptr<QTextLayout> Text;    // positioned from y = 0
     std::vector<double> LineBottoms;      // y of each line's bottom
@@ -80,9 +81,10 @@ void LayOut(LaidRow& row, const XMsgRecType& m, const QFont& font, const Geometr
     row.CellsHeight = 0;
     for (int c = 0; c < Columns - 1; ++c) {
         // Most short cells fit on one line: measured without a wrapping layout.
-        const double height = metrics.horizontalAdvance(row.Cells[c]) <= g.Inner(c)
-                                  ? metrics.height()
-                                  : metrics.boundingRect(QRectF(0, 0, g.Inner(c), 1e9), Qt::TextWrapAnywhere, row.Cells[c]).height();
+        row.Wraps[c] = metrics.horizontalAdvance(row.Cells[c]) > g.Inner(c);
+        const double height =
+            row.Wraps[c] ? metrics.boundingRect(QRectF(0, 0, g.Inner(c), 1e9), Qt::TextWrapAnywhere, row.Cells[c]).height()
+                         : metrics.height();
         row.CellsHeight = std::max(row.CellsHeight, height);
     }
     DisplayMessageUtf8Into(m.Text, text);
@@ -217,9 +219,14 @@ bool PaintMessagePages(QPagedPaintDevice& device, const MsgStore& S, ExportRows 
             p.setFont(RowFont(g, (m.Flags & MsgSent) ? look.SentFont : look.ReceivedFont));
             for (int c = 0; c < Columns; ++c) p.drawRect(QRectF(g.Left[c], piece.Top, g.Left[c + 1] - g.Left[c], piece.Height));
             if (piece.FirstLine == 0) {
-                for (int c = 0; c < Columns - 1; ++c)
-                    p.drawText(QRectF(g.Left[c] + g.Pad, piece.Top + g.Pad, g.Inner(c), piece.Height),
-                               Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere, row.Cells[c]);
+                const double ascent = QFontMetricsF(p.font(), &device).ascent();
+                for (int c = 0; c < Columns - 1; ++c) {
+                    if (!row.Wraps[c])  // one line: no wrapping layout to make
+                        p.drawText(QPointF(g.Left[c] + g.Pad, piece.Top + g.Pad + ascent), row.Cells[c]);
+                    else
+                        p.drawText(QRectF(g.Left[c] + g.Pad, piece.Top + g.Pad, g.Inner(c), piece.Height),
+                                   Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere, row.Cells[c]);
+                }
             }
             if (piece.EndLine > piece.FirstLine) {
                 const double from = piece.FirstLine == 0 ? 0 : row.LineBottoms[piece.FirstLine - 1];
