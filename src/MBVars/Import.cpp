@@ -5,6 +5,7 @@
 #include <string_view>
 #include <utility>
 
+#include "MBVars/CsvExportImport.h"
 #include "MBVars/ImportContactLine.h"
 #include "MBVars/ImportMessageLines.h"
 #include "MBVars/ImportSource.h"
@@ -42,6 +43,7 @@ int ImportCsvFile(MsgStore& S, const std::string& path) {
 
 int ImportCsvFile(MsgStore& S, const std::string& path, std::int32_t& droppedWhenFull) {
     droppedWhenFull = 0;
+    if (const std::optional<int> own = ImportCsvExportFile(S, path, droppedWhenFull)) return *own;
     try {
         PreparedCsv prepared;
         if (const int err = PrepareCsvFile(S, path, prepared)) return err;

@@ -36,6 +36,9 @@ void TMBForm::CreateMainMenu() {
     FileMenu->addSeparator();
     SaveMainMenu = Item(FileMenu, QStringLiteral("Save"), QKeySequence(Qt::CTRL | Qt::Key_S));
     SaveAsMainMenu = Item(FileMenu, QStringLiteral("Save as..."));
+    ExportMainMenu = Item(FileMenu, QStringLiteral("Export..."));
+    PrintMainMenu = Item(FileMenu, QStringLiteral("Print..."), QKeySequence(Qt::CTRL | Qt::Key_P));
+    PrintPreviewMainMenu = Item(FileMenu, QStringLiteral("Print preview..."));
     FileMenu->addSeparator();
     ImportMainMenu = Item(FileMenu, QStringLiteral("Add files ..."));
     ImportFolderMainMenu = Item(FileMenu, QStringLiteral("Add folder..."));
@@ -129,6 +132,9 @@ void TMBForm::ConnectCommands() {
     wire(OpenMainMenu, &QAction::triggered, &TMBForm::OpenMainMenuClick);
     wire(SaveMainMenu, &QAction::triggered, &TMBForm::SaveMainMenuClick);
     wire(SaveAsMainMenu, &QAction::triggered, &TMBForm::SaveAsMainMenuClick);
+    wire(ExportMainMenu, &QAction::triggered, &TMBForm::ExportMainMenuClick);
+    wire(PrintMainMenu, &QAction::triggered, &TMBForm::PrintMainMenuClick);
+    wire(PrintPreviewMainMenu, &QAction::triggered, &TMBForm::PrintPreviewMainMenuClick);
     wire(ImportMainMenu, &QAction::triggered, &TMBForm::ImportMainMenuClick);
     wire(ImportFolderMainMenu, &QAction::triggered, &TMBForm::ImportFolderMainMenuClick);
     wire(CreateSampleMainMenu, &QAction::triggered, &TMBForm::CreateSampleFilesClick);

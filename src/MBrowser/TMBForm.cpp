@@ -216,6 +216,7 @@ void TMBForm::FormPaint() {
         b->setEnabled(hasMessages);
     for (QMenu* m : {EditMenu, ViewMenu, ToolsMenu}) m->menuAction()->setEnabled(hasMessages);
     SaveAsMainMenu->setEnabled(hasMessages);
+    for (QAction* a : {ExportMainMenu, PrintMainMenu, PrintPreviewMainMenu}) a->setEnabled(hasMessages);
     SaveMainMenu->setEnabled(hasMessages);
     NameBox->setVisible(ThisPersonSB->isChecked());
 

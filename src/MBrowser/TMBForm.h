@@ -28,6 +28,7 @@ class QAction;
 class QComboBox;
 class QLineEdit;
 class QMenu;
+class QPrinter;
 class QToolButton;
 class MessageGrid;
 class MessageGridModel;
@@ -155,6 +156,18 @@ public:
     std::string UntitledPath() const;  // DocumentsDir + "/Kestro/untitled.kst"
     // Makes the texts in the store plain again when they are scrambled on screen.
     void EndScreenScrambling();
+
+    // --- Export and print (ExportCommands.cpp) ---------------------------------------------
+    void ExportMainMenuClick();
+    void PrintMainMenuClick();
+    void PrintPreviewMainMenuClick();
+    // The store positions the grid shows, in its order: the selected rows when more than one
+    // is selected (`selection` then true), else the whole view.
+    std::vector<std::int32_t> ExportedRows(bool& selection) const;
+    // What is exported in words, e.g. "Messages with Ada Ashgrove".
+    std::string ExportedTitle(bool selection) const;
+    // What Print and Print preview put on paper: the pages of the PDF export.
+    void PaintExportedPages(QPrinter& printer);
 
     // --- Contact colours (ColourCommands.cpp) ----------------------------------------------
     // Edits one colour (0x00BBGGRR, 0 = none) in the colour chooser: true, with the choice
@@ -343,6 +356,9 @@ public:
     QAction* OpenMainMenu = nullptr;
     QAction* SaveMainMenu = nullptr;
     QAction* SaveAsMainMenu = nullptr;
+    QAction* ExportMainMenu = nullptr;
+    QAction* PrintMainMenu = nullptr;
+    QAction* PrintPreviewMainMenu = nullptr;
     QAction* ImportMainMenu = nullptr;
     QAction* ImportFolderMainMenu = nullptr;
     QAction* CreateSampleMainMenu = nullptr;

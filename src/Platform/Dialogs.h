@@ -7,9 +7,11 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 class QDialog;
+class QPrinter;
 
 // Box titles and button captions.
 inline const QString WarningTitle = QStringLiteral("Warning");
@@ -65,6 +67,11 @@ public:
     virtual std::optional<QString> QueryText(const QString& title, const QString& prompt,
                                              const QString& initial) = 0;
     virtual std::optional<QFont> ChooseFont(const QFont& initial) = 0;
+    // The system print dialog, setting up `printer`; true when the user chose to print.
+    virtual bool ChoosePrinter(QPrinter& printer) = 0;
+    // The print preview of what `paint` draws on the printer, until the user closes it
+    // (printing from it, perhaps).
+    virtual void PreviewPrint(QPrinter& printer, const std::function<void(QPrinter&)>& paint) = 0;
 
     // Shows one of the program's own dialogs modally; QDialog::Accepted after its OK,
     // QDialog::Rejected after Cancel, Esc or the title bar's close box.

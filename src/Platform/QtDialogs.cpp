@@ -11,6 +11,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QUrl>
@@ -83,6 +86,12 @@ void PrepareFileDialog(QFileDialog& dialog, const FileRequest& request) {
     dialog.setDirectory(request.Folder);
     if (!request.Filter.isEmpty()) dialog.setNameFilter(request.Filter);
     if (!request.DefaultSuffix.isEmpty()) dialog.setDefaultSuffix(request.DefaultSuffix);
+    // With several types to choose from, a name typed without an extension takes the
+    // chosen type's.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        const qsizetype star = filter.indexOf(QStringLiteral("(*."));
+        if (star >= 0) dialog.setDefaultSuffix(filter.mid(star + 3).section(QLatin1Char(')'), 0, 0).section(QLatin1Char(' '), 0, 0));
+    });
     if (!request.FileName.isEmpty()) dialog.selectFile(request.FileName);
 }
 
@@ -180,6 +189,18 @@ std::optional<QFont> QtDialogs::ChooseFont(const QFont& initial) {
     dialog.setCurrentFont(shown);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.selectedFont();
+}
+
+bool QtDialogs::ChoosePrinter(QPrinter& printer) {
+    QPrintDialog dialog(&printer, Owner());
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void QtDialogs::PreviewPrint(QPrinter& printer, const std::function<void(QPrinter&)>& paint) {
+    QPrintPreviewDialog dialog(&printer, Owner());
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&paint](QPrinter* p) { paint(*p); });
+    dialog.resize(FileDialogSize());
+    dialog.exec();
 }
 
 int QtDialogs::RunDialog(QDialog& dialog) { return dialog.exec(); }

@@ -20,6 +20,8 @@ public:
     std::optional<QString> QueryText(const QString& title, const QString& prompt,
                                      const QString& initial) override;
     std::optional<QFont> ChooseFont(const QFont& initial) override;
+    bool ChoosePrinter(QPrinter& printer) override;
+    void PreviewPrint(QPrinter& printer, const std::function<void(QPrinter&)>& paint) override;
 
     int RunDialog(QDialog& dialog) override;
 

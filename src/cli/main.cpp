@@ -7,6 +7,7 @@
 
 #include "MBVars/Version.h"
 #include "cli/CollectionCommands.h"
+#include "cli/ExportCommand.h"
 #include "cli/ImportCommand.h"
 #include "OFuncs/IoError.h"
 
@@ -18,6 +19,8 @@ void PrintUsage(std::ostream& out) {
            "       kestro-cli summary FILE.kst\n"
            "       kestro-cli activity FILE.kst [--by month|weekday|hour] [--contact PHONE]\n"
            "       kestro-cli samples DIR\n"
+           "       kestro-cli export FILE.kst --format csv|html [-o OUT] [--contact PHONE] [--search TEXT] "
+           "[--sent|--received]\n"
            "       kestro-cli --help | --version\n";
 }
 
@@ -45,6 +48,7 @@ int RunCommand(int argc, char** argv) {
     const std::vector<std::string> args(argv + 2, argv + argc);
     if (command == "import") return RunImportCommand(args, std::cout, std::cerr);
     if (command == "activity") return RunActivityCommand(args, std::cout, std::cerr);
+    if (command == "export") return RunExportCommand(args, std::cout, std::cerr);
     if (args.size() != 1) return Usage();
     if (command == "dump") return RunDumpCommand(args[0], std::cout, std::cerr);
     if (command == "summary") return RunSummaryCommand(args[0], std::cout, std::cerr);

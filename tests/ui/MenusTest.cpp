@@ -34,7 +34,8 @@ QStringList Items(const QMenu* menu) {
 TEST_F(FormTest, MainMenuCaptionsAndShortcuts) {
     TMBForm& form = Open();
     EXPECT_EQ(form.FileMenu->title(), "&File");
-    EXPECT_EQ(Items(form.FileMenu), QStringList({"&New\tCtrl+N", "&Open\tCtrl+O", "-", "Save\tCtrl+S", "Save as...", "-",
+    EXPECT_EQ(Items(form.FileMenu), QStringList({"&New\tCtrl+N", "&Open\tCtrl+O", "-", "Save\tCtrl+S", "Save as...",
+                                                 "Export...", "Print...\tCtrl+P", "Print preview...", "-",
                                                  "Add files ...", "Add folder...", "Create sample files", "-", "E&xit"}));
     EXPECT_EQ(form.EditMenu->title(), "&Edit");
     EXPECT_EQ(Items(form.EditMenu),

@@ -3,6 +3,7 @@
 // its kind, title and text. An empty queue answers No, Cancel or nothing.
 #include <QApplication>
 #include <QDialog>
+#include <QPrinter>
 #include <deque>
 #include <functional>
 #include <vector>
@@ -12,7 +13,7 @@
 struct AskedQuestion {
     QString Kind;  // "AskConfirm", "AskYesNo", "ShowInfo", "ShowError", "AskYesNoCancel",
                    // "OpenFile", "OpenFiles", "SaveFile", "BrowseFolder", "QueryText",
-                   // "ChooseFont", "RunDialog", "OpenUrl"
+                   // "ChooseFont", "RunDialog", "OpenUrl", "ChoosePrinter", "PreviewPrint"
     QString Title;
     QString Text;
     FileRequest File;  // for the file dialogs
@@ -26,6 +27,7 @@ public:
     std::deque<QString> FolderAnswers;
     std::deque<std::optional<QString>> TextAnswers;
     std::deque<std::optional<QFont>> FontAnswers;
+    std::deque<bool> PrintAnswers;  // ChoosePrinter: whether the user chose to print
     std::deque<bool> UrlAnswers;  // whether the desktop opened the address (default: it did)
     // For the program's own dialogs: each script gets the dialog, shown, and works its
     // controls as a user would (ticks, clicks OK, presses Esc, closes the window); what the
@@ -74,6 +76,23 @@ public:
                                      const QString& initial) override {
         Record("QueryText", title, prompt + "|" + initial);
         return Next(TextAnswers, std::optional<QString>());
+    }
+    // Printing goes to this PDF file, never to a real printer.
+    QString PrintFile;
+    bool ChoosePrinter(QPrinter& printer) override {
+        Record("ChoosePrinter", QString(), QString());
+        ToPrintFile(printer);
+        return Next(PrintAnswers, false);
+    }
+    // The preview paints once, as the preview dialog does when it opens.
+    void PreviewPrint(QPrinter& printer, const std::function<void(QPrinter&)>& paint) override {
+        Record("PreviewPrint", QString(), QString());
+        ToPrintFile(printer);
+        paint(printer);
+    }
+    void ToPrintFile(QPrinter& printer) const {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(PrintFile);
     }
     std::optional<QFont> ChooseFont(const QFont& initial) override {
         Record("ChooseFont", QString(), initial.family());

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "MBVars/ExportFields.h"
+
+#include "Lang/DateTimeFormat.h"
+#include "Lang/LocaleInfo.h"
+#include "Lang/TimeValue.h"
+#include "OFuncs/AtomicFile.h"
+#include "OFuncs/IoError.h"
+
+namespace {
+bool EndsWithNoCase(std::string_view s, std::string_view tail) {
+    if (s.size() < tail.size()) return false;
+    s.remove_prefix(s.size() - tail.size());
+    for (std::size_t i = 0; i < tail.size(); ++i) {
+        char c = s[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != tail[i]) return false;
+    }
+    return true;
+}
+
+bool IsStoredTimeForm(std::string_view t) {
+    static constexpr std::string_view Shape = "0000.00.00 00:00";
+    if (t.size() != Shape.size()) return false;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        if (Shape[i] == '0' ? (t[i] < '0' || t[i] > '9') : t[i] != Shape[i]) return false;
+    }
+    return true;
+}
+}  // namespace
+
+std::optional<ExportFormat> ExportFormatOfPath(std::string_view path) {
+    if (EndsWithNoCase(path, ".csv")) return ExportFormat::Csv;
+    if (EndsWithNoCase(path, ".html") || EndsWithNoCase(path, ".htm")) return ExportFormat::Html;
+    if (EndsWithNoCase(path, ".pdf")) return ExportFormat::Pdf;
+    return std::nullopt;
+}
+
+std::string ExportTime(std::string_view stored) {
+    if (IsStoredTimeForm(stored)) {
+        std::string out(stored);
+        out[4] = out[7] = '-';
+        return out;
+    }
+    static const LocaleInfo english = LocaleInfo::English();  // ":" between hours and minutes
+    return FormatDateTime("yyyy-mm-dd hh:mm", TimeValue(stored), english);
+}
+
+std::string_view ExportDirection(const XMsgRecType& m) { return (m.Flags & MsgSent) ? "Sent" : "Received"; }
+
+void WriteExportFile(const std::string& path, std::string_view bytes) {
+    AtomicFileWriter file;
+    if (const int code = file.Open(path)) throw IoError(FileErrorReason(code), path, "write");
+    try {
+        file.Write(bytes);
+        file.Commit();
+    } catch (const IoError& e) {
+        throw e.In(path, "write");
+    }
+}

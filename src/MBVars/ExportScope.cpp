@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "MBVars/ExportScope.h"
+
+#include "MBVars/Search.h"
+
+std::string ExportTitle(const ExportScope& scope) {
+    std::string title;
+    if (!scope.Contact.empty())
+        title = "Messages with " + scope.Contact;
+    else if (scope.Directions == ViewSent)
+        title = "Sent messages";
+    else if (scope.Directions == ViewReceived)
+        title = "Received messages";
+    else
+        title = scope.Search.empty() ? "All messages" : "Messages";
+    if (!scope.Search.empty()) title += " containing \"" + scope.Search + "\"";
+    if (scope.Selection) title += " (selection)";
+    return title;
+}
+
+std::vector<std::int32_t> PickExportRows(MsgStore& S, const ExportScope& scope, const std::string& contactPhone) {
+    MarkFound(S, FetchByText, scope.Search);  // every message when there is no search
+    std::vector<std::int32_t> rows;
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
+        const XMsgRecType& m = S.Messages[static_cast<std::size_t>(n)];
+        if (!(m.Flags & MsgFound) || !(m.Flags & scope.Directions)) continue;
+        if (!contactPhone.empty() && m.Phone.view() != contactPhone) continue;
+        rows.push_back(n);
+    }
+    return rows;
+}

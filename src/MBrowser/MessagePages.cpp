@@ -1,0 +1,262 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "MBrowser/MessagePages.h"
+
+#include <QBuffer>
+#include <QFontMetricsF>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTextLayout>
+#include <algorithm>
+#include <memory>
+
+#include "OFuncs/DisplayText.h"
+#include "Platform/ColorRef.h"
+
+namespace {
+constexpr int Columns = 5;
+constexpr double ColumnShare[Columns] = {0.19, 0.15, 0.16, 0.10, 0.40};
+const char* const ColumnTitle[Columns] = {"Time", "Phone", "Name", "Direction", "Message"};
+constexpr std::int64_t ProgressStep = 256;
+
+QString FromUtf8(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// One message laid out: its short cells and the lines of its text.
+struct LaidRow {
+    std::int32_t Message = 0;
+    QString Cells[Columns - 1];
+    bool Wraps[Columns - 1] = {};         // the cell takes more than one line
+    double CellsHeight = 0;               // the tallest short cell
+    std::unique_ptr<QTextLayout> Text;    // positioned from y = 0
+    std::vector<double> LineBottoms;      // y of each line's bottom
+};
+
+// The page geometry: column edges, padding, fonts, all in device units.
+struct Geometry {
+    QRectF Body;  // the page's paintable area less the footer
+    double Left[Columns + 1] = {};
+    double Pad = 0, Footer = 0;
+    QFont Font, Bold, TitleFont;
+
+    Geometry(QPagedPaintDevice& device, QPainter& painter) {
+        const QRectF page(QPointF(0, 0), QSizeF(painter.viewport().size()));
+        Font = QFont(QStringLiteral("sans-serif"));
+        Font.setPointSizeF(9);
+        Bold = Font;
+        Bold.setBold(true);
+        TitleFont = Font;
+        TitleFont.setPointSizeF(15);
+        TitleFont.setBold(true);
+        const QFontMetricsF metrics(Font, &device);
+        Pad = metrics.height() / 4;
+        Footer = metrics.height() * 2;
+        Body = page.adjusted(0, 0, 0, -Footer);
+        Left[0] = Body.left();
+        for (int c = 0; c < Columns; ++c) Left[c + 1] = Left[c] + Body.width() * ColumnShare[c];
+        Left[Columns] = Body.right();
+    }
+    double Inner(int c) const { return Left[c + 1] - Left[c] - 2 * Pad; }
+};
+
+QFont RowFont(const Geometry& g, std::uint8_t style) {
+    QFont f = g.Font;
+    f.setItalic(style & 1);
+    f.setBold(style & 2);
+    return f;
+}
+
+QTextOption Wrapping() {
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    return option;
+}
+
+void LayOut(LaidRow& row, const XMsgRecType& m, const QFont& font, const Geometry& g, QPaintDevice& device,
+            std::string& text) {
+    row.Cells[0] = FromUtf8(ExportTime(m.Time.view()));
+    row.Cells[1] = FromUtf8(DisplayUtf8(m.Phone.view()));
+    row.Cells[2] = FromUtf8(DisplayUtf8(m.Name.view()));
+    row.Cells[3] = FromUtf8(ExportDirection(m));
+    const QFontMetricsF metrics(font, &device);
+    row.CellsHeight = 0;
+    for (int c = 0; c < Columns - 1; ++c) {
+        // Most short cells fit on one line: measured without a wrapping layout.
+        row.Wraps[c] = metrics.horizontalAdvance(row.Cells[c]) > g.Inner(c);
+        const double height =
+            row.Wraps[c] ? metrics.boundingRect(QRectF(0, 0, g.Inner(c), 1e9), Qt::TextWrapAnywhere, row.Cells[c]).height()
+                         : metrics.height();
+        row.CellsHeight = std::max(row.CellsHeight, height);
+    }
+    DisplayMessageUtf8Into(m.Text, text);
+    QString shown = FromUtf8(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    shown.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    row.Text = std::make_unique<QTextLayout>(shown, font, &device);
+    row.Text->setTextOption(Wrapping());
+    row.Text->beginLayout();
+    double y = 0;
+    row.LineBottoms.clear();
+    for (QTextLine line = row.Text->createLine(); line.isValid(); line = row.Text->createLine()) {
+        line.setLineWidth(g.Inner(Columns - 1));
+        line.setPosition(QPointF(0, y));
+        y += line.height();
+        row.LineBottoms.push_back(y);
+    }
+    row.Text->endLayout();
+}
+
+void DrawHeader(QPainter& p, const Geometry& g, double top, double height, const ExportLook& look) {
+    p.setFont(g.Bold);
+    for (int c = 0; c < Columns; ++c) {
+        const QRectF cell(g.Left[c], top, g.Left[c + 1] - g.Left[c], height);
+        p.fillRect(cell, ToQColor(look.HeaderColor));
+        p.drawRect(cell);
+        p.drawText(cell.adjusted(g.Pad, g.Pad, -g.Pad, -g.Pad), Qt::AlignLeft | Qt::AlignTop,
+                   QString::fromLatin1(ColumnTitle[c]));
+    }
+    p.setFont(g.Font);
+}
+
+}  // namespace
+
+QPageSize PaperForLocale(const QLocale& locale) {
+    switch (locale.territory()) {
+        case QLocale::UnitedStates: case QLocale::Canada: case QLocale::Mexico: case QLocale::Chile:
+        case QLocale::Colombia: case QLocale::Venezuela: case QLocale::Philippines: case QLocale::PuertoRico:
+            return QPageSize(QPageSize::Letter);
+        default:
+            return QPageSize(QPageSize::A4);
+    }
+}
+
+void SetUpPages(QPagedPaintDevice& device, const QLocale& locale) {
+    device.setPageSize(PaperForLocale(locale));
+    device.setPageMargins(QMarginsF(15, 15, 15, 12), QPageLayout::Millimeter);
+}
+
+bool PaintMessagePages(QPagedPaintDevice& device, const MsgStore& S, ExportRows rows, const ExportLook& look,
+                       const PageProgress& progress) {
+    QPainter p(&device);
+    const Geometry g(device, p);
+    const auto total = static_cast<std::int64_t>(rows.size()) * 2;
+    const auto goOn = [&](std::int64_t done) { return !progress || done % ProgressStep != 0 || progress(done, total); };
+
+    // First every row's height, so that the page count is known for the footers.
+    std::vector<LaidRow> laid(rows.size());
+    std::string text;
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        const XMsgRecType& m = S.Messages[static_cast<std::size_t>(rows[k])];
+        LayOut(laid[k], m, RowFont(g, (m.Flags & MsgSent) ? look.SentFont : look.ReceivedFont), g, device, text);
+        if (!goOn(static_cast<std::int64_t>(k) + 1)) return false;
+    }
+    const QFontMetricsF titleMetrics(g.TitleFont, &device), metrics(g.Font, &device);
+    const double headerHeight = metrics.height() + 2 * g.Pad;
+    const double titleHeight = titleMetrics.height() * 1.2 + metrics.height() * 1.8;
+
+    // A piece of a row on one page: the row, its first text line, the lines it holds.
+    struct Piece {
+        std::size_t Row;
+        std::size_t FirstLine, EndLine;
+        double Top, Height;
+    };
+    std::vector<std::vector<Piece>> pages(1);
+    double y = g.Body.top() + titleHeight + headerHeight;
+    const double freshRoom = g.Body.height() - headerHeight - 2 * g.Pad;
+    for (std::size_t k = 0; k < laid.size(); ++k) {
+        const LaidRow& row = laid[k];
+        const std::size_t lines = row.LineBottoms.size();
+        std::size_t line = 0;
+        for (;;) {
+            const double room = g.Body.bottom() - y - 2 * g.Pad;
+            const double done = line == 0 ? 0 : row.LineBottoms[line - 1];
+            const double rest = lines == 0 ? 0 : row.LineBottoms.back() - done;
+            const double cells = line == 0 ? row.CellsHeight : 0;
+            std::size_t end = line;
+            while (end < lines && row.LineBottoms[end] - done <= room) ++end;
+            const bool whole = end == lines && cells <= room;
+            if (!whole && !pages.back().empty() && (end == line || std::max(cells, rest) <= freshRoom)) {
+                pages.emplace_back();  // the row starts on the next page
+                y = g.Body.top() + headerHeight;
+                continue;
+            }
+            // The whole rest, or (a row longer than a page) the lines that fit, at least one.
+            if (end == line && end < lines) end = line + 1;
+            const double height = std::max(cells, (end == 0 ? 0 : row.LineBottoms[end - 1]) - done) + 2 * g.Pad;
+            pages.back().push_back(Piece{k, line, end, y, height});
+            y += height;
+            line = end;
+            if (line >= lines) break;
+            pages.emplace_back();
+            y = g.Body.top() + headerHeight;
+        }
+    }
+
+    const int pageCount = static_cast<int>(pages.size());
+    std::int64_t painted = static_cast<std::int64_t>(rows.size());
+    for (int page = 0; page < pageCount; ++page) {
+        if (page > 0) device.newPage();
+        double top = g.Body.top();
+        if (page == 0) {
+            p.setFont(g.TitleFont);
+            p.drawText(QRectF(g.Body.left(), top, g.Body.width(), titleMetrics.height() * 1.2),
+                       Qt::AlignLeft | Qt::AlignTop, FromUtf8(look.Title));
+            p.setFont(g.Font);
+            const QString source = FromUtf8(look.Source.empty() ? std::string() : look.Source + ", ") +
+                                   QString::number(rows.size()) +
+                                   (rows.size() == 1 ? QStringLiteral(" message") : QStringLiteral(" messages"));
+            p.drawText(QRectF(g.Body.left(), top + titleMetrics.height() * 1.2, g.Body.width(), metrics.height()),
+                       Qt::AlignLeft | Qt::AlignTop, source);
+            top += titleHeight;
+        }
+        DrawHeader(p, g, top, headerHeight, look);
+        for (const Piece& piece : pages[static_cast<std::size_t>(page)]) {
+            const LaidRow& row = laid[piece.Row];
+            const XMsgRecType& m = S.Messages[static_cast<std::size_t>(rows[piece.Row])];
+            const std::int32_t color = look.RowColor(m);
+            const QRectF band(g.Body.left(), piece.Top, g.Body.width(), piece.Height);
+            if (color >= 0) p.fillRect(band, ToQColor(color));
+            p.setFont(RowFont(g, (m.Flags & MsgSent) ? look.SentFont : look.ReceivedFont));
+            for (int c = 0; c < Columns; ++c) p.drawRect(QRectF(g.Left[c], piece.Top, g.Left[c + 1] - g.Left[c], piece.Height));
+            if (piece.FirstLine == 0) {
+                const double ascent = QFontMetricsF(p.font(), &device).ascent();
+                for (int c = 0; c < Columns - 1; ++c) {
+                    if (!row.Wraps[c])  // one line: no wrapping layout to make
+                        p.drawText(QPointF(g.Left[c] + g.Pad, piece.Top + g.Pad + ascent), row.Cells[c]);
+                    else
+                        p.drawText(QRectF(g.Left[c] + g.Pad, piece.Top + g.Pad, g.Inner(c), piece.Height),
+                                   Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere, row.Cells[c]);
+                }
+            }
+            if (piece.EndLine > piece.FirstLine) {
+                const double from = piece.FirstLine == 0 ? 0 : row.LineBottoms[piece.FirstLine - 1];
+                const double to = row.LineBottoms[piece.EndLine - 1];
+                const QPointF origin(g.Left[Columns - 1] + g.Pad, piece.Top + g.Pad - from);
+                p.save();
+                p.setClipRect(QRectF(g.Left[Columns - 1], piece.Top + g.Pad, g.Inner(Columns - 1) + 2 * g.Pad, to - from));
+                row.Text->draw(&p, origin);
+                p.restore();
+            }
+            if (piece.EndLine == row.LineBottoms.size() && !goOn(++painted)) return false;
+        }
+        p.drawText(QRectF(g.Body.left(), g.Body.bottom(), g.Body.width(), g.Footer), Qt::AlignCenter,
+                   QStringLiteral("Page %1 of %2").arg(page + 1).arg(pageCount));
+    }
+    return true;
+}
+
+QByteArray PdfExport(const MsgStore& S, ExportRows rows, const ExportLook& look, const QLocale& locale,
+                     const PageProgress& progress) {
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        writer.setResolution(300);
+        SetUpPages(writer, locale);
+        writer.setTitle(QString::fromUtf8(look.Title.data(), static_cast<qsizetype>(look.Title.size())));
+        writer.setCreator(QStringLiteral("Kestro"));
+        if (!PaintMessagePages(writer, S, rows, look, progress)) return {};
+    }
+    return bytes;
+}

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The exported messages laid out on pages, for the PDF export and for printing: the title
+// on the first page, a header row on every page, the five columns of the other exports with
+// their texts wrapped (a text longer than a page goes on over the next), the rows coloured
+// as the web page colours them, and "Page n of m" at the foot of each page.
+#include <QByteArray>
+#include <QLocale>
+#include <QPageSize>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "MBVars/HtmlExport.h"
+#include "MBVars/Store.h"
+
+class QPagedPaintDevice;
+
+// Called now and then with the rows laid out or painted so far (of twice the rows in
+// all); false cancels.
+using PageProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
+
+// A4, or Letter where the locale's paper is Letter (the Americas' Letter countries and the
+// Philippines).
+QPageSize PaperForLocale(const QLocale& locale);
+
+// The locale's paper with the pages' margins.
+void SetUpPages(QPagedPaintDevice& device, const QLocale& locale);
+
+// Paints the rows on the device, one page after another (the device is already set to its
+// page size and margins); false when `progress` cancelled.
+bool PaintMessagePages(QPagedPaintDevice& device, const MsgStore& S, ExportRows rows, const ExportLook& look,
+                       const PageProgress& progress = {});
+
+// The rows as a PDF document on the locale's paper; empty when cancelled.
+QByteArray PdfExport(const MsgStore& S, ExportRows rows, const ExportLook& look, const QLocale& locale,
+                     const PageProgress& progress = {});

@@ -1,0 +1,104 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/ExportCommand.h"
+
+#include <filesystem>
+#include <new>
+
+#include "MBVars/CsvExport.h"
+#include "MBVars/ExportScope.h"
+#include "MBVars/HtmlExport.h"
+#include "MBVars/LoadSequences.h"
+#include "OFuncs/DisplayText.h"
+#include "OFuncs/IoError.h"
+
+namespace {
+struct ExportArguments {
+    std::string File, Format, Output, Contact, Search;
+    std::uint16_t Directions = ViewAll;
+};
+
+bool ParseArguments(const std::vector<std::string>& args, ExportArguments& a, std::ostream& err) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::string* value = arg == "--format"    ? &a.Format
+                             : arg == "-o"        ? &a.Output
+                             : arg == "--contact" ? &a.Contact
+                             : arg == "--search"  ? &a.Search
+                                                  : nullptr;
+        if (value) {
+            if (i + 1 == args.size()) {
+                err << "kestro-cli: " << arg << " needs a value\n";
+                return false;
+            }
+            *value = args[++i];
+        } else if (arg == "--sent" || arg == "--received") {
+            const std::uint16_t wanted = arg == "--sent" ? ViewSent : ViewReceived;
+            if (a.Directions != ViewAll && a.Directions != wanted) {
+                err << "kestro-cli: --sent and --received exclude each other\n";
+                return false;
+            }
+            a.Directions = wanted;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            err << "kestro-cli: unknown option " << arg << '\n';
+            return false;
+        } else if (a.File.empty()) {
+            a.File = arg;
+        } else {
+            err << "kestro-cli: export takes one data file\n";
+            return false;
+        }
+    }
+    if (a.File.empty()) err << "kestro-cli: export needs a data file\n";
+    if (a.Format != "csv" && a.Format != "html") err << "kestro-cli: --format must be csv or html\n";
+    return !a.File.empty() && (a.Format == "csv" || a.Format == "html");
+}
+
+// The name shown for a contact's phone: the name of its first message, else the phone.
+std::string ContactShown(const MsgStore& S, const std::string& phone) {
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
+        const XMsgRecType& m = S.Messages[static_cast<std::size_t>(n)];
+        if (m.Phone.view() == phone && !m.Name.empty()) return DisplayUtf8(m.Name.view());
+    }
+    return DisplayUtf8(phone);
+}
+}  // namespace
+
+int RunExportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    ExportArguments a;
+    if (!ParseArguments(args, a, err)) return 2;
+    MsgStore S;
+    DefaultsType D;
+    std::string reason;
+    try {
+        if (const int code = OpenCollection(S, D, a.File)) reason = FileErrorReason(code);
+    } catch (const IoError& e) {
+        reason = e.what();
+    } catch (const std::bad_alloc&) {
+        reason = FileErrorReason(OutOfMemoryCode);
+    }
+    if (!reason.empty()) {
+        err << "kestro-cli: cannot read " << a.File << ": " << reason << '\n';
+        return 1;
+    }
+    const std::string contactPhone = StoredFromUtf8(a.Contact);
+    ExportScope scope;
+    scope.Directions = a.Directions;
+    scope.Search = a.Search;
+    if (!a.Contact.empty()) scope.Contact = ContactShown(S, contactPhone);
+    const std::vector<std::int32_t> rows = PickExportRows(S, scope, contactPhone);
+    const std::string bytes =
+        a.Format == "csv"
+            ? CsvExport(S, rows)
+            : HtmlExport(S, rows, ExportLook{ExportTitle(scope), std::filesystem::path(a.File).filename().string()});
+    if (a.Output.empty()) {
+        out << bytes;
+        return out ? 0 : 1;
+    }
+    try {
+        WriteExportFile(a.Output, bytes);
+    } catch (const IoError& e) {
+        err << "kestro-cli: " << e.Text("write", a.Output) << '\n';
+        return 1;
+    }
+    return 0;
+}
