@@ -173,7 +173,7 @@ void TActivityChart::Recount(bool force) {
     Draw();
 }
 
-QString TActivityChart::PeriodLabel(const ActivityRow& row, std::size_t index) const {
+QString TActivityChart::PeriodLabel(const PeriodCount& row, std::size_t index) const {
     // The locale's day names (Sunday first there), Monday first here.
     if (ShownPeriod == ActivityPeriod::Weekday) return QString::fromStdString(Locale.LongDayNames[(index + 1) % 7]);
     return QString::fromStdString(row.Period);
@@ -193,7 +193,7 @@ void TActivityChart::Draw() {
     int highest = 0;
     FiguresTable->setRowCount(static_cast<int>(Shown.Rows.size()));
     for (std::size_t i = 0; i < Shown.Rows.size(); ++i) {
-        const ActivityRow& row = Shown.Rows[i];
+        const PeriodCount& row = Shown.Rows[i];
         sentValues.append(row.Sent);
         receivedValues.append(row.Received);
         labels.append(PeriodLabel(row, i));
@@ -244,7 +244,7 @@ QString TActivityChart::FiguresText() const {
 
 QString TActivityChart::HoverText(int row) const {
     if (row < 0 || row >= static_cast<int>(Shown.Rows.size())) return {};
-    const ActivityRow& r = Shown.Rows[static_cast<std::size_t>(row)];
+    const PeriodCount& r = Shown.Rows[static_cast<std::size_t>(row)];
     return PeriodLabel(r, static_cast<std::size_t>(row)) +
            QStringLiteral("\nSent %1\nReceived %2\nTogether %3").arg(r.Sent).arg(r.Received).arg(r.Sent + r.Received);
 }

@@ -63,7 +63,7 @@ private:
     // differ from what is shown (or always, when `force`).
     void Recount(bool force);
     void Draw();
-    QString PeriodLabel(const ActivityRow& row, std::size_t index) const;
+    QString PeriodLabel(const PeriodCount& row, std::size_t index) const;
 
     const MsgStore& S;
     const DefaultsType& D;

@@ -138,7 +138,7 @@ ActivityCounts CountActivity(const MsgStore& S, ActivityPeriod period, const Act
     }
     counts.Rows.resize(static_cast<std::size_t>(rows));
     for (const auto& [slot, sent] : counted) {
-        ActivityRow& row = counts.Rows[static_cast<std::size_t>(slot - first)];
+        PeriodCount& row = counts.Rows[static_cast<std::size_t>(slot - first)];
         ++(sent ? row.Sent : row.Received);
     }
     for (int i = 0; i < rows; ++i) {
@@ -158,7 +158,7 @@ ActivityCounts CountActivity(const MsgStore& S, ActivityPeriod period, const Act
 
 std::string ActivityTable(const ActivityCounts& counts) {
     std::string table = "period\tsent\treceived\n";
-    for (const ActivityRow& row : counts.Rows)
+    for (const PeriodCount& row : counts.Rows)
         table += row.Period + '\t' + std::to_string(row.Sent) + '\t' + std::to_string(row.Received) + '\n';
     return table;
 }

@@ -31,15 +31,15 @@ ActivityContact ActivityContactOf(const XMsgRecType& message);
 // number itself.
 ActivityContact ActivityContactOfPhone(const MsgStore& S, std::string_view phone);
 
-struct ActivityRow {
+struct PeriodCount {
     std::string Period;  // "yyyy-mm", "Monday" ... "Sunday", or "00" ... "23"
     std::int32_t Sent = 0, Received = 0;
-    friend bool operator==(const ActivityRow&, const ActivityRow&) = default;
+    friend bool operator==(const PeriodCount&, const PeriodCount&) = default;
 };
 struct ActivityCounts {
     // Months: every month from the first to the last counted message, none when no
     // message counted; weekdays Monday first (7 rows); hours 00 to 23 (24 rows).
-    std::vector<ActivityRow> Rows;
+    std::vector<PeriodCount> Rows;
     std::int32_t Malformed = 0;  // messages of the contact whose time is not a valid date
 };
 ActivityCounts CountActivity(const MsgStore& S, ActivityPeriod period, const ActivityContact& contact);

@@ -33,7 +33,7 @@ MsgStore HandMade() {
 
 std::string Rows(const ActivityCounts& counts) {
     std::string text;
-    for (const ActivityRow& r : counts.Rows)
+    for (const PeriodCount& r : counts.Rows)
         if (r.Sent || r.Received) text += r.Period + ' ' + std::to_string(r.Sent) + ' ' + std::to_string(r.Received) + ';';
     return text;
 }
@@ -95,7 +95,7 @@ TEST(ActivityCounts, EveryMessageCountedOnce) {
         for (ActivityPeriod period : {ActivityPeriod::Month, ActivityPeriod::Weekday, ActivityPeriod::Hour}) {
             const ActivityCounts counts = CountActivity(S, period, contact);
             const std::int32_t total = std::accumulate(counts.Rows.begin(), counts.Rows.end(), counts.Malformed,
-                                                       [](std::int32_t sum, const ActivityRow& r) {
+                                                       [](std::int32_t sum, const PeriodCount& r) {
                                                            return sum + r.Sent + r.Received;
                                                        });
             EXPECT_EQ(total, expected) << contact.Key;
