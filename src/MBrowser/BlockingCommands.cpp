@@ -46,9 +46,11 @@ void TMBForm::BlockThisMainMenuClick() {
     KeepHistory();  // a failure is reported; the marks in memory stay
     if (checked == 0) return;
 
-    if (!Dlg.AskYesNo(QString::asprintf("Do you want to delete and block messages with selected %d contacts?", checked)))
+    if (!Dlg.AskYesNo(QString::asprintf("Do you want to delete and block messages with selected %d contacts?", checked),
+                      DefaultButton::No))
         return;
     const std::int32_t removed = DeleteBlocked(S);
     FormPaint();
+    KeepOneRow(CurrentRow());
     Dlg.ShowInfo(QString::asprintf("%d messages deleted from %d blocked contacts.", removed, checked));
 }

@@ -49,7 +49,9 @@ void TMBForm::StartUntitled() {
     ClearStore(S, D);
     ScreenScrambled = false;  // nothing is left to unscramble
     CurrentFile = UntitledPath();
+    ShowEverythingNewestFirst();
     LayOutAndRefresh();
+    KeepOneRow(1);
 }
 
 void TMBForm::NewMainMenuClick() {
@@ -82,7 +84,9 @@ void TMBForm::OpenDataFile(const std::string& path) {
     }
     ScreenScrambled = false;  // the texts just read are plain
     CurrentFile = path;
+    ShowEverythingNewestFirst();
     FormPaint();
+    KeepOneRow(1);  // the newest message
 }
 
 bool TMBForm::SaveCollection(const std::string& path) {

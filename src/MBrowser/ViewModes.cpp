@@ -21,6 +21,7 @@ void TMBForm::DispSentSBClick() {
     PressViewButton(DispSentSB);
     BuildView(S, ViewSent);
     FormPaint();
+    KeepOneRow(CurrentRow());
 }
 
 void TMBForm::DispReceivedSBClick() {
@@ -28,6 +29,7 @@ void TMBForm::DispReceivedSBClick() {
     PressViewButton(DispReceivedSB);
     BuildView(S, ViewReceived);
     FormPaint();
+    KeepOneRow(CurrentRow());
 }
 
 void TMBForm::DispAllSBClick() {
@@ -36,6 +38,7 @@ void TMBForm::DispAllSBClick() {
     PressViewButton(DispAllSB);
     BuildView(S, ViewAll);
     FormPaint();
+    KeepOneRow(CurrentRow());
 }
 
 void TMBForm::ThisPersonSBClick() {
@@ -63,6 +66,23 @@ void TMBForm::ThisPersonSBClick() {
         NameBox->hide();
     }
     FetchStr(ContactFetchMode, SearchText);
+}
+
+void TMBForm::EndContactView() {
+    if (ThisPersonSB->isChecked()) {
+        const QSignalBlocker quiet(ThisPersonSB);
+        ThisPersonSB->setChecked(false);
+    }
+    ThisPersonMainMenu->setChecked(false);
+    NameBox->hide();
+}
+
+void TMBForm::ShowEverythingNewestFirst() {
+    EndContactView();
+    ClearSearchBox();
+    D.ViewMode = 3;
+    D.SortColumn = TimeColumn;
+    D.SortAscending[TimeColumn] = false;
 }
 
 void TMBForm::FillNameBox() {
@@ -107,6 +127,7 @@ void TMBForm::FetchStr(int mode, const std::string& text) {
     const std::int32_t marked = MarkFound(S, mode, text);
     BuildView(S, ViewFound);
     UpdateMessageView();
+    KeepOneRow(CurrentRow());
     if (marked == 0) {
         MessageView->hide();
         SetDetailLine(QStringLiteral("No matches found. Sorry."));

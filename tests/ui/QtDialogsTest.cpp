@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@ namespace {
 struct BoxSeen {
     QString Title, Text;
     QStringList Buttons;
+    QString Default;  // the button under Enter
 };
 
 // Presses the button captioned `press` in the next modal box and tells what the box showed.
@@ -24,6 +26,7 @@ void AnswerNextBox(const QString& press, BoxSeen& seen) {
         ASSERT_NE(box, nullptr);
         seen.Title = box->windowTitle();
         seen.Text = box->text();
+        if (box->defaultButton() != nullptr) seen.Default = box->defaultButton()->text();
         QAbstractButton* chosen = nullptr;
         for (QAbstractButton* b : box->buttons()) {
             seen.Buttons << b->text();
@@ -52,6 +55,12 @@ TEST(QtDialogs, BoxesCarryTheirTitlesAndButtons) {
     EXPECT_EQ(seen.Title, "Confirm");
     EXPECT_EQ(seen.Text, "Line one\nLine two");
     EXPECT_EQ(seen.Buttons, QStringList({"&No", "&Yes"}));
+    EXPECT_EQ(seen.Default, "&Yes");
+    // A question whose Yes removes messages: Enter answers No.
+    seen = {};
+    AnswerNextBox("&No", seen);
+    EXPECT_FALSE(dialogs.AskYesNo("Delete?", DefaultButton::No));
+    EXPECT_EQ(seen.Default, "&No");
 
     seen = {};
     AnswerNextBox("OK", seen);
