@@ -50,7 +50,7 @@ void TMBForm::BlockThisMainMenuClick() {
                       DefaultButton::No))
         return;
     const std::int32_t removed = DeleteBlocked(S);
-    FormPaint();
     KeepOneRow(CurrentRow());
+    FormPaint();
     Dlg.ShowInfo(QString::asprintf("%d messages deleted from %d blocked contacts.", removed, checked));
 }

@@ -148,7 +148,8 @@ void TMBForm::LeaveFocusOnGrid() {
 }
 
 void TMBForm::KeepOneRow(int row) {
-    row = std::clamp(row, 1, MessageModel->rowCount());
+    // Clamped to the rows the view has now: the grid may not have been refreshed yet.
+    row = std::clamp(row, 1, std::max(1, static_cast<int>(S.ViewCount)));
     const QModelIndex current = MessageModel->index(row - 1, CurrentColumn());
     MessageView->selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect);
     MessageView->scrollTo(current);

@@ -24,6 +24,9 @@ DetailLineEdit::DetailLineEdit(QWidget* parent) : QPlainTextEdit(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setTabChangesFocus(true);
+    // Files dropped on it go to the window, which imports or opens them.
+    setAcceptDrops(false);
+    viewport()->setAcceptDrops(false);
     document()->setDocumentMargin(1);
     // The height of the shown lines with the editing frame, so that the frame coming and
     // going moves nothing.

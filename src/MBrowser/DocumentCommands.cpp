@@ -50,8 +50,8 @@ void TMBForm::StartUntitled() {
     ScreenScrambled = false;  // nothing is left to unscramble
     CurrentFile = UntitledPath();
     ShowEverythingNewestFirst();
-    LayOutAndRefresh();
     KeepOneRow(1);
+    LayOutAndRefresh();
 }
 
 void TMBForm::NewMainMenuClick() {
@@ -85,8 +85,8 @@ void TMBForm::OpenDataFile(const std::string& path) {
     ScreenScrambled = false;  // the texts just read are plain
     CurrentFile = path;
     ShowEverythingNewestFirst();
-    FormPaint();
     KeepOneRow(1);  // the newest message
+    FormPaint();
 }
 
 bool TMBForm::SaveCollection(const std::string& path) {

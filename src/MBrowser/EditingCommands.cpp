@@ -35,9 +35,9 @@ void TMBForm::DeleteMenuClick() {
                       DefaultButton::No))
         return;
     DeleteViewRows(S, top, bottom);
-    UpdateMessageView();
     // The message after the removed ones becomes current, alone.
     KeepOneRow(top);
+    UpdateMessageView();
 }
 
 void TMBForm::SelectAllMainMenuClick() {
@@ -75,8 +75,8 @@ void TMBForm::DeleteThisClick() {
         return;
     const int row = CurrentRow();
     DeletePhone(S, phone);
-    UpdateMessageView();
     KeepOneRow(row);
+    UpdateMessageView();
 }
 
 void TMBForm::RemoveDupsMainMenuClick() {
@@ -88,8 +88,8 @@ void TMBForm::RemoveDupsMainMenuClick() {
     if (!Dlg.AskYesNo(QString::asprintf("Do you want to remove the %d duplicate messages?", found), DefaultButton::No))
         return;
     const std::int32_t removed = RemoveDuplicates(S, true);
-    FormPaint();
     KeepOneRow(CurrentRow());
+    FormPaint();
     Dlg.ShowInfo(QString::asprintf("%d duplicate messages have been removed.", removed));
 }
 

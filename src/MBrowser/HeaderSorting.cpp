@@ -27,10 +27,10 @@ void TMBForm::MessageViewMouseUp(int column, int row) {
         SortMessages(S, D, column, ascending ? 1 : 0);
         BuildView(S, ViewEverything);
         MessageModel->Refresh();
-        SetCurrentRow(std::clamp(FindSerial(S, serial), 1, std::max(1, S.ViewCount)));
+        KeepOneRow(std::clamp(FindSerial(S, serial), 1, std::max(1, S.ViewCount)));  // alone
         UpdateMessageView();
         UpdateMenus();
-        KeepOneRow(CurrentRow());  // the message stays current, alone
+        MessageView->scrollTo(MessageView->currentIndex());
         SetGridHint(QStringLiteral("Click to sort by this column"));
     } else if (row == 0) {
         SetGridHint(QString::asprintf("%d messages (%s %% of Max)", S.MessageCount,

@@ -153,8 +153,8 @@ void TMBForm::FinishImporting(int importCount, const QString& report, std::int32
         FinishImport(S, D, FinishImportOptions{D.UseHistory, D.RemoveDups, HistoryPath(), &history});
     const std::int32_t blocked = finished.Blocked;
     ShowEverythingNewestFirst();
-    FormPaint();
     KeepOneRow(1);  // the newest message
+    FormPaint();
     history.Finish();
     Dlg.ShowInfo(QString::asprintf("%d file(s) imported: %s%s%s%d messages (%d sent, %d received, %d blocked), %d contacts",
                                    importCount, "\r\n", Utf8(report).constData(), "\r\n", S.MessageCount, S.SentCount,

@@ -20,16 +20,16 @@ void TMBForm::DispSentSBClick() {
     D.ViewMode = 1;
     PressViewButton(DispSentSB);
     BuildView(S, ViewSent);
-    FormPaint();
     KeepOneRow(CurrentRow());
+    FormPaint();
 }
 
 void TMBForm::DispReceivedSBClick() {
     D.ViewMode = 2;
     PressViewButton(DispReceivedSB);
     BuildView(S, ViewReceived);
-    FormPaint();
     KeepOneRow(CurrentRow());
+    FormPaint();
 }
 
 void TMBForm::DispAllSBClick() {
@@ -37,8 +37,8 @@ void TMBForm::DispAllSBClick() {
     D.ViewMode = 3;
     PressViewButton(DispAllSB);
     BuildView(S, ViewAll);
-    FormPaint();
     KeepOneRow(CurrentRow());
+    FormPaint();
 }
 
 void TMBForm::ThisPersonSBClick() {
@@ -126,8 +126,8 @@ void TMBForm::NameBoxChange(int chosenEntry) {
 void TMBForm::FetchStr(int mode, const std::string& text) {
     const std::int32_t marked = MarkFound(S, mode, text);
     BuildView(S, ViewFound);
-    UpdateMessageView();
     KeepOneRow(CurrentRow());
+    UpdateMessageView();
     if (marked == 0) {
         MessageView->hide();
         SetDetailLine(QStringLiteral("No matches found. Sorry."));
