@@ -414,8 +414,10 @@ BENCHMARK(BM_DeleteContactsMessages);
 void BM_RemoveDuplicates(benchmark::State& state) {
     FullWindow& w = Window();
     for (auto _ : state) {
+        w.Answers.YesNoAnswers.push_back(true);  // the question when there are duplicates
         w.Form->RemoveDupsMainMenuClick();
         w.Painted();
+        w.Answers.YesNoAnswers.clear();  // unasked when there were none
     }
 }
 BENCHMARK(BM_RemoveDuplicates);

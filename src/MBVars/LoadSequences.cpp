@@ -74,7 +74,7 @@ FinishImportResult FinishImport(MsgStore& S, DefaultsType& D, const FinishImport
     // the order of the rest) and every message of a phone already has the same name and
     // colour. What is left of that sort is its count, which only removing can change.
     if (options.RemoveDups) {
-        RemoveFoundDuplicates(S, duplicates->Take(), true);
+        result.DuplicatesRemoved = RemoveFoundDuplicates(S, duplicates->Take(), true);
         CountMessages(S);
     }
     D.SortColumn = ByTime;

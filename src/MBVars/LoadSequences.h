@@ -23,6 +23,7 @@ struct FinishImportOptions {
 
 struct FinishImportResult {
     std::int32_t Blocked = 0;  // messages removed as blocked
+    std::int32_t DuplicatesRemoved = 0;
     int HistoryError = 0;      // 0, or the errno of creating the history file (when written here)
 };
 

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QToolButton>
 
+#include "MBrowser/DetailLineEdit.h"
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/TMBForm.h"
 

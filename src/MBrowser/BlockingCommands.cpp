@@ -60,9 +60,11 @@ void TMBForm::BlockThisMainMenuClick() {
                                         MaxHistory, stored.NoRoom));
     if (checked == 0) return;
 
-    if (!Dlg.AskYesNo(QString::asprintf("Do you want to delete and block messages with selected %d contacts?", checked)))
+    if (!Dlg.AskYesNo(QString::asprintf("Do you want to delete and block messages with selected %d contacts?", checked),
+                      DefaultButton::No))
         return;
     const std::int32_t removed = DeleteBlocked(S);
+    KeepOneRow(CurrentRow());
     FormPaint();
     Dlg.ShowInfo(QString::asprintf("%d messages deleted from %d blocked contacts.", removed, checked));
 }

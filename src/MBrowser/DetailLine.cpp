@@ -1,10 +1,14 @@
 // The current row, the current message and the detail line under the grid.
 #include <QEvent>
+#include <QAction>
+#include <QApplication>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QToolButton>
 #include <algorithm>
 #include <functional>
 
+#include "MBrowser/DetailLineEdit.h"
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
 #include "MBrowser/TMBForm.h"
@@ -87,6 +91,8 @@ void TMBForm::MessageLabelExit() {
     std::string typed = StoredFromTyped(MessageLabel->text(), MaxTextLength);
     if (DisplayMessageUtf8(DetailStored) == DisplayMessageUtf8(typed)) return;  // changed and changed back
     XMsgRecType& m = S.Messages[static_cast<std::size_t>(n)];
+    LastEdit = StoredEdit{m.Serial, m.Text, typed, S.Modified};
+    UndoMainMenu->setEnabled(true);
     m.Text = std::move(typed);
     DetailStored = m.Text;
     DetailMessage = n;
@@ -129,4 +135,22 @@ QString TMBForm::DetailLine() const { return MessageLabel->text(); }
 
 void TMBForm::WatchDetailLine() {
     MessageLabel->installEventFilter(new FocusLossWatcher(MessageLabel, [this] { Safely([this] { MessageLabelExit(); }); }));
+}
+
+void TMBForm::LeaveFocusOnGrid() {
+    QWidget* focus = focusWidget();
+    const bool stray = focus == nullptr || focus == MessageLabel || !focus->isVisibleTo(this) || !focus->isEnabled();
+    if (!stray) return;
+    if (MessageView->isVisibleTo(this))
+        MessageView->setFocus();
+    else if (MessageLabel->hasFocus() || focusWidget() == MessageLabel)
+        MessageLabel->clearFocus();
+}
+
+void TMBForm::KeepOneRow(int row) {
+    // Clamped to the rows the view has now: the grid may not have been refreshed yet.
+    row = std::clamp(row, 1, std::max(1, static_cast<int>(S.ViewCount)));
+    const QModelIndex current = MessageModel->index(row - 1, CurrentColumn());
+    MessageView->selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect);
+    MessageView->scrollTo(current);
 }

@@ -49,6 +49,8 @@ void TMBForm::StartUntitled() {
     ClearStore(S, D);
     ScreenScrambled = false;  // nothing is left to unscramble
     CurrentFile = UntitledPath();
+    ShowEverythingNewestFirst();
+    KeepOneRow(1);
     LayOutAndRefresh();
 }
 
@@ -82,6 +84,8 @@ void TMBForm::OpenDataFile(const std::string& path) {
     }
     ScreenScrambled = false;  // the texts just read are plain
     CurrentFile = path;
+    ShowEverythingNewestFirst();
+    KeepOneRow(1);  // the newest message
     FormPaint();
 }
 

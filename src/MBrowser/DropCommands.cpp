@@ -87,12 +87,14 @@ void TMBForm::dropEvent(QDropEvent* event) {
     // The command asks and reports in modal boxes: it runs after the drop has ended, so
     // that the program the files came from is not kept waiting.
     QTimer::singleShot(0, this, [this, dropped] {
+        ForgetLastEdit();
         Safely([this, &dropped] {
             if (dropped.What == DroppedFiles::Kind::Exports)
                 ImportChosenFiles(dropped.Paths);
             else
                 OpenDroppedDataFile(dropped.Paths.front());
         });
+        LeaveFocusOnGrid();
     });
 }
 

@@ -31,8 +31,12 @@ void TMBForm::DeleteMenuClick() {
     auto [top, bottom] = SelectedRowSpan();
     bottom = std::min(bottom, static_cast<int>(S.ViewCount));
     if (bottom < top) return;
-    if (!Dlg.AskYesNo(QString::asprintf("Do you want to delete the selected %d messages?", bottom - top + 1))) return;
+    if (!Dlg.AskYesNo(QString::asprintf("Do you want to delete the selected %d messages?", bottom - top + 1),
+                      DefaultButton::No))
+        return;
     DeleteViewRows(S, top, bottom);
+    // The message after the removed ones becomes current, alone.
+    KeepOneRow(top);
     UpdateMessageView();
 }
 
@@ -72,24 +76,33 @@ void TMBForm::DeleteThisClick() {
     if (phone.empty()) return;
     // The question names the contact by its name, even an empty one.
     if (!Dlg.AskYesNo(QStringLiteral("Do you want to delete messages with \"") + ShownText(current.Name.view()) +
-                      QStringLiteral("\" ?")))
+                      QStringLiteral("\" ?"),
+                      DefaultButton::No))
         return;
+    const int row = CurrentRow();
     DeletePhone(S, phone);
+    KeepOneRow(row);
     UpdateMessageView();
 }
 
 void TMBForm::RemoveDupsMainMenuClick() {
-    if (RemoveDuplicates(S, false) <= 0) {
+    const std::int32_t found = RemoveDuplicates(S, false);
+    if (found <= 0) {
         Dlg.ShowInfo(QStringLiteral("All duplicated messages have been removed."));
         return;
     }
-    RemoveDuplicates(S, true);
+    if (!Dlg.AskYesNo(QString::asprintf("Do you want to remove the %d duplicate messages?", found), DefaultButton::No))
+        return;
+    const std::int32_t removed = RemoveDuplicates(S, true);
+    KeepOneRow(CurrentRow());
     FormPaint();
+    Dlg.ShowInfo(QString::asprintf("%d duplicate messages have been removed.", removed));
 }
 
 void TMBForm::RemoveHistoryMainMenuClick() {
     if (!Dlg.AskYesNo(
-            QStringLiteral("Do you want to clear your contacts history list and all contact names from messages?")))
+            QStringLiteral("Do you want to clear your contacts history list and all contact names from messages?"),
+            DefaultButton::No))
         return;
     RemoveContactsHistory(S, HistoryPath());
     UpdateMessageView();
@@ -100,6 +113,7 @@ void TMBForm::ContactSBClick() {
 }
 
 void TMBForm::ConnectEditingCommands() {
+    Wire(UndoMainMenu, &QAction::triggered, &TMBForm::UndoMainMenuClick);
     Wire(DeleteMainMenu, &QAction::triggered, &TMBForm::DeleteMenuClick);
     Wire(DeleteMenu, &QAction::triggered, &TMBForm::DeleteMenuClick);
     Wire(SelectAllMainMenu, &QAction::triggered, &TMBForm::SelectAllMainMenuClick);

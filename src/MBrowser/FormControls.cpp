@@ -7,6 +7,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "MBrowser/DetailLineEdit.h"
 #include "MBrowser/MessageCellDelegate.h"
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
@@ -205,14 +206,12 @@ void TMBForm::CreateGridArea() {
 void TMBForm::CreateBottomBar() {
     BottomPanel = new QWidget(this);
     BottomPanel->setObjectName(QStringLiteral("BottomPanel"));
-    BottomPanel->setFixedHeight(50);
     auto* column = new QVBoxLayout(BottomPanel);
     column->setContentsMargins(8, 2, 8, 2);
     column->setSpacing(1);
 
-    MessageLabel = new QLineEdit(BottomPanel);
-    MessageLabel->setFrame(false);
-    MessageLabel->setFixedHeight(21);
+    // A few lines of a long message, then it scrolls.
+    MessageLabel = new DetailLineEdit(BottomPanel);
     MessageLabel->setToolTip(QStringLiteral("Click [Ctrl+C] to copy selected text onto the Clipboard"));
     MessageLabel->setAutoFillBackground(false);
 
@@ -230,6 +229,7 @@ void TMBForm::CreateBottomBar() {
     link.setColor(QPalette::ButtonText, QColor(0x1A, 0x5F, 0xC8));
     WebSB->setPalette(link);
     WebSB->hide();
+    BottomPanel->setFixedHeight(MessageLabel->height() + WebSB->height() + 2 + 2 + 1);
 
     column->addWidget(MessageLabel);
     auto* linkRow = new QHBoxLayout;

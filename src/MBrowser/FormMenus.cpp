@@ -47,6 +47,9 @@ void TMBForm::CreateMainMenu() {
     ExitMainMenu = Item(FileMenu, QStringLiteral("E&xit"));
 
     EditMenu = bar->addMenu(QStringLiteral("&Edit"));
+    UndoMainMenu = Item(EditMenu, QStringLiteral("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    UndoMainMenu->setEnabled(false);
+    EditMenu->addSeparator();
     CopyMainMenu = Item(EditMenu, QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
     DeleteMainMenu = Item(EditMenu, QStringLiteral("Delete"), QKeySequence(Qt::Key_Delete));
     EditMenu->addSeparator();

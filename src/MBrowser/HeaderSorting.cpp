@@ -17,13 +17,8 @@ void TMBForm::MessageViewMouseUp(int column, int row) {
     if (column < NumberColumn || column >= GridColumnCount || row < 0) return;
     if (row == 0 && column > NumberColumn) {
         MessageLabelExit();  // a pending edit of the detail line is sorted with its message
-        // The contact view ends: the sorted grid shows every message.
-        {
-            const QSignalBlocker quiet(ThisPersonSB);
-            ThisPersonSB->setChecked(false);
-        }
-        ThisPersonMainMenu->setChecked(false);
-        NameBox->hide();
+        // The sorted grid shows every message; the view mode stays, as the To/From header does.
+        EndContactView();
 
         const std::int32_t shown = MessageModel->MessageAt(CurrentRow() - 1);
         const std::uint16_t serial = shown > 0 ? S.Messages[static_cast<std::size_t>(shown)].Serial : 0;
@@ -32,8 +27,9 @@ void TMBForm::MessageViewMouseUp(int column, int row) {
         SortMessages(S, D, column, ascending ? 1 : 0);
         BuildView(S, ViewEverything);
         MessageModel->Refresh();
-        SetCurrentRow(std::clamp(FindSerial(S, serial), 1, std::max(1, S.ViewCount)));
+        KeepOneRow(std::clamp(FindSerial(S, serial), 1, std::max(1, S.ViewCount)));  // alone
         UpdateMessageView();
+        UpdateMenus();
         MessageView->scrollTo(MessageView->currentIndex());
         SetGridHint(QStringLiteral("Click to sort by this column"));
     } else if (row == 0) {

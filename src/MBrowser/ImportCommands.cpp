@@ -30,6 +30,27 @@ QString DroppedWhenFull(std::int32_t dropped) {
 }
 QByteArray Utf8(const QString& text) { return text.toUtf8(); }
 
+// When the full collection dropped lines, the finishing sequence may free room again (blocked
+// messages and duplicates removed): the report then says where every message went, so that
+// the lines left out are not taken for lines that could not have fitted.
+QString DroppedAccount(std::int32_t before, std::int32_t added, std::int32_t dropped, const FinishImportResult& finished,
+                       std::int32_t after) {
+    if (dropped <= 0 || before < 0) return {};
+    QString text = CrLf + QStringLiteral("%1 message lines were not imported: the collection was full (%2 messages).")
+                              .arg(dropped)
+                              .arg(MaxMessages);
+    text += CrLf + QStringLiteral("%1 messages before + %2 added - %3 blocked - %4 duplicates removed = %5 messages.")
+                       .arg(before)
+                       .arg(added)
+                       .arg(finished.Blocked)
+                       .arg(finished.DuplicatesRemoved)
+                       .arg(after);
+    const std::int32_t room = MaxMessages - after;
+    if (room > 0)
+        text += CrLf + QStringLiteral("The collection has room for %1 more messages now.").arg(room);
+    return text;
+}
+
 }  // namespace
 
 void TMBForm::ImportMainMenuClick() {
@@ -46,14 +67,17 @@ void TMBForm::ImportChosenFiles(const QStringList& files) {
 
     int imported = 0;
     QString report;
+    const std::int32_t before = S.MessageCount;
+    std::int32_t droppedInAll = 0;
     for (const QString& file : files) {
         // A file that cannot be read is left out of the report.
         std::int32_t dropped = 0;
         if (ImportOneFile(file, dropped) != 0) continue;
         ++imported;
+        droppedInAll += dropped;
         report += QFileInfo(file).fileName() + Successful + CrLf + DroppedWhenFull(dropped);
     }
-    FinishImporting(imported, report);
+    FinishImporting(imported, report, before, droppedInAll);
 }
 
 void TMBForm::ImportFolderMainMenuClick() {
@@ -100,6 +124,8 @@ void TMBForm::ReadSelectedFiles(const QString& list) {
     items.removeLast();  // what follows the last CR LF is no item
     int imported = 0;
     QString report;
+    const std::int32_t before = S.MessageCount;
+    std::int32_t droppedInAll = 0;
     for (const QString& item : items) {
         const QString path = item.contains(QLatin1Char('/')) ? item : FromPath(Set.ImportDir) + QLatin1Char('/') + item;
         report += item;
@@ -110,23 +136,30 @@ void TMBForm::ReadSelectedFiles(const QString& list) {
         } else {
             report += NotImported;
         }
+        droppedInAll += dropped;
         report += CrLf + DroppedWhenFull(dropped);
     }
-    FinishImporting(imported, report);
+    FinishImporting(imported, report, before, droppedInAll);
 }
 
-void TMBForm::FinishImporting(int importCount, const QString& report) {
+void TMBForm::FinishImporting(int importCount, const QString& report, std::int32_t countBefore, std::int32_t dropped) {
     SetDetailLine(QStringLiteral("Importing and sorting - please wait ..."));
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     // The history file is written while the window repaints; its result codes are not
     // reported, but a write that fails is, instead of the import's report.
     HistoryWriteInBackground history;
-    const std::int32_t blocked = FinishImport(S, D, HistoryPath(), &history);
+    const std::int32_t added = S.MessageCount - countBefore;
+    const FinishImportResult finished =
+        FinishImport(S, D, FinishImportOptions{D.UseHistory, D.RemoveDups, HistoryPath(), &history});
+    const std::int32_t blocked = finished.Blocked;
+    ShowEverythingNewestFirst();
+    KeepOneRow(1);  // the newest message
     FormPaint();
     history.Finish();
     Dlg.ShowInfo(QString::asprintf("%d file(s) imported: %s%s%s%d messages (%d sent, %d received, %d blocked), %d contacts",
                                    importCount, "\r\n", Utf8(report).constData(), "\r\n", S.MessageCount, S.SentCount,
-                                   S.ReceivedCount, blocked, S.ContactCount));
+                                   S.ReceivedCount, blocked, S.ContactCount) +
+                 DroppedAccount(countBefore, added, dropped, finished, S.MessageCount));
     TellHistoryKeptAside();
     // Colours are offered only for messages there are.
     if (S.MessageCount > 0 && S.ColoredCount == 0 && Dlg.AskYesNo(QStringLiteral("Do you want to set contacts colours automatically?"))) {

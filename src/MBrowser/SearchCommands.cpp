@@ -13,21 +13,10 @@ namespace {
 constexpr const char* WebLinkMark = "://";
 constexpr const char* EmailMark = "@";
 
-// The search replaces the contact view: its button comes up and the name box goes.
-void EndContactView(TMBForm& form) {
-    if (!form.ThisPersonSB->isChecked()) return;
-    {
-        const QSignalBlocker quiet(form.ThisPersonSB);
-        form.ThisPersonSB->setChecked(false);
-    }
-    form.ThisPersonMainMenu->setChecked(false);
-    form.NameBox->hide();
-}
-
 }  // namespace
 
 void TMBForm::SearchEditChange() {
-    EndContactView(*this);
+    EndContactView();  // the search replaces the contact view
     SearchText = StoredFromTyped(SearchEdit->text());
     if (SearchText.empty())
         DispAllSBClick();
@@ -36,11 +25,20 @@ void TMBForm::SearchEditChange() {
 }
 
 void TMBForm::WebPagesMenuClick() {
-    EndContactView(*this);
+    EndContactView();
+    ClearSearchBox();
     FetchStr(FetchByText, WebLinkMark);
 }
 
 void TMBForm::EmailsMenuClick() {
-    EndContactView(*this);
+    EndContactView();
+    ClearSearchBox();
     FetchStr(FetchByText, EmailMark);
+}
+
+void TMBForm::ClearSearchBox() {
+    // Quietly: emptying the box would otherwise show all messages.
+    const QSignalBlocker quiet(SearchEdit);
+    SearchEdit->clear();
+    SearchText.clear();
 }

@@ -20,6 +20,7 @@ void TMBForm::ScheduleStartFiles() {
     const QStringList exports = std::exchange(Environment.StartExports, QStringList());
     QTimer::singleShot(0, this, [this, dataFile, exports] {
         Safely([&] { OpenStartFiles(dataFile, exports); });
+        LeaveFocusOnGrid();
     });
 }
 

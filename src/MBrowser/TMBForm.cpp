@@ -82,6 +82,7 @@ TMBForm::TMBForm(MsgStore& store, Settings& settings, Dialogs& dialogs, FormEnvi
     move(AvailableArea().center() - rect().center());
     Created = true;
     Safely([this] { FormPaint(); });
+    LeaveFocusOnGrid();
 }
 
 TMBForm::~TMBForm() = default;
@@ -331,7 +332,10 @@ bool TMBForm::eventFilter(QObject* watched, QEvent* event) {
         FitToolBar();
     if (watched == GridPanel && event->type() == QEvent::MouseButtonRelease) {
         // A click is the primary button's; the others do nothing here.
-        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) Safely([this] { GridPanelClick(); });
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            Safely([this] { GridPanelClick(); });
+            LeaveFocusOnGrid();
+        }
         return true;
     }
     if (watched == GridPanel && event->type() == QEvent::Paint && S.MessageCount == 0) {

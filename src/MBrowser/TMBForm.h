@@ -11,6 +11,7 @@
 #include <exception>
 #include <future>
 #include <new>
+#include <optional>
 #include <random>
 #include <string>
 #include <utility>
@@ -26,6 +27,7 @@
 
 class QAction;
 class QComboBox;
+class DetailLineEdit;
 class QLineEdit;
 class QMenu;
 class QPrinter;
@@ -132,7 +134,11 @@ public:
     // Imports every item of a CR LF separated list, then runs the finishing sequence.
     void ReadSelectedFiles(const QString& list);
     // After the last file: sorts and fits the collection, reports, offers contact colours.
-    void FinishImporting(int importCount, const QString& report);
+    // countBefore (the messages before the first file, -1 when not known) and dropped (the
+    // message lines the full collection could not take): when lines were dropped the report
+    // accounts for every message, so that its figures add up.
+    void FinishImporting(int importCount, const QString& report, std::int32_t countBefore = -1,
+                         std::int32_t dropped = 0);
 
     // --- Document commands (DocumentCommands.cpp) ------------------------------------------
     void NewMainMenuClick();
@@ -192,6 +198,8 @@ public:
     void SearchEditChange();
     void WebPagesMenuClick();
     void EmailsMenuClick();
+    // Empties the search box without searching: a filter of the search menu replaces it.
+    void ClearSearchBox();
     // Scrambles the texts on screen, or turns them back (Scrambling.cpp).
     void CryptMainMenuClick();
     // The selected cells as tab-separated lines onto the clipboard (ClipboardCopy.cpp).
@@ -275,6 +283,12 @@ public:
     int ContactFetchMode = 3;
     void UpdateMessageView();
     void UpdateMenus();
+    // The contact view's button comes up and the name box goes.
+    void EndContactView();
+    // For a command that shows every message newest first (import, Open, New): the contact
+    // view ends, the search box is emptied, the view is "All messages" and the Time header
+    // marks the order, so that the buttons, the View menu and the header say what is shown.
+    void ShowEverythingNewestFirst();
 
     // --- Current row and detail line (DetailLine.cpp) --------------------------------------
     void MessageViewClick();
@@ -296,6 +310,22 @@ public:
     std::string DetailStored;  // its stored text when shown
     // Runs MessageLabelExit whenever the detail line loses the focus.
     void WatchDetailLine();
+    // The last edit stored from the detail line, which Edit > Undo takes back until the
+    // next command runs (DetailLineUndo.cpp).
+    struct StoredEdit {
+        std::uint16_t Serial = 0;
+        std::string Before, After;
+        bool WasModified = false;
+    };
+    std::optional<StoredEdit> LastEdit;
+    void UndoMainMenuClick();
+    void ForgetLastEdit();
+    // After a command: the keyboard focus goes to the grid when it was left in the detail
+    // line or on a control that is gone, so that no key meant for the grid edits a message.
+    void LeaveFocusOnGrid();
+    // After a command that changed which messages the rows show: no range stays selected
+    // (it would cover other messages now); `row` becomes the current row, clamped.
+    void KeepOneRow(int row);
 
     // Runs a handler; an input/output error or any other failure it throws is shown in an
     // error box (naming the file when the error knows it) and ends only that command.
@@ -343,7 +373,7 @@ public:
     MessageGridModel* MessageModel = nullptr;
 
     QWidget* BottomPanel = nullptr;
-    QLineEdit* MessageLabel = nullptr;
+    DetailLineEdit* MessageLabel = nullptr;
     QToolButton* WebSB = nullptr;
 
     // Main menu.
@@ -363,6 +393,7 @@ public:
     QAction* ImportFolderMainMenu = nullptr;
     QAction* CreateSampleMainMenu = nullptr;
     QAction* ExitMainMenu = nullptr;
+    QAction* UndoMainMenu = nullptr;
     QAction* CopyMainMenu = nullptr;
     QAction* DeleteMainMenu = nullptr;
     QAction* SelectAllMainMenu = nullptr;
@@ -435,7 +466,11 @@ private:
     // Wires a signal to a handler that runs under the general error handler.
     template <class Sender, class Signal>
     void Wire(Sender* sender, Signal signal, void (TMBForm::*handler)()) {
-        connect(sender, signal, this, [this, handler] { Safely([this, handler] { (this->*handler)(); }); });
+        connect(sender, signal, this, [this, handler] {
+            if (handler != &TMBForm::UndoMainMenuClick) ForgetLastEdit();
+            Safely([this, handler] { (this->*handler)(); });
+            LeaveFocusOnGrid();
+        });
     }
     // A tool button that opens `menu` directly below itself.
     void PopupBelow(QToolButton* button, QMenu* menu);

@@ -21,6 +21,7 @@ void TMBForm::DispSentSBClick() {
     D.ViewMode = 1;
     PressViewButton(DispSentSB);
     BuildView(S, ViewSent);
+    KeepOneRow(CurrentRow());
     FormPaint();
 }
 
@@ -28,6 +29,7 @@ void TMBForm::DispReceivedSBClick() {
     D.ViewMode = 2;
     PressViewButton(DispReceivedSB);
     BuildView(S, ViewReceived);
+    KeepOneRow(CurrentRow());
     FormPaint();
 }
 
@@ -36,6 +38,7 @@ void TMBForm::DispAllSBClick() {
     D.ViewMode = 3;
     PressViewButton(DispAllSB);
     BuildView(S, ViewAll);
+    KeepOneRow(CurrentRow());
     FormPaint();
 }
 
@@ -64,6 +67,23 @@ void TMBForm::ThisPersonSBClick() {
         NameBox->hide();
     }
     FetchStr(ContactFetchMode, SearchText);
+}
+
+void TMBForm::EndContactView() {
+    if (ThisPersonSB->isChecked()) {
+        const QSignalBlocker quiet(ThisPersonSB);
+        ThisPersonSB->setChecked(false);
+    }
+    ThisPersonMainMenu->setChecked(false);
+    NameBox->hide();
+}
+
+void TMBForm::ShowEverythingNewestFirst() {
+    EndContactView();
+    ClearSearchBox();
+    D.ViewMode = 3;
+    D.SortColumn = TimeColumn;
+    D.SortAscending[TimeColumn] = false;
 }
 
 void TMBForm::FillNameBox() {
@@ -107,6 +127,7 @@ void TMBForm::NameBoxChange(int chosenEntry) {
 void TMBForm::FetchStr(int mode, const std::string& text) {
     const std::int32_t marked = MarkFound(S, mode, text);
     BuildView(S, ViewFound);
+    KeepOneRow(CurrentRow());
     UpdateMessageView();
     if (marked == 0) {
         MessageView->hide();

@@ -29,6 +29,8 @@ inline QString ConfirmText(const QString& what) {
 }
 
 enum class SaveAnswer { Yes, No, Cancel };
+// The button a question's Enter key presses: No where Yes would remove messages.
+enum class DefaultButton { Yes, No };
 
 // What an open-file or save-file dialog is started with. Filter in the desktop's form,
 // e.g. "Data file (*.kst)".
@@ -47,7 +49,7 @@ public:
     // Warning box "Are you sure " + what + "?" with Yes and No; true on Yes.
     virtual bool AskConfirm(const QString& what) = 0;
     // Confirmation box showing text unchanged, Yes and No; true on Yes.
-    virtual bool AskYesNo(const QString& text) = 0;
+    virtual bool AskYesNo(const QString& text, DefaultButton preferred = DefaultButton::Yes) = 0;
     // Information box with one OK button.
     virtual void ShowInfo(const QString& text) = 0;
     // Error box (the general error handler: a failed command's reason).

@@ -63,11 +63,11 @@ struct BoxButton {
 // Runs a modal box and returns the index of the button pressed (the escape button's
 // index when the box is closed otherwise).
 int RunBox(QMessageBox::Icon icon, const QString& title, const QString& text,
-           std::initializer_list<BoxButton> buttons, int escapeIndex) {
+           std::initializer_list<BoxButton> buttons, int escapeIndex, int defaultIndex = 0) {
     QMessageBox box(icon, title, ForDisplay(text), QMessageBox::NoButton, Owner());
     std::vector<QPushButton*> made;
     for (const BoxButton& b : buttons) made.push_back(box.addButton(b.Caption, b.Role));
-    box.setDefaultButton(made.front());
+    box.setDefaultButton(made[static_cast<std::size_t>(defaultIndex)]);
     box.setEscapeButton(made[static_cast<std::size_t>(escapeIndex)]);
     FitBoxToLongestLine(box);
     box.exec();
@@ -76,9 +76,10 @@ int RunBox(QMessageBox::Icon icon, const QString& title, const QString& text,
     return escapeIndex;
 }
 
-bool RunYesNo(QMessageBox::Icon icon, const QString& title, const QString& text) {
-    return RunBox(icon, title, text,
-                  {{YesCaption, QMessageBox::YesRole}, {NoCaption, QMessageBox::NoRole}}, 1) == 0;
+bool RunYesNo(QMessageBox::Icon icon, const QString& title, const QString& text,
+              DefaultButton preferred = DefaultButton::Yes) {
+    return RunBox(icon, title, text, {{YesCaption, QMessageBox::YesRole}, {NoCaption, QMessageBox::NoRole}}, 1,
+                  preferred == DefaultButton::No ? 1 : 0) == 0;
 }
 
 void PrepareFileDialog(QFileDialog& dialog, const FileRequest& request) {
@@ -125,8 +126,8 @@ bool QtDialogs::AskConfirm(const QString& what) {
     return RunYesNo(QMessageBox::Warning, WarningTitle, ConfirmText(what));
 }
 
-bool QtDialogs::AskYesNo(const QString& text) {
-    return RunYesNo(QMessageBox::Question, ConfirmTitle, text);
+bool QtDialogs::AskYesNo(const QString& text, DefaultButton preferred) {
+    return RunYesNo(QMessageBox::Question, ConfirmTitle, text, preferred);
 }
 
 void QtDialogs::ShowInfo(const QString& text) {

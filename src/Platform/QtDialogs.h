@@ -8,7 +8,7 @@
 class QtDialogs : public Dialogs {
 public:
     bool AskConfirm(const QString& what) override;
-    bool AskYesNo(const QString& text) override;
+    bool AskYesNo(const QString& text, DefaultButton preferred = DefaultButton::Yes) override;
     void ShowInfo(const QString& text) override;
     void ShowError(const QString& text) override;
     SaveAnswer AskYesNoCancel(const QString& text) override;

@@ -81,12 +81,16 @@ TEST(FinishImport, WithoutHistoryKeepsBlockedNumbersAndRemovesDuplicatesOnlyWhen
     MsgStore S;
     DefaultsType D;
     FillMixedStore(S);
-    EXPECT_EQ(FinishImport(S, D, {false, false, ""}).Blocked, 0);
+    const FinishImportResult kept = FinishImport(S, D, {false, false, ""});
+    EXPECT_EQ(kept.Blocked, 0);
+    EXPECT_EQ(kept.DuplicatesRemoved, 0);
     EXPECT_EQ(S.MessageCount, 4);
 
     MsgStore T;
     FillMixedStore(T);
-    EXPECT_EQ(FinishImport(T, D, {false, true, ""}).Blocked, 0);
+    const FinishImportResult removed = FinishImport(T, D, {false, true, ""});
+    EXPECT_EQ(removed.Blocked, 0);
+    EXPECT_EQ(removed.DuplicatesRemoved, 1);  // counted for the import's report
     EXPECT_EQ(Times(T), (std::vector<std::string>{"2024.03.04 12:00", "2024.03.03 11:00", "2024.03.01 09:00"}));
     // The later copy (in newest-first order) is the one that goes.
 }

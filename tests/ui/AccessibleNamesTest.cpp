@@ -1,6 +1,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QComboBox>
+#include <QPlainTextEdit>
 #include <QLineEdit>
 #include <QTableView>
 #include <QToolButton>
@@ -23,7 +24,7 @@ TEST_F(FormTest, EveryControlHasANameForScreenReaders) {
     ASSERT_TRUE(form.WebSB->isVisible());
     int controls = 0;
     for (QWidget* w : form.findChildren<QWidget*>()) {
-        const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+        const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
                              qobject_cast<QComboBox*>(w) || qobject_cast<QTableView*>(w);
         if (!control || !w->isVisibleTo(&form) || w->window() != &form) continue;
         ++controls;

@@ -127,6 +127,7 @@ TEST_F(EditingTest, BlockingTwoContactsWithYesRemovesTheirMessagesAndKeepsTheMar
     form.BlockContactMenu->trigger();
 
     EXPECT_EQ(LastOf("AskYesNo"), "Do you want to delete and block messages with selected 2 contacts?");
+    EXPECT_EQ(Answers.AskedOf("AskYesNo").back().Default, DefaultButton::No);
     // Nora has no messages here: she adds nothing to the total but counts as blocked.
     EXPECT_EQ(LastOf("ShowInfo"), "2 messages deleted from 2 blocked contacts.");
     EXPECT_TRUE(TextsOf("+15555550101").empty());

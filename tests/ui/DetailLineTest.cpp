@@ -1,5 +1,9 @@
 #include <QFile>
+#include <QAction>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QToolButton>
 #include <QUrl>
 #include <QTest>
@@ -8,6 +12,7 @@
 #include "FormFixture.h"
 #include "Typing.h"
 #include "MBVars/Ordering.h"
+#include "MBrowser/DetailLineEdit.h"
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
 
@@ -167,4 +172,94 @@ TEST_F(FormTest, TheNoMatchNoticeIsNoMessageToEdit) {
     EXPECT_FALSE(Store.Modified);
     for (std::int32_t n = 1; n <= Store.MessageCount; ++n)
         EXPECT_EQ(Store.Messages[static_cast<std::size_t>(n)].Text.find("No matches"), std::string::npos);
+}
+
+TEST_F(FormTest, CommandsLeaveTheFocusOnTheGridSoThatDelNeverEditsAMessage) {
+    TMBForm& form = Open();  // an empty window: nothing but the detail line could take the focus
+    form.activateWindow();
+    form.MessageLabel->setFocus();
+    Answers.FileAnswers.push_back({QString::fromStdString(WriteCollection())});
+    form.OpenMainMenu->trigger();
+    ASSERT_EQ(Store.MessageCount, 6);
+    EXPECT_EQ(form.focusWidget(), form.MessageView);
+    const std::string first = Store.Messages[1].Text;
+    QTest::keyClick(form.focusWidget(), Qt::Key_Delete);  // the Delete command, not an edit
+    const auto asked = Answers.AskedOf("AskYesNo");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].Text, "Do you want to delete the selected 1 messages?");
+    EXPECT_EQ(Store.Messages[1].Text, first);
+    EXPECT_FALSE(Store.Modified);
+    // Whatever command runs while the line has the focus hands it to the grid.
+    for (QAction* command : {form.ReceivedMainMenu, form.AllMainMenu, form.EmailsMenu, form.SelectAllMainMenu}) {
+        form.MessageLabel->setFocus();
+        command->trigger();
+        EXPECT_EQ(form.focusWidget(), form.MessageView) << command->text().toStdString();
+    }
+}
+
+TEST_F(FormTest, TheDetailLineShowsWhenItIsEditedAndEscapePutsTheStoredTextBack) {
+    TMBForm& form = OpenCollection();
+    form.SetCurrentRow(1);
+    const std::int32_t n = form.CurrentMessage;
+    EXPECT_EQ(form.MessageLabel->frameShape(), QFrame::NoFrame);
+    form.activateWindow();
+    form.MessageLabel->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(form.MessageLabel->frameShape(), QFrame::StyledPanel);  // framed while edited
+    QTest::keyClick(form.MessageLabel, Qt::Key_End);
+    QTest::keyClicks(form.MessageLabel, " oops");
+    QTest::keyClick(form.MessageLabel, Qt::Key_Return);  // no line break in a message
+    EXPECT_EQ(form.DetailLine(), "Good night oops");
+    QTest::keyClick(form.MessageLabel, Qt::Key_Escape);
+    EXPECT_EQ(form.DetailLine(), "Good night");
+    form.MessageView->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(form.MessageLabel->frameShape(), QFrame::NoFrame);
+    EXPECT_EQ(Store.Messages[static_cast<std::size_t>(n)].Text, "Good night");
+    EXPECT_FALSE(Store.Modified);
+    EXPECT_FALSE(form.UndoMainMenu->isEnabled());
+}
+
+TEST_F(FormTest, UndoTakesBackAStoredEditUntilTheNextCommand) {
+    TMBForm& form = OpenCollection();
+    form.SetCurrentRow(1);
+    const std::int32_t n = form.CurrentMessage;
+    auto edit = [&](const char* typed) {
+        FocusInAndOut(form, [&] {
+            QTest::keyClick(form.MessageLabel, Qt::Key_End);
+            QTest::keyClicks(form.MessageLabel, typed);
+        });
+    };
+    edit(", sleep well");
+    EXPECT_EQ(Store.Messages[static_cast<std::size_t>(n)].Text, "Good night, sleep well");
+    EXPECT_TRUE(Store.Modified);
+    ASSERT_TRUE(form.UndoMainMenu->isEnabled());
+    form.UndoMainMenu->trigger();
+    EXPECT_EQ(Store.Messages[static_cast<std::size_t>(n)].Text, "Good night");
+    EXPECT_EQ(form.DetailLine(), "Good night");
+    EXPECT_FALSE(Store.Modified);  // as before the edit
+    EXPECT_FALSE(form.UndoMainMenu->isEnabled());
+
+    // Another command ends the chance: the edit stays.
+    edit("!");
+    form.SelectAllMainMenu->trigger();
+    EXPECT_FALSE(form.UndoMainMenu->isEnabled());
+    form.UndoMainMenu->trigger();
+    EXPECT_EQ(Store.Messages[static_cast<std::size_t>(n)].Text, "Good night!");
+}
+
+TEST_F(FormTest, ALongMessageWrapsInTheDetailLineAndScrollsBeyondAFewLines) {
+    std::string text;
+    for (int word = 0; word < 120; ++word) text += "word" + std::to_string(word) + " ";
+    AddMessage(Store, "2007.01.01 10:00", "+15555550101", text, MsgSms | MsgReceived, "Tom Hale");
+    BuildView(Store, ViewEverything);
+    TMBForm& form = Open();
+    QApplication::processEvents();
+    EXPECT_EQ(form.DetailLine().toStdString(), text);
+    const QTextBlock block = form.MessageLabel->document()->firstBlock();
+    EXPECT_GT(block.layout()->lineCount(), DetailLineEdit::ShownLines);  // wrapped, not cut
+    const int lineHeight = form.MessageLabel->fontMetrics().lineSpacing();
+    EXPECT_GE(form.MessageLabel->height(), DetailLineEdit::ShownLines * lineHeight);
+    EXPECT_LT(form.MessageLabel->height(), (DetailLineEdit::ShownLines + 1) * lineHeight + 12);
+    EXPECT_GT(form.MessageLabel->verticalScrollBar()->maximum(), 0);  // the rest scrolls
 }

@@ -2,8 +2,12 @@
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
+#include <QLineEdit>
 #include <QToolButton>
 #include <algorithm>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include "EditingFixture.h"
 #include "MBrowser/MessageGrid.h"
@@ -148,19 +152,76 @@ TEST_F(EditingTest, RemoveDuplicatesTellsWhenThereAreNone) {
     EXPECT_TRUE(Store.Modified);  // the counting pass sets it
 }
 
-TEST_F(EditingTest, RemoveDuplicatesRemovesThemSilently) {
+TEST_F(EditingTest, RemoveDuplicatesAsksWithTheCountAndSaysHowManyWent) {
     TMBForm& form = OpenStore([](MsgStore& S) {
         AddMessage(S, "2007.03.01 08:00", "+15555550100", "Same", MsgSms | MsgReceived, "Anna Berg");
         AddMessage(S, "2007.03.02 08:00", "+15555550100", "Same", MsgSms | MsgReceived, "Anna Berg");
         AddMessage(S, "2007.03.03 08:00", "+15555550101", "Same", MsgSms | MsgReceived, "Tom Hale");
         AddMessage(S, "2007.03.04 08:00", "+15555550100", "Same", MsgSms | MsgSent, "Anna Berg");
     });
+    form.RemoveDupsMainMenu->trigger();  // No: nothing goes
+    ASSERT_EQ(Answers.AskedOf("AskYesNo").size(), 1u);
+    EXPECT_EQ(LastOf("AskYesNo"), "Do you want to remove the 2 duplicate messages?");
+    EXPECT_EQ(Answers.AskedOf("AskYesNo")[0].Default, DefaultButton::No);
+    EXPECT_EQ(Store.MessageCount, 4);
+    EXPECT_TRUE(Answers.AskedOf("ShowInfo").empty());
+
+    Answers.YesNoAnswers.push_back(true);
     form.RemoveDupsMainMenu->trigger();
-    EXPECT_TRUE(Answers.Asked.empty());
+    EXPECT_EQ(LastOf("ShowInfo"), "2 duplicate messages have been removed.");
     EXPECT_EQ(Store.MessageCount, 2);
     EXPECT_EQ(TextsOf("+15555550100").size(), 1u);
     EXPECT_EQ(TextsOf("+15555550101").size(), 1u);
     EXPECT_EQ(form.MessageModel->rowCount(), 2);
+}
+
+TEST_F(EditingTest, QuestionsThatRemoveMessagesHaveNoAsTheDefaultButton) {
+    TMBForm& form = OpenCollection();
+    form.DeleteMainMenu->trigger();
+    form.RemoveContactMainMenu->trigger();
+    form.RemoveHistoryMainMenu->trigger();
+    const auto asked = Answers.AskedOf("AskYesNo");
+    ASSERT_EQ(asked.size(), 3u);
+    for (const AskedQuestion& q : asked) EXPECT_EQ(q.Default, DefaultButton::No) << q.Text.toStdString();
+    EXPECT_EQ(Store.MessageCount, 6);
+}
+
+TEST_F(EditingTest, CommandsThatChangeTheRowsLeaveOneCurrentRowAndNoRange) {
+    TMBForm& form = OpenCollection();
+    auto selectRange = [&] {
+        ClickCell(form, 1, TimeColumn);
+        ClickCell(form, 3, MessageColumn, Qt::ShiftModifier);
+        ASSERT_EQ(form.SelectedRowSpan(), std::make_pair(2, 4));
+    };
+    struct Case {
+        const char* What;
+        std::function<void()> Run;
+        int Row;  // the current row afterwards
+    };
+    const std::vector<Case> cases = {
+        {"received view", [&] { QTest::mouseClick(form.DispReceivedSB, Qt::LeftButton); }, 4},
+        {"all view", [&] { form.AllMainMenu->trigger(); }, 4},
+        {"search", [&] { QTest::keyClicks(form.SearchEdit, "o"); }, 4},
+        {"search menu filter", [&] { form.WebPagesMenu->trigger(); }, 1},
+        {"sorting", [&] { form.MessageViewMouseUp(TimeColumn, 0); }, -1},
+        {"select all, then a search", [&] {
+             form.SelectAllMainMenu->trigger();
+             QTest::keyClicks(form.SearchEdit, "g");
+         }, -1},
+        {"delete", [&] { Answers.YesNoAnswers.push_back(true); form.DeleteMainMenu->trigger(); }, 2},
+    };
+    for (const Case& c : cases) {
+        form.DispAllSBClick();
+        selectRange();
+        c.Run();
+        const int row = form.CurrentRow();
+        EXPECT_EQ(form.SelectedRowSpan(), std::make_pair(row, row)) << c.What;
+        EXPECT_EQ(form.MessageView->selectionModel()->selectedIndexes().size(), 1) << c.What;
+        if (c.Row > 0) {
+            EXPECT_EQ(row, std::min(c.Row, static_cast<int>(Store.ViewCount))) << c.What;
+        }
+        EXPECT_EQ(form.CurrentMessage, form.MessageModel->MessageAt(row - 1)) << c.What;
+    }
 }
 
 TEST_F(EditingTest, RemoveContactsHistoryEmptiesItAndNamesMessagesByNumber) {

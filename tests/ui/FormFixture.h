@@ -11,6 +11,7 @@
 #include "MBVars/DataFile.h"
 #include "MBVars/SettingsFile.h"
 #include "MBVars/Store.h"
+#include "MBrowser/DetailLineEdit.h"
 #include "MBrowser/TMBForm.h"
 #include "ScriptedDialogs.h"
 #include "support/StoreBuilder.h"

@@ -39,7 +39,7 @@ TEST_F(FormTest, MainMenuCaptionsAndShortcuts) {
                                                  "Add files ...", "Add folder...", "Create sample files", "-", "E&xit"}));
     EXPECT_EQ(form.EditMenu->title(), "&Edit");
     EXPECT_EQ(Items(form.EditMenu),
-              QStringList({"&Copy\tCtrl+C", "Delete\tDel", "-", "Select &All\tCtrl+A", "-", "Rename this contact",
+              QStringList({"&Undo\tCtrl+Z", "-", "&Copy\tCtrl+C", "Delete\tDel", "-", "Select &All\tCtrl+A", "-", "Rename this contact",
                            "Remove all messages of this contact", "Block messages from selected contacts"}));
     EXPECT_EQ(form.ViewMenu->title(), "&View");
     EXPECT_EQ(Items(form.ViewMenu), QStringList({"Sent messages", "Received messages", "All messages",

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@ namespace {
 struct BoxSeen {
     QString Title, Text;
     QStringList Buttons;
+    QString Default;  // the button under Enter
 };
 
 // Presses the button captioned `press` in the next modal box and tells what the box showed.
@@ -27,6 +29,7 @@ void AnswerNextBox(const QString& press, BoxSeen& seen) {
         ASSERT_NE(box, nullptr);
         seen.Title = box->windowTitle();
         seen.Text = box->text();
+        if (box->defaultButton() != nullptr) seen.Default = box->defaultButton()->text();
         QAbstractButton* chosen = nullptr;
         for (QAbstractButton* b : box->buttons()) {
             seen.Buttons << b->text();
@@ -55,6 +58,12 @@ TEST(QtDialogs, BoxesCarryTheirTitlesAndButtons) {
     EXPECT_EQ(seen.Title, "Confirm");
     EXPECT_EQ(seen.Text, "Line one\nLine two");
     EXPECT_EQ(seen.Buttons, QStringList({"&No", "&Yes"}));
+    EXPECT_EQ(seen.Default, "&Yes");
+    // A question whose Yes removes messages: Enter answers No.
+    seen = {};
+    AnswerNextBox("&No", seen);
+    EXPECT_FALSE(dialogs.AskYesNo("Delete?", DefaultButton::No));
+    EXPECT_EQ(seen.Default, "&No");
 
     seen = {};
     AnswerNextBox("OK", seen);

@@ -17,6 +17,7 @@ struct AskedQuestion {
     QString Title;
     QString Text;
     FileRequest File;  // for the file dialogs
+    DefaultButton Default = DefaultButton::Yes;  // AskYesNo's button under Enter
 };
 
 class ScriptedDialogs : public Dialogs {
@@ -48,8 +49,9 @@ public:
         Record("AskConfirm", WarningTitle, ConfirmText(what));
         return Next(YesNoAnswers, false);
     }
-    bool AskYesNo(const QString& text) override {
+    bool AskYesNo(const QString& text, DefaultButton preferred = DefaultButton::Yes) override {
         Record("AskYesNo", ConfirmTitle, text);
+        Asked.back().Default = preferred;
         return Next(YesNoAnswers, false);
     }
     void ShowInfo(const QString& text) override { Record("ShowInfo", InformationTitle, text); }

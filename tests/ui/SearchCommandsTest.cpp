@@ -1,3 +1,4 @@
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -88,4 +89,16 @@ TEST_F(SearchTest, TheMenuFiltersFindWhatTheFindersReject) {
     EXPECT_TRUE(form.SearchEdit->text().isEmpty());
     form.ShowAllMenu->trigger();
     EXPECT_EQ(Store.ViewCount, 5);
+}
+
+TEST_F(SearchTest, AMenuFilterEmptiesTheSearchBoxItReplaces) {
+    TMBForm& form = OpenTexts();
+    for (QAction* filter : {form.WebPagesMenu, form.EmailsMenu}) {
+        QTest::keyClicks(form.SearchEdit, "noon");
+        ASSERT_EQ(Store.ViewCount, 1);
+        filter->trigger();
+        EXPECT_TRUE(form.SearchEdit->text().isEmpty()) << filter->text().toStdString();
+        EXPECT_EQ(Store.ViewCount, 1);  // the filter's result, not all messages
+        EXPECT_EQ(ViewTexts(Store).front().find("noon"), std::string::npos);
+    }
 }

@@ -1,9 +1,13 @@
+#include <QAction>
 #include <QComboBox>
+#include <QTemporaryDir>
+#include <functional>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
 #include <QToolButton>
 
+#include "ExportFiles.h"
 #include "FormFixture.h"
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
@@ -262,4 +266,52 @@ TEST_F(FormTest, ANamelessMessagesContactViewShowsItsNumbersMessages) {
     EXPECT_FALSE(Store.Modified);
     form.NewMainMenuClick();
     EXPECT_TRUE(Answers.AskedOf("AskYesNoCancel").empty());
+}
+
+TEST_F(FormTest, CommandsThatShowEveryMessageSetTheViewControlsToSay) {
+    TMBForm& form = OpenCollection();
+    QTemporaryDir exports;
+    const std::string exportFile = WriteExport(exports.path(), "two.csv", ExportOfTwo());
+    const std::string dataFile = WriteCollection("other.kst");
+    struct Case {
+        const char* What;
+        std::function<void()> Run;
+        const char* TimeHeader;  // the sort mark over the Time column
+    };
+    const std::vector<Case> cases = {
+        {"import", [&] {
+             Answers.FileAnswers.push_back({QString::fromStdString(exportFile)});
+             form.ImportMainMenu->trigger();
+         }, " Time v"},
+        {"open", [&] {
+             Answers.SaveAnswers.push_back(SaveAnswer::No);
+             Answers.FileAnswers.push_back({QString::fromStdString(dataFile)});
+             form.OpenMainMenu->trigger();
+         }, " Time v"},
+        {"new", [&] {
+             Answers.SaveAnswers.push_back(SaveAnswer::No);
+             form.NewMainMenu->trigger();
+         }, " Time v"},
+    };
+    for (const Case& c : cases) {
+        // A view other than all, the contact view on, an older order of the Time column.
+        Config.Defaults.SortAscending[TimeColumn] = true;
+        QTest::mouseClick(form.DispSentSB, Qt::LeftButton);
+        form.ThisPersonMainMenu->trigger();
+        ASSERT_TRUE(form.ThisPersonSB->isChecked());
+        c.Run();
+        EXPECT_EQ(Config.Defaults.ViewMode, 3) << c.What;
+        EXPECT_TRUE(form.AllMainMenu->isChecked()) << c.What;
+        EXPECT_FALSE(form.SentMainMenu->isChecked()) << c.What;
+        EXPECT_FALSE(form.ThisPersonMainMenu->isChecked()) << c.What;
+        EXPECT_FALSE(form.ThisPersonSB->isChecked()) << c.What;
+        EXPECT_FALSE(form.DispSentSB->isChecked()) << c.What;
+        if (Store.MessageCount > 0) {
+            EXPECT_TRUE(form.DispAllSB->isChecked()) << c.What;
+        }
+        EXPECT_EQ(Store.ViewCount, Store.MessageCount) << c.What;
+        EXPECT_EQ(form.MessageModel->headerData(TimeColumn, Qt::Horizontal, Qt::DisplayRole).toString().toStdString(),
+                  c.TimeHeader)
+            << c.What;
+    }
 }
