@@ -7,6 +7,7 @@
 
 #include "MBVars/ImportContactLine.h"
 #include "MBVars/ImportMessageLines.h"
+#include "MBVars/ImportVCard.h"
 #include "MBVars/ImportSource.h"
 #include "OFuncs/IoError.h"
 
@@ -43,6 +44,7 @@ int ImportCsvFile(MsgStore& S, const std::string& path) {
 int ImportCsvFile(MsgStore& S, const std::string& path, std::int32_t& droppedWhenFull) {
     droppedWhenFull = 0;
     try {
+        if (const int vcard = ImportVCardFile(S, path); vcard != NotVCardFile) return vcard;
         PreparedCsv prepared;
         if (const int err = PrepareCsvFile(S, path, prepared)) return err;
 
