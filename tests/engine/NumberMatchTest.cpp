@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "MBVars/Import.h"
 #include "MBVars/LoadSequences.h"
 #include "MBVars/NumberMatch.h"
+#include "cli/ImportCommand.h"
 #include "support/FileTestHelpers.h"
 #include "support/StoreBuilder.h"
 
@@ -150,3 +153,16 @@ TEST(NumberMatch, ContactsExportMatchesNumbersWhereTextFindsNone) {
 }
 
 }  // namespace
+
+TEST(NumberMatch, CommandLineCountryAndAddressBookReport) {
+    Files f;
+    WriteFileBytes(f.Book, Card("Anna Berg", "+49 155 50200"));
+    WriteFileBytes(f.Messages, MessageLine("015550200", 1));
+    std::ostringstream out, err;
+    EXPECT_EQ(RunImportCommand({f.Book, f.Messages, "--country", "de"}, out, err), 0) << err.str();
+    EXPECT_NE(out.str().find("\t015550200\tAnna Berg\t"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("contacts.vcf: 1 cards read, 1 contacts named messages\n"), std::string::npos);
+    std::ostringstream out2, err2;
+    EXPECT_EQ(RunImportCommand({f.Messages, "--country", "XY"}, out2, err2), 2);
+    EXPECT_EQ(err2.str(), "kestro-cli: --country needs a two-letter country code such as DE\n");
+}
