@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <cerrno>
 
+#include "MBVars/AddressBook.h"
 #include "MBVars/HistoryWriteInBackground.h"
 #include "MBVars/Import.h"
 #include "MBVars/LoadSequences.h"
@@ -15,6 +16,7 @@ namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
 const QString CsvExtension = QStringLiteral("csv");
+const QString AddressBookExtension = QStringLiteral("vcf");
 const QString Successful = QStringLiteral(" - Successful");
 const QString NotImported = QStringLiteral(" - Not a valid file or busy");
 
@@ -35,7 +37,7 @@ QByteArray Utf8(const QString& text) { return text.toUtf8(); }
 void TMBForm::ImportMainMenuClick() {
     const QStringList files = Dlg.OpenFiles(
         {QStringLiteral("Add (.csv) files - keep Ctrl key down to select several files"), FromPath(Set.ImportDir),
-         QString(), QStringLiteral("Comma Separated Files (*.csv)"), CsvExtension});
+         QString(), QStringLiteral("Comma Separated Files (*.csv);;vCard Files (*.vcf)"), CsvExtension});
     if (files.isEmpty()) return;
     ImportChosenFiles(files);
 }
@@ -63,7 +65,7 @@ void TMBForm::ImportFolderMainMenuClick() {
     Set.ImportDir = folder.toStdString();
 
     QString list;
-    const int count = ReadFilesFromFolder(folder, list, CsvExtension);
+    const int count = ReadFilesFromFolder(folder, list, CsvExtension) + ReadFilesFromFolder(folder, list, AddressBookExtension);
     if (count == 0) {
         Dlg.ShowInfo(QString::asprintf("No .%s files found in folder %s.", Utf8(CsvExtension).constData(),
                                        Utf8(folder).constData()));
@@ -125,7 +127,7 @@ void TMBForm::FinishImporting(int importCount, const QString& report) {
     FormPaint();
     history.Finish();
     Dlg.ShowInfo(QString::asprintf("%d file(s) imported: %s%s%s%d messages (%d sent, %d received, %d blocked), %d contacts",
-                                   importCount, "\r\n", Utf8(report).constData(), "\r\n", S.MessageCount, S.SentCount,
+                                   importCount, "\r\n", Utf8(report + QString::fromStdString(TakeAddressBookReport(S.Book))).constData(), "\r\n", S.MessageCount, S.SentCount,
                                    S.ReceivedCount, blocked, S.ContactCount));
     TellHistoryKeptAside();
     // Colours are offered only for messages there are.

@@ -36,7 +36,7 @@ TEST_F(ImportTest, AddFilesReportsOnlyTheFilesThatCouldBeRead) {
     const auto asked = Answers.AskedOf("OpenFiles");
     ASSERT_EQ(asked.size(), 1u);
     ExpectFileRequest(asked[0], {"Add (.csv) files - keep Ctrl key down to select several files",
-                                 QString::fromStdString(ProgramFolder()), "", "Comma Separated Files (*.csv)", "csv"});
+                                 QString::fromStdString(ProgramFolder()), "", "Comma Separated Files (*.csv);;vCard Files (*.vcf)", "csv"});
     EXPECT_EQ(Config.ImportDir, Folder().toStdString());
 
     EXPECT_EQ(LastInfo(), "1 file(s) imported: \r\ngood.csv - Successful\r\n\r\n"
