@@ -56,6 +56,17 @@ bool ParseNumber(const std::string& digits, bool plus, const std::string& home, 
 NumberMatcher::NumberMatcher(std::string homeCountry) : home_(std::move(homeCountry)) {
     for (char& c : home_) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (Util().GetCountryCodeForRegion(home_) == 0) home_ = "ZZ";
+    if (home_ == "ZZ") return;
+    homeCode_ = std::to_string(Util().GetCountryCodeForRegion(home_));
+    Util().GetNddPrefixForRegion(home_, true, &trunk_);
+}
+
+std::string NumberMatcher::InternationalDigits(const std::string& digits, bool plus) const {
+    if (plus) return digits;
+    if (digits.size() > 2 && digits[0] == '0' && digits[1] == '0') return digits.substr(2);
+    if (homeCode_.empty()) return {};
+    const bool trunk = !trunk_.empty() && digits.compare(0, trunk_.size(), trunk_) == 0;
+    return homeCode_ + digits.substr(trunk ? trunk_.size() : 0);
 }
 
 NumberMatcher::~NumberMatcher() = default;
@@ -65,6 +76,7 @@ void NumberMatcher::Add(std::string_view number, std::int32_t value) {
     std::string digits;
     bool plus = false;
     if (!DigitsOf(number, digits, plus)) return;
+    if (std::string key = InternationalDigits(digits, plus); !key.empty()) byInternational_[std::move(key)] = value;
     byTail_[TailOf(digits)].push_back(static_cast<std::uint32_t>(entries_.size()));
     entries_.push_back(Entry{std::string(number), value, nullptr, false});
 }
@@ -85,6 +97,7 @@ std::int32_t NumberMatcher::Find(std::string_view phone) {
     std::string digits;
     bool plus = false;
     if (!DigitsOf(phone, digits, plus)) return -1;
+    if (const auto it = byInternational_.find(InternationalDigits(digits, plus)); it != byInternational_.end()) return it->second;
     const auto candidates = byTail_.find(TailOf(digits));
     if (candidates == byTail_.end()) return -1;
     PhoneNumber number;

@@ -36,7 +36,14 @@ private:
     };
     const Parsed* NumberOf(Entry& e);
 
+    // The number as the digits of its international form, composed from the home country's
+    // calling code and trunk prefix as libphonenumber gives them; empty without a home
+    // country for a national number. Most numbers are found by it at once, sparing the parsing.
+    std::string InternationalDigits(const std::string& digits, bool plus) const;
+
     std::string home_;
+    std::string homeCode_, trunk_;  // "49", "0" for DE
+    std::unordered_map<std::string, std::int32_t> byInternational_;
     std::unordered_map<std::string, std::int32_t> exact_;
     std::vector<Entry> entries_;
     // Entries by the last digits of their number, where a national and an international

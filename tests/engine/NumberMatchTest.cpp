@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <phonenumbers/phonenumberutil.h>
+
+#include <random>
 #include <sstream>
 
 #include "MBVars/Import.h"
@@ -165,4 +168,65 @@ TEST(NumberMatch, CommandLineCountryAndAddressBookReport) {
     std::ostringstream out2, err2;
     EXPECT_EQ(RunImportCommand({f.Messages, "--country", "XY"}, out2, err2), 2);
     EXPECT_EQ(err2.str(), "kestro-cli: --country needs a two-letter country code such as DE\n");
+}
+
+// The literal matching: every number of the book parsed and compared with the phone by
+// libphonenumber, the last full match winning, a short match counting when only one card
+// has it.
+std::int32_t LiteralFind(const std::vector<std::string>& book, const std::string& phone) {
+    using i18n::phonenumbers::PhoneNumber;
+    using i18n::phonenumbers::PhoneNumberUtil;
+    const PhoneNumberUtil& util = *PhoneNumberUtil::GetInstance();
+    std::int32_t exact = -1, full = -1, shortMatch = -1;
+    bool severalShort = false;
+    auto parse = [&](std::string text, PhoneNumber& n) {
+        std::string digits;
+        for (const char c : text)
+            if (c >= '0' && c <= '9') digits += c;
+        if (digits.size() < 6) return false;
+        if (text[0] != '+' && digits.rfind("00", 0) == 0) text = "+" + digits.substr(2);
+        if (util.Parse(text, "DE", &n) != PhoneNumberUtil::NO_PARSING_ERROR) return false;
+        const auto possible = util.IsPossibleNumberWithReason(n);
+        return possible == PhoneNumberUtil::IS_POSSIBLE || possible == PhoneNumberUtil::IS_POSSIBLE_LOCAL_ONLY;
+    };
+    PhoneNumber p, q;
+    const bool phoneParsed = parse(phone, p);
+    for (std::size_t k = 0; k < book.size(); ++k) {
+        const auto value = static_cast<std::int32_t>(k);
+        if (book[k] == phone) exact = value;
+        if (!phoneParsed || !parse(book[k], q)) continue;
+        const auto match = util.IsNumberMatch(p, q);
+        if (match == PhoneNumberUtil::EXACT_MATCH || match == PhoneNumberUtil::NSN_MATCH) full = value;
+        if (match == PhoneNumberUtil::SHORT_NSN_MATCH) {
+            severalShort = severalShort || shortMatch >= 0;
+            shortMatch = value;
+        }
+    }
+    if (exact >= 0) return exact;
+    if (full >= 0) return full;
+    return severalShort ? -1 : shortMatch;
+}
+
+TEST(NumberMatch, FindsWhatComparingEveryNumberFinds) {
+    std::mt19937 rng(7);
+    auto number = [&] {
+        const std::string local = "155 5" + std::to_string(rng() % 4) + std::to_string(rng() % 3) + "0" + std::to_string(rng() % 2);
+        switch (rng() % 5) {
+            case 0: return "+49 " + local;
+            case 1: return "0" + local;
+            case 2: return "0049" + local;
+            case 3: return local.substr(4);  // the short end only
+            default: return "+43 " + local;
+        }
+    };
+    for (int round = 0; round < 100; ++round) {
+        std::vector<std::string> book(1 + rng() % 8);
+        for (std::string& b : book) b = number();
+        NumberMatcher numbers("DE");
+        for (std::size_t k = 0; k < book.size(); ++k) numbers.Add(book[k], static_cast<std::int32_t>(k));
+        for (int i = 0; i < 10; ++i) {
+            const std::string phone = number();
+            EXPECT_EQ(numbers.Find(phone), LiteralFind(book, phone)) << phone;
+        }
+    }
 }
