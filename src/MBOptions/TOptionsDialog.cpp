@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "MBOptions/HomeCountryBox.h"
 #include "MBrowser/GridFont.h"
 #include "MBrowser/TMBForm.h"
 #include "Platform/AccessibleNames.h"
@@ -100,7 +102,7 @@ QColor InkOn(const QColor& ground) { return ground.lightness() >= 128 ? QColor(0
 TOptionsDialog::TOptionsDialog(TMBForm& form) : QDialog(&form), Form(form), D(form.Set.Defaults) {
     setWindowTitle(QStringLiteral("Options"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    setFixedSize(358, 462);
+    setFixedSize(358, 492);  // room below the message view for the home country
     setFont(QFont(QStringLiteral("Verdana"), 8));
     setAutoFillBackground(true);
     BuildControls();
@@ -156,11 +158,16 @@ void TOptionsDialog::BuildControls() {
     DateTimeEdit->setGeometry(176, 148, 161, 21);
     NameAfterLabel(DateTimeEdit, DateTimeFormatLabel->text());
 
+    HomeCountryLabel = Label(this, QStringLiteral("Home country"), {16, 436, 161, 17});
+    HomeCountryBox = NewHomeCountryBox(this);
+    HomeCountryBox->setGeometry(184, 432, 169, 22);
+    NameAfterLabel(HomeCountryBox, HomeCountryLabel->text());
+
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
-    OKBtn->setGeometry(199, 432, 75, 25);
+    OKBtn->setGeometry(199, 462, 75, 25);
     OKBtn->setDefault(true);
     CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelBtn->setGeometry(279, 432, 75, 25);
+    CancelBtn->setGeometry(279, 462, 75, 25);
     CancelBtn->setAutoDefault(false);
 
     connect(OKBtn, &QPushButton::clicked, this, [this] { Form.Safely([this] { OKBtnClick(); }); });
@@ -193,6 +200,7 @@ void TOptionsDialog::FormCreate() {
     UseHistoryCB->setChecked(D.UseHistory);
     GridLinesCB->setChecked(D.GridLines);
     DateTimeEdit->setText(ShownText(D.DateTimeFormat));
+    SelectHomeCountry(HomeCountryBox, D.HomeCountry);
     Check(SentFontItems, D.SentFont);
     Check(ReceivedFontItems, D.ReceivedFont);
     ShowMessageFont();
@@ -286,6 +294,7 @@ void TOptionsDialog::OKBtnClick() {
     D.UseHistory = UseHistoryCB->isChecked();
     D.GridLines = GridLinesCB->isChecked();
     D.DateTimeFormat = StoredFromTyped(DateTimeEdit->text());
+    D.HomeCountry = ChosenHomeCountry(HomeCountryBox);
     D.HintWait = Typed(HintWaitSpin);
     D.HintHideWait = Typed(HintHideWaitSpin);
     Form.ApplyHintSettings();

@@ -9,6 +9,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -49,6 +50,9 @@ public:
     QCheckBox* GridLinesCB = nullptr;
     QLabel* DateTimeFormatLabel = nullptr;
     QLineEdit* DateTimeEdit = nullptr;
+
+    QLabel* HomeCountryLabel = nullptr;  // whose national numbers the messages hold
+    QComboBox* HomeCountryBox = nullptr;
 
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;

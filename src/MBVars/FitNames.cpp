@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "MBVars/History.h"
+#include "MBVars/NumberMatch.h"
 #include "MBVars/PhoneIndex.h"
 #include "MBVars/Removal.h"
+#include "OFuncs/WholeCharacters.h"
 
 namespace {
 
@@ -15,20 +17,50 @@ bool UsableName(const NameText& name) { return name > NameText(" "); }
 
 // Calling AssignName(phone, name) for every contact with a usable name, in table order:
 // from the first call on, nameless messages carry their own phone as name, and each
-// message of a listed phone ends with the name of the last such contact.
+// message of a listed phone ends with the name of the last such contact. A message that
+// no contact's phone names as it is written takes the name of the address-book card, or
+// else of the contact, whose number is its phone written otherwise.
 void ApplyContactNames(MsgStore& S) {
-    PhoneIndex nameOf(static_cast<std::size_t>(std::max(S.ContactCount, 0)));
-    for (std::int32_t c = 1; c <= std::min(S.ContactCount, MaxContacts); ++c) {
+    const std::int32_t contacts = std::min(S.ContactCount, MaxContacts);
+    const std::vector<AddressCard>& cards = S.Book.Cards;
+    PhoneIndex nameOf(static_cast<std::size_t>(std::max(contacts, 0)));
+    NumberMatcher numbers(S.Book.HomeCountry);
+    const auto firstContact = static_cast<std::int32_t>(cards.size());  // matcher values: cards, then contacts
+    for (std::int32_t c = 1; c <= contacts; ++c) {
         const ContactRec& contact = S.Contacts[c];
         // An empty phone makes AssignName do nothing at all.
-        if (UsableName(contact.Name) && !contact.Phone.empty()) nameOf.Assign(contact.Phone, c);
+        if (!UsableName(contact.Name) || contact.Phone.empty()) continue;
+        nameOf.Assign(contact.Phone, c);
+        numbers.Add(contact.Phone.view(), firstContact + c);
     }
-    if (nameOf.Empty()) return;
+    for (std::size_t k = 0; k < cards.size(); ++k)
+        for (const std::string& phone : cards[k].Phones) numbers.Add(phone, static_cast<std::int32_t>(k));
+    for (AddressBookFile& f : S.Book.Files) f.Named = 0;
+    if (nameOf.Empty() && cards.empty()) return;
+
+    std::vector<bool> cardNamed(cards.size());
+    PhoneIndex matchOf(1024);  // per distinct phone: an index into `matches`
+    std::vector<std::int32_t> matches;
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
         XMsgRecType& m = S.Messages[n];
         if (m.Name.empty()) m.Name = m.Phone.view();
-        if (const std::int32_t c = nameOf.Find(m.Phone); c > 0) m.Name = S.Contacts[c].Name;
+        if (const std::int32_t c = nameOf.Find(m.Phone); c > 0) {
+            m.Name = S.Contacts[c].Name;
+            continue;
+        }
+        const auto [at, isNew] = matchOf.TryEmplace(m.Phone, static_cast<std::int32_t>(matches.size()));
+        if (isNew) matches.push_back(numbers.Find(m.Phone.view()));
+        const std::int32_t match = matches[static_cast<std::size_t>(at)];
+        if (match < 0) continue;
+        if (match >= firstContact) {
+            m.Name = S.Contacts[match - firstContact].Name;
+        } else {
+            m.Name = CutToWholeCharacters(cards[static_cast<std::size_t>(match)].Name, NameText::Capacity);
+            cardNamed[static_cast<std::size_t>(match)] = true;
+        }
     }
+    for (std::size_t k = 0; k < cards.size(); ++k)
+        if (cardNamed[k]) ++S.Book.Files[static_cast<std::size_t>(cards[k].File)].Named;
     S.Modified = true;
 }
 

@@ -8,6 +8,7 @@
 #include "MBVars/CsvExportImport.h"
 #include "MBVars/ImportContactLine.h"
 #include "MBVars/ImportMessageLines.h"
+#include "MBVars/ImportVCard.h"
 #include "MBVars/ImportSource.h"
 #include "OFuncs/IoError.h"
 
@@ -45,6 +46,7 @@ int ImportCsvFile(MsgStore& S, const std::string& path, std::int32_t& droppedWhe
     droppedWhenFull = 0;
     if (const std::optional<int> own = ImportCsvExportFile(S, path, droppedWhenFull)) return *own;
     try {
+        if (const int vcard = ImportVCardFile(S, path); vcard != NotVCardFile) return vcard;
         PreparedCsv prepared;
         if (const int err = PrepareCsvFile(S, path, prepared)) return err;
 

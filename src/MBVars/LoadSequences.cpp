@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "Lang/HomeCountry.h"
 #include "MBVars/Contacts.h"
 #include "MBVars/DataFile.h"
 #include "MBVars/History.h"
@@ -60,6 +61,7 @@ private:
 
 FinishImportResult FinishImport(MsgStore& S, DefaultsType& D, const FinishImportOptions& options) {
     FinishImportResult result;
+    S.Book.HomeCountry = EffectiveHomeCountry(D.HomeCountry);
     result.Blocked = FitNames(S, options.UseHistory);
     SortMessages(S, D, ByTime, Descending);
     std::optional<DuplicatesFoundAside> duplicates;
@@ -104,6 +106,7 @@ int OpenCollection(MsgStore& S, DefaultsType& D, const std::string& path) {
     S.Messages.swap(messages);
     S.MessageCount = count;
 
+    S.Book.HomeCountry = EffectiveHomeCountry(D.HomeCountry);
     FitNames(S, true);
     // Sorted oldest first to build the contacts and view and to number the messages, then
     // newest first: both orders are worked out on the keys, and the messages move once. The
@@ -145,6 +148,7 @@ int ReopenCheckedCollection(MsgStore& S, DefaultsType& D, const std::string& pat
     } catch (const IoError&) {
         readError = std::current_exception();  // what was read stays and is shown
     }
+    S.Book.HomeCountry = EffectiveHomeCountry(D.HomeCountry);
     FitNames(S, D.UseHistory);
     SortMessages(S, D, ByTime, Descending);
     BuildContacts(S, ContactsByPhone, true);

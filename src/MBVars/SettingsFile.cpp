@@ -142,6 +142,7 @@ int ReadSettingsFile(const std::string& path, Settings& s, WindowSize& window) {
     d.HintWait = r.Clamped("HintWait", HintWaitDefault, 0, noLimit);
     d.HintHideWait = r.Clamped("HintHideWait", HintHideWaitDefault, 0, noLimit);
     d.TestMode = r.Clamped("TestMode", 0, 0, noLimit);
+    d.HomeCountry = r.Text("HomeCountry", "");
 
     r.Section("Colors");
     d.DefaultColor = r.Int("DefaultColor", DefaultColorDefault);
@@ -188,7 +189,8 @@ int WriteSettingsFile(const std::string& path, const Settings& s, const WindowSi
                           {"DateTimeFormat", d.DateTimeFormat},
                           {"HintWait", integer(d.HintWait)},
                           {"HintHideWait", integer(d.HintHideWait)},
-                          {"TestMode", integer(d.TestMode)}});
+                          {"TestMode", integer(d.TestMode)},
+                          {"HomeCountry", d.HomeCountry}});
     ini.ClearSection("Colors");
     writeKeys("Colors", {{"DefaultColor", integer(d.DefaultColor)},
                          {"SentColor", integer(d.SentColor)},

@@ -54,6 +54,7 @@ std::string StartUsage() {
            "\n"
            "  FILE.kst      open this data file instead of the last saved one\n"
            "  EXPORT.csv    add these message or contacts exports to the collection\n"
+           "                (address books as vCard files, .vcf, too)\n"
            "  -h, --help    print this help and exit\n"
            "  --version     print the version and exit\n"
            "\n"

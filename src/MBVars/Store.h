@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "MBVars/AddressBook.h"
 #include "MBVars/Defaults.h"
 #include "MBVars/MsgRec.h"
 
@@ -38,6 +39,8 @@ struct MsgStore {
     // WriteHistory replaces it, the old file is kept aside, under HistoryKeptAs.
     bool HistoryIncomplete = false;
     std::string HistoryKeptAs;  // set by the WriteHistory that kept it aside; the caller says so once
+
+    AddressBook Book;  // address books read in this run; ClearStore keeps them, like the history
 
     std::vector<std::uint16_t> ViewIndex;  // entries 0..MessageCount at least, entry 0 unused; zero above ViewCount
     std::int32_t ViewCount = 0;

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <cerrno>
 
+#include "MBVars/AddressBook.h"
 #include "MBVars/HistoryWriteInBackground.h"
 #include "MBVars/Import.h"
 #include "MBVars/LoadSequences.h"
@@ -15,6 +16,7 @@ namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
 const QString CsvExtension = QStringLiteral("csv");
+const QString AddressBookExtension = QStringLiteral("vcf");
 const QString Successful = QStringLiteral(" - Successful");
 const QString NotImported = QStringLiteral(" - Not a valid file or busy");
 
@@ -56,7 +58,7 @@ QString DroppedAccount(std::int32_t before, std::int32_t added, std::int32_t dro
 void TMBForm::ImportMainMenuClick() {
     const QStringList files = Dlg.OpenFiles(
         {QStringLiteral("Add (.csv) files - keep Ctrl key down to select several files"), FromPath(Set.ImportDir),
-         QString(), QStringLiteral("Comma Separated Files (*.csv)"), CsvExtension});
+         QString(), QStringLiteral("Comma Separated Files (*.csv);;vCard Files (*.vcf)"), CsvExtension});
     if (files.isEmpty()) return;
     ImportChosenFiles(files);
 }
@@ -87,7 +89,7 @@ void TMBForm::ImportFolderMainMenuClick() {
     Set.ImportDir = folder.toStdString();
 
     QString list;
-    const int count = ReadFilesFromFolder(folder, list, CsvExtension);
+    const int count = ReadFilesFromFolder(folder, list, CsvExtension) + ReadFilesFromFolder(folder, list, AddressBookExtension);
     if (count == 0) {
         Dlg.ShowInfo(QString::asprintf("No .%s files found in folder %s.", Utf8(CsvExtension).constData(),
                                        Utf8(folder).constData()));
@@ -157,7 +159,9 @@ void TMBForm::FinishImporting(int importCount, const QString& report, std::int32
     FormPaint();
     history.Finish();
     Dlg.ShowInfo(QString::asprintf("%d file(s) imported: %s%s%s%d messages (%d sent, %d received, %d blocked), %d contacts",
-                                   importCount, "\r\n", Utf8(report).constData(), "\r\n", S.MessageCount, S.SentCount,
+                                   importCount, "
+", Utf8(report + QString::fromStdString(TakeAddressBookReport(S.Book))).constData(), "
+", S.MessageCount, S.SentCount,
                                    S.ReceivedCount, blocked, S.ContactCount) +
                  DroppedAccount(countBefore, added, dropped, finished, S.MessageCount));
     TellHistoryKeptAside();

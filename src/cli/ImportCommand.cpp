@@ -1,5 +1,6 @@
 #include "cli/ImportCommand.h"
 
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <new>
@@ -8,14 +9,21 @@
 #include "MBVars/History.h"
 #include "MBVars/Import.h"
 #include "MBVars/LoadSequences.h"
+#include "MBVars/NumberMatch.h"
 #include "OFuncs/IoError.h"
 #include "cli/Listing.h"
 
 namespace {
+std::string ToUpper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
 struct ImportArguments {
     std::vector<std::string> Files;
     std::string Output;   // -o: the data file to write
     std::string History;  // --history: read first when it exists, written at the end
+    std::string Country;  // --country: whose national numbers the messages hold
     bool KeepDuplicates = false;
     bool NoHistory = false;
 };
@@ -30,6 +38,12 @@ bool ParseArguments(const std::vector<std::string>& args, ImportArguments& parse
                 return false;
             }
             (a == "-o" ? parsed.Output : parsed.History) = args[++i];
+        } else if (a == "--country") {
+            if (i + 1 == args.size() || CallingCodeOf(ToUpper(args[i + 1])) == 0) {
+                err << "kestro-cli: --country needs a two-letter country code such as DE\n";
+                return false;
+            }
+            parsed.Country = ToUpper(args[++i]);
         } else if (a == "--keep-duplicates") {
             parsed.KeepDuplicates = true;
         } else if (a == "--no-history") {
@@ -93,6 +107,7 @@ int RunImportCommand(const std::vector<std::string>& args, std::ostream& out, st
         if (!Attempt("import", file, err, [&] { return ImportCsvFile(S, file); })) inputFailed = true;
 
     FinishImportOptions finish;
+    D.HomeCountry = a.Country;  // none: the locale's
     finish.UseHistory = !a.NoHistory;
     finish.RemoveDups = !a.KeepDuplicates;
     const FinishImportResult result = FinishImport(S, D, finish);
@@ -110,6 +125,9 @@ int RunImportCommand(const std::vector<std::string>& args, std::ostream& out, st
 
     CountMessages(S);
     WriteMessageLines(out, S);
+    // The address books' lines, each ending in a line feed here.
+    for (const char c : TakeAddressBookReport(S.Book))
+        if (c != '\r') out << c;
     out << ImportReportLine(S, result.Blocked) << '\n';
     return status;
 }

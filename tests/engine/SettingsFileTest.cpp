@@ -27,6 +27,7 @@ const char* const AllDefaults =
     "HintWait=100\n"
     "HintHideWait=5000\n"
     "TestMode=0\n"
+    "HomeCountry=\n"
     "[Colors]\n"
     "DefaultColor=16777215\n"
     "SentColor=15780518\n"

@@ -151,3 +151,16 @@ TEST_F(DropTest, NoControlTakesADropItselfSoTheWindowGetsEvery) {
 }
 
 }  // namespace
+
+TEST_F(DropTest, ADroppedAddressBookIsImportedWithTheExports) {
+    Open();
+    const QString book = Export("phone.VCF", "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Lee;Mia;;;\r\nTEL;CELL:+15555550102\r\nEND:VCARD\r\n");
+    const DropResult result = Drop(LocalFiles({Export("mia.csv", ExportOfTwo()), book}));
+    EXPECT_TRUE(result.DropAccepted);
+    const auto info = Answers.AskedOf("ShowInfo");
+    ASSERT_EQ(info.size(), 1u);
+    EXPECT_EQ(info[0].Text, "2 file(s) imported: \r\nmia.csv - Successful\r\nphone.VCF - Successful\r\n"
+                            "phone.VCF: 1 cards read, 1 contacts named messages\r\n\r\n"
+                            "2 messages (1 sent, 1 received, 0 blocked), 1 contacts");
+    EXPECT_EQ(Store.Messages[1].Name.str(), "Mia Lee");
+}

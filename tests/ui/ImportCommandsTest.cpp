@@ -36,7 +36,7 @@ TEST_F(ImportTest, AddFilesReportsOnlyTheFilesThatCouldBeRead) {
     const auto asked = Answers.AskedOf("OpenFiles");
     ASSERT_EQ(asked.size(), 1u);
     ExpectFileRequest(asked[0], {"Add (.csv) files - keep Ctrl key down to select several files",
-                                 QString::fromStdString(ProgramFolder()), "", "Comma Separated Files (*.csv)", "csv"});
+                                 QString::fromStdString(ProgramFolder()), "", "Comma Separated Files (*.csv);;vCard Files (*.vcf)", "csv"});
     EXPECT_EQ(Config.ImportDir, Folder().toStdString());
 
     EXPECT_EQ(LastInfo(), "1 file(s) imported: \r\ngood.csv - Successful\r\n\r\n"
@@ -212,4 +212,23 @@ TEST_F(ImportTest, AnImportThatLeavesTheCollectionEmptyOffersNoColours) {
     const auto asked = Answers.AskedOf("AskYesNo");
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].Text, ColourQuestion);
+}
+
+// An address book chosen with the messages names them whatever form its numbers take, and
+// the report counts its cards and the contacts that named messages.
+TEST_F(ImportTest, AnAddressBookNamesTheMessagesAndIsCounted) {
+    TMBForm& form = Open();
+    form.Set.Defaults.HomeCountry = "US";
+    const std::string messages = WriteExport(Folder(), "messages.csv", ExportOfThree());
+    const std::string book = WriteExport(Folder(), "contacts.vcf",
+                                         "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Anna Lee\r\nTEL:(555) 555-0100\r\nEND:VCARD\r\n"
+                                         "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Nobody\r\nEND:VCARD\r\n");
+    Answers.FileAnswers.push_back({QString::fromStdString(book), QString::fromStdString(messages)});
+    form.ImportMainMenuClick();
+    EXPECT_EQ(LastInfo(), "2 file(s) imported: \r\ncontacts.vcf - Successful\r\nmessages.csv - Successful\r\n"
+                          "contacts.vcf: 2 cards read, 1 contacts named messages\r\n\r\n"
+                          "3 messages (1 sent, 2 received, 0 blocked), 2 contacts");
+    int named = 0;
+    for (std::int32_t n = 1; n <= Store.MessageCount; ++n) named += Store.Messages[n].Name == std::string_view("Anna Lee");
+    EXPECT_EQ(named, 2);
 }

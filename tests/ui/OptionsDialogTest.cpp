@@ -1,5 +1,6 @@
 // The options dialog over a small collection: live colours, styles and font, OK storing
 // the rest, and Cancel, Esc or the close box putting everything back.
+#include <QComboBox>
 #include <QAccessible>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -64,7 +65,7 @@ TEST_F(OptionsTest, EveryControlWithItsCaptionRangeAndName) {
     TMBForm& form = OpenWith([](Settings&) {});
     RunOptions(form, [](TOptionsDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Options");
-        EXPECT_EQ(d.size(), QSize(358, 462));
+        EXPECT_EQ(d.size(), QSize(358, 492));
         EXPECT_EQ(d.GeneralBox->title(), " General ");
         EXPECT_EQ(d.ColorsBox->title(), " Colours ");
         EXPECT_EQ(d.FontBox->title(), " Message view ");
@@ -318,4 +319,19 @@ TEST_F(OptionsTest, TheMenuItemsOpenTheDialogToo) {
         item->trigger();
         EXPECT_EQ(user.Runs, 1) << item->text().toStdString();
     }
+}
+
+// The home country shows the setting (the locale's when there is none), lists countries with
+// their calling codes, and OK stores the one chosen for the settings file.
+TEST_F(OptionsTest, HomeCountryListsCallingCodesAndOkStoresTheChoice) {
+    TMBForm& form = OpenWith([](Settings& s) { s.Defaults.HomeCountry = "DE"; });
+    RunOptions(form, [](TOptionsDialog& d) {
+        EXPECT_EQ(d.HomeCountryLabel->text(), "Home country");
+        EXPECT_EQ(d.HomeCountryBox->accessibleName(), QStringLiteral("Home country"));
+        EXPECT_EQ(d.HomeCountryBox->currentText(), QStringLiteral("Germany (+49)"));
+        EXPECT_GT(d.HomeCountryBox->count(), 200);
+        d.HomeCountryBox->setCurrentIndex(d.HomeCountryBox->findData(QStringLiteral("AT")));
+        d.OKBtn->click();
+    });
+    EXPECT_EQ(form.Set.Defaults.HomeCountry, "AT");
 }

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// Reading the names and phone numbers of an address book exported as vCard (2.1, 3.0, 4.0).
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct VCardContact {
+    std::string Name;                 // UTF-8: FN, else N as "given additional family"
+    std::vector<std::string> Phones;  // every TEL, as written (a tel: URI without its scheme and parameters)
+};
+
+struct VCardBook {
+    std::vector<VCardContact> Contacts;  // the cards with a name and a number, in file order
+    std::int32_t CardsRead = 0;          // every complete card, with or without a number
+};
+
+// True when the bytes begin, after a byte-order mark and blank space, with BEGIN:VCARD.
+bool LooksLikeVCard(std::string_view start);
+
+// Takes any bytes: a card that does not end (END:VCARD missing) is passed over and the cards
+// after it still count; lines that are no property are ignored.
+VCardBook ParseVCards(std::string_view bytes);
