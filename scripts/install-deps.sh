@@ -3,7 +3,8 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libicu-dev
           qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev fonts-dejavu-core
-          desktop-file-utils appstream shared-mime-info libxml2-utils groff-base dpkg-dev file)
+          desktop-file-utils appstream shared-mime-info libxml2-utils groff-base dpkg-dev file
+          libexpat1-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

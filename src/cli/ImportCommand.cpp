@@ -6,7 +6,7 @@
 
 #include "MBVars/DataFile.h"
 #include "MBVars/History.h"
-#include "MBVars/Import.h"
+#include "MBVars/ImportFile.h"
 #include "MBVars/LoadSequences.h"
 #include "OFuncs/IoError.h"
 #include "cli/Listing.h"
@@ -61,6 +61,22 @@ bool Attempt(const std::string& what, const std::string& file, std::ostream& err
     return false;
 }
 
+// Imports one file; false when it could not be read completely (a damaged backup too, after
+// its messages before the damage were added).
+bool ImportInput(MsgStore& S, const std::string& file, std::ostream& err) {
+    ImportFileReport report;
+    if (!Attempt("import", file, err, [&] { return ImportFile(S, file, report); })) return false;
+    if (!report.Backup) return true;
+    const SmsBackupReport& backup = report.BackupReport;
+    if (backup.OlderNotImported > 0)
+        err << "kestro-cli: " << file << ": " << backup.OlderNotImported
+            << " older messages not imported: the collection is full (" << MaxMessages << " messages)\n";
+    if (backup.Read.End != BackupEnd::Damaged) return true;
+    err << "kestro-cli: cannot import " << file << ": damaged at line " << backup.Read.Line << " ("
+        << backup.Read.Reason << ")\n";
+    return false;
+}
+
 // The files a failed run leaves as they were, for the message that says so.
 std::string Unchanged(const ImportArguments& a) {
     std::string files;
@@ -90,7 +106,7 @@ int RunImportCommand(const std::vector<std::string>& args, std::ostream& out, st
         inputFailed = true;
     }
     for (const std::string& file : a.Files)
-        if (!Attempt("import", file, err, [&] { return ImportCsvFile(S, file); })) inputFailed = true;
+        if (!ImportInput(S, file, err)) inputFailed = true;
 
     FinishImportOptions finish;
     finish.UseHistory = !a.NoHistory;
