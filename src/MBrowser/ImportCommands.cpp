@@ -6,7 +6,7 @@
 #include <cerrno>
 
 #include "MBVars/HistoryWriteInBackground.h"
-#include "MBVars/Import.h"
+#include "MBVars/ImportFile.h"
 #include "MBVars/LoadSequences.h"
 #include "MBrowser/TMBForm.h"
 #include "OFuncs/IoError.h"
@@ -28,6 +28,21 @@ QString DroppedWhenFull(std::int32_t dropped) {
                .arg(MaxMessages) +
            CrLf;
 }
+
+// The report lines under a phone backup: what it passed over and what did not fit.
+QString BackupNotes(const SmsBackupReport& r) {
+    QString notes;
+    if (r.OlderNotImported > 0)
+        notes += QStringLiteral("    %1 older messages not imported: the collection is full (%2 messages)")
+                     .arg(r.OlderNotImported)
+                     .arg(MaxMessages) +
+                 CrLf;
+    if (r.Read.OtherTypes > 0)
+        notes += QStringLiteral("    %1 drafts, unsent or failed messages passed over").arg(r.Read.OtherTypes) + CrLf;
+    if (r.Read.WithoutContent > 0)
+        notes += QStringLiteral("    %1 messages without phone or text passed over").arg(r.Read.WithoutContent) + CrLf;
+    return notes;
+}
 QByteArray Utf8(const QString& text) { return text.toUtf8(); }
 
 }  // namespace
@@ -35,7 +50,7 @@ QByteArray Utf8(const QString& text) { return text.toUtf8(); }
 void TMBForm::ImportMainMenuClick() {
     const QStringList files = Dlg.OpenFiles(
         {QStringLiteral("Add (.csv) files - keep Ctrl key down to select several files"), FromPath(Set.ImportDir),
-         QString(), QStringLiteral("Comma Separated Files (*.csv)"), CsvExtension});
+         QString(), QStringLiteral("Messages (*.csv *.xml)"), CsvExtension});
     if (files.isEmpty()) return;
     ImportChosenFiles(files);
 }
@@ -48,10 +63,10 @@ void TMBForm::ImportChosenFiles(const QStringList& files) {
     QString report;
     for (const QString& file : files) {
         // A file that cannot be read is left out of the report.
-        std::int32_t dropped = 0;
-        if (ImportOneFile(file, dropped) != 0) continue;
+        QString result, notes;
+        if (ImportOneFile(file, result, notes) != 0) continue;
         ++imported;
-        report += QFileInfo(file).fileName() + Successful + CrLf + DroppedWhenFull(dropped);
+        report += QFileInfo(file).fileName() + result + CrLf + notes;
     }
     FinishImporting(imported, report);
 }
@@ -63,7 +78,8 @@ void TMBForm::ImportFolderMainMenuClick() {
     Set.ImportDir = folder.toStdString();
 
     QString list;
-    const int count = ReadFilesFromFolder(folder, list, CsvExtension);
+    // Phone backups (.xml) are taken beside the exports.
+    const int count = ReadFilesFromFolder(folder, list, CsvExtension) + ReadFilesFromFolder(folder, list, QStringLiteral("xml"));
     if (count == 0) {
         Dlg.ShowInfo(QString::asprintf("No .%s files found in folder %s.", Utf8(CsvExtension).constData(),
                                        Utf8(folder).constData()));
@@ -76,12 +92,20 @@ void TMBForm::ImportFolderMainMenuClick() {
     ReadSelectedFiles(list);
 }
 
-int TMBForm::ImportOneFile(const QString& path, std::int32_t& droppedWhenFull) {
+int TMBForm::ImportOneFile(const QString& path, QString& result, QString& notes) {
     const std::string file = path.toStdString();
-    const int result = ImportCsvFile(S, file, droppedWhenFull);
-    if (result == OutOfMemoryCode) throw IoError(FileErrorReason(result), file, "import");
-    if (result == EFBIG) ReportError(QString::fromStdString(FileErrorText("import", file, FileErrorReason(result))));
-    return result;
+    ImportFileReport report;
+    const int code = ImportFile(S, file, report);
+    if (code == OutOfMemoryCode) throw IoError(FileErrorReason(code), file, "import");
+    if (code == EFBIG) ReportError(QString::fromStdString(FileErrorText("import", file, FileErrorReason(code))));
+    const BackupReadResult& read = report.BackupReport.Read;
+    result = Successful;
+    if (report.Backup && read.End == BackupEnd::Damaged)
+        result = QStringLiteral(" - Damaged: reading stopped at line %1 (%2)")
+                     .arg(read.Line)
+                     .arg(QString::fromStdString(read.Reason));
+    notes = report.Backup ? BackupNotes(report.BackupReport) : DroppedWhenFull(report.DroppedWhenFull);
+    return code;
 }
 
 int TMBForm::ReadFilesFromFolder(const QString& folder, QString& list, const QString& extension) {
@@ -103,14 +127,14 @@ void TMBForm::ReadSelectedFiles(const QString& list) {
     for (const QString& item : items) {
         const QString path = item.contains(QLatin1Char('/')) ? item : FromPath(Set.ImportDir) + QLatin1Char('/') + item;
         report += item;
-        std::int32_t dropped = 0;
-        if (ImportOneFile(path, dropped) == 0) {
-            report += Successful;
+        QString result, notes;
+        if (ImportOneFile(path, result, notes) == 0) {
+            report += result;
             ++imported;
         } else {
             report += NotImported;
         }
-        report += CrLf + DroppedWhenFull(dropped);
+        report += CrLf + notes;
     }
     FinishImporting(imported, report);
 }

@@ -116,10 +116,12 @@ public:
 
     // --- Import (ImportCommands.cpp) -------------------------------------------------------
     void ImportMainMenuClick();
-    // ImportCsvFile with the errors a user must see: a file too large for any export is
+    // ImportFile with the errors a user must see: a file too large for any export is
     // reported (and not imported), running out of memory ends the command; both name it.
-    // droppedWhenFull: the message lines a full collection could not take.
-    int ImportOneFile(const QString& path, std::int32_t& droppedWhenFull);
+    // `result`: the file's word for the report (" - Successful", or a damaged backup's line);
+    // `notes`: the report's lines under it (messages a full collection could not take,
+    // messages a backup passed over).
+    int ImportOneFile(const QString& path, QString& result, QString& notes);
     void ImportFolderMainMenuClick();
     // Add files after its dialog: imports the chosen files, reports those that imported.
     void ImportChosenFiles(const QStringList& files);

@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QAction>
 #include <filesystem>
@@ -36,7 +37,7 @@ TEST_F(ImportTest, AddFilesReportsOnlyTheFilesThatCouldBeRead) {
     const auto asked = Answers.AskedOf("OpenFiles");
     ASSERT_EQ(asked.size(), 1u);
     ExpectFileRequest(asked[0], {"Add (.csv) files - keep Ctrl key down to select several files",
-                                 QString::fromStdString(ProgramFolder()), "", "Comma Separated Files (*.csv)", "csv"});
+                                 QString::fromStdString(ProgramFolder()), "", "Messages (*.csv *.xml)", "csv"});
     EXPECT_EQ(Config.ImportDir, Folder().toStdString());
 
     EXPECT_EQ(LastInfo(), "1 file(s) imported: \r\ngood.csv - Successful\r\n\r\n"
@@ -206,3 +207,35 @@ TEST_F(ImportTest, AnImportThatLeavesTheCollectionEmptyOffersNoColours) {
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].Text, ColourQuestion);
 }
+
+namespace {
+// Phone backups import wherever exports do; a cut one brings what came before the damage
+// and says where reading stopped, an XML file that is no backup is not imported.
+TEST_F(ImportTest, AddFilesTakesPhoneBackups) {
+    TMBForm& form = Open();
+    const auto write = [&](const QString& name, const std::string& bytes) {
+        const QString path = Folder() + "/" + name;
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        return path;
+    };
+    const std::string sms = "<sms address=\"5550100\" date=\"1200000000000\" type=\"1\" body=\"hello\"/>\n";
+    const QString good = write("good.xml", "<smses>\n" + sms +
+                                               "<sms address=\"5550101\" date=\"1200000000000\" type=\"3\" body=\"x\"/>\n</smses>\n");
+    const QString cut = write("cut.xml", "<smses>\n<sms address=\"5550102\" date=\"1200000060000\" type=\"2\" body=\"bye\"/>\n<sms ad");
+    const QString page = write("page.xml", "<html/>");
+    Answers.FileAnswers.push_back({good, cut, page});
+    form.ImportMainMenuClick();
+
+    const QString info = LastInfo();
+    EXPECT_TRUE(info.startsWith("2 file(s) imported: \r\ngood.xml - Successful\r\n"
+                                "    1 drafts, unsent or failed messages passed over\r\n"
+                                "cut.xml - Damaged: reading stopped at line 3 ("))
+        << info.toStdString();
+    EXPECT_FALSE(info.contains("page.xml"));
+    ASSERT_EQ(Store.MessageCount, 2);
+    EXPECT_EQ(Store.Messages[1].Text, "bye");
+    EXPECT_TRUE(Store.Messages[1].Flags & MsgExactTime);
+}
+}  // namespace
