@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "MBVars/BackupYearSplit.h"
 #include "MBVars/ImportFile.h"
 #include "MBVars/SmsBackupImport.h"
 #include "OFuncs/IoError.h"
@@ -320,4 +321,33 @@ TEST(SmsBackupImport, ADamagedBackupAddsWhatWasRead) {
     EXPECT_EQ(T.MessageCount, 0);
 }
 
+}  // namespace
+
+#include "cli/ImportCommand.h"
+#include <sstream>
+
+namespace {
+TEST(SmsBackupImport, SplitByYearWritesOneDataFilePerYear) {
+    CentralEuropeanTime zone;
+    TempDir dir;
+    // 2019-12-31 22:30 UTC is 2019.12.31 23:30 here; 2020-01-01 00:30 UTC is already 2020.
+    const std::string x = dir.Write("b.xml", Backup({{1577831400000, "late"}, {1577838600000, "new year"},
+                                                     {1577838600000, "again"}}));
+    std::ostringstream out, err;
+    ASSERT_EQ(RunImportCommand({"--split-by-year", dir.Path().string(), x}, out, err), 0) << err.str();
+    EXPECT_EQ(out.str(), BackupYearSplit::PathOf(dir.Path().string(), 2019) + ": 1 messages\n" +
+                             BackupYearSplit::PathOf(dir.Path().string(), 2020) + ": 2 messages\n");
+    MsgStore S;
+    DefaultsType D;
+    ASSERT_EQ(OpenCollection(S, D, BackupYearSplit::PathOf(dir.Path().string(), 2020)), 0);
+    EXPECT_EQ(S.MessageCount, 2);
+
+    // A cut backup writes nothing.
+    const std::string cut = dir.Write("cut.xml", "<smses>\n<sms address=\"5550100\" date=\"0\" type=\"1\" body=\"a\"/>\n");
+    TempDir empty;
+    std::ostringstream o, e;
+    EXPECT_EQ(RunImportCommand({"--split-by-year", empty.Path().string(), cut}, o, e), 1);
+    EXPECT_NE(e.str().find("damaged at line 3"), std::string::npos) << e.str();
+    EXPECT_TRUE(std::filesystem::is_empty(empty.Path()));
+}
 }  // namespace
