@@ -7,6 +7,7 @@
 
 #include "MBVars/HistoryWriteInBackground.h"
 #include "MBVars/ImportFile.h"
+#include "MBrowser/BackupReadProgress.h"
 #include "MBVars/LoadSequences.h"
 #include "MBrowser/TMBForm.h"
 #include "OFuncs/IoError.h"
@@ -61,10 +62,13 @@ void TMBForm::ImportChosenFiles(const QStringList& files) {
 
     int imported = 0;
     QString report;
+    const MsgStore before = S;  // what Cancel gives back
     for (const QString& file : files) {
         // A file that cannot be read is left out of the report.
         QString result, notes;
-        if (ImportOneFile(file, result, notes) != 0) continue;
+        const int code = ImportOneFile(file, result, notes);
+        if (code == ECANCELED) return CancelImport(before);
+        if (code != 0) continue;
         ++imported;
         report += QFileInfo(file).fileName() + result + CrLf + notes;
     }
@@ -95,7 +99,8 @@ void TMBForm::ImportFolderMainMenuClick() {
 int TMBForm::ImportOneFile(const QString& path, QString& result, QString& notes) {
     const std::string file = path.toStdString();
     ImportFileReport report;
-    const int code = ImportFile(S, file, report);
+    const int code = LooksLikeXmlFile(file) ? ImportBackupWithProgress(path, report) : ImportFile(S, file, report);
+    if (code == ECANCELED) return code;
     if (code == OutOfMemoryCode) throw IoError(FileErrorReason(code), file, "import");
     if (code == EFBIG) ReportError(QString::fromStdString(FileErrorText("import", file, FileErrorReason(code))));
     const BackupReadResult& read = report.BackupReport.Read;
@@ -106,6 +111,28 @@ int TMBForm::ImportOneFile(const QString& path, QString& result, QString& notes)
                      .arg(QString::fromStdString(read.Reason));
     notes = report.Backup ? BackupNotes(report.BackupReport) : DroppedWhenFull(report.DroppedWhenFull);
     return code;
+}
+
+int TMBForm::ImportBackupWithProgress(const QString& path, ImportFileReport& report) {
+    // Read on a helper thread, which only reads the store; the messages are added here.
+    report.Backup = true;
+    SmsBackupReport& backup = report.BackupReport;
+    BackupSelection selection(S);
+    const int code = ReadWithProgress(this, path, [&](const BackupProgress& progress) {
+        return ReadSmsBackupSelection(path.toStdString(), selection, backup.Read, progress);
+    });
+    if (code != 0) return code;
+    if (backup.Read.End == BackupEnd::Stopped) return ECANCELED;
+    if (backup.Read.End == BackupEnd::NotBackup) return NotValidFileCode;
+    backup.OlderNotImported = selection.OlderLeftOut();
+    backup.Added = selection.AddTo(S);
+    return 0;
+}
+
+void TMBForm::CancelImport(const MsgStore& before) {
+    S = before;
+    ReserveRoom(S);  // the copy holds only its slots
+    UpdateMessageView();
 }
 
 int TMBForm::ReadFilesFromFolder(const QString& folder, QString& list, const QString& extension) {
@@ -124,11 +151,14 @@ void TMBForm::ReadSelectedFiles(const QString& list) {
     items.removeLast();  // what follows the last CR LF is no item
     int imported = 0;
     QString report;
+    const MsgStore before = S;  // what Cancel gives back
     for (const QString& item : items) {
         const QString path = item.contains(QLatin1Char('/')) ? item : FromPath(Set.ImportDir) + QLatin1Char('/') + item;
         report += item;
         QString result, notes;
-        if (ImportOneFile(path, result, notes) == 0) {
+        const int code = ImportOneFile(path, result, notes);
+        if (code == ECANCELED) return CancelImport(before);
+        if (code == 0) {
             report += result;
             ++imported;
         } else {

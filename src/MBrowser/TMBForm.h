@@ -121,7 +121,12 @@ public:
     // `result`: the file's word for the report (" - Successful", or a damaged backup's line);
     // `notes`: the report's lines under it (messages a full collection could not take,
     // messages a backup passed over).
+    // ECANCELED when the user cancelled reading a backup.
     int ImportOneFile(const QString& path, QString& result, QString& notes);
+    // A phone backup read with progress and Cancel (ECANCELED); `report` as ImportFile's.
+    int ImportBackupWithProgress(const QString& path, struct ImportFileReport& report);
+    // Cancel of an import: the collection as it was before the command.
+    void CancelImport(const MsgStore& before);
     void ImportFolderMainMenuClick();
     // Add files after its dialog: imports the chosen files, reports those that imported.
     void ImportChosenFiles(const QStringList& files);

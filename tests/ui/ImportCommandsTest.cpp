@@ -239,3 +239,39 @@ TEST_F(ImportTest, AddFilesTakesPhoneBackups) {
     EXPECT_TRUE(Store.Messages[1].Flags & MsgExactTime);
 }
 }  // namespace
+
+#include <QProgressDialog>
+#include <QTimer>
+
+namespace {
+// Cancel while a long backup is read: the collection is exactly as before the command,
+// the files read before it in the same command included.
+TEST_F(ImportTest, CancelWhileReadingABackupRestoresTheCollection) {
+    TMBForm& form = Open();
+    const std::string first = "<smses>\n<sms address=\"5550100\" date=\"1200000000000\" type=\"1\" body=\"kept\"/>\n</smses>\n";
+    const std::string longOne = "<smses>\n<sms address=\"5550101\" date=\"1200000000000\" type=\"1\" body=\"early\"/>\n"
+                                "<mms date=\"1\" msg_box=\"1\" address=\"5550102\"><parts><part ct=\"image/png\" data=\"" +
+                                std::string(std::size_t(48) << 20, 'Q') + "\"/></parts></mms>\n</smses>\n";
+    QString paths[2];
+    int k = 0;
+    for (const std::string* bytes : {&first, &longOne}) {
+        paths[k] = Folder() + QStringLiteral("/b%1.xml").arg(k);
+        QFile f(paths[k++]);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes->data(), static_cast<qint64>(bytes->size()));
+    }
+    Answers.FileAnswers.push_back({paths[0]});
+    form.ImportMainMenuClick();
+    ASSERT_EQ(Store.MessageCount, 1);
+    const auto infosBefore = Answers.AskedOf("ShowInfo").size();
+
+    Answers.FileAnswers.push_back({paths[0], paths[1]});
+    QTimer::singleShot(0, &form, [&] {
+        for (QProgressDialog* p : form.findChildren<QProgressDialog*>()) p->cancel();
+    });
+    form.ImportMainMenuClick();
+    EXPECT_EQ(Store.MessageCount, 1);
+    EXPECT_EQ(Store.Messages[1].Text, "kept");
+    EXPECT_EQ(Answers.AskedOf("ShowInfo").size(), infosBefore);
+}
+}  // namespace
