@@ -4,7 +4,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libicu-dev
           qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev fonts-dejavu-core
           desktop-file-utils appstream shared-mime-info libxml2-utils groff-base dpkg-dev file
-          qt6-charts-dev libqt6opengl6-dev qt6-svg-dev libphonenumber-dev)
+          qt6-charts-dev libqt6opengl6-dev qt6-svg-dev libphonenumber-dev
+          libexpat1-dev)
 packages+=(poppler-utils python3)  # the export tests read PDFs (pdftotext) and CSV/HTML (python3)
 missing=()
 for p in "${packages[@]}"; do

@@ -15,6 +15,8 @@ constexpr std::uint16_t MsgSms = 0x004;
 constexpr std::uint16_t MsgMms = 0x008;
 constexpr std::uint16_t MsgWordCodes = 0x010;
 constexpr std::uint16_t MsgNumericCodes = 0x020;
+// The time is the phone's own, to the millisecond (a backup's), not a suite's rendering of it.
+constexpr std::uint16_t MsgExactTime = 0x040;
 constexpr std::uint16_t MsgFound = 0x080;
 constexpr std::uint16_t MsgDoomed = 0x100;
 

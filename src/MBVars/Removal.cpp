@@ -1,6 +1,8 @@
 #include "MBVars/Removal.h"
 
 #include <algorithm>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "MBVars/Ordering.h"
@@ -58,6 +60,54 @@ private:
 };
 
 void MarkDoomed(XMsgRecType& m) { m.Flags |= MsgDoomed; }
+
+bool HasExactTime(const XMsgRecType& m) { return m.Flags & MsgExactTime; }
+
+// The pairwise rule when some messages carry the phone's own time: two such messages are
+// duplicates only when their times are equal too, every other pair of equal phone and text
+// is. The relation is not transitive, so the groups are not enough: a message is marked when
+// an earlier duplicate exists and it has no colour, or a later coloured duplicate exists
+// (the pairwise rule marks j, or i when j is coloured). Counted per group, and per group
+// and time for the exact ones, in one pass each way.
+std::vector<std::int32_t> FindDuplicatesWithExactTimes(const MsgStore& S, const std::vector<std::int32_t>& groupOf) {
+    const auto at = [](std::int32_t n) { return static_cast<std::size_t>(n); };
+    std::vector<std::string> timeKey(at(S.MessageCount) + 1);
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n)
+        if (HasExactTime(S.Messages[n])) timeKey[at(n)] = std::to_string(groupOf[at(n)]) + ' ' + S.Messages[n].Time.str();
+    std::vector<bool> marked(at(S.MessageCount) + 1, false);
+    {  // earlier duplicates
+        std::vector<std::int32_t> seen(at(S.MessageCount) + 1, 0), seenPlain(at(S.MessageCount) + 1, 0);
+        std::unordered_map<std::string, std::int32_t> seenExact;
+        for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
+            const XMsgRecType& m = S.Messages[n];
+            const std::size_t g = at(groupOf[at(n)]);
+            const bool earlier = HasExactTime(m) ? seenPlain[g] > 0 || seenExact[timeKey[at(n)]] > 0 : seen[g] > 0;
+            if (earlier && m.Color == 0) marked[at(n)] = true;
+            ++seen[g];
+            if (HasExactTime(m)) ++seenExact[timeKey[at(n)]];
+            else ++seenPlain[g];
+        }
+    }
+    {  // later coloured duplicates
+        std::vector<std::int32_t> coloured(at(S.MessageCount) + 1, 0), colouredPlain(at(S.MessageCount) + 1, 0);
+        std::unordered_map<std::string, std::int32_t> colouredExact;
+        for (std::int32_t n = S.MessageCount; n >= 1; --n) {
+            const XMsgRecType& m = S.Messages[n];
+            const std::size_t g = at(groupOf[at(n)]);
+            const bool later =
+                HasExactTime(m) ? colouredPlain[g] > 0 || colouredExact[timeKey[at(n)]] > 0 : coloured[g] > 0;
+            if (later) marked[at(n)] = true;
+            if (m.Color == 0) continue;
+            ++coloured[g];
+            if (HasExactTime(m)) ++colouredExact[timeKey[at(n)]];
+            else ++colouredPlain[g];
+        }
+    }
+    std::vector<std::int32_t> found;
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n)
+        if (marked[at(n)]) found.push_back(n);
+    return found;
+}
 
 }  // namespace
 
@@ -122,6 +172,8 @@ std::vector<std::int32_t> FindDuplicates(const MsgStore& S) {
         if (first != n && S.Messages[n].Color != 0) groups.Survivor(first) = n;
         groupOf[at(n)] = first;
     }
+    if (std::any_of(S.Messages.begin() + 1, S.Messages.begin() + 1 + S.MessageCount, HasExactTime))
+        return FindDuplicatesWithExactTimes(S, groupOf);
     std::vector<std::int32_t> found;
     for (std::int32_t n = 1; n <= S.MessageCount; ++n)
         if (groups.Survivor(groupOf[at(n)]) != n) found.push_back(n);

@@ -20,7 +20,8 @@ struct DroppedFiles {
     QStringList Paths;
 };
 
-// Only local, existing files, either all exports (.csv, address books .vcf) or a single data file (.kst).
+// Only local, existing files, either all exports (.csv), phone backups (.xml) and address
+// books (.vcf), or a single data file (.kst).
 DroppedFiles Classify(const QMimeData* mime) {
     if (mime == nullptr || !mime->hasUrls()) return {};
     QStringList exports, dataFiles;
@@ -29,7 +30,7 @@ DroppedFiles Classify(const QMimeData* mime) {
         const QFileInfo file(url.toLocalFile());
         if (!file.isFile()) return {};
         const QString suffix = file.suffix().toLower();
-        if (suffix == QLatin1String("csv") || suffix == QLatin1String("vcf"))
+        if (suffix == QLatin1String("csv") || suffix == QLatin1String("xml") || suffix == QLatin1String("vcf"))
             exports << file.absoluteFilePath();
         else if (suffix == QLatin1String("kst"))
             dataFiles << file.absoluteFilePath();

@@ -7,7 +7,8 @@
 
 #include "MBVars/AddressBook.h"
 #include "MBVars/HistoryWriteInBackground.h"
-#include "MBVars/Import.h"
+#include "MBVars/ImportFile.h"
+#include "MBrowser/BackupReadProgress.h"
 #include "MBVars/LoadSequences.h"
 #include "MBrowser/TMBForm.h"
 #include "OFuncs/IoError.h"
@@ -17,6 +18,9 @@ namespace {
 const QString CrLf = QStringLiteral("\r\n");
 const QString CsvExtension = QStringLiteral("csv");
 const QString AddressBookExtension = QStringLiteral("vcf");
+// The first choice takes every kind at once, so messages and their address book can be
+// picked together.
+const QString ImportFilter = QStringLiteral("Messages and address books (*.csv *.xml *.vcf);;Messages (*.csv *.xml);;vCard Files (*.vcf)");
 const QString Successful = QStringLiteral(" - Successful");
 const QString NotImported = QStringLiteral(" - Not a valid file or busy");
 
@@ -29,6 +33,21 @@ QString DroppedWhenFull(std::int32_t dropped) {
                .arg(dropped)
                .arg(MaxMessages) +
            CrLf;
+}
+
+// The report lines under a phone backup: what it passed over and what did not fit.
+QString BackupNotes(const SmsBackupReport& r) {
+    QString notes;
+    if (r.OlderNotImported > 0)
+        notes += QStringLiteral("    %1 older messages not imported: the collection is full (%2 messages)")
+                     .arg(r.OlderNotImported)
+                     .arg(MaxMessages) +
+                 CrLf;
+    if (r.Read.OtherTypes > 0)
+        notes += QStringLiteral("    %1 drafts, unsent or failed messages passed over").arg(r.Read.OtherTypes) + CrLf;
+    if (r.Read.WithoutContent > 0)
+        notes += QStringLiteral("    %1 messages without phone or text passed over").arg(r.Read.WithoutContent) + CrLf;
+    return notes;
 }
 QByteArray Utf8(const QString& text) { return text.toUtf8(); }
 
@@ -58,7 +77,7 @@ QString DroppedAccount(std::int32_t before, std::int32_t added, std::int32_t dro
 void TMBForm::ImportMainMenuClick() {
     const QStringList files = Dlg.OpenFiles(
         {QStringLiteral("Add (.csv) files - keep Ctrl key down to select several files"), FromPath(Set.ImportDir),
-         QString(), QStringLiteral("Comma Separated Files (*.csv);;vCard Files (*.vcf)"), CsvExtension});
+         QString(), ImportFilter, CsvExtension});
     if (files.isEmpty()) return;
     ImportChosenFiles(files);
 }
@@ -69,17 +88,20 @@ void TMBForm::ImportChosenFiles(const QStringList& files) {
 
     int imported = 0;
     QString report;
-    const std::int32_t before = S.MessageCount;
+    const MsgStore before = S;  // what Cancel gives back
     std::int32_t droppedInAll = 0;
     for (const QString& file : files) {
         // A file that cannot be read is left out of the report.
+        QString result, notes;
         std::int32_t dropped = 0;
-        if (ImportOneFile(file, dropped) != 0) continue;
+        const int code = ImportOneFile(file, result, notes, dropped);
+        if (code == ECANCELED) return CancelImport(before);
+        if (code != 0) continue;
         ++imported;
         droppedInAll += dropped;
-        report += QFileInfo(file).fileName() + Successful + CrLf + DroppedWhenFull(dropped);
+        report += QFileInfo(file).fileName() + result + CrLf + notes;
     }
-    FinishImporting(imported, report, before, droppedInAll);
+    FinishImporting(imported, report, before.MessageCount, droppedInAll);
 }
 
 void TMBForm::ImportFolderMainMenuClick() {
@@ -89,7 +111,9 @@ void TMBForm::ImportFolderMainMenuClick() {
     Set.ImportDir = folder.toStdString();
 
     QString list;
-    const int count = ReadFilesFromFolder(folder, list, CsvExtension) + ReadFilesFromFolder(folder, list, AddressBookExtension);
+    // Phone backups (.xml) and address books (.vcf) are taken beside the exports.
+    const int count = ReadFilesFromFolder(folder, list, CsvExtension) + ReadFilesFromFolder(folder, list, QStringLiteral("xml")) +
+                      ReadFilesFromFolder(folder, list, AddressBookExtension);
     if (count == 0) {
         Dlg.ShowInfo(QString::asprintf("No .%s files found in folder %s.", Utf8(CsvExtension).constData(),
                                        Utf8(folder).constData()));
@@ -102,12 +126,44 @@ void TMBForm::ImportFolderMainMenuClick() {
     ReadSelectedFiles(list);
 }
 
-int TMBForm::ImportOneFile(const QString& path, std::int32_t& droppedWhenFull) {
+int TMBForm::ImportOneFile(const QString& path, QString& result, QString& notes, std::int32_t& dropped) {
     const std::string file = path.toStdString();
-    const int result = ImportCsvFile(S, file, droppedWhenFull);
-    if (result == OutOfMemoryCode) throw IoError(FileErrorReason(result), file, "import");
-    if (result == EFBIG) ReportError(QString::fromStdString(FileErrorText("import", file, FileErrorReason(result))));
-    return result;
+    ImportFileReport report;
+    const int code = LooksLikeXmlFile(file) ? ImportBackupWithProgress(path, report) : ImportFile(S, file, report);
+    if (code == ECANCELED) return code;
+    if (code == OutOfMemoryCode) throw IoError(FileErrorReason(code), file, "import");
+    if (code == EFBIG) ReportError(QString::fromStdString(FileErrorText("import", file, FileErrorReason(code))));
+    const BackupReadResult& read = report.BackupReport.Read;
+    result = Successful;
+    if (report.Backup && read.End == BackupEnd::Damaged)
+        result = QStringLiteral(" - Damaged: reading stopped at line %1 (%2)")
+                     .arg(read.Line)
+                     .arg(QString::fromStdString(read.Reason));
+    notes = report.Backup ? BackupNotes(report.BackupReport) : DroppedWhenFull(report.DroppedWhenFull);
+    dropped = report.Backup ? 0 : report.DroppedWhenFull;
+    return code;
+}
+
+int TMBForm::ImportBackupWithProgress(const QString& path, ImportFileReport& report) {
+    // Read on a helper thread, which only reads the store; the messages are added here.
+    report.Backup = true;
+    SmsBackupReport& backup = report.BackupReport;
+    BackupSelection selection(S);
+    const int code = ReadWithProgress(this, path, [&](const BackupProgress& progress) {
+        return ReadSmsBackupSelection(path.toStdString(), selection, backup.Read, progress);
+    });
+    if (code != 0) return code;
+    if (backup.Read.End == BackupEnd::Stopped) return ECANCELED;
+    if (backup.Read.End == BackupEnd::NotBackup) return NotValidFileCode;
+    backup.OlderNotImported = selection.OlderLeftOut();
+    backup.Added = selection.AddTo(S);
+    return 0;
+}
+
+void TMBForm::CancelImport(const MsgStore& before) {
+    S = before;
+    ReserveRoom(S);  // the copy holds only its slots
+    UpdateMessageView();
 }
 
 int TMBForm::ReadFilesFromFolder(const QString& folder, QString& list, const QString& extension) {
@@ -126,22 +182,25 @@ void TMBForm::ReadSelectedFiles(const QString& list) {
     items.removeLast();  // what follows the last CR LF is no item
     int imported = 0;
     QString report;
-    const std::int32_t before = S.MessageCount;
+    const MsgStore before = S;  // what Cancel gives back
     std::int32_t droppedInAll = 0;
     for (const QString& item : items) {
         const QString path = item.contains(QLatin1Char('/')) ? item : FromPath(Set.ImportDir) + QLatin1Char('/') + item;
         report += item;
+        QString result, notes;
         std::int32_t dropped = 0;
-        if (ImportOneFile(path, dropped) == 0) {
-            report += Successful;
+        const int code = ImportOneFile(path, result, notes, dropped);
+        if (code == ECANCELED) return CancelImport(before);
+        if (code == 0) {
+            report += result;
             ++imported;
         } else {
             report += NotImported;
         }
         droppedInAll += dropped;
-        report += CrLf + DroppedWhenFull(dropped);
+        report += CrLf + notes;
     }
-    FinishImporting(imported, report, before, droppedInAll);
+    FinishImporting(imported, report, before.MessageCount, droppedInAll);
 }
 
 void TMBForm::FinishImporting(int importCount, const QString& report, std::int32_t countBefore, std::int32_t dropped) {
@@ -159,9 +218,7 @@ void TMBForm::FinishImporting(int importCount, const QString& report, std::int32
     FormPaint();
     history.Finish();
     Dlg.ShowInfo(QString::asprintf("%d file(s) imported: %s%s%s%d messages (%d sent, %d received, %d blocked), %d contacts",
-                                   importCount, "
-", Utf8(report + QString::fromStdString(TakeAddressBookReport(S.Book))).constData(), "
-", S.MessageCount, S.SentCount,
+                                   importCount, "\r\n", Utf8(report + QString::fromStdString(TakeAddressBookReport(S.Book))).constData(), "\r\n", S.MessageCount, S.SentCount,
                                    S.ReceivedCount, blocked, S.ContactCount) +
                  DroppedAccount(countBefore, added, dropped, finished, S.MessageCount));
     TellHistoryKeptAside();

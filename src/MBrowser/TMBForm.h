@@ -121,10 +121,17 @@ public:
 
     // --- Import (ImportCommands.cpp) -------------------------------------------------------
     void ImportMainMenuClick();
-    // ImportCsvFile with the errors a user must see: a file too large for any export is
+    // ImportFile with the errors a user must see: a file too large for any export is
     // reported (and not imported), running out of memory ends the command; both name it.
-    // droppedWhenFull: the message lines a full collection could not take.
-    int ImportOneFile(const QString& path, std::int32_t& droppedWhenFull);
+    // `result`: the file's word for the report (" - Successful", or a damaged backup's line);
+    // `notes`: the report's lines under it (messages a full collection could not take,
+    // messages a backup passed over).
+    // ECANCELED when the user cancelled reading a backup.
+    int ImportOneFile(const QString& path, QString& result, QString& notes, std::int32_t& dropped);
+    // A phone backup read with progress and Cancel (ECANCELED); `report` as ImportFile's.
+    int ImportBackupWithProgress(const QString& path, struct ImportFileReport& report);
+    // Cancel of an import: the collection as it was before the command.
+    void CancelImport(const MsgStore& before);
     void ImportFolderMainMenuClick();
     // Add files after its dialog: imports the chosen files, reports those that imported.
     void ImportChosenFiles(const QStringList& files);

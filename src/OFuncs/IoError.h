@@ -11,6 +11,7 @@
 // Failure codes of our own, beside the system's errno values (which are all small).
 inline constexpr int NotRegularFileCode = 0x10001;  // a folder entry that is no plain file
 inline constexpr int OutOfMemoryCode = 0x10002;     // an allocation failed while reading
+inline constexpr int NotValidFileCode = 0x10003;    // a file of no kind an import reads (an XML that is no backup)
 
 // The reason in words: "Disk full", "Not a regular file", "Out of memory", or the
 // system's own text for its error codes.
@@ -19,6 +20,7 @@ inline std::string FileErrorReason(int code) {
         case ENOSPC: return "Disk full";
         case NotRegularFileCode: return "Not a regular file";
         case OutOfMemoryCode: return "Out of memory";
+        case NotValidFileCode: return "Not a valid file";
         default: return std::strerror(code);
     }
 }

@@ -7,7 +7,8 @@
 
 #include "MBVars/DataFile.h"
 #include "MBVars/History.h"
-#include "MBVars/Import.h"
+#include "MBVars/BackupYearSplit.h"
+#include "MBVars/ImportFile.h"
 #include "MBVars/LoadSequences.h"
 #include "MBVars/NumberMatch.h"
 #include "OFuncs/IoError.h"
@@ -23,7 +24,8 @@ struct ImportArguments {
     std::vector<std::string> Files;
     std::string Output;   // -o: the data file to write
     std::string History;  // --history: read first when it exists, written at the end
-    std::string Country;  // --country: whose national numbers the messages hold
+    std::string Country;   // --country: whose national numbers the messages hold
+    std::string SplitDir;  // --split-by-year: one data file per calendar year there
     bool KeepDuplicates = false;
     bool NoHistory = false;
 };
@@ -32,12 +34,12 @@ struct ImportArguments {
 bool ParseArguments(const std::vector<std::string>& args, ImportArguments& parsed, std::ostream& err) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "-o" || a == "--history") {
+        if (a == "-o" || a == "--history" || a == "--split-by-year") {
             if (i + 1 == args.size()) {
-                err << "kestro-cli: " << a << " needs a file name\n";
+                err << "kestro-cli: " << a << (a == "--split-by-year" ? " needs a folder\n" : " needs a file name\n");
                 return false;
             }
-            (a == "-o" ? parsed.Output : parsed.History) = args[++i];
+            (a == "-o" ? parsed.Output : a == "--history" ? parsed.History : parsed.SplitDir) = args[++i];
         } else if (a == "--country") {
             if (i + 1 == args.size() || CallingCodeOf(ToUpper(args[i + 1])) == 0) {
                 err << "kestro-cli: --country needs a two-letter country code such as DE\n";
@@ -75,6 +77,62 @@ bool Attempt(const std::string& what, const std::string& file, std::ostream& err
     return false;
 }
 
+// Imports one file; false when it could not be read completely (a damaged backup too, after
+// its messages before the damage were added).
+bool ImportInput(MsgStore& S, const std::string& file, std::ostream& err) {
+    ImportFileReport report;
+    if (!Attempt("import", file, err, [&] { return ImportFile(S, file, report); })) return false;
+    if (!report.Backup) return true;
+    const SmsBackupReport& backup = report.BackupReport;
+    if (backup.OlderNotImported > 0)
+        err << "kestro-cli: " << file << ": " << backup.OlderNotImported
+            << " older messages not imported: the collection is full (" << MaxMessages << " messages)\n";
+    if (backup.Read.End != BackupEnd::Damaged) return true;
+    err << "kestro-cli: cannot import " << file << ": damaged at line " << backup.Read.Line << " ("
+        << backup.Read.Reason << ")\n";
+    return false;
+}
+
+// Reads one backup into the years; false when it is no backup or could not be read completely.
+bool ReadIntoYears(BackupYearSplit& years, const std::string& file, std::ostream& err) {
+    BackupReadResult read;
+    const auto sink = [&](BackupMessage& m) { years.Offer(m); };
+    if (!Attempt("import", file, err, [&] {
+            if (!LooksLikeXmlFile(file)) return NotValidFileCode;
+            const int code = ReadSmsBackupFile(file, sink, read);
+            return code ? code : read.End == BackupEnd::NotBackup ? NotValidFileCode : 0;
+        }))
+        return false;
+    if (read.End != BackupEnd::Damaged) return true;
+    err << "kestro-cli: cannot import " << file << ": damaged at line " << read.Line << " (" << read.Reason << ")\n";
+    return false;
+}
+
+// --split-by-year: every file must be a phone backup read whole, else nothing is written.
+int RunSplitByYear(const ImportArguments& a, const MsgStore& names, bool inputFailed, std::ostream& out,
+                   std::ostream& err) {
+    BackupYearSplit years(names);
+    for (const std::string& file : a.Files)
+        if (!ReadIntoYears(years, file, err)) inputFailed = true;
+    if (inputFailed) {
+        err << "kestro-cli: nothing written to " << a.SplitDir << ", since an input could not be read\n";
+        return 1;
+    }
+    FinishImportOptions finish;
+    finish.UseHistory = !a.NoHistory;
+    finish.RemoveDups = !a.KeepDuplicates;
+    std::vector<YearFile> written;
+    if (!Attempt("write into", a.SplitDir, err, [&] {
+            written = years.Write(a.SplitDir, finish);
+            return 0;
+        }))
+        return 1;
+    for (const YearFile& y : written) out << y.Path << ": " << y.Messages << " messages\n";
+    if (const std::int64_t older = years.OlderLeftOut(); older > 0)
+        out << older << " older messages not imported: a year had more than " << MaxMessages << " messages\n";
+    return 0;
+}
+
 // The files a failed run leaves as they were, for the message that says so.
 std::string Unchanged(const ImportArguments& a) {
     std::string files;
@@ -103,8 +161,9 @@ int RunImportCommand(const std::vector<std::string>& args, std::ostream& out, st
         err << "kestro-cli: cannot read " << a.History << ": its entry count is not one Kestro writes\n";
         inputFailed = true;
     }
+    if (!a.SplitDir.empty()) return RunSplitByYear(a, S, inputFailed, out, err);
     for (const std::string& file : a.Files)
-        if (!Attempt("import", file, err, [&] { return ImportCsvFile(S, file); })) inputFailed = true;
+        if (!ImportInput(S, file, err)) inputFailed = true;
 
     FinishImportOptions finish;
     D.HomeCountry = a.Country;  // none: the locale's

@@ -15,6 +15,7 @@ namespace {
 void PrintUsage(std::ostream& out) {
     out << "usage: kestro-cli import FILE... [-o OUT.kst] [--history FILE.hst] [--keep-duplicates] "
            "[--no-history] [--country CC]\n"
+           "       kestro-cli import --split-by-year DIR BACKUP.xml... [--history FILE.hst]\n"
            "       kestro-cli dump FILE.kst\n"
            "       kestro-cli summary FILE.kst\n"
            "       kestro-cli activity FILE.kst [--by month|weekday|hour] [--contact PHONE]\n"

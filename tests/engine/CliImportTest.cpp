@@ -146,8 +146,11 @@ TEST(CliImport, AFailedInputLeavesTheArchiveAndTheHistoryAsTheyWere) {
     ASSERT_EQ(RunImportCommand({files.messages, files.contacts, "-o", data, "--history", history}, out, err), 0);
     const std::string archiveBefore = TempDir::Read(data), historyBefore = TempDir::Read(history);
 
-    // A missing export, a device, a folder: each alone fails the run and nothing is written.
-    for (const std::string& bad : {PathIn(files.dir, "typo.csv"), std::string("/dev/zero"), files.dir.Path().string()}) {
+    // A missing export, a device, a folder, a cut phone backup, an XML file that is no
+    // backup: each alone fails the run and nothing is written.
+    const std::string cut = files.dir.Write("cut.xml", "<smses>\n<sms address=\"5550100\" date=\"0\" type=\"1\" body=\"a\"/>\n<sms");
+    const std::string page = files.dir.Write("page.xml", "<html/>");
+    for (const std::string& bad : {PathIn(files.dir, "typo.csv"), std::string("/dev/zero"), files.dir.Path().string(), cut, page}) {
         std::ostringstream o, e;
         EXPECT_EQ(RunImportCommand({files.messages, bad, "-o", data, "--history", history}, o, e), 1) << bad;
         EXPECT_NE(e.str().find("cannot import " + bad + ": "), std::string::npos) << e.str();
@@ -155,6 +158,11 @@ TEST(CliImport, AFailedInputLeavesTheArchiveAndTheHistoryAsTheyWere) {
         EXPECT_EQ(TempDir::Read(data), archiveBefore);
         EXPECT_EQ(TempDir::Read(history), historyBefore);
     }
+
+    std::ostringstream o1, e1;
+    RunImportCommand({cut}, o1, e1);
+    EXPECT_NE(e1.str().find("cannot import " + cut + ": damaged at line 3"), std::string::npos) << e1.str();
+    EXPECT_NE(o1.str().find("1 messages"), std::string::npos) << o1.str();
 
     // A history that cannot be read completely is an input that failed, too.
     WriteFileBytes(history, historyBefore.substr(0, historyBefore.size() - 1));

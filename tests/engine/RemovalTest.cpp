@@ -34,6 +34,24 @@ TEST(RemoveDuplicates, MatchesTheLiteralProcedure) {
         }
 }
 
+// Messages with the phone's own time (from backups) are duplicates of each other only at
+// equal times; mixed with others the relation is not transitive.
+TEST(RemoveDuplicates, ExactTimesMatchTheLiteralProcedure) {
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        MsgStore fast;
+        FillTieRichStore(fast, 1 + static_cast<int>(seed * 37 % 400), seed);
+        std::mt19937 rng(seed);
+        for (std::int32_t n = 1; n <= fast.MessageCount; ++n)
+            if (rng() % 3 != 0) fast.Messages[n].Flags |= MsgExactTime;
+        BuildView(fast, ViewEverything);
+        MsgStore literal = fast;
+        EXPECT_EQ(RemoveDuplicates(fast, true), Literal::RemoveDuplicates(literal, true));
+        ExpectSameStore(fast, literal);
+        if (HasFatalFailure()) return;
+    }
+}
+
 TEST(RemoveDuplicates, WhichMessageSurvives) {
     // Three equal messages at positions 1 < 2 < 3 with colours c1, c2, c3; the survivor's text tag.
     struct Case {

@@ -151,7 +151,8 @@ inline std::int32_t RemoveDuplicates(MsgStore& S, bool remove) {
         for (std::int32_t j = i + 1; j <= S.MessageCount; ++j) {
             XMsgRecType& a = S.Messages[i];
             XMsgRecType& b = S.Messages[j];
-            if (a.Phone == b.Phone && a.Text == b.Text) {
+            const bool bothExact = (a.Flags & MsgExactTime) && (b.Flags & MsgExactTime);
+            if (a.Phone == b.Phone && a.Text == b.Text && (!bothExact || a.Time == b.Time)) {
                 if (b.Color == 0)
                     b.Flags |= MsgDoomed;
                 else

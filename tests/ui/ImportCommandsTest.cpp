@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QAction>
 #include <filesystem>
@@ -36,7 +37,8 @@ TEST_F(ImportTest, AddFilesReportsOnlyTheFilesThatCouldBeRead) {
     const auto asked = Answers.AskedOf("OpenFiles");
     ASSERT_EQ(asked.size(), 1u);
     ExpectFileRequest(asked[0], {"Add (.csv) files - keep Ctrl key down to select several files",
-                                 QString::fromStdString(ProgramFolder()), "", "Comma Separated Files (*.csv);;vCard Files (*.vcf)", "csv"});
+                                 QString::fromStdString(ProgramFolder()), "",
+                                 "Messages and address books (*.csv *.xml *.vcf);;Messages (*.csv *.xml);;vCard Files (*.vcf)", "csv"});
     EXPECT_EQ(Config.ImportDir, Folder().toStdString());
 
     EXPECT_EQ(LastInfo(), "1 file(s) imported: \r\ngood.csv - Successful\r\n\r\n"
@@ -232,3 +234,70 @@ TEST_F(ImportTest, AnAddressBookNamesTheMessagesAndIsCounted) {
     for (std::int32_t n = 1; n <= Store.MessageCount; ++n) named += Store.Messages[n].Name == std::string_view("Anna Lee");
     EXPECT_EQ(named, 2);
 }
+namespace {
+// Phone backups import wherever exports do; a cut one brings what came before the damage
+// and says where reading stopped, an XML file that is no backup is not imported.
+TEST_F(ImportTest, AddFilesTakesPhoneBackups) {
+    TMBForm& form = Open();
+    const auto write = [&](const QString& name, const std::string& bytes) {
+        const QString path = Folder() + "/" + name;
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        return path;
+    };
+    const std::string sms = "<sms address=\"5550100\" date=\"1200000000000\" type=\"1\" body=\"hello\"/>\n";
+    const QString good = write("good.xml", "<smses>\n" + sms +
+                                               "<sms address=\"5550101\" date=\"1200000000000\" type=\"3\" body=\"x\"/>\n</smses>\n");
+    const QString cut = write("cut.xml", "<smses>\n<sms address=\"5550102\" date=\"1200000060000\" type=\"2\" body=\"bye\"/>\n<sms ad");
+    const QString page = write("page.xml", "<html/>");
+    Answers.FileAnswers.push_back({good, cut, page});
+    form.ImportMainMenuClick();
+
+    const QString info = LastInfo();
+    EXPECT_TRUE(info.startsWith("2 file(s) imported: \r\ngood.xml - Successful\r\n"
+                                "    1 drafts, unsent or failed messages passed over\r\n"
+                                "cut.xml - Damaged: reading stopped at line 3 ("))
+        << info.toStdString();
+    EXPECT_FALSE(info.contains("page.xml"));
+    ASSERT_EQ(Store.MessageCount, 2);
+    EXPECT_EQ(Store.Messages[1].Text, "bye");
+    EXPECT_TRUE(Store.Messages[1].Flags & MsgExactTime);
+}
+}  // namespace
+
+#include <QProgressDialog>
+#include <QTimer>
+
+namespace {
+// Cancel while a long backup is read: the collection is exactly as before the command,
+// the files read before it in the same command included.
+TEST_F(ImportTest, CancelWhileReadingABackupRestoresTheCollection) {
+    TMBForm& form = Open();
+    const std::string first = "<smses>\n<sms address=\"5550100\" date=\"1200000000000\" type=\"1\" body=\"kept\"/>\n</smses>\n";
+    const std::string longOne = "<smses>\n<sms address=\"5550101\" date=\"1200000000000\" type=\"1\" body=\"early\"/>\n"
+                                "<mms date=\"1\" msg_box=\"1\" address=\"5550102\"><parts><part ct=\"image/png\" data=\"" +
+                                std::string(std::size_t(48) << 20, 'Q') + "\"/></parts></mms>\n</smses>\n";
+    QString paths[2];
+    int k = 0;
+    for (const std::string* bytes : {&first, &longOne}) {
+        paths[k] = Folder() + QStringLiteral("/b%1.xml").arg(k);
+        QFile f(paths[k++]);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes->data(), static_cast<qint64>(bytes->size()));
+    }
+    Answers.FileAnswers.push_back({paths[0]});
+    form.ImportMainMenuClick();
+    ASSERT_EQ(Store.MessageCount, 1);
+    const auto infosBefore = Answers.AskedOf("ShowInfo").size();
+
+    Answers.FileAnswers.push_back({paths[0], paths[1]});
+    QTimer::singleShot(0, &form, [&] {
+        for (QProgressDialog* p : form.findChildren<QProgressDialog*>()) p->cancel();
+    });
+    form.ImportMainMenuClick();
+    EXPECT_EQ(Store.MessageCount, 1);
+    EXPECT_EQ(Store.Messages[1].Text, "kept");
+    EXPECT_EQ(Answers.AskedOf("ShowInfo").size(), infosBefore);
+}
+}  // namespace

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "MBVars/BackupYearSplit.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "MBVars/DataFile.h"
+#include "OFuncs/IoError.h"
+
+struct BackupYearSplit::Year {
+    explicit Year(const MsgStore& names) {
+        Store.History = names.History;
+        Store.HistoryCount = names.HistoryCount;
+        Chosen = std::make_unique<BackupSelection>(Store);
+    }
+    MsgStore Store;
+    std::unique_ptr<BackupSelection> Chosen;  // made for Store, which stays in place
+};
+
+BackupYearSplit::BackupYearSplit(const MsgStore& names) : names_(names) {}
+BackupYearSplit::~BackupYearSplit() = default;
+
+void BackupYearSplit::Offer(BackupMessage& m) {
+    const std::string_view time = m.Record.Time.view();
+    const int year = std::stoi(std::string(time.substr(0, 4)));  // the time's form starts with four digits
+    std::unique_ptr<Year>& y = years_[year];
+    if (!y) y = std::make_unique<Year>(names_);
+    y->Chosen->Offer(m);
+}
+
+std::int64_t BackupYearSplit::OlderLeftOut() const {
+    std::int64_t n = leftOutWritten_;
+    for (const auto& [year, y] : years_)
+        if (y && y->Chosen) n += y->Chosen->OlderLeftOut();
+    return n;
+}
+
+std::string BackupYearSplit::PathOf(const std::string& dir, int year) {
+    char name[16];
+    std::snprintf(name, sizeof name, "%04d.kst", year);
+    return (std::filesystem::path(dir) / name).string();
+}
+
+std::vector<YearFile> BackupYearSplit::Write(const std::string& dir, const FinishImportOptions& finish) {
+    std::vector<YearFile> written;
+    FinishImportOptions options = finish;
+    options.HistoryPath.clear();  // the years' files only
+    options.HistoryWriter = nullptr;
+    for (auto& [year, y] : years_) {
+        y->Chosen->AddTo(y->Store);
+        leftOutWritten_ += y->Chosen->OlderLeftOut();
+        y->Chosen.reset();
+        DefaultsType D;
+        FinishImport(y->Store, D, options);
+        const std::string path = PathOf(dir, year);
+        try {
+            if (const int err = WriteDataFile(y->Store, path)) throw IoError(FileErrorReason(err), path, "write");
+        } catch (const IoError& e) {
+            throw e.In(path, "write");
+        }
+        written.push_back({year, path, y->Store.MessageCount});
+        y.reset();  // its memory goes before the next year's finishing
+    }
+    return written;
+}

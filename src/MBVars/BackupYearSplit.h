@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// Phone backups too large for one collection, split into one data file per calendar year,
+// each holding the newest messages of its year that fit.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "MBVars/LoadSequences.h"
+#include "MBVars/SmsBackupImport.h"
+
+struct YearFile {
+    int Year = 0;
+    std::string Path;
+    std::int32_t Messages = 0;
+};
+
+class BackupYearSplit {
+public:
+    // Each year's collection starts with the history of `names` (for its names and blocked numbers).
+    explicit BackupYearSplit(const MsgStore& names);
+    ~BackupYearSplit();
+    void Offer(BackupMessage& m);
+    // How many messages were left out of a year that had more than a collection holds.
+    std::int64_t OlderLeftOut() const;
+    // The path of the year's file in `dir`: dir/YYYY.kst.
+    static std::string PathOf(const std::string& dir, int year);
+    // Finishes each year as an import and writes its file into `dir`, oldest year first. Throws
+    // IoError naming the file when one cannot be written; the files written before stay.
+    std::vector<YearFile> Write(const std::string& dir, const FinishImportOptions& finish);
+
+private:
+    struct Year;
+    const MsgStore& names_;
+    std::map<int, std::unique_ptr<Year>> years_;  // a year is let go once written
+    std::int64_t leftOutWritten_ = 0;
+};

@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "MBVars/SmsBackupImport.h"
+
+#include <algorithm>
+
+#include "MBVars/HeldMessages.h"
+
+namespace {
+// True when a is older than b: by time, and of equal times the earlier in the file.
+template <class E>
+bool Older(const E& a, const E& b) {
+    if (a.Message.Millis != b.Message.Millis) return a.Message.Millis < b.Message.Millis;
+    return a.Order < b.Order;
+}
+}  // namespace
+
+struct BackupSelection::Held {
+    explicit Held(const MsgStore& S) : Index(S) {}
+    HeldMessages Index;
+};
+
+BackupSelection::BackupSelection(const MsgStore& S)
+    : held_(std::make_unique<Held>(S)), room_(static_cast<std::size_t>(std::max(0, MaxMessages - S.MessageCount))) {}
+
+BackupSelection::~BackupSelection() = default;
+
+void BackupSelection::Offer(BackupMessage& m) {
+    if (held_->Index.Holds(m.Record)) return;
+    Entry entry{std::move(m), next_++};
+    const auto newerFirst = [](const Entry& a, const Entry& b) { return Older(b, a); };  // the oldest on top
+    if (kept_.size() < room_) {
+        kept_.push_back(std::move(entry));
+        if (kept_.size() == room_) std::make_heap(kept_.begin(), kept_.end(), newerFirst);
+        return;
+    }
+    ++leftOut_;
+    if (kept_.empty() || Older(entry, kept_.front())) return;
+    std::pop_heap(kept_.begin(), kept_.end(), newerFirst);
+    kept_.back() = std::move(entry);
+    std::push_heap(kept_.begin(), kept_.end(), newerFirst);
+}
+
+std::int32_t BackupSelection::AddTo(MsgStore& S) {
+    std::sort(kept_.begin(), kept_.end(), [](const Entry& a, const Entry& b) { return a.Order < b.Order; });
+    ReserveRoom(S);
+    std::int32_t added = 0;
+    for (Entry& e : kept_) {
+        // A message the same backup repeats is added once.
+        const std::uint64_t key = HeldMessages::HashOf(e.Message.Record);
+        if (held_->Index.Holds(e.Message.Record, key) || S.MessageCount >= MaxMessages) continue;
+        GrowMessages(S, S.MessageCount + 1);
+        S.Messages[++S.MessageCount] = std::move(e.Message.Record);
+        held_->Index.Add(S.MessageCount, key);
+        ++added;
+    }
+    kept_.clear();
+    return added;
+}
+
+int ReadSmsBackupSelection(const std::string& path, BackupSelection& selection, BackupReadResult& result,
+                           const BackupProgress& progress) {
+    return ReadSmsBackupFile(path, [&](BackupMessage& m) { selection.Offer(m); }, result, progress);
+}
+
+int ImportSmsBackup(MsgStore& S, const std::string& path, SmsBackupReport& report, const BackupProgress& progress) {
+    report = SmsBackupReport{};
+    BackupSelection selection(S);
+    if (const int err = ReadSmsBackupSelection(path, selection, report.Read, progress)) return err;
+    if (report.Read.End == BackupEnd::NotBackup || report.Read.End == BackupEnd::Stopped) return 0;
+    report.OlderNotImported = selection.OlderLeftOut();
+    report.Added = selection.AddTo(S);
+    return 0;
+}

@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// Adding a phone's XML backup to the store: the newest messages that fit, the ones the
+// collection already holds left out.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "MBVars/SmsBackupReader.h"
+#include "MBVars/Store.h"
+
+// What one backup brought, for the report.
+struct SmsBackupReport {
+    BackupReadResult Read;
+    std::int32_t Added = 0;
+    std::int64_t OlderNotImported = 0;  // older than the messages kept, when they did not all fit
+};
+
+// The messages of a backup chosen while it is read: those the store does not hold yet, and
+// of them the newest that fit into its free room (by time; of equal times the later in the
+// file). The store must stay unchanged until they are added.
+class BackupSelection {
+public:
+    explicit BackupSelection(const MsgStore& S);
+    ~BackupSelection();
+    void Offer(BackupMessage& m);
+    // How many were left out for want of room.
+    std::int64_t OlderLeftOut() const { return leftOut_; }
+    // Appends the chosen messages in file order to the store it was made for; returns how many.
+    std::int32_t AddTo(MsgStore& S);
+
+private:
+    struct Entry {
+        BackupMessage Message;
+        std::uint64_t Order = 0;  // position in the file
+    };
+    struct Held;
+    std::unique_ptr<Held> held_;
+    std::size_t room_;
+    std::vector<Entry> kept_;  // a heap, the oldest on top, once full
+    std::uint64_t next_ = 0;
+    std::int64_t leftOut_ = 0;
+};
+
+// Reads the backup into `selection`: 0, or the failure code of opening it. Throws IoError
+// naming the file when reading fails.
+int ReadSmsBackupSelection(const std::string& path, BackupSelection& selection, BackupReadResult& result,
+                           const BackupProgress& progress = {});
+
+// Reads the backup and adds what was chosen: everything read before damage too; nothing when
+// the file is no backup or the progress stopped it. 0, or the failure code of opening it.
+int ImportSmsBackup(MsgStore& S, const std::string& path, SmsBackupReport& report, const BackupProgress& progress = {});

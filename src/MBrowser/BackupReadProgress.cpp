@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "MBrowser/BackupReadProgress.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProgressDialog>
+#include <QThread>
+#include <atomic>
+#include <exception>
+#include <thread>
+
+namespace {
+constexpr int ShownAfterMs = 400;
+constexpr int TurnMs = 30;
+}  // namespace
+
+int ReadWithProgress(QWidget* parent, const QString& file, const std::function<int(const BackupProgress&)>& read) {
+    std::atomic<bool> cancelled = false, done = false;
+    std::atomic<std::uint64_t> bytes = 0;
+    std::atomic<std::int64_t> messages = 0;
+    int result = 0;
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            result = read([&](std::uint64_t b, std::int64_t m) {
+                bytes = b;
+                messages = m;
+                return !cancelled.load();
+            });
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        done = true;
+    });
+
+    QProgressDialog progress(QStringLiteral("Reading %1 ...").arg(QFileInfo(file).fileName()), QStringLiteral("Cancel"),
+                             0, 0, parent);
+    progress.setWindowTitle(QStringLiteral("Importing"));
+    progress.setAccessibleName(QStringLiteral("Import progress"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.hide();
+    QElapsedTimer clock;
+    clock.start();
+    while (!done) {
+        if (!progress.isVisible() && clock.elapsed() >= ShownAfterMs) progress.show();
+        if (progress.isVisible())
+            progress.setLabelText(QStringLiteral("Reading %1 ...\n%2 MB read, %3 messages found")
+                                      .arg(QFileInfo(file).fileName())
+                                      .arg(static_cast<double>(bytes.load()) / 1e6, 0, 'f', 1)
+                                      .arg(messages.load()));
+        QCoreApplication::processEvents(QEventLoop::AllEvents, TurnMs);
+        if (progress.wasCanceled()) cancelled = true;
+        QThread::msleep(TurnMs / 3);
+    }
+    worker.join();
+    if (failure) std::rethrow_exception(failure);
+    return result;
+}

@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// Reading a phone backup on a helper thread while the window stays responsive, with a
+// progress window (bytes read, messages found) and Cancel once it takes more than a moment.
+#include <QString>
+#include <functional>
+
+#include "MBVars/SmsBackupReader.h"
+
+class QWidget;
+
+// Runs `read` (which must pass the progress it is given on to the reader) on a helper thread
+// and returns its result once it has ended; an exception it throws is thrown here. Cancel
+// makes the progress say stop; the caller sees the reader's Stopped end.
+int ReadWithProgress(QWidget* parent, const QString& file, const std::function<int(const BackupProgress&)>& read);

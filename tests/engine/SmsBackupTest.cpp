@@ -1,0 +1,353 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <random>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "MBVars/BackupYearSplit.h"
+#include "MBVars/ImportFile.h"
+#include "MBVars/SmsBackupImport.h"
+#include "OFuncs/IoError.h"
+#include "OFuncs/XmlRepair.h"
+#include "support/StoreBuilder.h"
+#include "support/TempDir.h"
+
+namespace {
+
+// Central European time, summer time included, without relying on the zone database.
+class CentralEuropeanTime {
+public:
+    CentralEuropeanTime() {
+        if (const char* tz = std::getenv("TZ")) old_ = tz, hadOld_ = true;
+        ::setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
+        ::tzset();
+    }
+    ~CentralEuropeanTime() {
+        if (hadOld_) ::setenv("TZ", old_.c_str(), 1);
+        else ::unsetenv("TZ");
+        ::tzset();
+    }
+
+private:
+    std::string old_;
+    bool hadOld_ = false;
+};
+
+const std::string Grin = "\xF0\x9F\x98\x80";   // U+1F600
+const std::string Replacement = "\xEF\xBF\xBD";  // U+FFFD
+
+std::string Repaired(std::string_view in, bool byteByByte) {
+    XmlRepairFilter filter;
+    std::string out;
+    if (byteByByte)
+        for (const char c : in) filter.Feed(std::string_view(&c, 1), out);
+    else
+        filter.Feed(in, out);
+    filter.Finish(out);
+    return out;
+}
+
+TEST(XmlRepairFilter, RepairsReferencesAndSkipsDataWhereverTheChunksEnd) {
+    struct Case {
+        std::string In, Out;
+    };
+    const std::vector<Case> cases = {
+        {"<a b=\"x&#55357;&#56832;y\"/>", "<a b=\"x" + Grin + "y\"/>"},
+        {"<a b=\"&#xD83D;&#XDE00;\"/>", "<a b=\"" + Grin + "\"/>"},
+        {"t&#55357;z", "t" + Replacement + "z"},
+        {"&#55357;&amp;", Replacement + "&amp;"},
+        {"&#55357;&#55357;&#56832;", Replacement + Grin},
+        {"&#56832;", Replacement},
+        {"&#55357;", Replacement},
+        {"a&#27;b&#0;c&#x1F;d", "abcd"},
+        {"&#9;&#10;&#13;&#65;&#x41;", "&#9;&#10;&#13;&#65;&#x41;"},
+        {"&#1114112;&#xFFFE;", Replacement + Replacement},
+        {"a\x1b\x01z\t\r\n", "az\t\r\n"},
+        {"&#12", "&#12"},
+        {"&#;&#x;&lt;&", "&#;&#x;&lt;&"},
+        {"<p data=\"AB\nC&#27;\" ct=\"x&#27;\"/>", "<p data=\"\n\" ct=\"x\"/>"},
+        {"<p data = 'A\"B' x='1'/>", "<p data = '' x='1'/>"},
+        {"<p xdata=\"AB\" datax=\"C\"/>", "<p xdata=\"AB\" datax=\"C\"/>"},
+        {"<p a=\"data=\" data=\"Q\"/>data=\"R\"", "<p a=\"data=\" data=\"\"/>data=\"R\""},
+    };
+    for (const Case& c : cases)
+        for (const bool byteByByte : {false, true}) EXPECT_EQ(Repaired(c.In, byteByByte), c.Out) << c.In;
+}
+
+// A hand-written backup and the records it must give.
+const std::string SmallBackup =
+    "<?xml version='1.0' encoding='UTF-8' standalone='yes' ?>\n"
+    "<smses count=\"6\" backup_date=\"1700000200000\">\n"
+    "  <sms protocol=\"0\" address=\" +1 555 0100 \" date=\"1700000000000\" type=\"1\" "
+    "body=\"Hi &#55357;&#56832; there&#10;second&#13;&#10;third&#27;&#13;\" contact_name=\"(Unknown)\" />\n"
+    "  <sms address=\"5550101~5550109\" date=\"1690000000000\" type=\"2\" body=\"summer &amp; " + Grin +
+    "\" contact_name=\"Ann Example\" />\n"
+    "  <sms address=\"5550102\" date=\"1690000000000\" type=\"3\" body=\"draft\" contact_name=\"null\" />\n"
+    "  <sms address=\"null\" date=\"1690000000000\" type=\"1\" body=\"no phone\" />\n"
+    "  <sms address=\"5550105\" date=\"1690000000000\" type=\"1\" body=\"\" />\n"
+    "  <mms date=\"1700000100000\" msg_box=\"1\" address=\"5550103~5550104\" contact_name=\"Group Of Many Friends From School\">\n"
+    "    <parts><part ct=\"application/smil\" text=\"&lt;smil&gt;\" /><part ct=\"text/plain\" text=\"look\" />"
+    "<part ct=\"image/jpeg\" data=\"QUJD\" /><part ct=\"text/x-vcard\" data=\"x\"/><part ct=\"video/mp4\" data=\"\"/>"
+    "<part ct=\"audio/amr\"/><part ct=\"application/pdf\"/></parts>\n"
+    "    <addrs><addr address=\"insert-address-token\" type=\"151\"/><addr address=\"5550104\" type=\"137\"/></addrs>\n"
+    "  </mms>\n"
+    "  <mms date=\"1700000100000\" msg_box=\"4\" address=\"5550103\"><parts/></mms>\n"
+    "  <call number=\"5550100\"/>\n"
+    "</smses>\n";
+
+std::vector<XMsgRecType> Records(std::string_view bytes, BackupReadResult& result) {
+    std::vector<XMsgRecType> out;
+    result = ReadSmsBackupBytes(bytes, [&](BackupMessage& m) { out.push_back(m.Record); });
+    return out;
+}
+
+TEST(SmsBackup, MapsASmallBackupToExactRecords) {
+    CentralEuropeanTime zone;
+    BackupReadResult result;
+    const std::vector<XMsgRecType> got = Records(SmallBackup, result);
+    EXPECT_EQ(result.End, BackupEnd::Complete);
+    EXPECT_EQ(result.OtherTypes, 2);
+    EXPECT_EQ(result.WithoutContent, 2);
+    struct Want {
+        std::uint16_t Flags;
+        std::string Time, Phone, Name, Text;
+    };
+    const std::vector<Want> want = {
+        {MsgSms | MsgExactTime | MsgReceived, "2023.11.14 23:13", "+1 555 0100", "",
+         "Hi " + Grin + " there\r\nsecond\r\nthird\r\n"},
+        {MsgSms | MsgExactTime | MsgSent, "2023.07.22 06:26", "5550101", "Ann Example", "summer & " + Grin},
+        {MsgMms | MsgExactTime | MsgReceived, "2023.11.14 23:15", "5550104", "Group Of Many Friends From Sch",
+         "look\r\n[image]\r\n[contact]\r\n[video]\r\n[audio]\r\n[file]"},
+    };
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        EXPECT_EQ(got[i].Flags, want[i].Flags) << i;
+        EXPECT_EQ(got[i].Time.str(), want[i].Time) << i;
+        EXPECT_EQ(got[i].Phone.str(), want[i].Phone) << i;
+        EXPECT_EQ(got[i].Name.str(), want[i].Name) << i;
+        EXPECT_EQ(got[i].Text, want[i].Text) << i;
+    }
+}
+
+TEST(SmsBackup, NamesAndPhonesAreCutOnCharacterBoundaries) {
+    const std::string longName = std::string(29, 'a') + "\xC3\xA9";  // 31 bytes, the last character two
+    const std::string bytes = "<smses><sms address=\"5550100\" date=\"0\" type=\"1\" body=\"x\" contact_name=\"" +
+                              longName + "\"/></smses>";
+    BackupReadResult result;
+    const std::vector<XMsgRecType> got = Records(bytes, result);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].Name.str(), std::string(29, 'a'));
+}
+
+// A generated backup with every pitfall: emoji both ways, lone surrogates, control
+// references, entities, line breaks, pictures, skipped types.
+std::string GeneratedBackup(unsigned seed, int messages) {
+    std::mt19937 rng(seed);
+    const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    const std::vector<std::string> pieces = {"ok",        " ",        "&#55357;&#56832;", Grin,   "&#55357;",
+                                             "&#56832;",  "&#27;",    "&amp;",            "&lt;", "&#10;",
+                                             "&#13;&#10;", "\xC3\xA9", "&#233;",           "&#x1F600;", "text"};
+    std::string x = "<?xml version='1.0' encoding='UTF-8' standalone='yes' ?>\r\n<smses count=\"" +
+                    std::to_string(messages) + "\">\r\n";
+    for (int k = 0; k < messages; ++k) {
+        std::string body;
+        for (int p = pick(8); p >= 0; --p) body += pieces[static_cast<std::size_t>(pick(static_cast<int>(pieces.size())))];
+        const std::string date = std::to_string(1500000000000LL + pick(1000) * 60000LL + pick(3) * 1000);
+        const std::string phone = "555010" + std::to_string(pick(10));
+        if (pick(4) == 0) {
+            x += "<mms date=\"" + date + "\" msg_box=\"" + std::to_string(1 + pick(3)) + "\" address=\"" + phone +
+                 "~5550199\" contact_name=\"null\"><parts><part ct=\"text/plain\" text=\"" + body +
+                 "\"/><part ct=\"image/png\" data=\"" + std::string(static_cast<std::size_t>(pick(3000)), 'Q') +
+                 "\r\nQUJD\"/></parts><addrs><addr address=\"" + phone + "\" type=\"137\"/></addrs></mms>\r\n";
+        } else {
+            x += "<sms address=\"" + phone + "\" date=\"" + date + "\" type=\"" + std::to_string(1 + pick(3)) +
+                 "\" body=\"" + body + "\" contact_name=\"Bo Example\"/>\r\n";
+        }
+    }
+    return x + "</smses>\r\n";
+}
+
+// The plain reference of the repair: the whole file at once, by pattern.
+std::string NaivelyRepaired(const std::string& x) {
+    std::string out;
+    const std::regex ref("&#(x?)([0-9A-Fa-f]+);");
+    auto begin = std::sregex_iterator(x.begin(), x.end(), ref);
+    std::size_t at = 0;
+    unsigned high = 0;
+    const auto flushHigh = [&] {
+        if (high) out += Replacement;
+        high = 0;
+    };
+    for (auto it = begin; it != std::sregex_iterator(); ++it) {
+        const std::smatch& m = *it;
+        const auto pos = static_cast<std::size_t>(m.position());
+        if (pos != at) flushHigh();
+        out += x.substr(at, pos - at);
+        at = pos + static_cast<std::size_t>(m.length());
+        const unsigned v = static_cast<unsigned>(std::stoul(m[2].str(), nullptr, m[1].length() ? 16 : 10));
+        if (high && v >= 0xDC00 && v <= 0xDFFF) {
+            const unsigned c = 0x10000 + ((high - 0xD800) << 10) + (v - 0xDC00);
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+            high = 0;
+            continue;
+        }
+        flushHigh();
+        if (v >= 0xD800 && v <= 0xDBFF) high = v;
+        else if (v >= 0xDC00 && v <= 0xDFFF) out += Replacement;
+        else if (v >= 0x20 || v == 9 || v == 10 || v == 13) out += m.str();
+    }
+    flushHigh();
+    return out + x.substr(at);
+}
+
+TEST(SmsBackup, StreamingReadGivesWhatTheWholeRepairedFileGives) {
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        const std::string x = GeneratedBackup(seed, 60);
+        BackupReadResult reference;
+        const std::vector<XMsgRecType> want = Records(NaivelyRepaired(x), reference);
+        ASSERT_EQ(reference.End, BackupEnd::Complete);
+
+        std::vector<XMsgRecType> got;
+        SmsBackupParser parser([&](BackupMessage& m) { got.push_back(m.Record); });
+        std::mt19937 rng(seed);
+        for (std::size_t at = 0; at < x.size();) {
+            const std::size_t n = std::min<std::size_t>(1 + rng() % 700, x.size() - at);
+            parser.Feed(std::string_view(x).substr(at, n), at + n == x.size());
+            at += n;
+        }
+        EXPECT_EQ(parser.Result().End, BackupEnd::Complete);
+        EXPECT_EQ(parser.Result().OtherTypes, reference.OtherTypes);
+        ASSERT_EQ(got.size(), want.size());
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].Flags, want[i].Flags);
+            EXPECT_EQ(got[i].Time, want[i].Time);
+            EXPECT_EQ(got[i].Phone, want[i].Phone);
+            EXPECT_EQ(got[i].Text, want[i].Text);
+        }
+    }
+}
+
+TEST(SmsBackup, CutOrBrokenFilesKeepWhatCameBeforeAndNameTheLine) {
+    struct Case {
+        std::string Bytes;
+        std::size_t Messages;
+        std::uint64_t Line;
+    };
+    const std::size_t cut = SmallBackup.find("  <sms address=\"5550102\"");
+    const std::vector<Case> cases = {
+        {SmallBackup.substr(0, cut + 30), 2, 5},           // an interrupted copy
+        {SmallBackup.substr(0, cut) + "<sms <</smses>", 2, 5},  // not well-formed
+    };
+    for (const Case& c : cases) {
+        BackupReadResult result;
+        EXPECT_EQ(Records(c.Bytes, result).size(), c.Messages);
+        EXPECT_EQ(result.End, BackupEnd::Damaged);
+        EXPECT_EQ(result.Line, c.Line);
+        EXPECT_FALSE(result.Reason.empty());
+    }
+    for (const std::string notBackup : {"<html><body/></html>", "<<<", "<?xml version='1.0'?>"}) {
+        BackupReadResult result;
+        EXPECT_TRUE(Records(notBackup, result).empty());
+        EXPECT_EQ(result.End, BackupEnd::NotBackup) << notBackup;
+    }
+}
+
+std::string Backup(const std::vector<std::pair<long long, std::string>>& messages) {
+    std::string x = "<smses>\n";
+    for (const auto& [ms, body] : messages)
+        x += "<sms address=\"5550100\" date=\"" + std::to_string(ms) + "\" type=\"1\" body=\"" + body + "\"/>\n";
+    return x + "</smses>\n";
+}
+
+TEST(SmsBackupImport, OverlappingBackupsGiveEachMessageOnce) {
+    TempDir dir;
+    const std::string a = dir.Write("a.xml", Backup({{60000, "ok"}, {120000, "ok"}, {180000, "on my way"}}));
+    const std::string b = dir.Write("b.xml", Backup({{120000, "ok"}, {180000, "on my way"}, {240000, "ok"}}));
+    MsgStore S;
+    ImportFileReport report;
+    EXPECT_EQ(ImportFile(S, a, report), 0);
+    EXPECT_TRUE(report.Backup);
+    EXPECT_EQ(ImportFile(S, b, report), 0);
+    EXPECT_EQ(report.BackupReport.Added, 1);
+    ASSERT_EQ(S.MessageCount, 4);
+    EXPECT_EQ(S.Messages[4].Text, "ok");
+
+    const std::string html = dir.Write("page.xml", "\xEF\xBB\xBF <html/>");
+    EXPECT_EQ(ImportFile(S, html, report), NotValidFileCode);
+    EXPECT_EQ(S.MessageCount, 4);
+}
+
+TEST(SmsBackupImport, KeepsTheNewestThatFit) {
+    TempDir dir;
+    MsgStore S;
+    for (int k = 0; k < MaxMessages - 3; ++k) AddMessage(S, "2001.01.01 00:00", "5550199", std::to_string(k));
+    // Five messages for three places: the newest, and of the two at equal times the later.
+    const std::string x = dir.Write("big.xml", Backup({{300000, "c"}, {60000, "a"}, {600000, "e"}, {300000, "d"},
+                                                       {120000, "b"}}));
+    ImportFileReport report;
+    EXPECT_EQ(ImportFile(S, x, report), 0);
+    EXPECT_EQ(report.BackupReport.OlderNotImported, 2);
+    ASSERT_EQ(S.MessageCount, MaxMessages);
+    EXPECT_EQ(S.Messages[MaxMessages - 2].Text, "c");
+    EXPECT_EQ(S.Messages[MaxMessages - 1].Text, "e");
+    EXPECT_EQ(S.Messages[MaxMessages].Text, "d");
+}
+
+TEST(SmsBackupImport, ADamagedBackupAddsWhatWasRead) {
+    TempDir dir;
+    MsgStore S;
+    const std::string full = Backup({{60000, "one"}, {120000, "two"}});
+    const std::string x = dir.Write("cut.xml", full.substr(0, full.size() - 12));
+    ImportFileReport report;
+    EXPECT_EQ(ImportFile(S, x, report), 0);
+    EXPECT_EQ(report.BackupReport.Read.End, BackupEnd::Damaged);
+    EXPECT_EQ(report.BackupReport.Read.Line, 3u);
+    EXPECT_EQ(S.MessageCount, 1);
+
+    // A read stopped by the caller adds nothing.
+    MsgStore T;
+    SmsBackupReport stopped;
+    EXPECT_EQ(ImportSmsBackup(T, dir.Write("whole.xml", full), stopped, [](std::uint64_t, std::int64_t) { return false; }),
+              0);
+    EXPECT_EQ(stopped.Read.End, BackupEnd::Stopped);
+    EXPECT_EQ(T.MessageCount, 0);
+}
+
+}  // namespace
+
+#include "cli/ImportCommand.h"
+#include <sstream>
+
+namespace {
+TEST(SmsBackupImport, SplitByYearWritesOneDataFilePerYear) {
+    CentralEuropeanTime zone;
+    TempDir dir;
+    // 2019-12-31 22:30 UTC is 2019.12.31 23:30 here; 2020-01-01 00:30 UTC is already 2020.
+    const std::string x = dir.Write("b.xml", Backup({{1577831400000, "late"}, {1577838600000, "new year"},
+                                                     {1577838600000, "again"}}));
+    std::ostringstream out, err;
+    ASSERT_EQ(RunImportCommand({"--split-by-year", dir.Path().string(), x}, out, err), 0) << err.str();
+    EXPECT_EQ(out.str(), BackupYearSplit::PathOf(dir.Path().string(), 2019) + ": 1 messages\n" +
+                             BackupYearSplit::PathOf(dir.Path().string(), 2020) + ": 2 messages\n");
+    MsgStore S;
+    DefaultsType D;
+    ASSERT_EQ(OpenCollection(S, D, BackupYearSplit::PathOf(dir.Path().string(), 2020)), 0);
+    EXPECT_EQ(S.MessageCount, 2);
+
+    // A cut backup writes nothing.
+    const std::string cut = dir.Write("cut.xml", "<smses>\n<sms address=\"5550100\" date=\"0\" type=\"1\" body=\"a\"/>\n");
+    TempDir empty;
+    std::ostringstream o, e;
+    EXPECT_EQ(RunImportCommand({"--split-by-year", empty.Path().string(), cut}, o, e), 1);
+    EXPECT_NE(e.str().find("damaged at line 3"), std::string::npos) << e.str();
+    EXPECT_TRUE(std::filesystem::is_empty(empty.Path()));
+}
+}  // namespace
