@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Kestro needs to build and test, when any is missing.
+# Only this step needs root: as another user it asks sudo for it.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libicu-dev
           qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev fonts-dejavu-core
           desktop-file-utils appstream shared-mime-info libxml2-utils groff-base dpkg-dev file)
+packages+=(lintian)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -11,6 +13,14 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 echo "Installing: ${missing[*]}"
 as_root=()
-if [ "$(id -u)" -ne 0 ]; then as_root=(sudo); fi
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null 2>&1; then
+    echo "Installing these packages needs root, and sudo is not installed: run" >&2
+    echo "  su -c 'bash $(realpath "$0")'" >&2
+    echo "once, then this command again as yourself." >&2
+    exit 1
+  fi
+  as_root=(sudo)
+fi
 "${as_root[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
