@@ -116,7 +116,7 @@ case $mode in
     # Debian's own checker, when installed: no error and no warning. Info tags shown
     # (with --info) are not failures.
     if command -v lintian >/dev/null; then
-      lintian --info --no-tag-display-limit "$deb" >"$work/lintian.log" 2>&1 || true
+      lintian --info --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1 || true
       cat "$work/lintian.log"
       if grep -q "^[EW]: " "$work/lintian.log"; then fail "lintian reports errors or warnings on $(basename "$deb")"; fi
     else
