@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Search marking, per-contact statistics and automatic colouring on a full store.
 #include <benchmark/benchmark.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editing, blocking and activity commands' store work on a full store: 16380 messages
 // of 1000 named contacts, newest first, with a history of all 1000 numbers.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One turn of the event loop after a command, for benchmarks that call the handlers
 // themselves instead of running QApplication::exec().
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The store's files on a full collection: a data-file write followed by a read, and a
 // history write for 1000 phone numbers.
 #include <benchmark/benchmark.h>

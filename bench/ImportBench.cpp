@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Importing a full-size message export: into an empty store, and again into the full store
 // (every line already held).
 #include <benchmark/benchmark.h>

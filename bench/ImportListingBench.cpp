@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command-line import's engine work and its listing: exports of 1000, 4000 and 16390
 // lines (16380 kept) read into an empty store, alone and with the finishing sequence; and
 // the listing of a full store of 100-byte texts written to a stream that discards it.

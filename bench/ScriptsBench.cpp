@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A search keystroke and the activity figures on full stores of texts in other scripts:
 // UTF-8 in Cyrillic, Greek, Polish and emoji, Windows-1252, and emoji with modifiers
 // (whose characters need the full cluster rules).

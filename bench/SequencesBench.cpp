@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The store sequences the window runs on whole collections: the end of importing the four
 // sample files, opening a full data file, and saving a full store.
 #include <benchmark/benchmark.h>

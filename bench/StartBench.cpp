@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Preparing stores and the engine's part of start-up: an empty store made and emptied, and
 // the settings, history and last saved collection read as the program reads them at start.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Store operations on a full store: 16380 messages of about 1000 phone numbers.
 #include <benchmark/benchmark.h>
 

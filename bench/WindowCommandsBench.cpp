@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's own commands on a full store (16380 messages, 1000 phones), through the real
 // handlers on the offscreen platform, each timed from the command to the painted screen: the
 // handler runs and the events it left pending are delivered, the screen's updates among them.

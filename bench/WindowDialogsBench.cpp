@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The options dialog and the colour chooser over a full store, offscreen: opening each
 // (built, shown and painted), and each live change of the options dialog (a colour, a row
 // style, the message font) with the main window painted again behind it.

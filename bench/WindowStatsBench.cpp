@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening the activity statistics dialog on a full store of 1000 contacts: the table
 // rebuilt by name, every contact's figures computed once, the grid laid out and painted.
 #include <QApplication>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # kestro-cli against sqlite3 doing the same work, whole processes, alternating runs:
 #   import: an export of 1000, 2000, 4000, 8000 and 16390 lines, the listing to /dev/null,
 #           against sqlite3 reading the CSV (.import), keeping one row per phone and text

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The CSV import, messages and contacts, against a plain model of what it must produce:
 // line breaks inside texts joined wherever they stand in the file (block boundaries
 // included), the separator voted per 65,536-byte block, every line parsed in order, a

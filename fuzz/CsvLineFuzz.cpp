@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One line of a message export and one line of a contacts export, taken apart directly
 // (faster than through files). A message line that is accepted has exactly one direction,
 // one type and one code form, a phone, a time and a text, each within its capacity and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data file reader on any bytes: it reads what fits (or stops with an input/output
 // error, keeping what was read), leaves no slot above the count filled, and what it read
 // makes a file that reads back to the same messages and writes again to the same bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stored-time reader and the date-time formatter. Any text reads as a finite value
 // (and the same with seconds left off reads the same to the minute); a real time text
 // "yyyy.mm.dd hh:mm" (with ":ss" or without) formats back to itself; a value formats

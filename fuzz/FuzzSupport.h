@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared pieces of the fuzz targets: a property check that stops the run loudly, a private
 // scratch folder for the file readers, and a way to cut one input into several texts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The history reader on any bytes, then the history writer: the table read has at most
 // 1000 entries with plain blocked marks; bringing it up to date with a collection gives
 // what a plain first-match search of the table gives; the file written reads back to the

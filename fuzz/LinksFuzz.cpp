@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The link and address finders against their definitions written out step by step, on
 // the text as the detail line passes it (a space before and after) and as it stands.
 #include <string>

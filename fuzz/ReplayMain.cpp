@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replays saved inputs through one fuzz target, as an ordinary program: every file named
 // on the command line, and every file inside every folder named there, in name order.
 // Used by the tests to run the seed corpus under the sanitizers without libFuzzer.

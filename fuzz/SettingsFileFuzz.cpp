@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file on any bytes: reading never fails and brings every value into its
 // range; writing keeps every line of the sections it does not own, in order; the file it
 // writes reads back to the same settings and writes again to the same bytes. The INI

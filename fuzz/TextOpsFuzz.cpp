@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text helpers against their literal definitions: ReplaceAll (leftmost occurrence,
 // search again from the start, nothing when the replacement holds the pattern), SplitAt,
 // NextQuotedField, NormaliseText (five replacements one after the other), CountWords,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian 12 packages Kestro needs to build and test, when any is missing.
 # Only this step needs root: as another user it asks sudo for it.
 set -euo pipefail

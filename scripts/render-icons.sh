@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the program picture's PNG sizes from its SVG (needs rsvg-convert, Debian package
 # librsvg2-bin). The PNGs are kept in the repository, so building never needs this.
 set -euo pipefail

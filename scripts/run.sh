@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Kestro and starts it; arguments go to the program (see kestro --help).
 # Run it as yourself: only the missing packages are installed as root (with sudo).
 set -euo pipefail

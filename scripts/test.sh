@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Kestro and runs every test: the whole suite (engine, windows, install checks and
 # the fuzz corpus replays), then the engine's tests, kestro-cli and the corpus replays
 # again under AddressSanitizer and UndefinedBehaviorSanitizer, and, when clang and its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Kestro: the main window over one message store and one settings record.
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The date-time format language of the Time column, the tooltips and the statistics.
 #include <string>

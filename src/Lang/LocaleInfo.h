@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A plain description of the user's locale: the names, formats and separators the
 // date-time format language reads. The window fills one from the platform locale; the

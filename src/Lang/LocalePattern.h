@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Turns the date and time patterns that a platform locale gives (letters d M y h H m s z
 // a/A t, text in single quotes, '' for a quote) into this program's date-time format

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Date-time values: days since 1899-12-30, the time of day as the fraction.
 #include <string_view>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The 147 named web colours of the colour chooser, and its two orders.
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The colour chooser: the 147 named colours, listed by name or by luminance, each drawn
 // with its name in black and in white. It edits one colour value (0x00BBGGRR, 0 = none)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The blocked-contacts dialog: one check box per number of the history and the collection,
 // ordered by name then number, checked when blocked (or picked in the grid), with a filter

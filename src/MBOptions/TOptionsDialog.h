@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The options dialog. Colours, the colour mode, the row styles and the message font take
 // effect at once in the main window behind it; the check boxes, the date-time format and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The activity statistics grid: one row per name (nameless numbers one each), ten columns (Name, then
 // sent and received Items, Chars and Words, First, Last, Days). The title row is the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The activity statistics dialog: one row per name (a nameless number one row), ordered by
 // name, with the sent and received figures of all its numbers, its first and last day and

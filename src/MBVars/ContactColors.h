@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The store side of the contact colour commands. Colours are platform values 0x00BBGGRR,
 // 0 meaning none.

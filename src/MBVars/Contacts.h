@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The contact table and the per-name queries of the store.
 #include <cstdint>

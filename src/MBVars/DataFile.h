@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The ".kst" data file: tagged chunks holding every field of every message.
 #include <cstdint>

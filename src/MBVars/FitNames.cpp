@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fitting names, colours and blocked marks of the contact table and the history to a
 // freshly loaded collection.
 #include <algorithm>

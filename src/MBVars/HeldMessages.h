@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The messages a store already holds, for the import's already-held rule: a line is not
 // added when a stored message has the same Time, Phone, direction and Text (trailing

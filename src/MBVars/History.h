@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The contact history: names, colours and blocked marks of up to 1000 numbers, kept
 // across collections in "Kestro.hst".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and writing the contact-history file "Kestro.hst": HistoryCount + 1 entries of
 // 67 bytes; entry 0 is the header, whose last four bytes hold the count.
 #include <algorithm>

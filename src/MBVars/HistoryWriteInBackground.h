@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The history written at the end of an import while the window repaints: the table is
 // brought up to date, the file's bytes are made and the file replaced, with its flush to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading a phone suite's CSV export of messages or contacts into the store.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One line (after the header) of a phone suite's contacts export.
 #include <string>

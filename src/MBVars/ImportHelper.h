@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One helper thread for the import's work on large exports, started with the first such
 // import and kept: an import hands it a task and, when done with its own share, ends the

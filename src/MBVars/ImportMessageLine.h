@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One line of a phone suite's message export, word form or numeric form.
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Adding the message lines of a prepared export to the store, on two threads when the
 // export is large: the lines are parsed in pieces by both threads and added in file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The pieces of an import's work that two threads share: the calling thread takes them
 // from the front, the helper from the back, until they meet. Both ends live in one word so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The bytes an import parses: the source file with line breaks inside texts joined, the
 // separator found by the vote, and the file read as text lines.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A small INI-file layer with the habits of the platform's profile routines: sections
 // and keys match without regard to ASCII case, the first matching section and key win,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The store sequences that bring a collection into shape after it was filled: the end of
 // an import, opening a data file, and reopening the last saved file at start.

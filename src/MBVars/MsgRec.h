@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The message record, the contact and history records, and their flag bits.
 #include <cstdint>

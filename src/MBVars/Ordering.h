@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The view index the grid shows, the exchange of two messages, and the column sort.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A table from phone numbers to numbers (positions, entries), for the passes that meet
 // every message's phone once: open addressing over the phones' fixed-size arrays, without

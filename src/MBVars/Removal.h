@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Removing messages: marking with MsgDoomed, then purging and compacting.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Made-up exports for trying the program without a phone: three message files and one
 // contacts file, drawn at random from the word list "kestro.txt".

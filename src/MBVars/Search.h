@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The marking step of the message filter: which messages the search bar, the search menu
 // and the contact view show.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings file "Kestro.cfg": the lasting preferences of the settings record, the two
 // folders and the main window's size, in four INI sections.

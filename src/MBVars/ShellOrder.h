@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The order that the gap-halving Shell sort with repeated passes gives a row of keys.
 // The store's sorts (messages and contacts) are defined by that exact procedure, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's command line: a data file to open instead of the last saved one,
 // exports to import once the window is up, or a request for the help or the version.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a start reads before the window shows anything: the contact history, and the last
 // saved collection when one is to be reopened. Both are read into a store of their own, so

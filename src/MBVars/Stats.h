@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The figures of the activity summary and of the activity statistics dialog.
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The message store: every table and counter of the open collection, plus the contact
 // history that outlives collections. The program owns one; every test makes its own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Names for screen readers: every control is announced by its caption, or by its tooltip
 // when it has no caption.
 #include <QAbstractButton>

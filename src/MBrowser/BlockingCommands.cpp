@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Blocking contacts: the blocked-contacts dialog, its marks, and removing their messages.
 #include <algorithm>
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Header sorting, search, on-screen scrambling and copying: where their commands are wired.
 #include <QAction>
 #include <QHeaderView>

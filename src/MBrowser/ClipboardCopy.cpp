@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Copying the selected cells of the grid onto the clipboard, ready for a spreadsheet.
 #include "MBrowser/ClipboardCopy.h"
 

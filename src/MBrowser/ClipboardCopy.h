@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The text a copy of grid cells puts on the clipboard.
 #include <QString>

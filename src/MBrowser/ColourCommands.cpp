@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The colour chooser's entry and the contact colour commands of the colour menu.
 #include <QMenu>
 #include <QPushButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The current row, the current message and the detail line under the grid.
 #include <QEvent>
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // New, Open, Save, Save as, and the question whether to save a modified collection.
 #include <QString>
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files dropped on the window: message and contacts exports are imported as Add files
 // imports them, one data file is opened as Open opens it. Anything else is refused
 // without a message: the drag shows that the window does not take it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Deleting, selecting, renaming, removing a contact's messages, duplicates and the history.
 #include <QAction>
 #include <QItemSelectionModel>

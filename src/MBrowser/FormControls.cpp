@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's controls: tool bar, search bar, grid area and bottom bar.
 #include <QComboBox>
 #include <QFrame>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main menu, the four pop-up menus, and where every command is wired.
 #include <QActionGroup>
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file seen from the window: read once at start, written at every close
 // request; the tooltip settings and the grid font applied to the desktop.
 #include <QGuiApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The grid's font is kept as plain data in the settings; these map it to a real font
 // and back. A family the desktop lacks (Verdana, usually) is substituted by Qt when the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The grid's tooltip: what a click on each column of a message tells about it.
 #include "MBrowser/GridTooltips.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A click on a column title sorts the whole collection by that column; the number
 // column's cells tell how full the store is.
 #include <QAction>

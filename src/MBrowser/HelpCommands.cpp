@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Help: the help page that ships with the program, the home page, and About.
 #include <QDir>
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File "Add files ..." and "Add folder...": importing phone-suite exports.
 #include <QCoreApplication>
 #include <QDir>

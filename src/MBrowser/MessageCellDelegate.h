@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Paints one cell of the message grid: the colour mode's background (or white, or the
 // selection colour), the row's font style, the text clipped to the cell on one line, and

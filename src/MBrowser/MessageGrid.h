@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The message grid: a table over MessageGridModel whose column 0 (the row numbers) is the
 // fixed vertical header, so that it stays put and rows can be resized by dragging their

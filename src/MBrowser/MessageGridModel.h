@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The message grid's cells: one row per entry of the view index, seven columns
 // (0 number, 1 Time, 2 To/From, 3 Name, 4 Type, 5 Message, 6 Size). Every cell is computed

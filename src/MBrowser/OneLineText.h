@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Drawing a grid cell's text on one line, clipped by the caller: what
 // QPainter::drawText(rect, alignment | Qt::TextSingleLine, text) draws, pixel for pixel.

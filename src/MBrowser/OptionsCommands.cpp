@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The options dialog's commands.
 #include <QAction>
 #include <QToolButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's pictures, drawn at run time so that they stay sharp at any size: the
 // sent and received arrows of the grid's Type column, and the tool bar pictures.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Create sample files": the four sample exports, written and imported.
 #include <QFileInfo>
 #include <QStringList>

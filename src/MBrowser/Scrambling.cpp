@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scrambling the message texts on screen, and turning them back.
 #include <QLineEdit>
 

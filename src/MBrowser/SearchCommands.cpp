@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search bar: a live text search at every keystroke, and the search menu's filters.
 #include <QAction>
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files named on the command line: the data file opens instead of the last saved one, and
 // the exports are imported once the window is shown.
 #include <QFileInfo>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The small "About" window: the program's title, its version and a Close button.
 #include <QDialog>

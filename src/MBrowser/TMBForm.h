@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window: tool bar, message grid, detail line, menus, start-up and shut-down.
 // It holds no logic of its own beyond asking, informing and refreshing: the store and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The views the grid can show (sent, received, all, one contact), the refresh every
 // command ends with, and the menu and button states.
 #include <QComboBox>

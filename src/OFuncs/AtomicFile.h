@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Replaces a file only by a complete new one: the bytes go to a temporary file in the
 // target's folder, which is renamed over the target when everything was written, and the

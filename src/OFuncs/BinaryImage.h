@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Little-endian numbers and short-text images (a length byte, then N character bytes)
 // as the program's binary files lay them out.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A fast 64-bit hash of byte strings for the tables that find equal messages. Eight bytes
 // at a time through a 64 x 64 -> 128-bit multiply folded to 64 bits, which mixes every

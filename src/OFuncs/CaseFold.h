@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Unicode case folding, so that a search ignores letter case in every script.
 #include <string>

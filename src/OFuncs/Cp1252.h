@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Windows-1252, the 8-bit character set of the phone suites' exports and of the
 // texts Kestro shows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How stored 8-bit bytes read as characters. Phones write their texts in UTF-8, the
 // contacts import stores UTF-8, and older exports and typed names hold Windows-1252:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads a file front to back through one buffer, for the binary readers (data file,
 // history). Never seeks: a short file simply runs out.

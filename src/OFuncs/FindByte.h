@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Finding one byte value in a short text, the import's most frequent step: sixteen bytes
 // at a time in the caller's own code, where a library search would cost a call and its

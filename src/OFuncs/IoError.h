@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An input/output failure after a file was opened. It ends the running command; the
 // window's general error handler shows it, naming the file when the failure knows it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Recognition of a web link and of an e-mail address in a message text. Callers pass the
 // text with one space added before and after it; only spaces delimit (a tab or a line

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A text of fixed capacity N: a length 0..N and up to N 8-bit characters.
 // Longer values are cut to their first N characters. Ordering is byte-wise on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Small text operations shared by the import, the display and the statistics.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Cutting a typed text to a byte budget without leaving half a character behind.
 #include <cstddef>

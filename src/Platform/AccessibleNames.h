@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Screen readers name a control by its caption; a control without one is named by its
 // tooltip, a box by the label that introduces it.

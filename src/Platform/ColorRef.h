@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Colours are kept the desktop-neutral way, 0x00BBGGRR (red in the low byte).
 #include <QColor>

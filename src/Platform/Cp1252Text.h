@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Stored texts are 8-bit bytes: UTF-8 when they are valid UTF-8, Windows-1252 otherwise
 // (OFuncs/DisplayText.h decides); the widgets show QString.

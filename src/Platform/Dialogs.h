@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every question, report and standard dialog of the program passes through this one
 // interface: the windows ask, the desktop answers (QtDialogs), and the tests script the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The desktop's own message boxes and standard dialogs, parented to the active window.
 #include <QSize>

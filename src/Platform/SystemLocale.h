@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The user's locale as the date-time format language reads it.
 #include "Lang/LocaleInfo.h"

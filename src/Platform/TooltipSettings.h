@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Application-wide tooltip timing and colour: the delay before a tooltip shows, how long
 // it stays, and its background.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A window in the user's window colour, with texts that stay readable on it whatever the
 // desktop's theme is. Buttons keep the desktop's own colours.

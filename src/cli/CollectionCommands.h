@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // kestro-cli commands over a data file and the sample exports.
 #include <ostream>

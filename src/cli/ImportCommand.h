@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // kestro-cli import FILE... [-o OUT.kst] [--history FILE.hst] [--keep-duplicates] [--no-history]:
 // imports the exports into an empty store, finishes the collection as the window's import

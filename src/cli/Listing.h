@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The listing kestro-cli prints: one line per message in store order, fields separated by
 // one tab, and a count line. Scripts read this format: it only ever grows.

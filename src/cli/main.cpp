@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kestro-cli: the headless companion of Kestro.
 #include <filesystem>
 #include <iostream>

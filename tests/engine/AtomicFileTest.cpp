@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving replaces files only as a user expects: through links, keeping modes, never over
 // what is not a plain file or not writable, and never leaving a temporary file behind.
 #include <gtest/gtest.h>

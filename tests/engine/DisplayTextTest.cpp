@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stored bytes as shown: UTF-8 when they are, Windows-1252 otherwise; typed text stored
 // back; case folding and character counts, each against ICU's own whole-text routines.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keeping blocked marks, forgetting the history, and removing blocked contacts' messages.
 #include <gtest/gtest.h>
 

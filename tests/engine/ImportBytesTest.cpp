@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The import's byte work done over runs of bytes against the same work done position by
 // position: the block examination (joins and separator votes), whole files across block
 // boundaries, the text lines, and a message line made ready for its fields.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Message lines parsed in pieces by two threads against one plain loop over the lines:
 // the same messages in the same order, the same lines found already held, the same count
 // of lines that found the store full, whatever the cut of the pieces.

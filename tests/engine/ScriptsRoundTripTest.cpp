@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts and names in several scripts and encodings: the summary counts them as shown, and
 // showing, searching and counting leave the data file and the history file byte for byte.
 #include <gtest/gtest.h>

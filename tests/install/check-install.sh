@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks what Kestro installs, as a desktop and dpkg see it.
 #   check-install.sh tree BUILD_DIR SOURCE_DIR     install into a temporary prefix and check it
 #   check-install.sh package BUILD_DIR SOURCE_DIR  build the Debian package and check it

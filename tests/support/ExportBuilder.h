@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Invented phone exports for benchmarks: the word form a phone suite writes.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers for the file tests: paths in a temporary folder, whole-file writes, and a cap on
 // the size of files this process writes (to make writes fail as on a full disk).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The store operations written out as plain, literal procedures (double loops, linear
 // searches, pass-by-pass swaps). Tests compare the program's fast versions with these on

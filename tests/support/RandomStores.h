@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Random stores for the differential tests: few phones, texts and minutes so that keys
 // tie, duplicates abound and names and colours differ between messages of one phone; some

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Builds stores for tests and benchmarks: single messages by hand, or whole random
 // collections with chosen numbers of phones, texts and times (ties on purpose).

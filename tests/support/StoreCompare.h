@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Whole-store equality for the differential tests: every slot, field, counter and table.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A private temporary folder for a test, removed with everything in it afterwards.
 #include <cstdlib>

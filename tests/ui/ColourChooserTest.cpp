@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The colour chooser, run through the main window's ColorSelect and driven offscreen.
 #include <QAccessible>
 #include <QImage>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The colour menu's commands on a small collection: a contact's colour, automatic colours,
 // clearing them all, and the three colour modes.
 #include <QLabel>

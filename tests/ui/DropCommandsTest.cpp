@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files dropped on the window, delivered as the desktop delivers them: a drag entering the
 // window, then the drop.
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A main window reopened on a collection built by the test, with a contact history of the
 // test's choosing in the program folder.

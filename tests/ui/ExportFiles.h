@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Small phone-suite exports for the window tests, written into a folder of the test's own.
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files that cannot be read or written, seen from the window: every error names the file
 // and the reason, errors of the start appear over the shown window, and nothing the user
 // keeps is written over.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Checks what a file dialog was started with.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A fresh main window per test: its own store, settings, scripted dialogs, and a
 // temporary documents folder; helpers write the files a start-up reads.

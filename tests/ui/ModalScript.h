@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Drives the program's own modal dialogs in tests: the script runs once the dialog of the
 // given kind is the active modal window, inside its event loop, as a user's clicks would.

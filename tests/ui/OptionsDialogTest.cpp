@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The options dialog over a small collection: live colours, styles and font, OK storing
 // the rest, and Cancel, Esc or the close box putting everything back.
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Dialogs for tests: answers are queued beforehand, and every question is recorded with
 // its kind, title and text. An empty queue answers No, Cancel or nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stored bytes in the windows: UTF-8 shown as UTF-8 in any script, Windows-1252 as before,
 // and typed text stored back so that it shows again as typed.
 #include <QComboBox>

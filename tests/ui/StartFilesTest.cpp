@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The files named on kestro's command line, through the real start-up: the window is
 // created with them and shown, and the event loop runs.
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Types any text into a widget, one key press per character, letters outside ASCII
 // included (the test library's own typing accepts ASCII only).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window tests run the real main window offscreen, on one application object.
 #include <QApplication>
 #include <QStandardPaths>
