@@ -55,10 +55,9 @@ bool Belongs(const XMsgRecType& m, const ActivityContact& contact) {
     }
 }
 
-std::string TwoDigits(int n) {
-    char text[3];
-    std::snprintf(text, sizeof text, "%02d", n % 100);
-    return text;
+std::string TwoDigits(int n) {  // n is 0 to 99: a month, an hour or a year's last digits
+    const int d = ((n % 100) + 100) % 100;
+    return {static_cast<char>('0' + d / 10), static_cast<char>('0' + d % 10)};
 }
 
 }  // namespace
