@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char c : name) FUZZ_CHECK(static_cast<unsigned char>(c) >= 0x20);
     FUZZ_CHECK(name.size() <= 30 && name.find("  ") == std::string_view::npos);
     if (separator < 0x80) FUZZ_CHECK(ValidUtf8(name));
-    if (separator >= 0x20 && separator != '"' && OnlySyntaxQuotes(line, static_cast<char>(separator)))
+    if (separator >= 0x20 && separator < 0x80 && separator != '"' && OnlySyntaxQuotes(line, static_cast<char>(separator)))
         FUZZ_CHECK(name.find('"') == std::string_view::npos);
     return 0;
 }

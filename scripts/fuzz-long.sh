@@ -32,10 +32,11 @@ for target in "${targets[@]}"; do
   status=0
   (cd "$work" && "$OLDPWD/build/fuzz/bin/kestro_fuzz_$target" corpus -fork="$workers" \
       -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 >"$log" 2>&1) || status=$?
-  # Fork mode prints "#RUNS: cov: C ft: F corp: N exec/s: E ..." as it goes.
+  # Fork mode prints "#RUNS: cov: C ft: F corp: N exec/s E ... time: Ts" as it goes.
   last=$(grep -E '^#[0-9]+: cov:' "$log" | tail -1 || true)
   runs=$(sed -E 's/^#([0-9]+):.*/\1/' <<<"$last")
-  speed=$(sed -nE 's/.*exec\/s: ?([0-9]+).*/\1/p' <<<"$last")
+  seconds_run=$(sed -nE 's/.* time: ([0-9]+)s.*/\1/p' <<<"$last")
+  speed=$(( ${seconds_run:-0} > 0 ? ${runs:-0} / seconds_run : 0 ))
   cov=$(sed -nE 's/.* cov: ([0-9]+).*/\1/p' <<<"$last")
   ft=$(sed -nE 's/.* ft: ([0-9]+).*/\1/p' <<<"$last")
   if [ "$status" -eq 0 ]; then result=clean; else result="FOUND (see $log)"; fi
