@@ -7,6 +7,7 @@
 #include <QProgressDialog>
 #include <QThread>
 #include <atomic>
+#include <cerrno>
 #include <exception>
 #include <thread>
 
@@ -45,7 +46,9 @@ int ReadWithProgress(QWidget* parent, const QString& file, const std::function<i
     progress.hide();
     QElapsedTimer clock;
     clock.start();
-    while (!done) {
+    // Events are delivered at least once, so a Cancel already asked for is seen even when
+    // the reading ends at once.
+    do {
         if (!progress.isVisible() && clock.elapsed() >= ShownAfterMs) progress.show();
         if (progress.isVisible())
             progress.setLabelText(QStringLiteral("Reading %1 ...\n%2 MB read, %3 messages found")
@@ -55,8 +58,9 @@ int ReadWithProgress(QWidget* parent, const QString& file, const std::function<i
         QCoreApplication::processEvents(QEventLoop::AllEvents, TurnMs);
         if (progress.wasCanceled()) cancelled = true;
         QThread::msleep(TurnMs / 3);
-    }
+    } while (!done);
     worker.join();
     if (failure) std::rethrow_exception(failure);
-    return result;
+    // A Cancel after the last bytes still comes before the messages are added: honour it.
+    return cancelled ? ECANCELED : result;
 }

@@ -11,5 +11,6 @@ class QWidget;
 
 // Runs `read` (which must pass the progress it is given on to the reader) on a helper thread
 // and returns its result once it has ended; an exception it throws is thrown here. Cancel
-// makes the progress say stop; the caller sees the reader's Stopped end.
+// makes the progress say stop, and the result is ECANCELED even when the reading had
+// already ended.
 int ReadWithProgress(QWidget* parent, const QString& file, const std::function<int(const BackupProgress&)>& read);
