@@ -3,29 +3,13 @@
 
 #include <cstring>
 
+#include "OFuncs/Utf8.h"
+
 namespace {
 constexpr std::uint32_t Replacement = 0xFFFD;
 constexpr std::uint32_t NoCharacter = 0x110000;  // any value past the last character
 // Longer references (leading zeros) are passed on for the parser to judge.
 constexpr std::size_t LongestReference = 32;
-
-void AppendUtf8(std::uint32_t c, std::string& out) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 bool IsHigh(std::uint32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLow(std::uint32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
@@ -154,7 +138,7 @@ void XmlRepairFilter::EndReference(std::string& out) {
     const std::uint32_t v = ReferenceValue(ref_);
     if (pending_ != 0) {
         if (IsLow(v)) {
-            AppendUtf8(0x10000 + ((pending_ - 0xD800) << 10) + (v - 0xDC00), out);
+            AppendAsUtf8(0x10000 + ((pending_ - 0xD800) << 10) + (v - 0xDC00), out);
             pending_ = 0;
             ref_.clear();
             return;
@@ -164,7 +148,7 @@ void XmlRepairFilter::EndReference(std::string& out) {
     if (IsHigh(v)) {
         pending_ = v;
     } else if (IsLow(v) || v >= NoCharacter || v == 0xFFFE || v == 0xFFFF) {
-        AppendUtf8(Replacement, out);
+        AppendAsUtf8(Replacement, out);
     } else if (!IsDroppedControl(static_cast<unsigned char>(v < 0x20 ? v : 0x20))) {
         out += ref_;
     }
@@ -173,6 +157,6 @@ void XmlRepairFilter::EndReference(std::string& out) {
 
 void XmlRepairFilter::FlushPending(std::string& out) {
     if (pending_ == 0) return;
-    AppendUtf8(Replacement, out);
+    AppendAsUtf8(Replacement, out);
     pending_ = 0;
 }

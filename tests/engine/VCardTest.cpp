@@ -15,7 +15,7 @@ struct CardCase {
 };
 
 // The examples of the vCard standards' texts (3.0: RFC 2426 section 7; 4.0: RFC 6350
-// section 8; 2.1: the specification's own example), then the forms phones and mail
+// section 8; 2.1: the example in the 2.1 format's own text), then the forms phones and mail
 // programs write.
 const std::vector<CardCase>& Cases() {
     static const std::vector<CardCase> cases = {
