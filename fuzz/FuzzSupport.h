@@ -42,8 +42,16 @@ public:
     }
 
 private:
+    // In memory where the system has a tmpfs: a file replaced on a disk waits for its
+    // blocks to be written, which would make the readers' targets wait on every input.
+    static std::filesystem::path Base() {
+        std::error_code ec;
+        if (!std::getenv("TMPDIR") && std::filesystem::is_directory("/dev/shm", ec) && ::access("/dev/shm", W_OK) == 0)
+            return "/dev/shm";
+        return std::filesystem::temp_directory_path();
+    }
     ScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kestro-fuzz-XXXXXX").string();
+        std::string pattern = (Base() / "kestro-fuzz-XXXXXX").string();
         std::vector<char> name(pattern.begin(), pattern.end());
         name.push_back('\0');
         if (!::mkdtemp(name.data())) Fail("a scratch folder can be made", __FILE__, __LINE__);

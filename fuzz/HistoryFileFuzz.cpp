@@ -6,6 +6,7 @@
 //
 // The collection is made from the table itself: one message per entry under the entry's
 // own number, and one under its name as number, so that both found and new numbers occur.
+#include <filesystem>
 #include <string>
 
 #include "FuzzSupport.h"
@@ -81,7 +82,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i <= MaxHistory; ++i) L.History[i] = S.History[i];
     MergeLiterally(L);
 
+    // A history read only in part keeps the file it would replace aside (here the previous
+    // input's); the target checks it is there and removes it, so the folder does not grow.
+    const std::string previous = fuzz::ReadBytes(first);
+    const bool keepsAside = S.HistoryIncomplete && std::filesystem::exists(first);
+    S.HistoryKeptAs.clear();
     FUZZ_CHECK(WriteHistory(S, first) == 0);
+    FUZZ_CHECK(S.HistoryKeptAs.empty() != keepsAside);
+    if (keepsAside) {
+        FUZZ_CHECK(fuzz::ReadBytes(S.HistoryKeptAs) == previous);
+        std::filesystem::remove(S.HistoryKeptAs);
+    }
     FUZZ_CHECK(S.HistoryCount == L.HistoryCount);
     for (int i = 1; i <= S.HistoryCount; ++i) FUZZ_CHECK(SameEntry(S.History[i], L.History[i]));
     const std::string bytes = fuzz::ReadBytes(first);

@@ -10,6 +10,12 @@ namespace {
 
 bool IsAsciiAlnum(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 
+// Trailing ".", ",", ";", "!" and "?" removed, one kind after the other.
+void TrimPunctuation(std::string& link) {
+    for (const char tail : std::string(".,;!?"))
+        while (!link.empty() && link.back() == tail) link.pop_back();
+}
+
 // The host and path after the first "://" up to the next space, behind "https://" when the
 // word right before the "://" is "https" in any letter case, else behind "http://"; then
 // trailing ".", ",", ";", "!" and "?" removed, one kind after the other.
@@ -23,23 +29,23 @@ std::string LiteralWebLink(std::string_view s) {
     while (start > 0 && IsAsciiAlnum(s[start - 1])) --start;
     for (std::size_t i = start; i < p; ++i) scheme += static_cast<char>(s[i] >= 'A' && s[i] <= 'Z' ? s[i] + 32 : s[i]);
     std::string link = (scheme == "https" ? "https://" : "http://") + host;
-    for (const char tail : std::string(".,;!?"))
-        while (!link.empty() && link.back() == tail) link.pop_back();
+    TrimPunctuation(link);
     return link;
 }
 
-// The word around the first "@", never taking the last character of s, when a "." stands
-// after the "@" and the word is longer than 3 characters.
+// The word around the first "@", never taking the last character of s, without its
+// trailing punctuation as a web link loses it; an address when a "." stands after the "@"
+// in what is left and that is longer than 3 characters.
 std::string LiteralEmailAddress(std::string_view s) {
     const std::size_t at = s.find('@');
     if (at == std::string_view::npos) return "";
-    std::string address = "@";
-    for (std::size_t i = at; i > 0 && s[i - 1] != ' '; --i) address.insert(address.begin(), s[i - 1]);
-    bool dot = false;
-    for (std::size_t i = at + 1; i + 1 < s.size() && s[i] != ' '; ++i) {
-        address += s[i];
-        dot = dot || s[i] == '.';
-    }
+    std::string before;
+    for (std::size_t i = at; i > 0 && s[i - 1] != ' '; --i) before.insert(before.begin(), s[i - 1]);
+    std::string address = before + "@";
+    for (std::size_t i = at + 1; i + 1 < s.size() && s[i] != ' '; ++i) address += s[i];
+    TrimPunctuation(address);
+    const bool dot = address.size() > before.size() + 1 &&
+                     address.substr(before.size() + 1).find('.') != std::string::npos;
     return dot && address.size() > 3 ? address : "";
 }
 

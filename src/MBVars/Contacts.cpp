@@ -22,7 +22,7 @@ template <class PositionAt>
 bool RebuildFromMessages(MsgStore& S, PositionAt positionAt) {
     bool cleaned = false;
     S.ContactCount = 0;
-    PhoneIndex known(MaxContacts);
+    PhoneIndex known(static_cast<std::size_t>(std::min(S.MessageCount, MaxContacts)));
     for (std::int32_t k = 1; k <= S.MessageCount; ++k) {
         XMsgRecType& m = S.Messages[positionAt(k)];
         const std::string_view name = m.Name.view();

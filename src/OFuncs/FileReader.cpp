@@ -12,6 +12,7 @@
 
 namespace {
 constexpr std::size_t kBufferSize = 1 << 16;
+constexpr std::size_t kSmallestBuffer = 1 << 12;
 }
 
 FileReader::~FileReader() {
@@ -36,7 +37,10 @@ int FileReader::Open(const std::string& path) {
         fd_ = -1;
         return refused;
     }
-    buffer_.resize(kBufferSize);
+    // A small file needs no more room than it holds (one read more finds its end, or any
+    // bytes it gained since): most files read are small, and the buffer is filled with zeros.
+    const auto fileSize = static_cast<std::uint64_t>(std::max<off_t>(st.st_size, 0));
+    buffer_.resize(static_cast<std::size_t>(std::clamp<std::uint64_t>(fileSize + 1, kSmallestBuffer, kBufferSize)));
     return 0;
 }
 
