@@ -6,11 +6,14 @@
 # prints each target's executions, speed and coverage. Not run by CI.
 #
 #   bash scripts/fuzz-long.sh [SECONDS] [TARGET...]     (default 1200 s, every target)
+#
+# KESTRO_FUZZ_WORKERS sets the workers per target instead (e.g. 1, to run several of these
+# side by side on different targets); KESTRO_FUZZ_SCRATCH the scratch folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-1200}
 shift || true
-workers=$(nproc)
+workers=${KESTRO_FUZZ_WORKERS:-$(nproc)}
 scratch=${KESTRO_FUZZ_SCRATCH:-/tmp/kestro-fuzz}
 
 command -v clang++ >/dev/null || { echo "fuzz-long: clang++ is needed (apt-get install clang)" >&2; exit 2; }
