@@ -8,19 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "FuzzDataFile.h"
 #include "FuzzSupport.h"
 #include "MBVars/CsvExport.h"
 #include "MBVars/CsvExportImport.h"
 #include "MBVars/Store.h"
 
 namespace {
-// The stores live across inputs: making one reserves the room of a full collection, which
-// would cost more than a small input's whole run.
 MsgStore& EmptyStore(int which) {
-    static MsgStore* stores[3] = {new MsgStore, new MsgStore, new MsgStore};
     DefaultsType defaults;
-    ClearStore(*stores[which], defaults);
-    return *stores[which];
+    ClearStore(fuzz::KeptStore(which), defaults);
+    return fuzz::KeptStore(which);
 }
 }  // namespace
 

@@ -19,6 +19,7 @@
 #include <tuple>
 #include <vector>
 
+#include "FuzzDataFile.h"
 #include "FuzzSupport.h"
 #include "MBVars/CsvExportImport.h"
 #include "MBVars/DataFile.h"
@@ -121,11 +122,6 @@ Expected Model(const std::string& file, unsigned char separator, int messagesBef
     return e;
 }
 
-bool SameMessage(const XMsgRecType& a, const XMsgRecType& b) {
-    return a.Flags == b.Flags && a.Serial == b.Serial && a.Color == b.Color && a.Reserved == b.Reserved &&
-           a.Time == b.Time && a.Phone == b.Phone && a.Name == b.Name && a.Text == b.Text;
-}
-
 bool Matches(const MsgStore& S, const Expected& e) {
     if (e.Contacts) {
         if (S.MessageCount != 0 || S.ContactCount != static_cast<int>(e.ContactLines.size())) return false;
@@ -139,32 +135,8 @@ bool Matches(const MsgStore& S, const Expected& e) {
     }
     if (S.ContactCount != 0 || S.MessageCount != static_cast<int>(e.Messages.size())) return false;
     for (std::size_t i = 0; i < e.Messages.size(); ++i)
-        if (!SameMessage(S.Messages[i + 1], e.Messages[i])) return false;
+        if (!fuzz::SameMessage(S.Messages[i + 1], e.Messages[i])) return false;
     return true;
-}
-
-MsgStore& Store(int which) {
-    static MsgStore* stores[2] = {new MsgStore, new MsgStore};
-    return *stores[which];
-}
-
-void CheckDataFileRoundTrip(MsgStore& S) {
-    const std::string first = fuzz::ScratchDir::Get().Path("import.kst");
-    const std::string second = fuzz::ScratchDir::Get().Path("import-again.kst");
-    FUZZ_CHECK(WriteDataFile(S, first) == 0);
-    const std::string bytes = fuzz::ReadBytes(first);
-    std::size_t textBytes = 0;
-    for (int k = 1; k <= S.MessageCount; ++k) textBytes += S.Messages[k].Text.size();
-    FUZZ_CHECK(bytes.size() == 20 + 91 * std::size_t(S.MessageCount + 1) + 8 * std::size_t(S.MessageCount) + textBytes);
-
-    MsgStore& R = Store(1);
-    DefaultsType defaults;
-    ClearStore(R, defaults);
-    FUZZ_CHECK(ReadDataFile(R, first) == 0);
-    FUZZ_CHECK(R.MessageCount == S.MessageCount);
-    for (int k = 1; k <= S.MessageCount; ++k) FUZZ_CHECK(SameMessage(R.Messages[k], S.Messages[k]));
-    FUZZ_CHECK(WriteDataFile(R, second) == 0);
-    FUZZ_CHECK(fuzz::ReadBytes(second) == bytes);
 }
 
 }  // namespace
@@ -175,7 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = fuzz::ScratchDir::Get().Path("export.csv");
     fuzz::WriteBytes(path, file);
 
-    MsgStore& S = Store(0);
+    MsgStore& S = fuzz::KeptStore(0);
     DefaultsType defaults;
     ClearStore(S, defaults);
     FUZZ_CHECK(ImportCsvFile(S, path) == 0);
@@ -199,13 +171,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Importing the same file again adds no message; a contacts file adds its lines again,
     // as far as the table has room.
     FUZZ_CHECK(S.MessageCount == static_cast<int>(first.size()));
-    for (std::size_t i = 0; i < first.size(); ++i) FUZZ_CHECK(SameMessage(S.Messages[i + 1], first[i]));
+    for (std::size_t i = 0; i < first.size(); ++i) FUZZ_CHECK(fuzz::SameMessage(S.Messages[i + 1], first[i]));
     FUZZ_CHECK(S.ContactCount == std::min(MaxContacts, 2 * contacts));
     for (int c = contacts + 1; c <= S.ContactCount; ++c) {
         FUZZ_CHECK(S.Contacts[c].Phone == S.Contacts[c - contacts].Phone);
         FUZZ_CHECK(S.Contacts[c].Name == S.Contacts[c - contacts].Name);
     }
 
-    CheckDataFileRoundTrip(S);
+    fuzz::CheckDataFileRoundTrip(S, fuzz::KeptStore(1), fuzz::ScratchDir::Get().Path("import.kst"),
+                                 fuzz::ScratchDir::Get().Path("import-again.kst"));
     return 0;
 }

@@ -9,17 +9,13 @@
 #include <filesystem>
 #include <string>
 
+#include "FuzzDataFile.h"
 #include "FuzzSupport.h"
 #include "MBVars/History.h"
 #include "MBVars/Store.h"
 #include "OFuncs/IoError.h"
 
 namespace {
-
-MsgStore& Store(int which) {
-    static MsgStore* stores[2] = {new MsgStore, new MsgStore};
-    return *stores[which];
-}
 
 bool SameEntry(const HistoryRec& a, const HistoryRec& b) {
     return a.Blocked == b.Blocked && a.Phone == b.Phone && a.Name == b.Name && a.Color == b.Color;
@@ -50,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::WriteBytes(given, std::string_view(reinterpret_cast<const char*>(data), size));
 
     DefaultsType defaults;
-    MsgStore& S = Store(0);
+    MsgStore& S = fuzz::KeptStore(0);
     ClearStore(S, defaults);
     S.HistoryCount = 0;
     try {
@@ -73,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         other.Name = S.History[i].Phone.view();
         other.Color = S.History[i].Color ^ i;
     }
-    MsgStore& L = Store(1);
+    MsgStore& L = fuzz::KeptStore(1);
     ClearStore(L, defaults);
     GrowMessages(L, S.MessageCount);
     L.MessageCount = S.MessageCount;
