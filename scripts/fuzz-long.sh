@@ -27,12 +27,18 @@ else
   mapfile -t targets < <(ls fuzz/corpus)
 fi
 
-printf '%-14s %12s %9s %7s %7s %s\n' target executions exec/s cov ft result
+# CPU seconds used so far by this script's finished children (the fuzzers and their workers):
+# the speed per CPU second does not depend on what else the machine is doing.
+ticks=$(getconf CLK_TCK)
+children_cpu() { awk -v t="$ticks" '{printf "%.1f", ($16 + $17) / t}' /proc/$$/stat; }
+
+printf '%-14s %12s %9s %10s %7s %7s %s\n' target executions exec/s exec/cpu-s cov ft result
 for target in "${targets[@]}"; do
   work="$scratch/$target"
   rm -rf "$work" && mkdir -p "$work/corpus" && cp -r "fuzz/corpus/$target/." "$work/corpus/"
   log="$work/fuzz.log"
   status=0
+  cpu_before=$(children_cpu)
   (cd "$work" && "$OLDPWD/build/fuzz/bin/kestro_fuzz_$target" corpus -fork="$workers" \
       -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 >"$log" 2>&1) || status=$?
   # Fork mode prints "#RUNS: cov: C ft: F corp: N exec/s E ... time: Ts" as it goes.
@@ -40,10 +46,12 @@ for target in "${targets[@]}"; do
   runs=$(sed -E 's/^#([0-9]+):.*/\1/' <<<"$last")
   seconds_run=$(sed -nE 's/.* time: ([0-9]+)s.*/\1/p' <<<"$last")
   speed=$(( ${seconds_run:-0} > 0 ? ${runs:-0} / seconds_run : 0 ))
+  cpu=$(awk -v a="$cpu_before" -v b="$(children_cpu)" 'BEGIN {printf "%.1f", b - a}')
+  cpu_speed=$(awk -v r="${runs:-0}" -v c="$cpu" 'BEGIN {print (c > 0 ? int(r / c) : 0)}')
   cov=$(sed -nE 's/.* cov: ([0-9]+).*/\1/p' <<<"$last")
   ft=$(sed -nE 's/.* ft: ([0-9]+).*/\1/p' <<<"$last")
   if [ "$status" -eq 0 ]; then result=clean; else result="FOUND (see $log)"; fi
-  printf '%-14s %12s %9s %7s %7s %s\n' "$target" "${runs:-?}" "${speed:-?}" "${cov:-?}" "${ft:-?}" "$result"
+  printf '%-14s %12s %9s %10s %7s %7s %s\n' "$target" "${runs:-?}" "${speed:-?}" "$cpu_speed" "${cov:-?}" "${ft:-?}" "$result"
   if [ "$status" -ne 0 ]; then
     ls "$work"/crash-* "$work"/timeout-* "$work"/oom-* "$work"/leak-* 2>/dev/null || true
     exit 1
