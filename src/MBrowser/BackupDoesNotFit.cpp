@@ -28,13 +28,21 @@ bool Taken(const std::string& path) {
 
 TMBForm::BackupChoice TMBForm::AskWhenBackupDoesNotFit(const QString& path, const BackupSelection& selection,
                                                        BackupYearSplit& years, YearFilesWritten& aside) {
+    const QString file = QFileInfo(path).fileName();
+    const std::size_t room = selection.Room();
+    // A full collection can keep none: its question offers the years alone in words.
     const QString question =
-        QStringLiteral("%1 holds %2 new messages; the collection has room for %3.").arg(QFileInfo(path).fileName())
-            .arg(selection.NewMessages())
-            .arg(selection.Room()) +
-        CrLf + CrLf +
-        QStringLiteral("Keep the newest %1, or write one data file per year into a folder and leave the collection as it is?")
-            .arg(selection.Room());
+        room == 0 ? QStringLiteral("%1 holds %2 new messages; the collection is full.").arg(file).arg(selection.NewMessages()) +
+                        CrLf + CrLf +
+                        QStringLiteral("Write one data file per year into a folder and leave the collection as it is?")
+                  : QStringLiteral("%1 holds %2 new messages; the collection has room for %3.")
+                            .arg(file)
+                            .arg(selection.NewMessages())
+                            .arg(room) +
+                        CrLf + CrLf +
+                        QStringLiteral("Keep the newest %1, or write one data file per year into a folder and leave "
+                                       "the collection as it is?")
+                            .arg(room);
     // A folder or replace question cancelled comes back here.
     for (;;) {
         const int choice = Dlg.AskChoice(question, Choices);
