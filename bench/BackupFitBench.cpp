@@ -7,15 +7,24 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 
 #include "MBVars/BackupYearSplit.h"
 
 namespace {
+// The backups written, removed when the program ends.
+struct WrittenFiles {
+    ~WrittenFiles() {
+        for (const std::string& path : Paths) std::filesystem::remove(path);
+    }
+    std::set<std::string> Paths;
+} Written;
+
 // A backup of `sms` messages a little over half an hour apart, written once per size.
 std::string BackupFile(int sms) {
     const std::string path = (std::filesystem::temp_directory_path() / ("kestro-fit-bench-" + std::to_string(sms) + ".xml")).string();
-    if (std::filesystem::exists(path)) return path;
+    if (!Written.Paths.insert(path).second) return path;
     std::ofstream out(path, std::ios::binary);
     out << "<?xml version='1.0' encoding='UTF-8' standalone='yes' ?>\r\n<smses count=\"" << sms << "\">\r\n";
     const long long step = 10LL * 365 * 24 * 3600 * 1000 / sms;

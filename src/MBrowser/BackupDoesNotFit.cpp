@@ -49,7 +49,7 @@ TMBForm::BackupChoice TMBForm::AskWhenBackupDoesNotFit(const QString& path, cons
         if (choice == 0) return BackupChoice::KeepNewest;
         if (choice != 1) return BackupChoice::Cancel;
         const QString folder = Dlg.BrowseFolder(QStringLiteral("Select the folder to write one data file per year into:"),
-                                                QString::fromStdString(Set.ImportDir));
+                                                QFileInfo(path).absolutePath());  // beside the backup
         if (!folder.isEmpty() && WriteBackupYears(folder, years, aside)) return BackupChoice::ByYear;
     }
 }

@@ -33,6 +33,7 @@ struct FitCase {
     std::deque<bool> OpenOffer = {};   // the answer to the offer to open the newest
     There Existing = There::Nothing;
     bool SmallBackupFirst = false;  // several files in one command
+    int Copies = 1;                 // how often the command has the backup
     int Room = 3;                   // the room the collection has
     bool Modified = false;          // the collection has unsaved changes
     // Expected:
@@ -70,7 +71,7 @@ TEST_P(BackupDoesNotFitTest, AsksAndDoesWhatWasChosen) {
 
     QStringList files;
     if (c.SmallBackupFirst) files << QString::fromStdString(WriteExport(Work.path(), "one.xml", One));
-    files << QString::fromStdString(WriteExport(Work.path(), "big.xml", Big));
+    for (int k = 0; k < c.Copies; ++k) files << QString::fromStdString(WriteExport(Work.path(), "big.xml", Big));
     Answers.ChoiceAnswers = c.Choices;
     for (const QString& f : c.Folders) Answers.FolderAnswers.push_back(f.isEmpty() ? f : Years());
     Answers.SaveAnswers = c.Saves;
@@ -183,6 +184,13 @@ INSTANTIATE_TEST_SUITE_P(
                 .Folders = {""},
                 .ReportHas = "BrowseFolder: Select the folder to write one data file per year into:\nAskChoice: ",
                 .Reported = false},
+        FitCase{.Name = "a command cancelled after a backup was written by year names the files written",
+                .Choices = {1, 2},
+                .Folders = {"Y"},
+                .Copies = 2,
+                .Files = {{"2019.kst", 2}, {"2020.kst", 3}},
+                .ReportHas = "ShowInfo: The import was cancelled; the collection is as it was. These files were written "
+                             "before:\r\nY/2019.kst\r\nY/2020.kst\r\n"},
         FitCase{.Name = "several files: the one that does not fit is asked about",
                 .Choices = {1},
                 .Folders = {"Y"},
