@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <QDir>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -10,8 +9,7 @@
 
 namespace {
 
-// A backup of SMS received at noon UTC on the given days, so that their year is the same
-// in every time zone.
+// SMS received at noon UTC, so that their year is the same in every time zone.
 std::string BackupOf(const std::vector<std::pair<long long, const char*>>& messages) {
     std::string xml = "<smses>\n";
     for (const auto& [millis, text] : messages)
@@ -21,79 +19,70 @@ std::string BackupOf(const std::vector<std::pair<long long, const char*>>& messa
 // Two messages of June 2019 and three of June 2020.
 const std::string Big = BackupOf({{1560168000000, "a19"}, {1591790400000, "a20"}, {1560254400000, "b19"},
                                   {1591876800000, "b20"}, {1591963200000, "c20"}});
-const std::string One = BackupOf({{1528632000000, "one from 2018"}});
 
-enum class There { Nothing, File, Folder };  // what has the name 2020.kst in the folder beforehand
+enum class There { Nothing, File, Folder };  // what is called 2020.kst in the folder beforehand
 
 struct FitCase {
     const char* Name = "";
-    std::deque<int> Choices = {};        // buttons pressed in the three-way question
-    QStringList Folders = {};          // "Y": the years folder; empty: the folder choice cancelled
+    std::deque<int> Choices = {};       // buttons pressed in the three-way question
+    QStringList Folders = {};           // "Y": the years folder; "": the folder choice cancelled
     std::deque<SaveAnswer> Saves = {};  // the replace question, then the save question
-    std::deque<bool> OpenOffer = {};   // the answer to the offer to open the newest
+    std::deque<bool> Open = {};         // the answer to the offer to open the newest
     There Existing = There::Nothing;
-    bool SmallBackupFirst = false;  // several files in one command
-    int Copies = 1;                 // how often the command has the backup
-    int Room = 3;                   // the room the collection has
-    bool Modified = false;          // the collection has unsaved changes
-    // Expected:
-    int Added = 0;                  // messages the collection gained (unless a file was opened)
-    std::map<std::string, std::int32_t> Files = {};  // year files written, with their messages
-    QString ReportHas = {};            // "Y" stands for the years folder
+    QStringList Backups = {"big"};      // the command's files: "one" fits, "big" does not
+    int Room = 3;
+    bool Modified = false;              // the collection has unsaved changes
+    // Expected: the kinds of box shown in order, a text they show ("Y": the years folder),
+    // the messages the collection gained, the year files and their messages, the file opened.
+    QString Kinds = {}, Shows = {};
+    int Added = 0;
+    std::map<std::string, std::int32_t> Files = {};
     QString Opened = {};
-    bool Reported = true;           // false: no report at all (cancelled)               // the file opened afterwards, if any
 };
-
 void PrintTo(const FitCase& c, std::ostream* os) { *os << c.Name; }
 
 class BackupDoesNotFitTest : public FormTest, public ::testing::WithParamInterface<FitCase> {
 protected:
     QTemporaryDir Work;
-    // The answers' and every question's texts, with the years folder written "Y".
     QString Years() const { return Work.path() + "/years"; }
-    QString Shown(const AskedQuestion& q) const { return QString(q.Text).replace(Years(), "Y"); }
 };
 
 TEST_P(BackupDoesNotFitTest, AsksAndDoesWhatWasChosen) {
     const FitCase& c = GetParam();
     TMBForm& form = Open();
-    // Room for three at most: the backup's five messages do not fit.
     for (std::int32_t n = 1; n <= MaxMessages - c.Room; ++n)
         AddMessage(Store, "2001.01.01 00:00", "+1555555" + std::to_string(1000 + n % 900), "filler " + std::to_string(n),
                    MsgSms | MsgReceived, "", 0x00C0C0C0);
     Store.Modified = c.Modified;
     form.FormPaint();
     const std::int32_t before = Store.MessageCount;
-    std::filesystem::create_directories(Years().toStdString());
     const std::string existing = Years().toStdString() + "/2020.kst";
+    std::filesystem::create_directories(Years().toStdString());
     if (c.Existing == There::File) std::ofstream(existing) << "keep me";
     if (c.Existing == There::Folder) std::filesystem::create_directory(existing);
 
     QStringList files;
-    if (c.SmallBackupFirst) files << QString::fromStdString(WriteExport(Work.path(), "one.xml", One));
-    for (int k = 0; k < c.Copies; ++k) files << QString::fromStdString(WriteExport(Work.path(), "big.xml", Big));
+    for (const QString& b : c.Backups)
+        files << QString::fromStdString(
+            WriteExport(Work.path(), b.toStdString() + ".xml", b == "big" ? Big : BackupOf({{1528632000000, "of 2018"}})));
     Answers.ChoiceAnswers = c.Choices;
     for (const QString& f : c.Folders) Answers.FolderAnswers.push_back(f.isEmpty() ? f : Years());
     Answers.SaveAnswers = c.Saves;
-    Answers.YesNoAnswers = c.OpenOffer;
+    Answers.YesNoAnswers = c.Open;
     form.ImportChosenFiles(files);
 
-    // The question names the file, the new messages and the room left, every time it is asked.
-    const auto asked = Answers.AskedOf("AskChoice");
-    ASSERT_EQ(asked.size(), c.Folders.size() + (c.Choices.back() == 1 ? 0 : 1)) << c.Name;
-    const int room = c.SmallBackupFirst ? c.Room - 1 : c.Room;
-    for (const AskedQuestion& q : asked) {
-        EXPECT_EQ(q.Text, room == 0 ? QStringLiteral("big.xml holds 5 new messages; the collection is full.\r\n\r\n"
-                                                     "Write one data file per year into a folder and leave the "
-                                                     "collection as it is?")
-                                    : QStringLiteral("big.xml holds 5 new messages; the collection has room for %1.\r\n\r\n"
-                                                     "Keep the newest %1, or write one data file per year into a folder "
-                                                     "and leave the collection as it is?")
-                                          .arg(room));
-        EXPECT_EQ(q.Buttons, QStringList({"&Keep the newest", "One file per &year...", "Cancel"}));
+    QString kinds, shown;
+    for (const AskedQuestion& q : Answers.Asked) {
+        kinds += (kinds.isEmpty() ? "" : " ") + q.Kind;
+        shown += q.Kind + ": " + QString(q.Text).replace(Years(), "Y") + "\n";
+        if (q.Kind == "AskChoice") {
+            EXPECT_EQ(q.Buttons, QStringList({"&Keep the newest", "One file per &year...", "Cancel"}));
+        }
     }
+    EXPECT_EQ(kinds, c.Kinds);
+    EXPECT_TRUE(shown.contains(c.Shows)) << shown.toStdString();
 
-    // The year files, and nothing else, are in the folder; a file kept there is untouched.
+    // The year files and nothing else are in the folder; what was there and kept is untouched.
     std::map<std::string, std::int32_t> written;
     for (const auto& entry : std::filesystem::directory_iterator(Years().toStdString())) {
         if (c.Existing != There::Nothing && entry.path() == existing) continue;
@@ -102,104 +91,72 @@ TEST_P(BackupDoesNotFitTest, AsksAndDoesWhatWasChosen) {
         ASSERT_EQ(::OpenCollection(year, D, entry.path().string()), 0);
         written[entry.path().filename().string()] = year.MessageCount;
     }
-    EXPECT_EQ(written, c.Files) << c.Name;
+    EXPECT_EQ(written, c.Files);
     if (c.Existing == There::File) {
         std::ifstream in(existing);
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep me") << c.Name;
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep me");
     }
-    if (c.Existing == There::Folder) {
-        EXPECT_TRUE(std::filesystem::is_directory(existing));
-    }
-
     if (c.Opened.isEmpty()) {
-        EXPECT_EQ(Store.MessageCount, before + c.Added) << c.Name;
-        // Untouched unless something was imported into it.
-        if (c.Added == 0 && c.Choices.back() != 0) {
-            EXPECT_EQ(Store.Modified, c.Modified) << c.Name;
-        }
+        EXPECT_EQ(Store.MessageCount, before + c.Added);
+        // Marked modified only when the newest were kept or another file was imported.
+        EXPECT_EQ(Store.Modified, c.Modified || c.Added > 0 || c.Choices.back() == 0);
     } else {
-        EXPECT_EQ(QString::fromStdString(form.CurrentFile), Years() + "/" + c.Opened) << c.Name;
-        EXPECT_EQ(Store.MessageCount, c.Files.at(c.Opened.toStdString())) << c.Name;
+        EXPECT_EQ(QString::fromStdString(form.CurrentFile), Years() + "/" + c.Opened);
+        EXPECT_EQ(Store.MessageCount, c.Files.at(c.Opened.toStdString()));
     }
-    EXPECT_EQ(Answers.AskedOf("ShowInfo").size() + Answers.AskedOf("AskYesNo").size() > 0, c.Reported) << c.Name;
-    QString shown;
-    for (const AskedQuestion& q : Answers.Asked) shown += q.Kind + ": " + Shown(q) + "\n";
-    EXPECT_TRUE(shown.contains(c.ReportHas)) << c.Name << "\n" << shown.toStdString();
 }
 
-const QString ByYearReport = "big.xml - Successful\r\n"
-                             "    written as one data file per year into Y, not into the collection:\r\n"
-                             "    2019.kst: 2 messages\r\n";
+const QString ByYear = "big.xml - Successful\r\n    written as one data file per year into Y, not into the collection:\r\n"
+                       "    2019.kst: 2 messages\r\n";
+const QString Unchanged = "The collection is unchanged.\r\n\r\nDo you want to open ";
+const std::map<std::string, std::int32_t> BothYears = {{"2019.kst", 2}, {"2020.kst", 3}};
 
 INSTANTIATE_TEST_SUITE_P(
     Choices, BackupDoesNotFitTest,
     ::testing::Values(
-        FitCase{.Name = "keep the newest",
-                .Choices = {0},
-                .Added = 3,
-                .ReportHas = "big.xml - Successful\r\n    2 older messages not imported: the collection is full (16380 messages)"},
-        FitCase{.Name = "keep the newest of none: the collection is full",
-                .Choices = {0},
-                .Room = 0,
-                .ReportHas = "big.xml - Successful\r\n    5 older messages not imported: the collection is full (16380 messages)"},
-        FitCase{.Name = "one file per year, not opened",
-                .Choices = {1},
-                .Folders = {"Y"},
-                .OpenOffer = {false},
-                .Files = {{"2019.kst", 2}, {"2020.kst", 3}},
-                .ReportHas = "AskYesNo: " + ByYearReport +
-                             "    2020.kst: 3 messages\r\nThe collection is unchanged.\r\n\r\nDo you want to open 2020.kst now?"},
-        FitCase{.Name = "one file per year, the newest opened after the save question",
-                .Choices = {1},
-                .Folders = {"Y"},
-                .Saves = {SaveAnswer::No},
-                .OpenOffer = {true},
-                .Modified = true,
-                .Files = {{"2019.kst", 2}, {"2020.kst", 3}},
-                .ReportHas = "AskYesNoCancel: You have modified your data. Do you want to save it on disk?",
-                .Opened = "2020.kst"},
-        FitCase{.Name = "a file already there is kept",
-                .Choices = {1},
-                .Folders = {"Y"},
-                .Saves = {SaveAnswer::No},
-                .OpenOffer = {false},
-                .Existing = There::File,
-                .Files = {{"2019.kst", 2}},
-                .ReportHas = "AskYesNoCancel: These files are in Y already:\r\n2020.kst\r\n\r\nDo you want to replace them? "
-                             "No leaves them as they are and writes the other years.\nAskYesNo: " +
-                             ByYearReport +
-                             "    2020.kst: already there, left as it was\r\nThe collection is unchanged.\r\n\r\n"
-                             "Do you want to open 2019.kst now?"},
-        FitCase{.Name = "a year that cannot be written is named, the one before it is reported",
-                .Choices = {1},
-                .Folders = {"Y"},
-                .Saves = {SaveAnswer::Yes},
-                .OpenOffer = {false},
+        FitCase{.Name = "keep the newest", .Choices = {0},
+                .Kinds = "AskChoice ShowInfo",
+                .Shows = "AskChoice: big.xml holds 5 new messages; the collection has room for 3.\r\n\r\nKeep the newest 3, "
+                         "or write one data file per year into a folder and leave the collection as it is?\nShowInfo: 1 file(s) "
+                         "imported: \r\nbig.xml - Successful\r\n    2 older messages not imported: the collection is full (16380 messages)",
+                .Added = 3},
+        FitCase{.Name = "a full collection keeps none", .Choices = {0}, .Room = 0,
+                .Kinds = "AskChoice ShowInfo",
+                .Shows = "AskChoice: big.xml holds 5 new messages; the collection is full.\r\n\r\nWrite one data file per year "
+                         "into a folder and leave the collection as it is?"},
+        FitCase{.Name = "one file per year, not opened", .Choices = {1}, .Folders = {"Y"}, .Open = {false},
+                .Kinds = "AskChoice BrowseFolder AskYesNo",
+                .Shows = "AskYesNo: " + ByYear + "    2020.kst: 3 messages\r\n" + Unchanged + "2020.kst now?",
+                .Files = BothYears},
+        FitCase{.Name = "the newest opened after the save question", .Choices = {1}, .Folders = {"Y"},
+                .Saves = {SaveAnswer::No}, .Open = {true}, .Modified = true,
+                .Kinds = "AskChoice BrowseFolder AskYesNo AskYesNoCancel",
+                .Files = BothYears, .Opened = "2020.kst"},
+        FitCase{.Name = "a file already there is kept", .Choices = {1}, .Folders = {"Y"}, .Saves = {SaveAnswer::No},
+                .Open = {false}, .Existing = There::File,
+                .Kinds = "AskChoice BrowseFolder AskYesNoCancel AskYesNo",
+                .Shows = "AskYesNoCancel: These files are in Y already:\r\n2020.kst\r\n\r\nDo you want to replace them? No "
+                         "leaves them as they are and writes the other years.\nAskYesNo: " + ByYear +
+                         "    2020.kst: already there, left as it was\r\n" + Unchanged + "2019.kst now?",
+                .Files = {{"2019.kst", 2}}},
+        FitCase{.Name = "a year that cannot be written", .Choices = {1}, .Folders = {"Y"}, .Saves = {SaveAnswer::Yes},
                 .Existing = There::Folder,
-                .Files = {{"2019.kst", 2}},
-                .ReportHas = "ShowError: Cannot write \"Y/2020.kst\": Is a directory\nAskYesNo: " + ByYearReport +
-                             "    2020.kst: not written\r\n"},
-        FitCase{.Name = "cancel, after the folder choice was cancelled",
-                .Choices = {1, 2},
-                .Folders = {""},
-                .ReportHas = "BrowseFolder: Select the folder to write one data file per year into:\nAskChoice: ",
-                .Reported = false},
-        FitCase{.Name = "a command cancelled after a backup was written by year names the files written",
-                .Choices = {1, 2},
-                .Folders = {"Y"},
-                .Copies = 2,
-                .Files = {{"2019.kst", 2}, {"2020.kst", 3}},
-                .ReportHas = "ShowInfo: The import was cancelled; the collection is as it was. These files were written "
-                             "before:\r\nY/2019.kst\r\nY/2020.kst\r\n"},
-        FitCase{.Name = "several files: the one that does not fit is asked about",
-                .Choices = {1},
-                .Folders = {"Y"},
-                .OpenOffer = {false},
-                .SmallBackupFirst = true,
-                .Added = 1,
-                .Files = {{"2019.kst", 2}, {"2020.kst", 3}},
-                .ReportHas = "AskYesNo: 2 file(s) imported: \r\none.xml - Successful\r\n" + ByYearReport +
-                             "    2020.kst: 3 messages\r\n\r\n"}),
+                .Kinds = "AskChoice BrowseFolder AskYesNoCancel ShowError AskYesNo",
+                .Shows = "ShowError: Cannot write \"Y/2020.kst\": Is a directory\nAskYesNo: " + ByYear + "    2020.kst: not written",
+                .Files = {{"2019.kst", 2}}},
+        FitCase{.Name = "cancel after the folder choice was cancelled", .Choices = {1, 2}, .Folders = {""},
+                .Kinds = "AskChoice BrowseFolder AskChoice"},
+        FitCase{.Name = "cancel after a backup was written by year", .Choices = {1, 2}, .Folders = {"Y"},
+                .Backups = {"big", "big"},
+                .Kinds = "AskChoice BrowseFolder AskChoice ShowInfo",
+                .Shows = "ShowInfo: The import was cancelled; the collection is as it was. These files were written "
+                         "before:\r\nY/2019.kst\r\nY/2020.kst\r\n",
+                .Files = BothYears},
+        FitCase{.Name = "several files", .Choices = {1}, .Folders = {"Y"}, .Backups = {"one", "big"},
+                .Kinds = "AskChoice BrowseFolder AskYesNo",
+                .Shows = "AskChoice: big.xml holds 5 new messages; the collection has room for 2.\r\n\r\nKeep the newest 2, "
+                         "or write",
+                .Added = 1, .Files = BothYears}),
     [](const auto& info) { return "Case" + std::to_string(info.index); });
 
 }  // namespace
