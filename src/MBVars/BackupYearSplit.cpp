@@ -50,7 +50,7 @@ std::vector<int> BackupYearSplit::Years() const {
 
 std::vector<YearFile> BackupYearSplit::Write(const std::string& dir, const FinishImportOptions& finish) {
     std::vector<YearFile> written;
-    Write(YearWriting{dir, finish, {}, {}}, written);
+    Write(YearWriting{dir, finish, {}, {}, {}}, written);
     return written;
 }
 
@@ -58,8 +58,10 @@ void BackupYearSplit::Write(const YearWriting& how, std::vector<YearFile>& writt
     FinishImportOptions options = how.Finish;
     options.HistoryPath.clear();  // the years' files only
     options.HistoryWriter = nullptr;
+    std::int64_t messages = 0;
     for (auto& [year, y] : years_) {
         if (!y || (how.Wanted && !how.Wanted(year))) continue;
+        if (how.Progress && !how.Progress(written.size(), messages)) return;
         y->Chosen->AddTo(y->Store);
         leftOutWritten_ += y->Chosen->OlderLeftOut();
         y->Chosen.reset();
@@ -73,6 +75,7 @@ void BackupYearSplit::Write(const YearWriting& how, std::vector<YearFile>& writt
             throw e.In(path, "write");
         }
         written.push_back({year, path, y->Store.MessageCount});
+        messages += y->Store.MessageCount;
         y.reset();  // its memory goes before the next year's finishing
     }
 }

@@ -25,6 +25,8 @@ struct YearWriting {
     std::string HomeCountry;  // whose national numbers the messages hold; empty: the locale's
     // False for a year whose file is to be left as it is; every year is written without it.
     std::function<bool(int year)> Wanted;
+    // Before each file: the files written so far and their messages; false stops there.
+    BackupProgress Progress;
 };
 
 class BackupYearSplit {

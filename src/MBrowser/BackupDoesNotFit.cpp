@@ -7,6 +7,7 @@
 #include <set>
 
 #include "MBVars/BackupYearSplit.h"
+#include "MBrowser/BackupReadProgress.h"
 #include "MBrowser/TMBForm.h"
 #include "OFuncs/IoError.h"
 
@@ -73,11 +74,25 @@ bool TMBForm::WriteBackupYears(const QString& folder, BackupYearSplit& years, Ye
         if (answer == SaveAnswer::Yes) kept.clear();
     }
 
+    // Written on a helper thread, with progress and Cancel, which stops before the next file.
     std::vector<YearFile> written;
     const YearWriting how{dir, FinishImportOptions{D.UseHistory, D.RemoveDups, {}, nullptr}, D.HomeCountry,
-                          [&kept](int year) { return !kept.contains(year); }};
+                          [&kept](int year) { return !kept.contains(year); }, {}};
     try {
-        years.Write(how, written);
+        RunWithProgress(
+            this,
+            [&folder](std::uint64_t files, std::int64_t messages) {
+                return QStringLiteral("Writing one data file per year into %1 ...\n%2 files written, %3 messages")
+                    .arg(folder)
+                    .arg(files)
+                    .arg(messages);
+            },
+            [&](const BackupProgress& progress) {
+                YearWriting reported = how;
+                reported.Progress = progress;
+                years.Write(reported, written);
+                return 0;
+            });
     } catch (const IoError& e) {
         Dlg.ShowError(QString::fromStdString(e.Text()));  // the files written before it stay, and are reported
     }
