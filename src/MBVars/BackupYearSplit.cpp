@@ -41,25 +41,53 @@ std::string BackupYearSplit::PathOf(const std::string& dir, int year) {
     return (std::filesystem::path(dir) / name).string();
 }
 
+std::vector<int> BackupYearSplit::Years() const {
+    std::vector<int> years;
+    for (const auto& [year, y] : years_)
+        if (y) years.push_back(year);
+    return years;
+}
+
 std::vector<YearFile> BackupYearSplit::Write(const std::string& dir, const FinishImportOptions& finish) {
     std::vector<YearFile> written;
-    FinishImportOptions options = finish;
+    Write(YearWriting{dir, finish, {}, {}, {}}, written);
+    return written;
+}
+
+void BackupYearSplit::Write(const YearWriting& how, std::vector<YearFile>& written) {
+    FinishImportOptions options = how.Finish;
     options.HistoryPath.clear();  // the years' files only
     options.HistoryWriter = nullptr;
+    std::int64_t messages = 0;
     for (auto& [year, y] : years_) {
+        if (!y || (how.Wanted && !how.Wanted(year))) continue;
+        if (how.Progress && !how.Progress(written.size(), messages)) return;
         y->Chosen->AddTo(y->Store);
         leftOutWritten_ += y->Chosen->OlderLeftOut();
         y->Chosen.reset();
         DefaultsType D;
+        D.HomeCountry = how.HomeCountry;
         FinishImport(y->Store, D, options);
-        const std::string path = PathOf(dir, year);
+        const std::string path = PathOf(how.Dir, year);
         try {
             if (const int err = WriteDataFile(y->Store, path)) throw IoError(FileErrorReason(err), path, "write");
         } catch (const IoError& e) {
             throw e.In(path, "write");
         }
         written.push_back({year, path, y->Store.MessageCount});
+        messages += y->Store.MessageCount;
         y.reset();  // its memory goes before the next year's finishing
     }
-    return written;
+}
+
+int ReadSmsBackupBothWays(const std::string& path, BackupSelection& selection, BackupYearSplit& years,
+                          BackupReadResult& result, const BackupProgress& progress) {
+    return ReadSmsBackupFile(
+        path,
+        [&](BackupMessage& m) {
+            BackupMessage copy = m;  // the selection takes the message itself
+            years.Offer(copy);
+            selection.Offer(m);
+        },
+        result, progress);
 }

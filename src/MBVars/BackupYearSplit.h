@@ -3,6 +3,7 @@
 // Phone backups too large for one collection, split into one data file per calendar year,
 // each holding the newest messages of its year that fit.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -17,6 +18,17 @@ struct YearFile {
     std::int32_t Messages = 0;
 };
 
+// Where and how the years are written.
+struct YearWriting {
+    std::string Dir;
+    FinishImportOptions Finish;
+    std::string HomeCountry;  // whose national numbers the messages hold; empty: the locale's
+    // False for a year whose file is to be left as it is; every year is written without it.
+    std::function<bool(int year)> Wanted;
+    // Before each file: the files written so far and their messages; false stops there.
+    BackupProgress Progress;
+};
+
 class BackupYearSplit {
 public:
     // Each year's collection starts with the history of `names` (for its names and blocked numbers).
@@ -25,11 +37,16 @@ public:
     void Offer(BackupMessage& m);
     // How many messages were left out of a year that had more than a collection holds.
     std::int64_t OlderLeftOut() const;
+    // The years offered so far, oldest first (before Write).
+    std::vector<int> Years() const;
     // The path of the year's file in `dir`: dir/YYYY.kst.
     static std::string PathOf(const std::string& dir, int year);
     // Finishes each year as an import and writes its file into `dir`, oldest year first. Throws
     // IoError naming the file when one cannot be written; the files written before stay.
     std::vector<YearFile> Write(const std::string& dir, const FinishImportOptions& finish);
+    // The same for the years `how` wants; `written` lists each file as soon as it is written,
+    // so that it tells which were when one fails.
+    void Write(const YearWriting& how, std::vector<YearFile>& written);
 
 private:
     struct Year;
@@ -37,3 +54,9 @@ private:
     std::map<int, std::unique_ptr<Year>> years_;  // a year is let go once written
     std::int64_t leftOutWritten_ = 0;
 };
+
+// Reads the backup once into both: the newest messages that fit the selection's store, and
+// every message by year, for a caller that chooses between them once it knows whether the
+// backup fits. 0, or the failure code of opening it; throws IoError as the reader does.
+int ReadSmsBackupBothWays(const std::string& path, BackupSelection& selection, BackupYearSplit& years,
+                          BackupReadResult& result, const BackupProgress& progress = {});

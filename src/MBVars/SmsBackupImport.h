@@ -27,6 +27,10 @@ public:
     void Offer(BackupMessage& m);
     // How many were left out for want of room.
     std::int64_t OlderLeftOut() const { return leftOut_; }
+    // How many were offered that the store does not hold (repeats within the backup counted).
+    std::uint64_t NewMessages() const { return next_; }
+    // The room the store had: how many can be kept.
+    std::size_t Room() const { return room_; }
     // Appends the chosen messages in file order to the store it was made for; returns how many.
     std::int32_t AddTo(MsgStore& S);
 

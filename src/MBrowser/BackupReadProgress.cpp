@@ -17,6 +17,20 @@ constexpr int TurnMs = 30;
 }  // namespace
 
 int ReadWithProgress(QWidget* parent, const QString& file, const std::function<int(const BackupProgress&)>& read) {
+    const QString name = QFileInfo(file).fileName();
+    return RunWithProgress(
+        parent,
+        [name](std::uint64_t bytes, std::int64_t messages) {
+            return QStringLiteral("Reading %1 ...\n%2 MB read, %3 messages found")
+                .arg(name)
+                .arg(static_cast<double>(bytes) / 1e6, 0, 'f', 1)
+                .arg(messages);
+        },
+        read);
+}
+
+int RunWithProgress(QWidget* parent, const std::function<QString(std::uint64_t, std::int64_t)>& label,
+                    const std::function<int(const BackupProgress&)>& work) {
     std::atomic<bool> cancelled = false, done = false;
     std::atomic<std::uint64_t> bytes = 0;
     std::atomic<std::int64_t> messages = 0;
@@ -24,7 +38,7 @@ int ReadWithProgress(QWidget* parent, const QString& file, const std::function<i
     std::exception_ptr failure;
     std::thread worker([&] {
         try {
-            result = read([&](std::uint64_t b, std::int64_t m) {
+            result = work([&](std::uint64_t b, std::int64_t m) {
                 bytes = b;
                 messages = m;
                 return !cancelled.load();
@@ -35,8 +49,7 @@ int ReadWithProgress(QWidget* parent, const QString& file, const std::function<i
         done = true;
     });
 
-    QProgressDialog progress(QStringLiteral("Reading %1 ...").arg(QFileInfo(file).fileName()), QStringLiteral("Cancel"),
-                             0, 0, parent);
+    QProgressDialog progress(label(0, 0), QStringLiteral("Cancel"), 0, 0, parent);
     progress.setWindowTitle(QStringLiteral("Importing"));
     progress.setAccessibleName(QStringLiteral("Import progress"));
     progress.setWindowModality(Qt::WindowModal);
@@ -50,11 +63,7 @@ int ReadWithProgress(QWidget* parent, const QString& file, const std::function<i
     // the reading ends at once.
     do {
         if (!progress.isVisible() && clock.elapsed() >= ShownAfterMs) progress.show();
-        if (progress.isVisible())
-            progress.setLabelText(QStringLiteral("Reading %1 ...\n%2 MB read, %3 messages found")
-                                      .arg(QFileInfo(file).fileName())
-                                      .arg(static_cast<double>(bytes.load()) / 1e6, 0, 'f', 1)
-                                      .arg(messages.load()));
+        if (progress.isVisible()) progress.setLabelText(label(bytes.load(), messages.load()));
         QCoreApplication::processEvents(QEventLoop::AllEvents, TurnMs);
         if (progress.wasCanceled()) cancelled = true;
         QThread::msleep(TurnMs / 3);

@@ -14,3 +14,7 @@ class QWidget;
 // makes the progress say stop, and the result is ECANCELED even when the reading had
 // already ended.
 int ReadWithProgress(QWidget* parent, const QString& file, const std::function<int(const BackupProgress&)>& read);
+// The same for any long work that reports two counts: `label` makes the progress window's
+// text of the counts last reported.
+int RunWithProgress(QWidget* parent, const std::function<QString(std::uint64_t, std::int64_t)>& label,
+                    const std::function<int(const BackupProgress&)>& work);

@@ -5,8 +5,10 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <cerrno>
+#include <utility>
 
 #include "MBVars/AddressBook.h"
+#include "MBVars/BackupYearSplit.h"
 #include "MBVars/HistoryWriteInBackground.h"
 #include "MBVars/ImportFile.h"
 #include "MBrowser/BackupReadProgress.h"
@@ -91,18 +93,19 @@ void TMBForm::ImportChosenFiles(const QStringList& files) {
     QString report;
     const MsgStore before = S;  // what Cancel gives back
     std::int32_t droppedInAll = 0;
+    YearFilesWritten aside;  // backups too large for the collection, written by year
     for (const QString& file : files) {
         // A file that cannot be read is left out of the report.
         QString result, notes;
         std::int32_t dropped = 0;
-        const int code = ImportOneFile(file, result, notes, dropped);
-        if (code == ECANCELED) return CancelImport(before);
+        const int code = ImportOneFile(file, result, notes, dropped, aside);
+        if (code == ECANCELED) return CancelImport(before, aside);
         if (code != 0) continue;
         ++imported;
         droppedInAll += dropped;
         report += QFileInfo(file).fileName() + result + CrLf + notes;
     }
-    FinishImporting(imported, report, before.MessageCount, droppedInAll);
+    FinishImporting(imported, report, before.MessageCount, droppedInAll, aside);
 }
 
 void TMBForm::ImportFolderMainMenuClick() {
@@ -127,10 +130,11 @@ void TMBForm::ImportFolderMainMenuClick() {
     ReadSelectedFiles(list);
 }
 
-int TMBForm::ImportOneFile(const QString& path, QString& result, QString& notes, std::int32_t& dropped) {
+int TMBForm::ImportOneFile(const QString& path, QString& result, QString& notes, std::int32_t& dropped,
+                           YearFilesWritten& aside) {
     const std::string file = path.toStdString();
     ImportFileReport report;
-    const int code = LooksLikeXmlFile(file) ? ImportBackupWithProgress(path, report) : ImportFile(S, file, report);
+    const int code = LooksLikeXmlFile(file) ? ImportBackupWithProgress(path, report, aside) : ImportFile(S, file, report);
     if (code == ECANCELED) return code;
     if (code == OutOfMemoryCode) throw IoError(FileErrorReason(code), file, "import");
     if (code == EFBIG) ReportError(QString::fromStdString(FileErrorText("import", file, FileErrorReason(code))));
@@ -140,31 +144,44 @@ int TMBForm::ImportOneFile(const QString& path, QString& result, QString& notes,
         result = QStringLiteral(" - Damaged: reading stopped at line %1 (%2)")
                      .arg(read.Line)
                      .arg(QString::fromStdString(read.Reason));
-    notes = report.Backup ? BackupNotes(report.BackupReport) : DroppedWhenFull(report.DroppedWhenFull);
+    notes = std::exchange(aside.Notes, {}) +
+            (report.Backup ? BackupNotes(report.BackupReport) : DroppedWhenFull(report.DroppedWhenFull));
     dropped = report.Backup ? 0 : report.DroppedWhenFull;
     return code;
 }
 
-int TMBForm::ImportBackupWithProgress(const QString& path, ImportFileReport& report) {
+int TMBForm::ImportBackupWithProgress(const QString& path, ImportFileReport& report, YearFilesWritten& aside) {
     // Read on a helper thread, which only reads the store; the messages are added here.
     report.Backup = true;
     SmsBackupReport& backup = report.BackupReport;
+    // One reading fills both the newest that fit and the years, so that a backup too large
+    // for the collection can go to one file per year without being read again.
     BackupSelection selection(S);
+    BackupYearSplit years(S);
     const int code = ReadWithProgress(this, path, [&](const BackupProgress& progress) {
-        return ReadSmsBackupSelection(path.toStdString(), selection, backup.Read, progress);
+        return ReadSmsBackupBothWays(path.toStdString(), selection, years, backup.Read, progress);
     });
     if (code != 0) return code;
     if (backup.Read.End == BackupEnd::Stopped) return ECANCELED;
     if (backup.Read.End == BackupEnd::NotBackup) return NotValidFileCode;
+    if (selection.OlderLeftOut() > 0) {
+        const BackupChoice choice = AskWhenBackupDoesNotFit(path, selection, years, aside);
+        if (choice == BackupChoice::Cancel) return ECANCELED;
+        if (choice == BackupChoice::ByYear) return 0;
+    }
     backup.OlderNotImported = selection.OlderLeftOut();
     backup.Added = selection.AddTo(S);
     return 0;
 }
 
-void TMBForm::CancelImport(const MsgStore& before) {
+void TMBForm::CancelImport(const MsgStore& before, const YearFilesWritten& aside) {
     S = before;
     ReserveRoom(S);  // the copy holds only its slots
     UpdateMessageView();
+    // Files already written stay: complete, and the user may want them.
+    if (!aside.Files.isEmpty())
+        Dlg.ShowInfo(QStringLiteral("The import was cancelled; the collection is as it was. These files were written before:") +
+                     CrLf + aside.Files);
 }
 
 int TMBForm::ReadFilesFromFolder(const QString& folder, QString& list, const QString& extension) {
@@ -185,13 +202,14 @@ void TMBForm::ReadSelectedFiles(const QString& list) {
     QString report;
     const MsgStore before = S;  // what Cancel gives back
     std::int32_t droppedInAll = 0;
+    YearFilesWritten aside;  // backups too large for the collection, written by year
     for (const QString& item : items) {
         const QString path = item.contains(QLatin1Char('/')) ? item : FromPath(Set.ImportDir) + QLatin1Char('/') + item;
         report += item;
         QString result, notes;
         std::int32_t dropped = 0;
-        const int code = ImportOneFile(path, result, notes, dropped);
-        if (code == ECANCELED) return CancelImport(before);
+        const int code = ImportOneFile(path, result, notes, dropped, aside);
+        if (code == ECANCELED) return CancelImport(before, aside);
         if (code == 0) {
             report += result;
             ++imported;
@@ -201,10 +219,17 @@ void TMBForm::ReadSelectedFiles(const QString& list) {
         droppedInAll += dropped;
         report += CrLf + notes;
     }
-    FinishImporting(imported, report, before.MessageCount, droppedInAll);
+    FinishImporting(imported, report, before.MessageCount, droppedInAll, aside);
 }
 
-void TMBForm::FinishImporting(int importCount, const QString& report, std::int32_t countBefore, std::int32_t dropped) {
+void TMBForm::FinishImporting(int importCount, const QString& report, std::int32_t countBefore, std::int32_t dropped,
+                              const YearFilesWritten& aside) {
+    if (aside.Backups > 0 && aside.Backups == importCount) {
+        // Every file went to year files: the collection is not touched, not even sorted.
+        FormPaint();
+        ReportAndOfferYearFile(report + QStringLiteral("The collection is unchanged."), aside);
+        return;
+    }
     SetDetailLine(QStringLiteral("Importing and sorting - please wait ..."));
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     // The history file is written while the window repaints; its result codes are not
@@ -218,11 +243,14 @@ void TMBForm::FinishImporting(int importCount, const QString& report, std::int32
     KeepOneRow(1);  // the newest message
     FormPaint();
     history.Finish();
-    Dlg.ShowInfo(QString::asprintf("%d file(s) imported: %s%s%s%d messages (%d sent, %d received, %d blocked), %d contacts",
-                                   importCount, "\r\n", Utf8(report + QString::fromStdString(TakeAddressBookReport(S.Book))).constData(), "\r\n", S.MessageCount, S.SentCount,
-                                   S.ReceivedCount, blocked, S.ContactCount) +
-                 DroppedAccount(countBefore, added, dropped, finished, S.MessageCount));
+    const bool opened = ReportAndOfferYearFile(
+        QString::asprintf("%d file(s) imported: %s%s%s%d messages (%d sent, %d received, %d blocked), %d contacts",
+                          importCount, "\r\n", Utf8(report + QString::fromStdString(TakeAddressBookReport(S.Book))).constData(), "\r\n", S.MessageCount, S.SentCount,
+                          S.ReceivedCount, blocked, S.ContactCount) +
+            DroppedAccount(countBefore, added, dropped, finished, S.MessageCount),
+        aside);
     TellHistoryKeptAside();
+    if (opened) return;  // the colours are the opened file's
     // Colours are offered only for messages there are.
     if (S.MessageCount > 0 && S.ColoredCount == 0 && Dlg.AskYesNo(QStringLiteral("Do you want to set contacts colours automatically?"))) {
         ColorsAutomaticClick();

@@ -24,6 +24,7 @@
 #include "MBVars/SettingsFile.h"
 #include "MBVars/Store.h"
 #include "OFuncs/IoError.h"
+#include "MBrowser/YearFilesWritten.h"
 #include "Platform/Dialogs.h"
 
 class QAction;
@@ -36,6 +37,8 @@ class QToolButton;
 class MessageGrid;
 class MessageGridModel;
 class TActivityChart;
+class BackupSelection;
+class BackupYearSplit;
 
 // Where the program looks for its folders; tests point DocumentsDir at a temporary folder.
 struct FormEnvironment {
@@ -127,12 +130,16 @@ public:
     // `result`: the file's word for the report (" - Successful", or a damaged backup's line);
     // `notes`: the report's lines under it (messages a full collection could not take,
     // messages a backup passed over).
-    // ECANCELED when the user cancelled reading a backup.
-    int ImportOneFile(const QString& path, QString& result, QString& notes, std::int32_t& dropped);
+    // ECANCELED when the user cancelled reading a backup. A backup written by year instead
+    // is counted in `aside`.
+    int ImportOneFile(const QString& path, QString& result, QString& notes, std::int32_t& dropped,
+                      YearFilesWritten& aside);
     // A phone backup read with progress and Cancel (ECANCELED); `report` as ImportFile's.
-    int ImportBackupWithProgress(const QString& path, struct ImportFileReport& report);
-    // Cancel of an import: the collection as it was before the command.
-    void CancelImport(const MsgStore& before);
+    // One that does not fit is asked about (AskWhenBackupDoesNotFit).
+    int ImportBackupWithProgress(const QString& path, struct ImportFileReport& report, YearFilesWritten& aside);
+    // Cancel of an import: the collection as it was before the command; the year files
+    // written before it are named.
+    void CancelImport(const MsgStore& before, const YearFilesWritten& aside = {});
     void ImportFolderMainMenuClick();
     // Add files after its dialog: imports the chosen files, reports those that imported.
     void ImportChosenFiles(const QStringList& files);
@@ -145,8 +152,24 @@ public:
     // countBefore (the messages before the first file, -1 when not known) and dropped (the
     // message lines the full collection could not take): when lines were dropped the report
     // accounts for every message, so that its figures add up.
+    // With year files written, the report offers to open the newest; when every file went to
+    // year files, the collection is left as it was.
     void FinishImporting(int importCount, const QString& report, std::int32_t countBefore = -1,
-                         std::int32_t dropped = 0);
+                         std::int32_t dropped = 0, const YearFilesWritten& aside = {});
+
+    // --- A phone backup larger than the room left (BackupDoesNotFit.cpp) -----------------
+    enum class BackupChoice { KeepNewest, ByYear, Cancel };
+    // Asks whether to keep the newest that fit, write one data file per year into a folder
+    // the user picks (then written here, and the collection takes nothing of the backup),
+    // or cancel.
+    BackupChoice AskWhenBackupDoesNotFit(const QString& path, const BackupSelection& selection,
+                                         BackupYearSplit& years, YearFilesWritten& aside);
+    // Writes the years into `folder`, asking once before replacing files there; false when
+    // that question was cancelled (nothing written).
+    bool WriteBackupYears(const QString& folder, BackupYearSplit& years, YearFilesWritten& aside);
+    // Shows `report`; with a year file written, asks instead whether to open the newest, and
+    // opens it as File > Open would. True when it was opened.
+    bool ReportAndOfferYearFile(const QString& report, const YearFilesWritten& aside);
 
     // --- Document commands (DocumentCommands.cpp) ------------------------------------------
     void NewMainMenuClick();

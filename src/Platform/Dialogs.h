@@ -57,6 +57,9 @@ public:
     virtual void ShowError(const QString& text) = 0;
     // Warning box with Yes, No and Cancel (the question whether to save changes).
     virtual SaveAnswer AskYesNoCancel(const QString& text) = 0;
+    // Question box with one button per caption, the first under Enter and the last under
+    // Esc and the title bar's close box; the index of the button pressed.
+    virtual int AskChoice(const QString& text, const QStringList& captions) = 0;
 
     // Full path of one existing file, or empty on cancel.
     virtual QString OpenFile(const FileRequest& request) = 0;

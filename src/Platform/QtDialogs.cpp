@@ -148,6 +148,20 @@ SaveAnswer QtDialogs::AskYesNoCancel(const QString& text) {
     return pressed == 0 ? SaveAnswer::Yes : pressed == 1 ? SaveAnswer::No : SaveAnswer::Cancel;
 }
 
+int QtDialogs::AskChoice(const QString& text, const QStringList& captions) {
+    QMessageBox box(QMessageBox::Question, ConfirmTitle, ForDisplay(text), QMessageBox::NoButton, Owner());
+    std::vector<QPushButton*> made;
+    // Added in order as action buttons, so that they stand in the order given.
+    for (const QString& caption : captions) made.push_back(box.addButton(caption, QMessageBox::ActionRole));
+    if (made.empty()) return -1;
+    box.setDefaultButton(made.front());
+    box.setEscapeButton(made.back());
+    FitBoxToLongestLine(box);
+    box.exec();
+    const auto pressed = std::find(made.begin(), made.end(), box.clickedButton());
+    return static_cast<int>((pressed == made.end() ? made.end() - 1 : pressed) - made.begin());
+}
+
 QString QtDialogs::OpenFile(const FileRequest& request) {
     return FirstOrEmpty(RunFileDialog(request, QFileDialog::AcceptOpen, QFileDialog::ExistingFile));
 }

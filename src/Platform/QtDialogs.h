@@ -13,6 +13,7 @@ public:
     void ShowInfo(const QString& text) override;
     void ShowError(const QString& text) override;
     SaveAnswer AskYesNoCancel(const QString& text) override;
+    int AskChoice(const QString& text, const QStringList& captions) override;
 
     QString OpenFile(const FileRequest& request) override;
     QStringList OpenFiles(const FileRequest& request) override;

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -83,6 +84,16 @@ TEST(QtDialogs, BoxesCarryTheirTitlesAndButtons) {
     seen = {};
     AnswerNextBox("&Yes", seen);
     EXPECT_EQ(dialogs.AskYesNoCancel("?"), SaveAnswer::Yes);
+
+    // A question of several choices: Enter takes the first, Esc the last.
+    seen = {};
+    AnswerNextBox("Two", seen);
+    EXPECT_EQ(dialogs.AskChoice("Which?", {"One", "Two", "Cancel"}), 1);
+    EXPECT_EQ(seen.Title, "Confirm");
+    EXPECT_EQ(seen.Buttons, QStringList({"Cancel", "One", "Two"}));
+    EXPECT_EQ(seen.Default, "One");
+    QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
+    EXPECT_EQ(dialogs.AskChoice("Which?", {"One", "Two", "Cancel"}), 2);
 
     seen = {};
     AnswerNextBox("OK", seen);

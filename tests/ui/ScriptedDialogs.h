@@ -12,19 +12,21 @@
 #include "Platform/Dialogs.h"
 
 struct AskedQuestion {
-    QString Kind;  // "AskConfirm", "AskYesNo", "ShowInfo", "ShowError", "AskYesNoCancel",
+    QString Kind;  // "AskConfirm", "AskYesNo", "ShowInfo", "ShowError", "AskYesNoCancel", "AskChoice",
                    // "OpenFile", "OpenFiles", "SaveFile", "BrowseFolder", "QueryText",
                    // "ChooseFont", "RunDialog", "OpenUrl", "ChoosePrinter", "PreviewPrint"
     QString Title;
     QString Text;
     FileRequest File;  // for the file dialogs
     DefaultButton Default = DefaultButton::Yes;  // AskYesNo's button under Enter
+    QStringList Buttons;  // AskChoice's captions
 };
 
 class ScriptedDialogs : public Dialogs {
 public:
     std::deque<bool> YesNoAnswers;  // AskConfirm and AskYesNo
     std::deque<SaveAnswer> SaveAnswers;
+    std::deque<int> ChoiceAnswers;  // AskChoice: the index of the button pressed (default: the last)
     std::deque<QStringList> FileAnswers;  // OpenFile, OpenFiles, SaveFile (empty = cancel)
     std::deque<QString> FolderAnswers;
     std::deque<std::optional<QString>> TextAnswers;
@@ -60,6 +62,12 @@ public:
     SaveAnswer AskYesNoCancel(const QString& text) override {
         Record("AskYesNoCancel", WarningTitle, text);
         return Next(SaveAnswers, SaveAnswer::Cancel);
+    }
+
+    int AskChoice(const QString& text, const QStringList& captions) override {
+        Record("AskChoice", ConfirmTitle, text);
+        Asked.back().Buttons = captions;
+        return Next(ChoiceAnswers, static_cast<int>(captions.size()) - 1);
     }
 
     QString OpenFile(const FileRequest& request) override {
@@ -121,7 +129,7 @@ public:
 
 private:
     void Record(const char* kind, const QString& title, const QString& text, FileRequest file = {}) {
-        Asked.push_back({QString::fromLatin1(kind), title, text, std::move(file)});
+        Asked.push_back({QString::fromLatin1(kind), title, text, std::move(file), DefaultButton::Yes, {}});
     }
     template <class T>
     static T Next(std::deque<T>& queue, T whenEmpty) {
