@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "MBVars/Search.h"
+#include "OFuncs/CaseFold.h"
 #include "support/LiteralReference.h"
 #include "support/StoreBuilder.h"
 
@@ -120,5 +121,50 @@ TEST(MarkFound, TextModeMatchesTheLiteralRuleOnRandomTexts) {
             expectedCount += expected[static_cast<std::size_t>(n)];
         }
         ASSERT_EQ(count, expectedCount);
+    }
+}
+
+TEST(FindShownMatches, MarksWholeCharactersOfEachMatch) {
+    struct Case {
+        std::string shown, search;
+        std::vector<TextSpan> expected;
+    };
+    const Case cases[] = {
+        {"Hello hello HELLO", "hello", {{0, 5}, {6, 11}, {12, 17}}},
+        {"Gru\xC3\x9F aus der Stra\xC3\x9F" "e", "SS", {{3, 5}, {18, 20}}},  // ß is one character of two bytes
+        {"Stra\xC3\x9F" "e", "s", {{0, 1}, {4, 6}}},                        // half of the folded ß marks all of it
+        {"\xC4\xB0stanbul", "\xC4\xB0STANBUL", {{0, 9}}},                   // İ folds to i and a dot
+        {"caf\xC3\xA9 CAF\xC3\x89", "caf\xC9", {{0, 5}, {6, 11}}},           // the search as typed, Windows-1252
+        {"aaaa", "aa", {{0, 2}, {2, 4}}},
+        {"nothing", "x", {}},
+        {"anything", "", {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FindShownMatches(c.shown, c.search), c.expected) << c.shown << " / " << c.search;
+}
+
+TEST(FindShownMatches, FindsWhatMarkFoundFindsOnRandomTexts) {
+    const std::vector<std::string> pieces = {"a", "A", "s", "S", " ", "i", "I", "\xC3\x84", "\xC3\xA4", "\xC3\x9F",
+                                             "\xCE\xA3", "\xCF\x82", "\xC4\xB0", "\xEF\xAC\x83", "\xF0\x9F\x98\x80"};
+    std::mt19937 rng(11);
+    auto randomText = [&](int maxPieces) {
+        std::string s;
+        const int count = std::uniform_int_distribution<int>(0, maxPieces)(rng);
+        for (int i = 0; i < count; ++i) s += pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(rng)];
+        return s;
+    };
+    for (int round = 0; round < 2000; ++round) {
+        MsgStore S;
+        const std::string shown = randomText(10), needle = randomText(3);
+        AddMessage(S, "2007.03.15 18:07", "+15555550100", shown);
+        const bool found = MarkFound(S, FetchByText, needle) == 1 && !needle.empty();
+        const std::vector<TextSpan> spans = FindShownMatches(shown, needle);
+        ASSERT_EQ(!spans.empty(), found) << shown << " / " << needle;
+        std::size_t after = 0;
+        for (const TextSpan& span : spans) {
+            ASSERT_LE(after, span.Begin);
+            ASSERT_LT(span.Begin, span.End);
+            ASSERT_NE(FoldCase(shown.substr(span.Begin, span.End - span.Begin)).find(FoldCase(needle)), std::string::npos);
+            after = span.End;
+        }
     }
 }
