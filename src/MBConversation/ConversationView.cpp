@@ -333,11 +333,19 @@ void ConversationView::EnsureVisible(int index) {
 }
 
 void ConversationView::SetMarked(std::int32_t position) {
+    // Only the bubbles whose look changes are painted again.
+    auto indexOf = [this](std::int32_t n) {
+        const auto found = std::find_if(Rows.begin(), Rows.end(), [n](const Row& r) { return r.Message == n; });
+        return found == Rows.end() ? -1 : static_cast<int>(found - Rows.begin());
+    };
+    const int before = MarkedMessage != 0 ? indexOf(MarkedMessage) : -1;
+    const int index = indexOf(position);
+    for (const int i : {before, Current, index})
+        if (i >= 0 && Rows[static_cast<std::size_t>(i)].Measured)
+            viewport()->update(ItemRect(i).adjusted(-4, -4, 4, 4));
     MarkedMessage = position;
-    const auto found = std::find_if(Rows.begin(), Rows.end(), [position](const Row& r) { return r.Message == position; });
-    const int index = found == Rows.end() ? -1 : static_cast<int>(found - Rows.begin());
-    viewport()->update();
     if (index < 0 || index == Current) return;  // a bubble clicked here is already current
+    const bool wider = std::count(Selected.begin(), Selected.end(), 1) > 1;  // a selection ends
     Current = SelectionAnchor = index;
     std::fill(Selected.begin(), Selected.end(), 0);
     Selected[static_cast<std::size_t>(index)] = 1;
@@ -346,6 +354,7 @@ void ConversationView::SetMarked(std::int32_t position) {
     const bool shown = Rows[static_cast<std::size_t>(index)].Measured && y >= top &&
                        y + Rows[static_cast<std::size_t>(index)].Height <= top + page;
     if (!shown) CentrePending = true;
+    if (!shown || wider) viewport()->update();
     Settle();
 }
 

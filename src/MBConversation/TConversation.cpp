@@ -41,16 +41,35 @@ void TConversation::Follow(std::int32_t current, const std::string& search) {
     const std::string phone = m ? m->Phone.str() : std::string();
     const QFont font = ToQFont(*D.DefaultFont);
     if (IsStale || phone != Phone || search != Search || font != ShownFont) {
+        const bool sameLook = phone == Phone && search == Search && font == ShownFont;
         IsStale = false;
         Phone = phone;
         Search = search;
-        Shown = m ? ConversationOf(S, Phone) : std::vector<std::int32_t>();
         ShownFont = font;
-        View->SetMessages(Shown, Search, font);
+        std::vector<std::int32_t> found = m ? ConversationOf(S, Phone) : std::vector<std::int32_t>();
+        // Most commands leave this contact's messages as they were: what is laid out stays.
+        if (!sameLook || found != Shown || !StillShown()) {
+            Shown = std::move(found);
+            Kept.clear();
+            for (const std::int32_t n : Shown) Kept.push_back(S.Messages[static_cast<std::size_t>(n)]);
+            View->SetMessages(Shown, Search, font);
+        }
     }
     Name = m ? m->Name.str() : std::string();
     Title->setText(m ? QStringLiteral("Conversation with ") + ContactTitle() : QStringLiteral("Conversation"));
     View->SetMarked(current);
+}
+
+bool TConversation::StillShown() const {
+    if (Kept.size() != Shown.size()) return false;
+    for (std::size_t i = 0; i < Shown.size(); ++i) {
+        const XMsgRecType& now = S.Messages[static_cast<std::size_t>(Shown[i])];
+        const XMsgRecType& then = Kept[i];
+        if (now.Flags != then.Flags || now.Color != then.Color || now.Time != then.Time || now.Name != then.Name ||
+            now.Text != then.Text)
+            return false;
+    }
+    return true;
 }
 
 QString TConversation::ContactTitle() const {

@@ -49,9 +49,13 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Whether the messages shown are still in the store as they were when shown (Kept).
+    bool StillShown() const;
+
     const MsgStore& S;
     const DefaultsType& D;
     std::vector<std::int32_t> Shown;
+    std::vector<XMsgRecType> Kept;  // the shown messages as they were shown
     std::string Phone, Name, Search;
     std::int32_t Current = 0;
     QFont ShownFont;
