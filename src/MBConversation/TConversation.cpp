@@ -53,6 +53,8 @@ void TConversation::Follow(std::int32_t current, const std::string& search) {
             Kept.clear();
             for (const std::int32_t n : Shown) Kept.push_back(S.Messages[static_cast<std::size_t>(n)]);
             View->SetMessages(Shown, Search, font);
+        } else {
+            View->viewport()->update();  // the colours of the settings may have changed
         }
     }
     Name = m ? m->Name.str() : std::string();

@@ -10,6 +10,7 @@
 
 #include "MBConversation/ConversationView.h"
 #include "MBConversation/TConversation.h"
+#include "MBrowser/DetailLineEdit.h"
 #include "MBVars/ExportScope.h"
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
@@ -58,6 +59,10 @@ QSplitter* TMBForm::CreateConversationPane() {
     GridSplitter->addWidget(Conversation);
     GridSplitter->setStretchFactor(0, 1);
     GridSplitter->setStretchFactor(1, 0);
+    // Tab leaves the grid for the pane (and the detail line) instead of walking its cells.
+    MessageView->setTabKeyNavigation(false);
+    setTabOrder(MessageView, Conversation->View);
+    setTabOrder(Conversation->View, MessageLabel);
 
     ConversationSB = new QToolButton(TopPanel);
     ConversationSB->setIcon(ToolIcon(ToolPicture::Conversation));

@@ -194,6 +194,10 @@ TEST_F(ConversationTest, KeysBubblesCopyAndScreenReaders) {
 
     QTest::keyClick(&form, Qt::Key_F6);
     EXPECT_TRUE(form.MessageView->hasFocus());
+    QTest::keyClick(form.MessageView, Qt::Key_Tab);
+    EXPECT_TRUE(view->hasFocus());
+    QTest::keyClick(view, Qt::Key_Tab);
+    EXPECT_FALSE(view->hasFocus());
     // A click on a bubble makes its message current in the grid.
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->ItemRect(0).center());
     EXPECT_EQ(form.CurrentMessage, view->MessageAt(0));
