@@ -27,11 +27,13 @@ namespace {
 constexpr int Margin = 10;      // between a bubble and the pane's side
 constexpr int Pad = 7;          // inside a bubble
 constexpr int Gap = 6;          // between bubbles
+constexpr int TimeGap = 3;      // between a bubble's text and its time
 constexpr double Share = 0.8;   // of the pane's width a bubble may take
 constexpr int MostLaidOut = 400;  // laid-out texts kept at once
 const QColor Paper(0xF6, 0xF7, 0xF9);
 const QColor MarkBlue(0x1A, 0x5F, 0xC8);
 const QColor MatchYellow(0xFF, 0xE0, 0x66);
+const QColor SelectionTint(0xBF, 0xD8, 0xFA);  // the grid's selection colour
 const QColor Ink(0x10, 0x18, 0x28);
 
 // UTF-16 units of a UTF-8 text: one per character, two for those beyond U+FFFF.
@@ -158,7 +160,7 @@ void ConversationView::Guess(int index) {
     const int lines = 1 + breaks + static_cast<int>(text.size()) / perLine;
     r.Measured = false;
     r.TextHeight = lines * LineHeight;
-    r.Height = (r.NewDay ? DateHeight : 0) + Pad + r.TextHeight + TimeHeight + Pad + Gap;
+    r.Height = (r.NewDay ? DateHeight : 0) + Pad + r.TextHeight + TimeGap + TimeHeight + Pad + Gap;
 }
 
 ConversationView::Laid& ConversationView::LayoutOf(int index) {
@@ -206,7 +208,7 @@ ConversationView::Laid& ConversationView::LayoutOf(int index) {
     r.Measured = true;
     r.TextWidth = std::min(limit, static_cast<int>(std::ceil(widest)));
     r.TextHeight = std::max(LineHeight, static_cast<int>(std::ceil(height)));
-    r.Height = (r.NewDay ? DateHeight : 0) + Pad + r.TextHeight + TimeHeight + Pad + Gap;
+    r.Height = (r.NewDay ? DateHeight : 0) + Pad + r.TextHeight + TimeGap + TimeHeight + Pad + Gap;
     return laid;
 }
 
@@ -464,7 +466,7 @@ void ConversationView::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     const int top = verticalScrollBar()->value(), bottom = top + viewport()->height();
     const QFontMetrics timeMetrics(TimeFont);
-    const QColor highlight = palette().color(QPalette::Highlight);
+    const QColor highlight = SelectionTint;
     for (int i = Count() == 0 ? 0 : RowAt(top); i < Count() && Tops[static_cast<std::size_t>(i)] < bottom; ++i) {
         const XMsgRecType* m = MessageOf(i);
         if (!m) continue;
