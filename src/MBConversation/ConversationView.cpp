@@ -147,7 +147,7 @@ void ConversationView::SetMessages(std::vector<std::int32_t> positions, const st
     RebuildTops();
     UpdateScrollRange();
     viewport()->update();
-    QAccessibleEvent changed(this, QAccessible::NameChanged);
+    QAccessibleEvent changed(this, QAccessible::ObjectReorder);  // other bubbles
     QAccessible::updateAccessibility(&changed);
 }
 

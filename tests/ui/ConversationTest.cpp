@@ -246,3 +246,33 @@ TEST_F(ConversationTest, ShownAndWidthAreKeptInTheSettingsFile) {
         Form.reset();
     }
 }
+
+TEST_F(ConversationTest, TheMarkedBubbleIsInViewWhateverTheLengthsAndWidth) {
+    // Lengths the first guesses get wrong both ways: long words, line breaks, short texts.
+    TMBForm& form = OpenStore([](MsgStore& S) {
+        for (int i = 0; i < 300; ++i) {
+            std::string text = i % 7 == 0 ? std::string(200 + i, 'w') : i % 5 == 0 ? "a\nb\nc\nd\ne" : "Hi " + std::to_string(i);
+            auto two = [](int v) { return std::string(1, char('0' + v / 10)) + char('0' + v % 10); };
+            const std::string time = "2007.03." + two(1 + i / 150) + " " + two(i % 150 / 60) + ":" + two(i % 60);
+            AddMessage(S, time, "+15555550100", text, MsgSms | (i % 2 ? MsgSent : MsgReceived), "Anna Berg");
+        }
+    });
+    form.ConversationMainMenu->trigger();
+    ConversationView* view = form.Conversation->View;
+    ASSERT_EQ(view->Count(), 300);
+    for (const int width : {420, 260}) {
+        form.GridSplitter->setSizes({form.GridSplitter->width() - width, width});
+        QApplication::processEvents();
+        for (const int row : {0, 299, 150, 7, 280, 42}) {
+            ClickRow(form, row);
+            view->grab();
+            const int index = view->CurrentIndex();
+            ASSERT_GE(index, 0);
+            EXPECT_EQ(view->MessageAt(index), form.CurrentMessage);
+            EXPECT_TRUE(view->viewport()->rect().contains(view->ItemRect(index))) << width << " " << row;
+            // The bubbles on screen follow one another without overlapping.
+            for (int i = std::max(0, index - 3); i < std::min(view->Count() - 1, index + 3); ++i)
+                EXPECT_LT(view->ItemRect(i).bottom(), view->ItemRect(i + 1).top()) << i;
+        }
+    }
+}
