@@ -29,7 +29,7 @@ constexpr int Pad = 7;          // inside a bubble
 constexpr int Gap = 6;          // between bubbles
 constexpr int TimeGap = 3;      // between a bubble's text and its time
 constexpr double Share = 0.8;   // of the pane's width a bubble may take
-constexpr int MostLaidOut = 400;  // laid-out texts kept at once
+constexpr std::size_t MostLaidOut = 400;  // laid-out texts kept at once
 const QColor Paper(0xF6, 0xF7, 0xF9);
 const QColor MarkBlue(0x1A, 0x5F, 0xC8);
 const QColor MatchYellow(0xFF, 0xE0, 0x66);
@@ -166,6 +166,9 @@ void ConversationView::Guess(int index) {
 ConversationView::Laid& ConversationView::LayoutOf(int index) {
     auto found = Layouts.find(index);
     if (found != Layouts.end()) return found->second;
+    // Bubbles asked for off screen (a screen reader walking them all) are not all kept;
+    // no caller holds a layout across another call.
+    if (Layouts.size() >= 2 * MostLaidOut) ForgetLayouts();
     Laid& laid = Layouts[index];
     const XMsgRecType& m = *MessageOf(index);
     const std::string shown = DisplayMessageUtf8(m.Text);
