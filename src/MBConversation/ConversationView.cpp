@@ -568,6 +568,9 @@ void ConversationView::keyPressEvent(QKeyEvent* event) {
     } else if (event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown) {
         verticalScrollBar()->triggerAction(event->key() == Qt::Key_PageUp ? QAbstractSlider::SliderPageStepSub
                                                                           : QAbstractSlider::SliderPageStepAdd);
+    } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // The keyboard's way to a bubble's link.
+        if (const QString url = LinkOf(Current); !url.isEmpty()) emit LinkActivated(url);
     } else if (event->key() == Qt::Key_Delete) {
         // Nothing: the window's Delete acts on the grid's rows, which are not in sight here.
     } else {

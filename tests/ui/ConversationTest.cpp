@@ -147,6 +147,8 @@ TEST_F(ConversationTest, AContactWithoutANameIsTitledByItsNumberAndALinkOpens) {
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(x, bubble.top() + 7 + 4));
     ASSERT_EQ(Answers.AskedOf("OpenUrl").size(), 1u);
     EXPECT_EQ(Answers.AskedOf("OpenUrl")[0].Text, "https://example.com/menu");
+    QTest::keyClick(view, Qt::Key_Return);  // and so does Enter on its bubble
+    EXPECT_EQ(Answers.AskedOf("OpenUrl").size(), 2u);
 }
 
 TEST_F(ConversationTest, TheSearchIsHighlightedInTheBubbles) {
