@@ -58,7 +58,8 @@ void TConversation::Follow(std::int32_t current, const std::string& search) {
         }
     }
     Name = m ? m->Name.str() : std::string();
-    Title->setText(m ? QStringLiteral("Conversation with ") + ContactTitle() : QStringLiteral("Conversation"));
+    const QString contact = m ? ContactTitle() : QString();  // a message may lack both name and number
+    Title->setText(contact.isEmpty() ? QStringLiteral("Conversation") : QStringLiteral("Conversation with ") + contact);
     View->SetMarked(current);
 }
 
