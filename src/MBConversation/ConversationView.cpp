@@ -154,7 +154,9 @@ void ConversationView::SetMessages(std::vector<std::int32_t> positions, const st
 void ConversationView::Guess(int index) {
     // A height from the text's length, good enough for the scroll bar until it is shown.
     Row& r = Rows[static_cast<std::size_t>(index)];
-    const std::string& text = S.Messages[static_cast<std::size_t>(r.Message)].Text;
+    // A message gone from the store (a command still running) has no text until the pane follows.
+    const XMsgRecType* m = MessageOf(index);
+    const std::string_view text = m ? std::string_view(m->Text) : std::string_view();
     const int perLine = std::max(1, TextWidthLimit() / AverageChar);
     const int breaks = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
     const int lines = 1 + breaks + static_cast<int>(text.size()) / perLine;
@@ -170,8 +172,8 @@ ConversationView::Laid& ConversationView::LayoutOf(int index) {
     // no caller holds a layout across another call.
     if (Layouts.size() >= 2 * MostLaidOut) ForgetLayouts();
     Laid& laid = Layouts[index];
-    const XMsgRecType& m = *MessageOf(index);
-    const std::string shown = DisplayMessageUtf8(m.Text);
+    const XMsgRecType* m = MessageOf(index);
+    const std::string shown = m ? DisplayMessageUtf8(m->Text) : std::string();
     laid.Layout = std::make_unique<QTextLayout>(BubbleText(shown), TextFont);
     QList<QTextLayout::FormatRange> formats;
     for (const TextSpan& match : FindShownMatches(shown, Search)) {

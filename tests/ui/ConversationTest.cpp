@@ -278,3 +278,13 @@ TEST_F(ConversationTest, TheMarkedBubbleIsInViewWhateverTheLengthsAndWidth) {
         }
     }
 }
+
+TEST_F(ConversationTest, ThePanePaintsWhileACommandIsStillChangingTheStore) {
+    TMBForm& form = OpenWithPane();
+    // A dialog of a running command lets the pane paint before the window refreshes it.
+    Store.MessageCount = 1;
+    form.GridSplitter->setSizes({form.GridSplitter->width() - 300, 300});  // every height guessed again
+    form.Conversation->View->grab();
+    form.FormPaint();
+    ExpectTheTruth(form, "the refresh");
+}
