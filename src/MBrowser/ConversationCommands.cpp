@@ -71,6 +71,7 @@ QSplitter* TMBForm::CreateConversationPane() {
     ConversationSB->setAutoRaise(true);
     ConversationSB->setCheckable(true);
     ConversationSB->setToolTip(QStringLiteral("Conversation (F9)"));
+    ConversationSB->setAccessibleName(QStringLiteral("Conversation"));
     ConversationSB->setFocusPolicy(Qt::NoFocus);
     auto* row = static_cast<QHBoxLayout*>(TopPanel->layout());
     row->insertWidget(row->indexOf(ThisPersonSB) + 1, ConversationSB);

@@ -187,6 +187,8 @@ TEST_F(ConversationTest, KeysBubblesCopyAndScreenReaders) {
     QAccessibleInterface* list = QAccessible::queryAccessibleInterface(view);
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->text(QAccessible::Name), "Conversation");
+    EXPECT_EQ(form.Conversation->accessibleName(), "Conversation");
+    EXPECT_EQ(form.ConversationSB->accessibleName(), "Conversation");
     EXPECT_EQ(list->role(), QAccessible::List);
     ASSERT_EQ(list->childCount(), 3);
     EXPECT_EQ(list->child(0)->text(QAccessible::Name), "Received 2007.03.01 08:00: Good morning");
