@@ -29,3 +29,22 @@ std::int32_t MarkFound(MsgStore& S, int mode, std::string_view text) {
     }
     return marked;
 }
+
+std::vector<TextSpan> FindShownMatches(std::string_view shownUtf8, std::string_view text) {
+    std::vector<TextSpan> spans;
+    const std::string needle = FoldCase(DisplayUtf8(text));
+    if (needle.empty()) return spans;
+    std::string folded;
+    std::vector<std::size_t> origin;
+    FoldCaseMapped(shownUtf8, folded, origin);
+    for (std::size_t f = folded.find(needle); f != std::string::npos; ) {
+        // The match ends with the character of its last folded byte; the next one begins
+        // after that character.
+        const std::size_t lastFrom = origin[f + needle.size() - 1];
+        std::size_t end = f + needle.size();
+        while (origin[end] == lastFrom) ++end;
+        spans.push_back({origin[f], origin[end]});
+        f = folded.find(needle, end);
+    }
+    return spans;
+}

@@ -4,6 +4,7 @@
 // and the contact view show.
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "MBVars/Store.h"
 
@@ -17,3 +18,13 @@ constexpr int FetchByText = 5;  // the text occurs in the display form, ignoring
 // The text mode compares the text as shown (DisplayUtf8 of `text`, a stored-form text,
 // against DisplayMessageUtf8 of each message) after Unicode case folding, in any script.
 std::int32_t MarkFound(MsgStore& S, int mode, std::string_view text);
+
+// Where a search's `text` (stored form, as for MarkFound's text mode) occurs in a message
+// text as shown (UTF-8): the byte ranges [Begin, End) of each match, left to right, not
+// overlapping, found as MarkFound finds them and widened to whole characters. None for an
+// empty text.
+struct TextSpan {
+    std::size_t Begin = 0, End = 0;
+    friend bool operator==(const TextSpan&, const TextSpan&) = default;
+};
+std::vector<TextSpan> FindShownMatches(std::string_view shownUtf8, std::string_view text);

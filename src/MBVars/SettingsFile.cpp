@@ -130,6 +130,8 @@ int ReadSettingsFile(const std::string& path, Settings& s, WindowSize& window) {
     // A size that is not positive keeps the window's current one.
     if (const std::int32_t w = r.Int("Width", window.Width); w > 0) window.Width = w;
     if (const std::int32_t h = r.Int("Height", window.Height); h > 0) window.Height = h;
+    window.ConversationShown = r.Bool("ConversationShown", false);
+    if (const std::int32_t w = r.Int("ConversationWidth", window.ConversationWidth); w > 0) window.ConversationWidth = w;
     s.DefaultDir = r.Text("DefaultDir", s.DefaultDir);
     s.ImportDir = r.Text("ImportDir", s.ImportDir);
     d.LastSavedFile = r.Text("LastSavedFile", "");
@@ -179,6 +181,8 @@ int WriteSettingsFile(const std::string& path, const Settings& s, const WindowSi
     ini.ClearSection("General");
     writeKeys("General", {{"Width", integer(window.Width)},
                           {"Height", integer(window.Height)},
+                          {"ConversationShown", boolean(window.ConversationShown)},
+                          {"ConversationWidth", integer(window.ConversationWidth)},
                           {"DefaultDir", s.DefaultDir},
                           {"ImportDir", s.ImportDir},
                           {"LastSavedFile", d.LastSavedFile},

@@ -12,9 +12,13 @@
 inline constexpr const char* SettingsFileName = "Kestro.cfg";
 
 // The main window's size in pixels; its designed size until the file says otherwise.
+// The conversation pane beside the grid: hidden, and its width when first shown, unless
+// the file says otherwise.
 struct WindowSize {
     std::int32_t Width = 1067;
     std::int32_t Height = 635;
+    bool ConversationShown = false;
+    std::int32_t ConversationWidth = 360;
 };
 
 // Reads every key into the record, the folders and the window size. A missing file,

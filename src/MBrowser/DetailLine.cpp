@@ -40,6 +40,7 @@ void TMBForm::MessageViewClick() {
     MessageLabelExit();
     WebSB->hide();
     CurrentMessage = MessageModel->MessageAt(CurrentRow() - 1);
+    FollowInConversation();
     // Only a message's own text can be edited, and never while scrambled: a scrambled text
     // typed back would be stored scrambled for good.
     MessageLabel->setReadOnly(ScreenScrambled || CurrentMessage < 1);
@@ -56,12 +57,7 @@ void TMBForm::MessageViewClick() {
     DetailStored = m.Text;
 
     // Links and addresses are found in the text as shown.
-    const std::string padded = " " + DisplayMessageUtf8(m.Text) + " ";
-    std::string link = FindWebLink(padded);
-    if (link.empty()) {
-        const std::string address = FindEmailAddress(padded);
-        if (!address.empty()) link = "mailto:" + address;
-    }
+    const std::string link = FindLinkInText(DisplayMessageUtf8(m.Text)).Url;
     if (link.empty()) return;
     CurrentLink = QString::fromStdString(link);
     QString caption = CurrentLink;
@@ -99,6 +95,7 @@ void TMBForm::MessageLabelExit() {
     DetailMessage = n;
     S.Modified = true;
     MessageView->viewport()->update();
+    FollowInConversation(true);
 }
 
 void TMBForm::WebSBClick() {

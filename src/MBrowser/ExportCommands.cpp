@@ -81,6 +81,10 @@ std::string TMBForm::ExportedTitle(bool selection) const {
 void TMBForm::ExportMainMenuClick() {
     bool selection = false;
     const std::vector<std::int32_t> rows = ExportedRows(selection);
+    ExportMessages(rows, ExportedTitle(selection));
+}
+
+void TMBForm::ExportMessages(const std::vector<std::int32_t>& rows, const std::string& title) {
     if (rows.empty()) return;
     const fs::path current(CurrentFile);
     const std::string folder = CurrentFile.empty() ? DocumentsDir : current.parent_path().string();
@@ -95,7 +99,7 @@ void TMBForm::ExportMainMenuClick() {
             FileErrorText("export", path, "Not a type Kestro exports: choose a name ending in .csv, .html or .pdf")));
         return;
     }
-    const ExportLook look = ExportLook::FromSettings(D, ExportedTitle(selection), current.filename().string());
+    const ExportLook look = ExportLook::FromSettings(D, title, current.filename().string());
     std::string bytes;
     if (*format == ExportFormat::Csv) bytes = CsvExport(S, rows);
     if (*format == ExportFormat::Html) bytes = HtmlExport(S, rows, look);

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QSplitter>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -168,6 +169,7 @@ void TMBForm::FitToolBar() {
     // The boxes have already given up what they may (RoomyBox). Then the two caption
     // buttons of the search bar show their pictures only, which keeps every control apart
     // down to the window's minimum width.
+    FitConversationButton();
     if (SearchPanel->isHidden()) return;
     const bool compact = ContactSB->toolButtonStyle() == Qt::ToolButtonIconOnly;
     const int gained = 2 * (CaptionButtonWidth - ButtonSize);
@@ -178,6 +180,15 @@ void TMBForm::FitToolBar() {
         b->setToolButtonStyle(wantCompact ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextBesideIcon);
         b->setFixedWidth(wantCompact ? ButtonSize : CaptionButtonWidth);
     }
+}
+
+void TMBForm::FitConversationButton() {
+    // Last of all the conversation button goes (the View menu and F9 stay): only when the
+    // tool bar would not fit even with the captions given way.
+    const bool compact = ContactSB->toolButtonStyle() == Qt::ToolButtonIconOnly;
+    const int captions = SearchPanel->isHidden() || compact ? 0 : 2 * (CaptionButtonWidth - ButtonSize);
+    const int button = ConversationSB->isHidden() ? ButtonSize + TopPanel->layout()->spacing() : 0;
+    ConversationSB->setVisible(TopPanel->layout()->minimumSize().width() - captions + button <= TopPanel->width());
 }
 
 void TMBForm::CreateGridArea() {
@@ -251,7 +262,7 @@ void TMBForm::BuildControls() {
     column->setSpacing(0);
     column->addWidget(TopPanel);
     column->addWidget(Rule(central));
-    column->addWidget(GridPanel, 1);
+    column->addWidget(CreateConversationPane(), 1);
     column->addWidget(Rule(central));
     column->addWidget(BottomPanel);
     setCentralWidget(central);

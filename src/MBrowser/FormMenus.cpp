@@ -68,6 +68,8 @@ void TMBForm::CreateMainMenu() {
     AllMainMenu->setChecked(true);
     ThisPersonMainMenu = Item(ViewMenu, QStringLiteral("Messages with this contact"));
     ThisPersonMainMenu->setCheckable(true);
+    ConversationMainMenu = Item(ViewMenu, QStringLiteral("Conversation"), QKeySequence(Qt::Key_F9));
+    ConversationMainMenu->setCheckable(true);
     ViewMenu->addSeparator();
     SummaryMainMenu = Item(ViewMenu, QStringLiteral("Activity summary"));
     StatisticsMainMenu = Item(ViewMenu, QStringLiteral("Activity statistics"));
@@ -191,4 +193,5 @@ void TMBForm::ConnectCommands() {
     ConnectEditingCommands();
     ConnectColourCommands();
     ConnectOptionsCommands();
+    ConnectConversation();
 }

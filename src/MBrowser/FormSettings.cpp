@@ -58,12 +58,15 @@ void TMBForm::ApplySettings() {
     resize(std::max(MinFormWidth, std::min(size.Width, room.width())),
            std::max(MinFormHeight, std::min(size.Height, room.height())));
     UpdateMessageGrid();
+    ApplyConversationSettings();
 }
 
 void TMBForm::WriteSettings() {
     // A failure is not reported: the window closes in any case. A file that could not be
     // read is not rewritten.
-    WriteSettingsFile(SettingsPath(), Set, WindowSize{width(), height()});
+    WindowSize size{width(), height()};
+    KeepConversationSettings(size);
+    WriteSettingsFile(SettingsPath(), Set, size);
 }
 
 void TMBForm::ApplyHintSettings() {

@@ -316,6 +316,20 @@ void DrawProgram(QPainter& p) {
     p.drawLine(QPointF(13, 20), QPointF(9.5, 17));
 }
 
+void DrawConversation(QPainter& p) {
+    // Two bubbles of a thread: one received on the left, one sent on the right.
+    p.setPen(Stroke(PaperEdge, 1.2));
+    p.setBrush(QColor(0xE3, 0xF1, 0xE6));
+    p.drawRoundedRect(QRectF(2, 4, 19, 11), 4, 4);
+    p.setPen(Qt::NoPen);
+    p.setBrush(SentBlue);
+    p.drawRoundedRect(QRectF(11, 17, 19, 11), 4, 4);
+    p.setPen(Stroke(Paper, 1.6));
+    p.drawLine(QPointF(15, 22.5), QPointF(26, 22.5));
+    p.setPen(Stroke(ReceivedGreen, 1.6));
+    p.drawLine(QPointF(6, 9.5), QPointF(17, 9.5));
+}
+
 Drawing DrawingOf(ToolPicture picture) {
     switch (picture) {
         case ToolPicture::NewFile: return DrawNewFile;
@@ -333,6 +347,7 @@ Drawing DrawingOf(ToolPicture picture) {
         case ToolPicture::Search: return DrawSearch;
         case ToolPicture::WebLink: return DrawWebLink;
         case ToolPicture::Program: return DrawProgram;
+        case ToolPicture::Conversation: return DrawConversation;
     }
     return DrawProgram;
 }

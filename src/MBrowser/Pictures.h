@@ -25,6 +25,7 @@ enum class ToolPicture {
     Search,
     WebLink,
     Program,
+    Conversation,
 };
 
 // The picture with its greyed variant for the disabled state (made by the style).

@@ -39,6 +39,8 @@ class MessageGridModel;
 class TActivityChart;
 class BackupSelection;
 class BackupYearSplit;
+class TConversation;
+class QSplitter;
 
 // Where the program looks for its folders; tests point DocumentsDir at a temporary folder.
 struct FormEnvironment {
@@ -203,6 +205,9 @@ public:
     std::vector<std::int32_t> ExportedRows(bool& selection) const;
     // What is exported in words, e.g. "Messages with Ada Ashgrove".
     std::string ExportedTitle(bool selection) const;
+    // Asks for the file and writes `rows` (store positions, in order) to it as CSV, HTML or
+    // PDF under `title`.
+    void ExportMessages(const std::vector<std::int32_t>& rows, const std::string& title);
     // What Print and Print preview put on paper: the pages of the PDF export.
     void PaintExportedPages(QPrinter& printer);
 
@@ -282,6 +287,25 @@ public:
     // First and last grid row (1-based) of the selection; the current row alone when no
     // range is selected.
     std::pair<int, int> SelectedRowSpan() const;
+
+    // --- The conversation pane beside the grid (ConversationCommands.cpp) --------------
+    // The splitter holding the grid area and the pane, with the pane's tool bar button.
+    QSplitter* CreateConversationPane();
+    void ConnectConversation();
+    void ConversationMainMenuClick();  // shows or hides the pane
+    // The pane follows the current message; `stale`: the messages may have changed.
+    void FollowInConversation(bool stale = false);
+    // A bubble was chosen: its message becomes current in the grid when the view shows it.
+    void ConversationMessageChosen(std::int32_t n);
+    // The contact view's export, of the pane's messages.
+    void ExportConversationClick();
+    // Pane shown and its width, from the settings file read (SizeRead) and for writing.
+    void ApplyConversationSettings();
+    void KeepConversationSettings(WindowSize& size) const;
+    QSplitter* GridSplitter = nullptr;
+    TConversation* Conversation = nullptr;
+    QToolButton* ConversationSB = nullptr;
+    QAction* ConversationMainMenu = nullptr;
 
     // --- Sample files (SampleCommands.cpp) ------------------------------------------------
     void CreateSampleFilesClick();
@@ -493,6 +517,7 @@ private:
     void CreatePopupMenus();
     // Keeps the tool bar's controls apart in a narrow window: captions give way first.
     void FitToolBar();
+    void FitConversationButton();  // the tool bar's conversation button, while there is room
     void ConnectCommands();
     // Wires a signal to a handler that runs under the general error handler.
     template <class Sender, class Signal>

@@ -9,6 +9,7 @@
 #include <QToolButton>
 
 #include "MBActivity/TActivityChart.h"
+#include "MBConversation/TConversation.h"
 #include "MBVars/Contacts.h"
 #include "MBVars/Ordering.h"
 #include "MBVars/Search.h"
@@ -147,6 +148,7 @@ void TMBForm::UpdateMessageView() {
     MessageView->SettleBeforePaint();  // one paint per refresh
     MessageView->setShowGrid(D.GridLines);
     SetCurrentRow(row);
+    if (Conversation) Conversation->Stale();  // the messages may have changed; MessageViewClick shows them
     // The detail line is cleared and filled again; set once, as a long text costs a layout.
     MessageViewClick();
     if (CurrentMessage < 1) SetDetailLine({});

@@ -187,3 +187,23 @@ void FoldShownMessageInto(std::string_view stored, std::string& out) {
     if (!end) end = FoldCp1252Message(stored, start);
     out.resize(static_cast<std::size_t>(end - start));
 }
+
+void FoldCaseMapped(std::string_view utf8, std::string& out, std::vector<std::size_t>& origin) {
+    // Character by character, unlike the search's folding: only the texts on screen are
+    // mapped, and the map needs each character's own folding.
+    out.clear();
+    origin.clear();
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t length = Utf8SequenceLength(utf8, i);
+        const std::size_t before = out.size();
+        if (length == 0) {
+            out += utf8[i];
+        } else {
+            const Folded& f = FoldingOf(DecodeUtf8At(utf8, i, length));
+            out.append(f.Bytes, f.Len);
+        }
+        origin.insert(origin.end(), out.size() - before, i);
+        i += length == 0 ? 1 : length;
+    }
+    origin.push_back(utf8.size());
+}

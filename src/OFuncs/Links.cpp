@@ -54,3 +54,25 @@ std::string FindEmailAddress(std::string_view s) {
     if (address.size() <= 3 || address.find('.', atInAddress + 1) == std::string::npos) return {};
     return address;
 }
+
+LinkInText FindLinkInText(std::string_view shown) {
+    const std::string padded = " " + std::string(shown) + " ";
+    LinkInText found;
+    std::size_t mark = std::string::npos;  // where the link was recognised, in `shown`
+    found.Url = FindWebLink(padded);
+    if (!found.Url.empty()) {
+        mark = padded.find("://") - 1;
+    } else if (std::string address = FindEmailAddress(padded); !address.empty()) {
+        found.Url = "mailto:" + address;
+        mark = padded.find('@') - 1;
+    }
+    if (found.Url.empty()) return found;
+    std::size_t begin = mark, end = mark;
+    while (begin > 0 && shown[begin - 1] != ' ') --begin;
+    while (end < shown.size() && shown[end] != ' ') ++end;
+    std::string word(shown.substr(begin, end - begin));
+    TrimTrailingPunctuation(word);
+    found.Begin = begin;
+    found.End = begin + word.size();
+    return found;
+}

@@ -16,3 +16,13 @@ std::string FindWebLink(std::string_view s);
 // with trailing punctuation removed as from a web link, when a "." still follows the "@"
 // and it is longer than 3 characters; empty otherwise.
 std::string FindEmailAddress(std::string_view s);
+
+// The link the detail line's button offers for a text as shown (its web link, else
+// "mailto:" and its e-mail address) and where it is written: the bytes [Begin, End) of
+// the space-delimited word it was found in, without trailing sentence punctuation. The
+// text is passed without the added spaces. Url empty when the text holds neither.
+struct LinkInText {
+    std::string Url;
+    std::size_t Begin = 0, End = 0;
+};
+LinkInText FindLinkInText(std::string_view shown);

@@ -58,3 +58,22 @@ TEST(FindEmailAddress, NeverTakesTheLastCharacter) {
     EXPECT_EQ(FindEmailAddress("a@b."), "");  // the dot is the last character
     EXPECT_EQ(FindEmailAddress("@"), "");
 }
+
+TEST(FindLinkInText, TheDetailLinesLinkAndWhereItIsWritten) {
+    struct Case {
+        std::string text, url, written;
+    };
+    const Case cases[] = {
+        {"See https://example.com/menu today", "https://example.com/menu", "https://example.com/menu"},
+        {"go to www.x.org and ftp://files.example.com/a.txt!", "http://files.example.com/a.txt", "ftp://files.example.com/a.txt"},
+        {"Write to mia@example.org.", "mailto:mia@example.org", "mia@example.org"},
+        {"both a@b.com and http://example.com", "http://example.com", "http://example.com"},
+        {"http://", "http://", "http://"},
+        {"no link at all", "", ""},
+    };
+    for (const Case& c : cases) {
+        const LinkInText found = FindLinkInText(c.text);
+        EXPECT_EQ(found.Url, c.url) << c.text;
+        EXPECT_EQ(c.text.substr(found.Begin, found.End - found.Begin), c.written) << c.text;
+    }
+}

@@ -6,11 +6,26 @@
 #include <vector>
 
 #include "MBVars/Search.h"
+#include "OFuncs/CaseFold.h"
+#include "OFuncs/DisplayText.h"
 #include "support/LiteralReference.h"
 #include "support/StoreBuilder.h"
 
 namespace {
 bool Found(const MsgStore& S, int n) { return (S.Messages[static_cast<std::size_t>(n)].Flags & MsgFound) != 0; }
+
+// Pieces of UTF-8 in several scripts, Windows-1252 bytes, the five pairs of the display
+// form, letters that fold to several and pieces that break UTF-8, put together at random.
+std::string RandomText(std::mt19937& rng, int maxPieces) {
+    static const std::vector<std::string> pieces = {
+        "a", "A", "b", "B", " ", "i", "I", "s", "S", "\xC3\x84", "\xC3\xA4", "\xE4", "\xC4", "\x8C", "\x9C", "\x9F",
+        "\xFF", "\xDF", "\xC3", "\xD0\x96", "\xD0\xB6", "\xCE\xA3", "\xCF\x82", "\xC3\x9F", "\xC4\xB0", "\xC4\xB1",
+        "\xE1\xBA\x9E", "\xEF\xAC\x83", "\xCE\x90", "\xF0\x9F\x98\x80", "\xF0\x90\x90\x80", "\xE2\x84\xAA", "\x80", "\xED\xA0\x80"};
+    std::string s;
+    const int count = std::uniform_int_distribution<int>(0, maxPieces)(rng);
+    for (int i = 0; i < count; ++i) s += pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(rng)];
+    return s;
+}
 
 std::string FoundList(const MsgStore& S) {
     std::string out;
@@ -95,19 +110,8 @@ TEST(MarkFound, TextModeFollowsTheShownTextInEveryScript) {
 }
 
 TEST(MarkFound, TextModeMatchesTheLiteralRuleOnRandomTexts) {
-    // Pieces of UTF-8 in several scripts, Windows-1252 bytes, the five pairs of the display
-    // form, letters that fold to several and pieces that break UTF-8.
-    const std::vector<std::string> pieces = {
-        "a", "A", "b", "B", " ", "i", "I", "s", "S", "\xC3\x84", "\xC3\xA4", "\xE4", "\xC4", "\x8C", "\x9C", "\x9F",
-        "\xFF", "\xDF", "\xC3", "\xD0\x96", "\xD0\xB6", "\xCE\xA3", "\xCF\x82", "\xC3\x9F", "\xC4\xB0", "\xC4\xB1",
-        "\xE1\xBA\x9E", "\xEF\xAC\x83", "\xCE\x90", "\xF0\x9F\x98\x80", "\xF0\x90\x90\x80", "\xE2\x84\xAA", "\x80", "\xED\xA0\x80"};
     std::mt19937 rng(5);
-    auto randomText = [&](int maxPieces) {
-        std::string s;
-        const int count = std::uniform_int_distribution<int>(0, maxPieces)(rng);
-        for (int i = 0; i < count; ++i) s += pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(rng)];
-        return s;
-    };
+    auto randomText = [&](int maxPieces) { return RandomText(rng, maxPieces); };
     MsgStore S;
     for (int i = 0; i < 600; ++i) AddMessage(S, "2007.03.15 18:07", "+15555550100", randomText(12));
     for (int round = 0; round < 300; ++round) {
@@ -120,5 +124,44 @@ TEST(MarkFound, TextModeMatchesTheLiteralRuleOnRandomTexts) {
             expectedCount += expected[static_cast<std::size_t>(n)];
         }
         ASSERT_EQ(count, expectedCount);
+    }
+}
+
+TEST(FindShownMatches, MarksWholeCharactersOfEachMatch) {
+    struct Case {
+        std::string shown, search;
+        std::vector<TextSpan> expected;
+    };
+    const Case cases[] = {
+        {"Hello hello HELLO", "hello", {{0, 5}, {6, 11}, {12, 17}}},
+        {"Gru\xC3\x9F aus der Stra\xC3\x9F" "e", "SS", {{3, 5}, {18, 20}}},  // ß is one character of two bytes
+        {"Stra\xC3\x9F" "e", "s", {{0, 1}, {4, 6}}},                        // half of the folded ß marks all of it
+        {"\xC4\xB0stanbul", "\xC4\xB0STANBUL", {{0, 9}}},                   // İ folds to i and a dot
+        {"caf\xC3\xA9 CAF\xC3\x89", "caf\xC9", {{0, 5}, {6, 11}}},           // the search as typed, Windows-1252
+        {"aaaa", "aa", {{0, 2}, {2, 4}}},
+        {"nothing", "x", {}},
+        {"anything", "", {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FindShownMatches(c.shown, c.search), c.expected) << c.shown << " / " << c.search;
+}
+
+TEST(FindShownMatches, FindsWhatMarkFoundFindsOnRandomTexts) {
+    std::mt19937 rng(11);
+    for (int round = 0; round < 2000; ++round) {
+        MsgStore S;
+        const std::string stored = RandomText(rng, 10), needle = RandomText(rng, 3);
+        const std::string shown = DisplayMessageUtf8(stored);  // as the pane shows it
+        AddMessage(S, "2007.03.15 18:07", "+15555550100", stored);
+        const bool found = MarkFound(S, FetchByText, needle) == 1 && !needle.empty();
+        const std::vector<TextSpan> spans = FindShownMatches(shown, needle);
+        ASSERT_EQ(!spans.empty(), found) << shown << " / " << needle;
+        std::size_t after = 0;
+        for (const TextSpan& span : spans) {
+            ASSERT_LE(after, span.Begin);
+            ASSERT_LT(span.Begin, span.End);
+            ASSERT_NE(FoldCase(shown.substr(span.Begin, span.End - span.Begin)).find(FoldCase(DisplayUtf8(needle))),
+                      std::string::npos);
+            after = span.End;
+        }
     }
 }

@@ -16,6 +16,8 @@ const char* const AllDefaults =
     "[General]\n"
     "Width=1067\n"
     "Height=635\n"
+    "ConversationShown=0\n"
+    "ConversationWidth=360\n"
     "DefaultDir=/home/ann/Documents/Kestro\n"
     "ImportDir=/home/ann/Documents/Kestro\n"
     "LastSavedFile=\n"

@@ -44,7 +44,7 @@ TEST_F(FormTest, MainMenuCaptionsAndShortcuts) {
                            "Remove all messages of this contact", "Block messages from selected contacts"}));
     EXPECT_EQ(form.ViewMenu->title(), "&View");
     EXPECT_EQ(Items(form.ViewMenu), QStringList({"Sent messages", "Received messages", "All messages",
-                                                 "Messages with this contact", "-", "Activity summary",
+                                                 "Messages with this contact", "Conversation\tF9", "-", "Activity summary",
                                                  "Activity statistics", "Activity chart"}));
     EXPECT_TRUE(form.AllMainMenu->isChecked());
     EXPECT_TRUE(form.ThisPersonMainMenu->isCheckable());

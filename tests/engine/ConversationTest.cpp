@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "MBVars/Conversation.h"
+#include "support/StoreBuilder.h"
+
+TEST(ConversationOf, EveryMessageOfThePhoneOldestFirstAsAStableSortWould) {
+    MsgStore S;
+    FillRandomStore(S, {.Messages = 3000, .Phones = 7, .Minutes = 500}, 3);  // many equal minutes
+    for (int contact = 0; contact < 8; ++contact) {
+        const std::string phone = S.Messages[static_cast<std::size_t>(1 + contact * 37 % S.MessageCount)].Phone.str();
+        std::vector<std::int32_t> expected;
+        for (std::int32_t n = 1; n <= S.MessageCount; ++n)
+            if (S.Messages[static_cast<std::size_t>(n)].Phone.view() == phone) expected.push_back(n);
+        // Insertion by hand: the literal rule of "oldest first, store order within a minute".
+        for (std::size_t i = 1; i < expected.size(); ++i)
+            for (std::size_t k = i; k > 0 && S.Messages[static_cast<std::size_t>(expected[k])].Time.view() <
+                                                  S.Messages[static_cast<std::size_t>(expected[k - 1])].Time.view();
+                 --k)
+                std::swap(expected[k], expected[k - 1]);
+        EXPECT_EQ(ConversationOf(S, phone), expected) << phone;
+    }
+    EXPECT_TRUE(ConversationOf(S, "+15555559999").empty());
+}
