@@ -39,7 +39,11 @@ void TConversation::Follow(std::int32_t current, const std::string& search) {
     }
     const XMsgRecType* m = current >= 1 && current <= S.MessageCount ? &S.Messages[static_cast<std::size_t>(current)] : nullptr;
     const std::string phone = m ? m->Phone.str() : std::string();
-    const QFont font = ToQFont(*D.DefaultFont);
+    // The grid's rows clear the font's style (bold in the default font) and apply their own,
+    // regular unless chosen otherwise: the bubbles read as the rows do.
+    QFont font = ToQFont(*D.DefaultFont);
+    font.setBold(false);
+    font.setItalic(false);
     if (IsStale || phone != Phone || search != Search || font != ShownFont) {
         const bool sameLook = phone == Phone && search == Search && font == ShownFont;
         IsStale = false;
