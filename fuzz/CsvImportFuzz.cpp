@@ -82,8 +82,15 @@ std::vector<std::string> SplitLines(const std::string& bytes) {
     while (start < bytes.size()) {
         std::size_t end = bytes.find(LF, start);
         if (end == std::string::npos) end = bytes.size();
-        std::string line(bytes, start, end - start);
-        if (line.find(CR) != std::string::npos) line.erase(std::remove(line.begin(), line.end(), CR), line.end());
+        // The bytes between the CRs (found by find, which is all a per-byte loop would stop at).
+        const std::string_view raw = std::string_view(bytes).substr(start, end - start);
+        std::string line;
+        for (std::size_t from = 0;;) {
+            const std::size_t cr = std::min(raw.find(CR, from), raw.size());
+            line.append(raw.substr(from, cr - from));
+            if (cr == raw.size()) break;
+            from = cr + 1;
+        }
         lines.push_back(std::move(line));
         start = end + 1;
     }

@@ -195,9 +195,14 @@ bool TextLines::Next(std::string_view& line) {
     const std::size_t end = FindByte(rest_, static_cast<char>(LF), stop);
     const std::string_view raw = rest_.substr(0, end);
     rest_ = end == std::string_view::npos ? std::string_view{} : rest_.substr(end + 1);
-    scratch_.assign(raw);
-    scratch_.erase(std::remove(scratch_.begin(), scratch_.end(), static_cast<char>(CR)),
-                   scratch_.end());
+    // The pieces between the CRs, found as the line ends are, rather than byte by byte.
+    scratch_.clear();
+    for (std::size_t from = 0;;) {
+        const std::size_t cr = FindByte(raw, static_cast<char>(CR), from);
+        scratch_.append(raw.substr(from, cr == std::string_view::npos ? std::string_view::npos : cr - from));
+        if (cr == std::string_view::npos) break;
+        from = cr + 1;
+    }
     line = scratch_;
     return true;
 }

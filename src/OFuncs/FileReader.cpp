@@ -38,9 +38,13 @@ int FileReader::Open(const std::string& path) {
         return refused;
     }
     // A small file needs no more room than it holds (one read more finds its end, or any
-    // bytes it gained since): most files read are small, and the buffer is filled with zeros.
+    // bytes it gained since); the room is left as it comes, every byte used is read first.
     const auto fileSize = static_cast<std::uint64_t>(std::max<off_t>(st.st_size, 0));
-    buffer_.resize(static_cast<std::size_t>(std::clamp<std::uint64_t>(fileSize + 1, kSmallestBuffer, kBufferSize)));
+    const auto wanted = static_cast<std::size_t>(std::clamp<std::uint64_t>(fileSize + 1, kSmallestBuffer, kBufferSize));
+    if (bufferSize_ != wanted) {
+        buffer_ = std::make_unique_for_overwrite<unsigned char[]>(wanted);
+        bufferSize_ = wanted;
+    }
     return 0;
 }
 
@@ -48,7 +52,7 @@ bool FileReader::Fill() {
     pos_ = end_ = 0;
     if (fd_ < 0) return false;
     for (;;) {
-        const ssize_t r = ::read(fd_, buffer_.data(), buffer_.size());
+        const ssize_t r = ::read(fd_, buffer_.get(), bufferSize_);
         if (r > 0) {
             end_ = static_cast<std::size_t>(r);
             return true;
@@ -66,7 +70,7 @@ std::size_t FileReader::ReadSome(void* dst, std::size_t n) {
     while (done < n) {
         if (pos_ == end_ && !Fill()) break;
         const std::size_t take = std::min(n - done, end_ - pos_);
-        std::memcpy(out + done, buffer_.data() + pos_, take);
+        std::memcpy(out + done, buffer_.get() + pos_, take);
         pos_ += take;
         done += take;
     }

@@ -3,6 +3,7 @@
 // Reads a file front to back through one buffer, for the binary readers (data file,
 // history). Never seeks: a short file simply runs out.
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,7 @@ public:
     // next call); nullptr, and nothing passed over, when they do not: read them then.
     const unsigned char* Take(std::size_t n) {
         if (end_ - pos_ < n) return nullptr;
-        const unsigned char* p = buffer_.data() + pos_;
+        const unsigned char* p = buffer_.get() + pos_;
         pos_ += n;
         return p;
     }
@@ -40,6 +41,7 @@ private:
 
     int fd_ = -1;
     std::string path_;
-    std::vector<unsigned char> buffer_;
+    std::unique_ptr<unsigned char[]> buffer_;
+    std::size_t bufferSize_ = 0;
     std::size_t pos_ = 0, end_ = 0;
 };
