@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <new>
 
+#include "MBVars/ActivityCounts.h"
 #include "MBVars/CsvExport.h"
 #include "MBVars/ExportScope.h"
 #include "MBVars/HtmlExport.h"
@@ -52,15 +53,6 @@ bool ParseArguments(const std::vector<std::string>& args, ExportArguments& a, st
     if (a.Format != "csv" && a.Format != "html") err << "kestro-cli: --format must be csv or html\n";
     return !a.File.empty() && (a.Format == "csv" || a.Format == "html");
 }
-
-// The name shown for a contact's phone: the name of its first message, else the phone.
-std::string ContactShown(const MsgStore& S, const std::string& phone) {
-    for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
-        const XMsgRecType& m = S.Messages[static_cast<std::size_t>(n)];
-        if (m.Phone.view() == phone && !m.Name.empty()) return DisplayUtf8(m.Name.view());
-    }
-    return DisplayUtf8(phone);
-}
 }  // namespace
 
 int RunExportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -84,7 +76,7 @@ int RunExportCommand(const std::vector<std::string>& args, std::ostream& out, st
     ExportScope scope;
     scope.Directions = a.Directions;
     scope.Search = a.Search;
-    if (!a.Contact.empty()) scope.Contact = ContactShown(S, contactPhone);
+    if (!a.Contact.empty()) scope.Contact = DisplayUtf8(ActivityContactOfPhone(S, contactPhone).Key);
     const std::vector<std::int32_t> rows = PickExportRows(S, scope, contactPhone);
     const std::string bytes =
         a.Format == "csv"
