@@ -109,18 +109,18 @@ TActivityChart::TActivityChart(const MsgStore& store, const DefaultsType& defaul
     SaveImageBtn->setAccessibleName(QStringLiteral("Save image"));
     CloseBtn->setAccessibleName(CloseBtn->text());
 
-    FillContactBox();
+    FillContactBox(ActivityContacts(S));
     ShowContact(contact);
-    connect(PeriodBox, &QComboBox::currentIndexChanged, this, [this] { Recount(false); });
-    connect(ContactBox, &QComboBox::currentIndexChanged, this, [this] { Recount(false); });
+    connect(PeriodBox, &QComboBox::currentIndexChanged, this, [this] { Recount(); });
+    connect(ContactBox, &QComboBox::currentIndexChanged, this, [this] { Recount(); });
     connect(FiguresCheck, &QCheckBox::toggled, FiguresTable, &QWidget::setVisible);
     connect(SaveImageBtn, &QPushButton::clicked, this, &TActivityChart::SaveImageClick);
     connect(CloseBtn, &QPushButton::clicked, this, &QWidget::close);
     new QShortcut(QKeySequence::Cancel, this, this, &QWidget::close);  // Esc, as in the program's dialogs
 }
 
-void TActivityChart::FillContactBox() {
-    Contacts = ActivityContacts(S);
+void TActivityChart::FillContactBox(std::vector<ActivityContact> contacts) {
+    Contacts = std::move(contacts);
     const QSignalBlocker quiet(ContactBox);
     ContactBox->clear();
     ContactBox->addItem(QStringLiteral("All contacts"));
@@ -134,7 +134,7 @@ void TActivityChart::ShowContact(const ActivityContact& contact) {
         const QSignalBlocker quiet(ContactBox);
         ContactBox->setCurrentIndex(entry);
     }
-    Recount(false);
+    Recount();
 }
 
 void TActivityChart::ShowPeriod(ActivityPeriod period) {
@@ -153,19 +153,19 @@ ActivityPeriod TActivityChart::CurrentPeriod() const {
 }
 
 void TActivityChart::Refresh() {
-    const ActivityContact shown = CurrentContact();
-    const std::vector<ActivityContact> before = Contacts;
-    if (ActivityContacts(S) != before) {
-        FillContactBox();
-        ShowContact(shown);  // all contacts when it is gone
+    if (std::vector<ActivityContact> now = ActivityContacts(S); now != Contacts) {
+        const ActivityContact shown = CurrentContact();
+        FillContactBox(std::move(now));
+        ShowContact(shown);  // all contacts when it is gone; recounts
+        return;
     }
-    Recount(false);
+    Recount();
 }
 
-void TActivityChart::Recount(bool force) {
+void TActivityChart::Recount() {
     const ActivityPeriod period = CurrentPeriod();
     ActivityCounts counts = CountActivity(S, period, CurrentContact());
-    if (!force && counts.Rows == Shown.Rows && period == ShownPeriod && ShownSentColor == D.SentColor &&
+    if (counts.Rows == Shown.Rows && period == ShownPeriod && ShownSentColor == D.SentColor &&
         ShownReceivedColor == D.ReceivedColor)
         return;
     Shown = std::move(counts);

@@ -58,10 +58,10 @@ public:
     QPushButton* CloseBtn = nullptr;
 
 private:
-    void FillContactBox();
+    void FillContactBox(std::vector<ActivityContact> contacts);
     // Counts the chosen contact's messages per chosen period and draws them when they
-    // differ from what is shown (or always, when `force`).
-    void Recount(bool force);
+    // differ from what is shown.
+    void Recount();
     void Draw();
     QString PeriodLabel(const PeriodCount& row, std::size_t index) const;
 

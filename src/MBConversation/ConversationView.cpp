@@ -36,6 +36,9 @@ const QColor MatchYellow(0xFF, 0xE0, 0x66);
 const QColor SelectionTint(0xBF, 0xD8, 0xFA);  // the grid's selection colour
 const QColor Ink(0x10, 0x18, 0x28);
 
+// Shown on the right: sent, and not also marked received.
+bool SentOnly(const XMsgRecType& m) { return (m.Flags & MsgSent) && !(m.Flags & MsgReceived); }
+
 // UTF-16 units of a UTF-8 text: one per character, two for those beyond U+FFFF.
 int Utf16Length(std::string_view utf8) {
     int units = 0;
@@ -125,6 +128,7 @@ void ConversationView::SetMessages(std::vector<std::int32_t> positions, const st
     const QFontMetrics text(TextFont), time(TimeFont);
     LineHeight = text.lineSpacing();
     TimeHeight = time.height();
+    TimeWidth = time.horizontalAdvance(QStringLiteral("00:00"));
     DateHeight = time.height() + 2 * Pad;
     AverageChar = std::max(1, text.averageCharWidth());
     Search = search;
@@ -248,15 +252,15 @@ int ConversationView::TextWidthLimit() const {
 }
 
 int ConversationView::BubbleWidth(const Row& row) const {
-    const int time = QFontMetrics(TimeFont).horizontalAdvance(QStringLiteral("00:00"));
-    return std::max(row.TextWidth, time) + 2 * Pad;
+    return std::max(row.TextWidth, TimeWidth) + 2 * Pad;
 }
 
 QRect ConversationView::BubbleRect(int index) const {
     const Row& r = Rows[static_cast<std::size_t>(index)];
     const int top = Tops[static_cast<std::size_t>(index)] + (r.NewDay ? DateHeight : 0);
     const int width = BubbleWidth(r);
-    const bool sent = MessageOf(index) && (MessageOf(index)->Flags & MsgSent) && !(MessageOf(index)->Flags & MsgReceived);
+    const XMsgRecType* m = MessageOf(index);
+    const bool sent = m && SentOnly(*m);
     const int left = sent ? viewport()->width() - Margin - width : Margin;
     return {left, top, width, r.Height - (r.NewDay ? DateHeight : 0) - Gap};
 }
@@ -378,7 +382,7 @@ QRect ConversationView::ItemRect(int index) {
 QString ConversationView::ItemName(int index) const {
     const XMsgRecType* m = MessageOf(index);
     if (!m) return {};
-    const bool sent = (m->Flags & MsgSent) && !(m->Flags & MsgReceived);
+    const bool sent = SentOnly(*m);
     return (sent ? QStringLiteral("Sent ") : QStringLiteral("Received ")) + ::ShownText(m->Time.view()) +
            QStringLiteral(": ") + ShownText(index);
 }
@@ -403,7 +407,7 @@ QString ConversationView::SelectedText() const {
     for (int i = 0; i < Count(); ++i) {
         const XMsgRecType* m = MessageOf(i);
         if (!m || !Selected[static_cast<std::size_t>(i)]) continue;
-        const bool sent = (m->Flags & MsgSent) && !(m->Flags & MsgReceived);
+        const bool sent = SentOnly(*m);
         QString name = sent ? QStringLiteral("Me") : ::ShownText(m->Name.view());
         if (name.isEmpty()) name = ::ShownText(m->Phone.view());
         lines << ::ShownText(m->Time.view()) + QStringLiteral(", ") + name + QStringLiteral(": ") +
@@ -492,7 +496,7 @@ void ConversationView::paintEvent(QPaintEvent*) {
             p.setFont(TimeFont);
             p.drawText(band, Qt::AlignCenter, caption);
         }
-        const bool sent = (m->Flags & MsgSent) && !(m->Flags & MsgReceived);
+        const bool sent = SentOnly(*m);
         QColor ground = ToQColor(sent ? D.SentColor : D.ReceivedColor);
         if (D.ColorMode == 2 && m->Color != 0) ground = ToQColor(m->Color);
         if (Selected[static_cast<std::size_t>(i)])

@@ -132,7 +132,7 @@ private:
     int AnchorRow = -1, AnchorY = 0;
     int MeasuredWidth = 0;
     QFont TextFont, TimeFont;
-    int LineHeight = 0, TimeHeight = 0, DateHeight = 0, AverageChar = 0;
+    int LineHeight = 0, TimeHeight = 0, TimeWidth = 0, DateHeight = 0, AverageChar = 0;
     bool Settling = false;
     std::uint64_t Shown = 0;
     bool CentrePending = false;  // the marked bubble is centred once the view has a size

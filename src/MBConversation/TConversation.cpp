@@ -44,8 +44,8 @@ void TConversation::Follow(std::int32_t current, const std::string& search) {
     QFont font = ToQFont(*D.DefaultFont);
     font.setBold(false);
     font.setItalic(false);
-    if (IsStale || phone != Phone || search != Search || font != ShownFont) {
-        const bool sameLook = phone == Phone && search == Search && font == ShownFont;
+    const bool sameLook = phone == Phone && search == Search && font == ShownFont;
+    if (IsStale || !sameLook) {
         IsStale = false;
         Phone = phone;
         Search = search;

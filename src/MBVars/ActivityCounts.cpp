@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <tuple>
 #include <unordered_set>
 
 #include "Lang/TimeValue.h"
@@ -89,13 +90,9 @@ std::vector<ActivityContact> ActivityContacts(const MsgStore& S) {
     list.reserve(names.size() + phones.size());
     for (std::string_view name : names) list.push_back({ActivityContact::ByName, std::string(name)});
     for (std::string_view phone : phones) list.push_back({ActivityContact::ByPhone, std::string(phone)});
+    // Texts compare as unsigned bytes, as the store orders its texts.
     std::sort(list.begin(), list.end(), [](const ActivityContact& a, const ActivityContact& b) {
-        // Unsigned bytes, as the store orders its texts.
-        const int order = std::char_traits<unsigned char>::compare(
-            reinterpret_cast<const unsigned char*>(a.Key.data()), reinterpret_cast<const unsigned char*>(b.Key.data()),
-            std::min(a.Key.size(), b.Key.size()));
-        if (order != 0) return order < 0;
-        return a.Key.size() != b.Key.size() ? a.Key.size() < b.Key.size() : a.By < b.By;
+        return std::tie(a.Key, a.By) < std::tie(b.Key, b.By);
     });
     return list;
 }

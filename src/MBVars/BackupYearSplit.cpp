@@ -48,12 +48,6 @@ std::vector<int> BackupYearSplit::Years() const {
     return years;
 }
 
-std::vector<YearFile> BackupYearSplit::Write(const std::string& dir, const FinishImportOptions& finish) {
-    std::vector<YearFile> written;
-    Write(YearWriting{dir, finish, {}, {}, {}}, written);
-    return written;
-}
-
 void BackupYearSplit::Write(const YearWriting& how, std::vector<YearFile>& written) {
     FinishImportOptions options = how.Finish;
     options.HistoryPath.clear();  // the years' files only

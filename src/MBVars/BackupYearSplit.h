@@ -41,11 +41,10 @@ public:
     std::vector<int> Years() const;
     // The path of the year's file in `dir`: dir/YYYY.kst.
     static std::string PathOf(const std::string& dir, int year);
-    // Finishes each year as an import and writes its file into `dir`, oldest year first. Throws
-    // IoError naming the file when one cannot be written; the files written before stay.
-    std::vector<YearFile> Write(const std::string& dir, const FinishImportOptions& finish);
-    // The same for the years `how` wants; `written` lists each file as soon as it is written,
-    // so that it tells which were when one fails.
+    // Finishes each year `how` wants as an import and writes its file into how.Dir, oldest
+    // year first; `written` lists each file as soon as it is written, so that it tells which
+    // were when one fails. Throws IoError naming the file when one cannot be written; the
+    // files written before stay.
     void Write(const YearWriting& how, std::vector<YearFile>& written);
 
 private:

@@ -111,7 +111,8 @@ std::int32_t ImportCsvExportBytes(MsgStore& S, std::string_view bytes) {
     std::int32_t dropped = 0;
     while (!bytes.empty()) {
         if (!NextRecord(bytes, fields) || !ToMessage(fields, m)) continue;
-        if (held.Holds(m)) continue;
+        const std::uint64_t hash = HeldMessages::HashOf(m);
+        if (held.Holds(m, hash)) continue;
         // A text Kestro held in Windows-1252 reads back as UTF-8: the same message.
         other = m;
         other.Text = StoredFromUtf8(m.Text);
@@ -122,7 +123,7 @@ std::int32_t ImportCsvExportBytes(MsgStore& S, std::string_view bytes) {
         }
         GrowMessages(S, S.MessageCount + 1);
         S.Messages[static_cast<std::size_t>(++S.MessageCount)] = std::move(m);
-        held.Add(S.MessageCount);
+        held.Add(S.MessageCount, hash);
     }
     return dropped;
 }

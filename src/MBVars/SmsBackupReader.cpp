@@ -15,7 +15,7 @@
 namespace {
 constexpr std::size_t ChunkSize = std::size_t(1) << 18;
 constexpr std::string_view CrLf = "\r\n";
-constexpr std::uint16_t FromAddress = 137;
+constexpr std::string_view FromAddress = "137";
 
 // The value of attribute `name`, or empty.
 std::string_view Attribute(const XML_Char** atts, std::string_view name) {
@@ -68,7 +68,7 @@ struct SmsBackupParser::State {
         } else if (InMms && std::strcmp(name, "addr") == 0) {
             const std::string_view type = Attribute(atts, "type");
             const std::string_view address = Attribute(atts, "address");
-            if (FromNumber.empty() && type == std::to_string(FromAddress) && IsPhoneNumber(address))
+            if (FromNumber.empty() && type == FromAddress && IsPhoneNumber(address))
                 FromNumber = address;
         }
     }

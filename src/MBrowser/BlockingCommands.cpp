@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <string_view>
-#include <unordered_set>
 
 #include "MBHistory/THistoryDlg.h"
 #include "MBVars/BlockList.h"
@@ -42,10 +41,9 @@ void TMBForm::BlockThisMainMenuClick() {
     if (S.ViewCount > 0) {
         auto [top, bottom] = SelectedRowSpan();
         bottom = std::min(bottom, static_cast<int>(S.ViewCount));
-        std::unordered_set<std::string_view> seen;
         for (int row = std::max(top, 1); row <= bottom; ++row) {
             const XMsgRecType& m = S.Messages[S.ViewIndex[static_cast<std::size_t>(row)]];
-            if (!m.Phone.empty() && seen.insert(m.Phone.view()).second) picked.emplace_back(m.Phone.view());
+            if (!m.Phone.empty()) picked.emplace_back(m.Phone.view());  // the dialog takes each once
         }
     }
     THistoryDlg dialog(BlockList(S), picked, D.DefaultColor, this);

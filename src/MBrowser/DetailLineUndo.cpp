@@ -11,17 +11,14 @@ void TMBForm::UndoMainMenuClick() {
     UndoMainMenu->setEnabled(false);
     // The message is found by its serial and the text the edit gave it: the store may have
     // been reordered since.
-    for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
-        XMsgRecType& m = S.Messages[static_cast<std::size_t>(n)];
-        if (m.Serial != edit.Serial || m.Text != edit.After) continue;
-        m.Text = edit.Before;
-        // No command ran since the edit, so the collection is as it was before it.
-        S.Modified = edit.WasModified;
-        MessageLabel->setModified(false);  // the line is filled again from the store
-        DetailMessage = 0;
-        UpdateMessageView();
-        return;
-    }
+    const std::int32_t n = FindSerial(S, edit.Serial);
+    if (n < 1 || S.Messages[static_cast<std::size_t>(n)].Text != edit.After) return;
+    S.Messages[static_cast<std::size_t>(n)].Text = edit.Before;
+    // No command ran since the edit, so the collection is as it was before it.
+    S.Modified = edit.WasModified;
+    MessageLabel->setModified(false);  // the line is filled again from the store
+    DetailMessage = 0;
+    UpdateMessageView();
 }
 
 void TMBForm::ForgetLastEdit() {

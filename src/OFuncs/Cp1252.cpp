@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "OFuncs/Utf8.h"
+
 namespace {
 // Code points of bytes 0x80..0x9F; the five unassigned bytes map to themselves.
 constexpr std::uint16_t kRow80[32] = {
@@ -11,18 +13,6 @@ constexpr std::uint16_t kRow80[32] = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
 }  // namespace
 
 std::string Cp1252ToUtf8(std::string_view s) {
@@ -36,7 +26,7 @@ void AppendCp1252AsUtf8(std::string_view s, std::string& out) {
     for (char ch : s) {
         const auto c = static_cast<unsigned char>(ch);
         if (c < 0x80) out.push_back(ch);
-        else AppendUtf8(out, c < 0xA0 ? kRow80[c - 0x80] : c);
+        else AppendAsUtf8(c < 0xA0 ? kRow80[c - 0x80] : c, out);
     }
 }
 

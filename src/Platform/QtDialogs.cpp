@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QUrl>
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -64,7 +65,7 @@ struct BoxButton {
 // Runs a modal box and returns the index of the button pressed (the escape button's
 // index when the box is closed otherwise).
 int RunBox(QMessageBox::Icon icon, const QString& title, const QString& text,
-           std::initializer_list<BoxButton> buttons, int escapeIndex, int defaultIndex = 0) {
+           const std::vector<BoxButton>& buttons, int escapeIndex, int defaultIndex = 0) {
     QMessageBox box(icon, title, ForDisplay(text), QMessageBox::NoButton, Owner());
     std::vector<QPushButton*> made;
     for (const BoxButton& b : buttons) made.push_back(box.addButton(b.Caption, b.Role));
@@ -149,17 +150,11 @@ SaveAnswer QtDialogs::AskYesNoCancel(const QString& text) {
 }
 
 int QtDialogs::AskChoice(const QString& text, const QStringList& captions) {
-    QMessageBox box(QMessageBox::Question, ConfirmTitle, ForDisplay(text), QMessageBox::NoButton, Owner());
-    std::vector<QPushButton*> made;
-    // Added in order as action buttons, so that they stand in the order given.
-    for (const QString& caption : captions) made.push_back(box.addButton(caption, QMessageBox::ActionRole));
-    if (made.empty()) return -1;
-    box.setDefaultButton(made.front());
-    box.setEscapeButton(made.back());
-    FitBoxToLongestLine(box);
-    box.exec();
-    const auto pressed = std::find(made.begin(), made.end(), box.clickedButton());
-    return static_cast<int>((pressed == made.end() ? made.end() - 1 : pressed) - made.begin());
+    if (captions.empty()) return -1;
+    // Action buttons, so that they stand in the order given.
+    std::vector<BoxButton> buttons;
+    for (const QString& caption : captions) buttons.push_back({caption, QMessageBox::ActionRole});
+    return RunBox(QMessageBox::Question, ConfirmTitle, text, buttons, static_cast<int>(buttons.size()) - 1);
 }
 
 QString QtDialogs::OpenFile(const FileRequest& request) {

@@ -124,7 +124,7 @@ int RunSplitByYear(const ImportArguments& a, const MsgStore& names, bool inputFa
     finish.RemoveDups = !a.KeepDuplicates;
     std::vector<YearFile> written;
     if (!Attempt("write into", a.SplitDir, err, [&] {
-            written = years.Write(a.SplitDir, finish);
+            years.Write(YearWriting{a.SplitDir, finish, a.Country, {}, {}}, written);  // --country as for -o
             return 0;
         }))
         return 1;
