@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "Lang/TimeValue.h"
+#include "OFuncs/AsciiCase.h"
 
 namespace {
 constexpr long long MsPerDay = 86400000;
@@ -15,14 +16,6 @@ constexpr int MaxLevel = 2;
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-// Whether s starts with the upper-case word w, in any letter case.
-bool StartsWithNoCase(std::string_view s, std::string_view w) {
-    if (s.size() < w.size()) return false;
-    for (std::size_t i = 0; i < w.size(); ++i)
-        if (Upper(s[i]) != w[i]) return false;
-    return true;
-}
 
 class Formatter {
 public:
@@ -76,8 +69,8 @@ bool Formatter::TwelveHourAhead(std::string_view rest) {
         if (c == '\'' || c == '"') quote = c;
         if (c == 'A' || c == 'a') {
             const std::string_view at = rest.substr(p);
-            return StartsWithNoCase(at, "AM/PM") || StartsWithNoCase(at, "A/P") ||
-                   StartsWithNoCase(at, "AMPM");
+            return StartsWithAsciiNoCase(at, "AM/PM") || StartsWithAsciiNoCase(at, "A/P") ||
+                   StartsWithAsciiNoCase(at, "AMPM");
         }
     }
     return false;
@@ -145,15 +138,15 @@ void Formatter::Append(std::string_view f, int level) {
                 break;
             case 'A': {
                 const std::string_view at = f.substr(i - 1);
-                if (StartsWithNoCase(at, "AM/PM")) {
+                if (StartsWithAsciiNoCase(at, "AM/PM")) {
                     Out += Hour >= 12 ? at.substr(3, 2) : at.substr(0, 2);
                     i += 4;
                     twelveHour = true;
-                } else if (StartsWithNoCase(at, "A/P")) {
+                } else if (StartsWithAsciiNoCase(at, "A/P")) {
                     Out += Hour >= 12 ? at[2] : at[0];
                     i += 2;
                     twelveHour = true;
-                } else if (StartsWithNoCase(at, "AMPM")) {
+                } else if (StartsWithAsciiNoCase(at, "AMPM")) {
                     Out += Hour < 12 ? L.TimeAMString : L.TimePMString;
                     i += 3;
                     twelveHour = true;

@@ -4,20 +4,11 @@
 #include "Lang/DateTimeFormat.h"
 #include "Lang/LocaleInfo.h"
 #include "Lang/TimeValue.h"
+#include "OFuncs/AsciiCase.h"
 #include "OFuncs/AtomicFile.h"
 #include "OFuncs/IoError.h"
 
 namespace {
-bool EndsWithNoCase(std::string_view s, std::string_view tail) {
-    if (s.size() < tail.size()) return false;
-    s.remove_prefix(s.size() - tail.size());
-    for (std::size_t i = 0; i < tail.size(); ++i) {
-        char c = s[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != tail[i]) return false;
-    }
-    return true;
-}
 
 bool IsStoredTimeForm(std::string_view t) {
     static constexpr std::string_view Shape = "0000.00.00 00:00";
@@ -30,9 +21,9 @@ bool IsStoredTimeForm(std::string_view t) {
 }  // namespace
 
 std::optional<ExportFormat> ExportFormatOfPath(std::string_view path) {
-    if (EndsWithNoCase(path, ".csv")) return ExportFormat::Csv;
-    if (EndsWithNoCase(path, ".html") || EndsWithNoCase(path, ".htm")) return ExportFormat::Html;
-    if (EndsWithNoCase(path, ".pdf")) return ExportFormat::Pdf;
+    if (EndsWithAsciiNoCase(path, ".csv")) return ExportFormat::Csv;
+    if (EndsWithAsciiNoCase(path, ".html") || EndsWithAsciiNoCase(path, ".htm")) return ExportFormat::Html;
+    if (EndsWithAsciiNoCase(path, ".pdf")) return ExportFormat::Pdf;
     return std::nullopt;
 }
 

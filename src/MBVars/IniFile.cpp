@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "OFuncs/AsciiCase.h"
 #include "OFuncs/AtomicFile.h"
 #include "OFuncs/IoError.h"
 
@@ -21,13 +22,6 @@ std::string_view Trim(std::string_view s) {
     while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
     while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
     return s;
-}
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
 }
 
 // The key of a "key=value" line, or nothing for a line without an equals sign.
@@ -126,7 +120,7 @@ int IniFile::Save(const std::string& path) const {
 
 std::size_t IniFile::FindSection(std::string_view section) const {
     for (std::size_t i = 0; i < lines_.size(); ++i)
-        if (lines_[i].header && SameName(lines_[i].section, section)) return i;
+        if (lines_[i].header && SameAsciiNoCase(lines_[i].section, section)) return i;
     return std::string::npos;
 }
 
@@ -141,7 +135,7 @@ std::optional<std::string> IniFile::Get(std::string_view section, std::string_vi
     if (header == std::string::npos) return std::nullopt;
     for (std::size_t i = header + 1, end = SectionEnd(header); i < end; ++i) {
         const auto k = KeyOf(lines_[i].text);
-        if (k && SameName(*k, key)) return std::string(ValueOf(lines_[i].text));
+        if (k && SameAsciiNoCase(*k, key)) return std::string(ValueOf(lines_[i].text));
     }
     return std::nullopt;
 }
@@ -157,7 +151,7 @@ void IniFile::Set(std::string_view section, std::string_view key, std::string_vi
     std::size_t end = SectionEnd(header);
     for (std::size_t i = header + 1; i < end; ++i) {
         const auto k = KeyOf(lines_[i].text);
-        if (k && SameName(*k, key)) {
+        if (k && SameAsciiNoCase(*k, key)) {
             lines_[i] = std::move(keyLine);
             return;
         }
@@ -173,7 +167,7 @@ void IniFile::RemoveSections(std::string_view section, bool keepFirstHeader) {
     bool inSection = false, firstSeen = false;
     for (Line& line : lines_) {
         if (line.header) {
-            inSection = SameName(line.section, section);
+            inSection = SameAsciiNoCase(line.section, section);
             if (inSection && keepFirstHeader && !firstSeen) {
                 firstSeen = true;
                 kept.push_back(std::move(line));

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "OFuncs/AsciiCase.h"
 #include "OFuncs/WholeCharacters.h"
 
 namespace {
@@ -12,16 +13,6 @@ std::string_view Trim(std::string_view s) {
     while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
     while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
     return s;
-}
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-    if (s.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = s[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != prefix[i]) return false;
-    }
-    return true;
 }
 }  // namespace
 
@@ -87,11 +78,11 @@ void AppendBackupText(std::string_view text, std::string& out) {
 }
 
 std::optional<std::string_view> PartPlaceholder(std::string_view contentType) {
-    if (StartsWithNoCase(contentType, "application/smil")) return std::string_view();
-    if (StartsWithNoCase(contentType, "image/")) return "[image]";
-    if (StartsWithNoCase(contentType, "video/")) return "[video]";
-    if (StartsWithNoCase(contentType, "audio/")) return "[audio]";
-    if (StartsWithNoCase(contentType, "text/x-vcard") || StartsWithNoCase(contentType, "text/vcard")) return "[contact]";
-    if (StartsWithNoCase(contentType, "text/plain")) return std::nullopt;  // its own text
+    if (StartsWithAsciiNoCase(contentType, "application/smil")) return std::string_view();
+    if (StartsWithAsciiNoCase(contentType, "image/")) return "[image]";
+    if (StartsWithAsciiNoCase(contentType, "video/")) return "[video]";
+    if (StartsWithAsciiNoCase(contentType, "audio/")) return "[audio]";
+    if (StartsWithAsciiNoCase(contentType, "text/x-vcard") || StartsWithAsciiNoCase(contentType, "text/vcard")) return "[contact]";
+    if (StartsWithAsciiNoCase(contentType, "text/plain")) return std::nullopt;  // its own text
     return "[file]";
 }

@@ -7,20 +7,11 @@
 #include <algorithm>
 #include <cctype>
 
+#include "OFuncs/AsciiCase.h"
 #include "OFuncs/Cp1252.h"
 #include "OFuncs/DisplayText.h"
 
 namespace {
-
-bool SameLetters(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-           });
-}
-
-bool StartsWithLetters(std::string_view s, std::string_view prefix) {
-    return s.size() >= prefix.size() && SameLetters(s.substr(0, prefix.size()), prefix);
-}
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -93,9 +84,9 @@ std::string DecodeQuotedPrintable(std::string_view s) {
 // Windows-1252's letters. Without a character set, or with a UTF-8 one that the bytes do
 // not keep to, bytes that are not UTF-8 are taken as Windows-1252.
 std::string ToUtf8(std::string_view bytes, std::string_view charset) {
-    const bool eightBit = SameLetters(charset, "ISO-8859-1") || SameLetters(charset, "ISO8859-1") ||
-                          SameLetters(charset, "LATIN1") || SameLetters(charset, "WINDOWS-1252") ||
-                          SameLetters(charset, "CP1252");
+    const bool eightBit = SameAsciiNoCase(charset, "ISO-8859-1") || SameAsciiNoCase(charset, "ISO8859-1") ||
+                          SameAsciiNoCase(charset, "LATIN1") || SameAsciiNoCase(charset, "WINDOWS-1252") ||
+                          SameAsciiNoCase(charset, "CP1252");
     if (!eightBit && IsValidUtf8(bytes)) return std::string(bytes);
     return Cp1252ToUtf8(bytes);
 }
@@ -161,9 +152,9 @@ bool ParseProperty(std::string_view line, Property& p) {
         const std::string_view key = eq == std::string_view::npos ? std::string_view() : Trim(param.substr(0, eq));
         std::string_view value = Trim(eq == std::string_view::npos ? param : param.substr(eq + 1));
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
-        if (SameLetters(value, "QUOTED-PRINTABLE") && (key.empty() || SameLetters(key, "ENCODING")))
+        if (SameAsciiNoCase(value, "QUOTED-PRINTABLE") && (key.empty() || SameAsciiNoCase(key, "ENCODING")))
             p.QuotedPrintable = true;
-        else if (SameLetters(key, "CHARSET"))
+        else if (SameAsciiNoCase(key, "CHARSET"))
             p.Charset = value;
     }
     return true;
@@ -191,7 +182,7 @@ std::string NameFromN(std::string_view value, bool version21) {
 // TEL's number; a tel: URI (4.0) without its scheme and parameters.
 std::string PhoneFromTel(std::string_view value, bool version21) {
     std::string phone = OneLine(Unescape(Trim(value), version21));
-    if (StartsWithLetters(phone, "tel:")) {
+    if (StartsWithAsciiNoCase(phone, "tel:")) {
         phone.erase(0, 4);
         phone.erase(std::min(phone.find(';'), phone.size()));
     }
@@ -205,7 +196,7 @@ std::string PhoneFromTel(std::string_view value, bool version21) {
 class LogicalLines {
 public:
     explicit LogicalLines(std::string_view bytes) : rest_(bytes) {
-        if (StartsWithLetters(rest_, "\xEF\xBB\xBF")) rest_.remove_prefix(3);
+        if (StartsWithAsciiNoCase(rest_, "\xEF\xBB\xBF")) rest_.remove_prefix(3);
     }
     bool Next(std::string& line, bool keepFoldBlank) {
         std::string_view physical;
@@ -249,9 +240,9 @@ private:
 }  // namespace
 
 bool LooksLikeVCard(std::string_view start) {
-    if (StartsWithLetters(start, "\xEF\xBB\xBF")) start.remove_prefix(3);
+    if (StartsWithAsciiNoCase(start, "\xEF\xBB\xBF")) start.remove_prefix(3);
     while (!start.empty() && std::isspace(static_cast<unsigned char>(start.front()))) start.remove_prefix(1);
-    return StartsWithLetters(start, "BEGIN:VCARD");
+    return StartsWithAsciiNoCase(start, "BEGIN:VCARD");
 }
 
 VCardBook ParseVCards(std::string_view bytes) {
@@ -266,8 +257,8 @@ VCardBook ParseVCards(std::string_view bytes) {
     while (lines.Next(line, version21)) {
         Property p;
         if (!ParseProperty(line, p)) continue;
-        const bool isBegin = SameLetters(p.Name, "BEGIN") && SameLetters(Trim(p.Value), "VCARD");
-        const bool isEnd = SameLetters(p.Name, "END") && SameLetters(Trim(p.Value), "VCARD");
+        const bool isBegin = SameAsciiNoCase(p.Name, "BEGIN") && SameAsciiNoCase(Trim(p.Value), "VCARD");
+        const bool isEnd = SameAsciiNoCase(p.Name, "END") && SameAsciiNoCase(Trim(p.Value), "VCARD");
         if (isBegin) {
             // A card that begins where the one before has not ended: that one is damaged.
             if (depth == 0 || (depth == 1 && !agentPending)) {
@@ -293,14 +284,14 @@ VCardBook ParseVCards(std::string_view bytes) {
             continue;
         }
         if (depth != 1) continue;
-        agentPending = SameLetters(p.Name, "AGENT") && Trim(p.Value).empty();
-        if (SameLetters(p.Name, "VERSION")) {
+        agentPending = SameAsciiNoCase(p.Name, "AGENT") && Trim(p.Value).empty();
+        if (SameAsciiNoCase(p.Name, "VERSION")) {
             version21 = Trim(p.Value) == "2.1";
-        } else if (SameLetters(p.Name, "FN")) {
+        } else if (SameAsciiNoCase(p.Name, "FN")) {
             fn = OneLine(Unescape(DecodedValue(p), version21));
-        } else if (SameLetters(p.Name, "N")) {
+        } else if (SameAsciiNoCase(p.Name, "N")) {
             n = DecodedValue(p);
-        } else if (SameLetters(p.Name, "TEL")) {
+        } else if (SameAsciiNoCase(p.Name, "TEL")) {
             if (std::string phone = PhoneFromTel(DecodedValue(p), version21); !phone.empty()) card.Phones.push_back(std::move(phone));
         }
     }
