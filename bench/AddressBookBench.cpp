@@ -8,7 +8,7 @@
 #include <string>
 
 #include "MBVars/History.h"
-#include "MBVars/VCard.h"
+#include "Formats/VCard.h"
 #include "support/StoreBuilder.h"
 
 namespace {

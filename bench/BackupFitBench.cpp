@@ -10,7 +10,7 @@
 #include <set>
 #include <string>
 
-#include "MBVars/BackupYearSplit.h"
+#include "Formats/BackupYearSplit.h"
 
 namespace {
 // The backups written, removed when the program ends.

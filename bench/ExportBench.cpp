@@ -4,9 +4,9 @@
 // page, the file written whole; and reading the spreadsheet export back into a store.
 #include <benchmark/benchmark.h>
 
-#include "MBVars/CsvExport.h"
-#include "MBVars/CsvExportImport.h"
-#include "MBVars/HtmlExport.h"
+#include "Formats/CsvExport.h"
+#include "Formats/CsvExportImport.h"
+#include "Formats/HtmlExport.h"
 #include "support/FileTestHelpers.h"
 #include "support/StoreBuilder.h"
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "MBVars/SmsBackupReader.h"
+#include "Formats/SmsBackupReader.h"
 
 namespace {
 std::string MakeBackup(int sms, int mms, std::size_t picture) {

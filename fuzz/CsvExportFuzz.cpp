@@ -10,8 +10,8 @@
 
 #include "FuzzDataFile.h"
 #include "FuzzSupport.h"
-#include "MBVars/CsvExport.h"
-#include "MBVars/CsvExportImport.h"
+#include "Formats/CsvExport.h"
+#include "Formats/CsvExportImport.h"
 #include "MBVars/Store.h"
 
 namespace {

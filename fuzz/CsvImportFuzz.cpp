@@ -21,7 +21,7 @@
 
 #include "FuzzDataFile.h"
 #include "FuzzSupport.h"
-#include "MBVars/CsvExportImport.h"
+#include "Formats/CsvExportImport.h"
 #include "MBVars/DataFile.h"
 #include "MBVars/Import.h"
 #include "MBVars/ImportContactLine.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "MBVars/SmsBackupReader.h"
+#include "Formats/SmsBackupReader.h"
 #include "MBVars/Store.h"
 
 namespace {

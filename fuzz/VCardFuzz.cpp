@@ -7,8 +7,8 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "MBVars/NumberMatch.h"
-#include "MBVars/VCard.h"
+#include "Formats/NumberMatch.h"
+#include "Formats/VCard.h"
 #include "OFuncs/DisplayText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "Lang/HomeCountry.h"
-#include "MBVars/NumberMatch.h"
+#include "Formats/NumberMatch.h"
 
 QComboBox* NewHomeCountryBox(QWidget* parent) {
     struct Item {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "MBVars/History.h"
-#include "MBVars/NumberMatch.h"
+#include "Formats/NumberMatch.h"
 #include "MBVars/PhoneIndex.h"
 #include "MBVars/Removal.h"
 #include "OFuncs/WholeCharacters.h"

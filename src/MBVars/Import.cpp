@@ -6,10 +6,10 @@
 #include <string_view>
 #include <utility>
 
-#include "MBVars/CsvExportImport.h"
+#include "Formats/CsvExportImport.h"
 #include "MBVars/ImportContactLine.h"
 #include "MBVars/ImportMessageLines.h"
-#include "MBVars/ImportVCard.h"
+#include "Formats/ImportVCard.h"
 #include "MBVars/ImportSource.h"
 #include "OFuncs/IoError.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "MBVars/SmsBackupImport.h"
+#include "Formats/SmsBackupImport.h"
 #include "MBVars/Store.h"
 
 struct ImportFileReport {

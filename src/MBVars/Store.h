@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "MBVars/AddressBook.h"
+#include "Formats/AddressBook.h"
 #include "MBVars/Defaults.h"
 #include "MBVars/MsgRec.h"
 

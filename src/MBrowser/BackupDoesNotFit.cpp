@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <set>
 
-#include "MBVars/BackupYearSplit.h"
+#include "Formats/BackupYearSplit.h"
 #include "MBrowser/BackupReadProgress.h"
 #include "MBrowser/TMBForm.h"
 #include "OFuncs/IoError.h"

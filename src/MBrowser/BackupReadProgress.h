@@ -5,7 +5,7 @@
 #include <QString>
 #include <functional>
 
-#include "MBVars/SmsBackupReader.h"
+#include "Formats/SmsBackupReader.h"
 
 class QWidget;
 

@@ -11,7 +11,7 @@
 #include "MBConversation/ConversationView.h"
 #include "MBConversation/TConversation.h"
 #include "MBrowser/DetailLineEdit.h"
-#include "MBVars/ExportScope.h"
+#include "Formats/ExportScope.h"
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
 #include "MBrowser/Pictures.h"

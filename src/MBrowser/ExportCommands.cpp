@@ -9,9 +9,9 @@
 #include <QToolButton>
 #include <filesystem>
 
-#include "MBVars/CsvExport.h"
-#include "MBVars/ExportScope.h"
-#include "MBVars/HtmlExport.h"
+#include "Formats/CsvExport.h"
+#include "Formats/ExportScope.h"
+#include "Formats/HtmlExport.h"
 #include "MBVars/Ordering.h"
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"

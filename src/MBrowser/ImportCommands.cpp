@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <utility>
 
-#include "MBVars/AddressBook.h"
-#include "MBVars/BackupYearSplit.h"
+#include "Formats/AddressBook.h"
+#include "Formats/BackupYearSplit.h"
 #include "MBVars/HistoryWriteInBackground.h"
 #include "MBVars/ImportFile.h"
 #include "MBrowser/BackupReadProgress.h"

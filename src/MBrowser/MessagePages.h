@@ -11,7 +11,7 @@
 #include <functional>
 #include <vector>
 
-#include "MBVars/HtmlExport.h"
+#include "Formats/HtmlExport.h"
 #include "MBVars/Store.h"
 
 class QPagedPaintDevice;

@@ -5,9 +5,9 @@
 #include <new>
 
 #include "MBVars/ActivityCounts.h"
-#include "MBVars/CsvExport.h"
-#include "MBVars/ExportScope.h"
-#include "MBVars/HtmlExport.h"
+#include "Formats/CsvExport.h"
+#include "Formats/ExportScope.h"
+#include "Formats/HtmlExport.h"
 #include "MBVars/LoadSequences.h"
 #include "OFuncs/DisplayText.h"
 #include "OFuncs/IoError.h"

@@ -8,10 +8,10 @@
 
 #include "MBVars/DataFile.h"
 #include "MBVars/History.h"
-#include "MBVars/BackupYearSplit.h"
+#include "Formats/BackupYearSplit.h"
 #include "MBVars/ImportFile.h"
 #include "MBVars/LoadSequences.h"
-#include "MBVars/NumberMatch.h"
+#include "Formats/NumberMatch.h"
 #include "OFuncs/IoError.h"
 #include "cli/Listing.h"
 

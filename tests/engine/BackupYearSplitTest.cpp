@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "MBVars/BackupYearSplit.h"
+#include "Formats/BackupYearSplit.h"
 #include "support/TempDir.h"
 
 namespace {

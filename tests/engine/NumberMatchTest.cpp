@@ -8,7 +8,7 @@
 
 #include "MBVars/Import.h"
 #include "MBVars/LoadSequences.h"
-#include "MBVars/NumberMatch.h"
+#include "Formats/NumberMatch.h"
 #include "cli/ImportCommand.h"
 #include "support/FileTestHelpers.h"
 #include "support/StoreBuilder.h"

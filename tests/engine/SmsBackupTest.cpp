@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "MBVars/BackupYearSplit.h"
+#include "Formats/BackupYearSplit.h"
 #include "MBVars/ImportFile.h"
-#include "MBVars/SmsBackupImport.h"
+#include "Formats/SmsBackupImport.h"
 #include "OFuncs/IoError.h"
-#include "OFuncs/XmlRepair.h"
+#include "Formats/XmlRepair.h"
 #include "support/StoreBuilder.h"
 #include "support/TempDir.h"
 

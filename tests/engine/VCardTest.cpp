@@ -3,7 +3,7 @@
 
 #include <random>
 
-#include "MBVars/VCard.h"
+#include "Formats/VCard.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "FormFixture.h"
-#include "MBVars/CsvExportImport.h"
+#include "Formats/CsvExportImport.h"
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
 #include "support/TempDir.h"

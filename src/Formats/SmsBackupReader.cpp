@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "MBVars/SmsBackupReader.h"
+#include "Formats/SmsBackupReader.h"
 
 #include <expat.h>
 
 #include <cstring>
 #include <vector>
 
-#include "MBVars/SmsBackupFields.h"
+#include "Formats/SmsBackupFields.h"
 #include "MBVars/Store.h"
 #include "OFuncs/FileReader.h"
 #include "OFuncs/WholeCharacters.h"
-#include "OFuncs/XmlRepair.h"
+#include "Formats/XmlRepair.h"
 
 namespace {
 constexpr std::size_t ChunkSize = std::size_t(1) << 18;

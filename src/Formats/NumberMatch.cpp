@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "MBVars/NumberMatch.h"
+#include "Formats/NumberMatch.h"
 
 #include <phonenumbers/phonenumberutil.h>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "MBVars/SmsBackupReader.h"
+#include "Formats/SmsBackupReader.h"
 #include "MBVars/Store.h"
 
 // What one backup brought, for the report.

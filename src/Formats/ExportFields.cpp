@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "MBVars/ExportFields.h"
+#include "Formats/ExportFields.h"
 
 #include "Lang/DateTimeFormat.h"
 #include "Lang/LocaleInfo.h"

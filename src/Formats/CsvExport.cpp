@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "MBVars/CsvExport.h"
+#include "Formats/CsvExport.h"
 
 #include "OFuncs/DisplayText.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "MBVars/SmsBackupImport.h"
+#include "Formats/SmsBackupImport.h"
 
 #include <algorithm>
 

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "MBVars/Defaults.h"
-#include "MBVars/ExportFields.h"
+#include "Formats/ExportFields.h"
 
 struct ExportLook {
     std::string Title;   // what was exported, e.g. "Messages with Ada Ashgrove"

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "MBVars/CsvExportImport.h"
+#include "Formats/CsvExportImport.h"
 
 #include <array>
 #include <new>
 
-#include "MBVars/CsvExport.h"
+#include "Formats/CsvExport.h"
 #include "MBVars/HeldMessages.h"
 #include "MBVars/ImportSource.h"
 #include "OFuncs/DisplayText.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "MBVars/HtmlExport.h"
+#include "Formats/HtmlExport.h"
 
 #include <cstdio>
 

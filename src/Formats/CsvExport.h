@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "MBVars/ExportFields.h"
+#include "Formats/ExportFields.h"
 
 inline constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
 inline constexpr std::string_view CsvExportHeader = "Time,Phone,Name,Direction,Message";

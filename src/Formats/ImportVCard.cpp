@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "MBVars/ImportVCard.h"
+#include "Formats/ImportVCard.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
 
 #include "MBVars/ImportSource.h"
-#include "MBVars/VCard.h"
+#include "Formats/VCard.h"
 #include "OFuncs/FileReader.h"
 
 namespace {

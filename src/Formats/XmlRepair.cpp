@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "OFuncs/XmlRepair.h"
+#include "Formats/XmlRepair.h"
 
 #include <cstring>
 

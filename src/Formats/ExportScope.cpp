@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "MBVars/ExportScope.h"
+#include "Formats/ExportScope.h"
 
 #include "MBVars/Search.h"
 

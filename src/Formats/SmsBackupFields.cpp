@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "MBVars/SmsBackupFields.h"
+#include "Formats/SmsBackupFields.h"
 
 #include <charconv>
 #include <cstdio>

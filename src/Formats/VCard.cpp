@@ -2,7 +2,7 @@
 // Written here rather than taken from a library: the vCard readers Debian ships come with Qt
 // (KContacts) or GLib (Evolution's address book), which the engine does not use, and only
 // three properties are wanted, read as the phones and mail programs really write them.
-#include "MBVars/VCard.h"
+#include "Formats/VCard.h"
 
 #include <algorithm>
 #include <cctype>

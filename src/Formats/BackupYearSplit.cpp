@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "MBVars/BackupYearSplit.h"
+#include "Formats/BackupYearSplit.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "MBVars/LoadSequences.h"
-#include "MBVars/SmsBackupImport.h"
+#include "Formats/SmsBackupImport.h"
 
 struct YearFile {
     int Year = 0;
