@@ -77,20 +77,22 @@ std::optional<std::string> StoredTime(std::string_view t) {
     return stored;
 }
 
-bool ToMessage(const std::array<std::string, FieldCount>& f, XMsgRecType& m) {
+// The message of a record, or the reason it gives none.
+std::optional<NotTakenReason> ToMessage(const std::array<std::string, FieldCount>& f, XMsgRecType& m) {
+    if (f[1].empty()) return NotTakenReason::WithoutNumberOrText;
     const std::optional<std::string> time = StoredTime(f[0]);
-    if (!time || f[1].empty()) return false;
+    if (!time) return NotTakenReason::NotADate;
     std::uint16_t direction = 0;
     if (f[3] == "Sent") direction = MsgSent;
     if (f[3] == "Received") direction = MsgReceived;
-    if (direction == 0) return false;
+    if (direction == 0) return NotTakenReason::NotSentOrReceived;
     m.Clear();
     m.Flags = direction | MsgSms | MsgWordCodes;
     m.Time = *time;
     m.Phone = CutOnCharBoundary(f[1], PhoneText::Capacity);
     m.Name = CutOnCharBoundary(f[2], NameText::Capacity);
     m.Text.assign(CutOnCharBoundary(f[4], MaxTextLength));
-    return true;
+    return std::nullopt;
 }
 }  // namespace
 
@@ -101,7 +103,7 @@ bool IsCsvExportStart(std::string_view head) {
     return head.starts_with("\r\n") || head.starts_with("\n");
 }
 
-std::int32_t ImportCsvExportBytes(MsgStore& S, std::string_view bytes) {
+std::int32_t ImportCsvExportBytes(MsgStore& S, std::string_view bytes, ImportNotTaken* notTaken) {
     if (!IsCsvExportStart(bytes)) return 0;
     bytes.remove_prefix(bytes.find('\n') + 1);
     ReserveRoom(S);
@@ -109,16 +111,28 @@ std::int32_t ImportCsvExportBytes(MsgStore& S, std::string_view bytes) {
     std::array<std::string, FieldCount> fields;
     XMsgRecType m, other;
     std::int32_t dropped = 0;
+    ImportNotTaken ignored;
+    ImportNotTaken& counted = notTaken ? *notTaken : ignored;
     while (!bytes.empty()) {
-        if (!NextRecord(bytes, fields) || !ToMessage(fields, m)) continue;
+        if (!NextRecord(bytes, fields)) continue;
+        if (const std::optional<NotTakenReason> refused = ToMessage(fields, m)) {
+            ++counted[*refused];
+            continue;
+        }
         const std::uint64_t hash = HeldMessages::HashOf(m);
-        if (held.Holds(m, hash)) continue;
-        // A text Kestro held in Windows-1252 reads back as UTF-8: the same message.
-        other = m;
-        other.Text = StoredFromUtf8(m.Text);
-        if (other.Text != m.Text && held.Holds(other)) continue;
+        bool isHeld = held.Holds(m, hash);
+        if (!isHeld) {  // a text Kestro held in Windows-1252 reads back as UTF-8: the same message
+            other = m;
+            other.Text = StoredFromUtf8(m.Text);
+            isHeld = other.Text != m.Text && held.Holds(other);
+        }
+        if (isHeld) {
+            ++counted[NotTakenReason::AlreadyHeld];
+            continue;
+        }
         if (S.MessageCount >= MaxMessages) {
             ++dropped;
+            ++counted[NotTakenReason::PastCapacity];
             continue;
         }
         GrowMessages(S, S.MessageCount + 1);
@@ -128,7 +142,7 @@ std::int32_t ImportCsvExportBytes(MsgStore& S, std::string_view bytes) {
     return dropped;
 }
 
-std::optional<int> ImportCsvExportFile(MsgStore& S, const std::string& path, std::int32_t& droppedWhenFull) {
+std::optional<int> ImportCsvExportFile(MsgStore& S, const std::string& path, ImportNotTaken& notTaken) {
     FileReader file;
     if (file.Open(path) != 0) return std::nullopt;
     try {
@@ -140,7 +154,7 @@ std::optional<int> ImportCsvExportFile(MsgStore& S, const std::string& path, std
             if (bytes.size() + n > MaxImportFileSize) return EFBIG;
             bytes.append(block, n);
         }
-        droppedWhenFull = ImportCsvExportBytes(S, bytes);
+        ImportCsvExportBytes(S, bytes, &notTaken);
     } catch (const std::bad_alloc&) {
         return OutOfMemoryCode;
     } catch (const IoError& e) {

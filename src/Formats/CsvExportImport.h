@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "MBVars/ImportNotTaken.h"
 #include "MBVars/Store.h"
 
 // Whether a file beginning with `head` is such an export: the header line, after an
@@ -15,12 +16,13 @@ bool IsCsvExportStart(std::string_view head);
 
 // Appends every message line of the export that the store does not already hold (the
 // import's already-held rule, a text also counting as held in its Windows-1252 form) while
-// the store has room; returns how many new lines found it full. Lines that are not five
-// fields of a time "yyyy-mm-dd hh:mm", a phone, a name, "Sent" or "Received" and a text are
-// passed over.
-std::int32_t ImportCsvExportBytes(MsgStore& S, std::string_view bytes);
+// the store has room; returns how many new lines found it full. Records that are not five
+// fields are passed over; a record without a time "yyyy-mm-dd hh:mm", without a phone, or
+// neither "Sent" nor "Received" is left out and counted, when `notTaken` is given, with the
+// messages held already and those that found the store full.
+std::int32_t ImportCsvExportBytes(MsgStore& S, std::string_view bytes, ImportNotTaken* notTaken = nullptr);
 
 // The import's hook: nothing when `path` is not such an export (or cannot be opened: the
 // ordinary import then says why); otherwise the import's result, 0 or a failure code.
 // Throws IoError, naming the file, when reading fails.
-std::optional<int> ImportCsvExportFile(MsgStore& S, const std::string& path, std::int32_t& droppedWhenFull);
+std::optional<int> ImportCsvExportFile(MsgStore& S, const std::string& path, ImportNotTaken& notTaken);

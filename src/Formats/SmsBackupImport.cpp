@@ -25,7 +25,10 @@ BackupSelection::BackupSelection(const MsgStore& S)
 BackupSelection::~BackupSelection() = default;
 
 void BackupSelection::Offer(BackupMessage& m) {
-    if (held_->Index.Holds(m.Record)) return;
+    if (held_->Index.Holds(m.Record)) {
+        ++heldCount_;
+        return;
+    }
     Entry entry{std::move(m), next_++};
     const auto newerFirst = [](const Entry& a, const Entry& b) { return Older(b, a); };  // the oldest on top
     if (kept_.size() < room_) {
@@ -47,7 +50,14 @@ std::int32_t BackupSelection::AddTo(MsgStore& S) {
     for (Entry& e : kept_) {
         // A message the same backup repeats is added once.
         const std::uint64_t key = HeldMessages::HashOf(e.Message.Record);
-        if (held_->Index.Holds(e.Message.Record, key) || S.MessageCount >= MaxMessages) continue;
+        if (held_->Index.Holds(e.Message.Record, key)) {
+            ++heldCount_;
+            continue;
+        }
+        if (S.MessageCount >= MaxMessages) {
+            ++leftOut_;
+            continue;
+        }
         GrowMessages(S, S.MessageCount + 1);
         S.Messages[++S.MessageCount] = std::move(e.Message.Record);
         held_->Index.Add(S.MessageCount, key);
@@ -67,7 +77,18 @@ int ImportSmsBackup(MsgStore& S, const std::string& path, SmsBackupReport& repor
     BackupSelection selection(S);
     if (const int err = ReadSmsBackupSelection(path, selection, report.Read, progress)) return err;
     if (report.Read.End == BackupEnd::NotBackup || report.Read.End == BackupEnd::Stopped) return 0;
-    report.OlderNotImported = selection.OlderLeftOut();
     report.Added = selection.AddTo(S);
+    report.OlderNotImported = selection.OlderLeftOut();
+    report.AlreadyHeld = selection.AlreadyHeld();
     return 0;
+}
+
+ImportNotTaken NotTakenOf(const SmsBackupReport& report) {
+    ImportNotTaken notTaken;
+    notTaken[NotTakenReason::AlreadyHeld] = report.AlreadyHeld;
+    notTaken[NotTakenReason::PastCapacity] = report.OlderNotImported;
+    notTaken[NotTakenReason::WithoutNumberOrText] = report.Read.WithoutContent;
+    notTaken[NotTakenReason::NotSentOrReceived] = report.Read.OtherTypes;
+    notTaken[NotTakenReason::NotADate] = report.Read.NotADate;
+    return notTaken;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Formats/SmsBackupReader.h"
+#include "MBVars/ImportNotTaken.h"
 #include "MBVars/Store.h"
 
 // What one backup brought, for the report.
@@ -15,7 +16,11 @@ struct SmsBackupReport {
     BackupReadResult Read;
     std::int32_t Added = 0;
     std::int64_t OlderNotImported = 0;  // older than the messages kept, when they did not all fit
+    std::int64_t AlreadyHeld = 0;       // held by the collection, or given earlier in the backup
 };
+
+// What the backup left out, by reason.
+ImportNotTaken NotTakenOf(const SmsBackupReport& report);
 
 // The messages of a backup chosen while it is read: those the store does not hold yet, and
 // of them the newest that fit into its free room (by time; of equal times the later in the
@@ -29,6 +34,8 @@ public:
     std::int64_t OlderLeftOut() const { return leftOut_; }
     // How many were offered that the store does not hold (repeats within the backup counted).
     std::uint64_t NewMessages() const { return next_; }
+    // How many were left out as held: by the store, or (once added) earlier in the backup.
+    std::int64_t AlreadyHeld() const { return heldCount_; }
     // The room the store had: how many can be kept.
     std::size_t Room() const { return room_; }
     // Appends the chosen messages in file order to the store it was made for; returns how many.
@@ -45,6 +52,7 @@ private:
     std::vector<Entry> kept_;  // a heap, the oldest on top, once full
     std::uint64_t next_ = 0;
     std::int64_t leftOut_ = 0;
+    std::int64_t heldCount_ = 0;
 };
 
 // Reads the backup into `selection`: 0, or the failure code of opening it. Throws IoError

@@ -130,7 +130,7 @@ struct SmsBackupParser::State {
         std::string& text = m.Record.Text;
         if (text.size() > MaxTextLength) text.resize(CutToWholeCharacters(text, MaxTextLength).size());
         if (!time || m.Record.Phone.empty() || text.empty()) {
-            ++Result.WithoutContent;
+            ++(time ? Result.WithoutContent : Result.NotADate);
             return;
         }
         m.Record.Time = *time;

@@ -30,7 +30,8 @@ struct BackupReadResult {
     std::string Reason;      // Damaged: the parser's words
     std::int64_t Messages = 0;        // given to the caller
     std::int64_t OtherTypes = 0;      // drafts, outbox, failed, queued: passed over
-    std::int64_t WithoutContent = 0;  // no phone, text or time: passed over
+    std::int64_t WithoutContent = 0;  // no phone or text: passed over
+    std::int64_t NotADate = 0;        // a date that is no time: passed over
 };
 
 using BackupMessageSink = std::function<void(BackupMessage&)>;

@@ -4,15 +4,10 @@
 #include <algorithm>
 #include <string_view>
 
-#include "OFuncs/ByteHash.h"
-#include "OFuncs/TextOps.h"
+#include "MBVars/SameMessage.h"
 
 namespace {
 constexpr std::size_t SmallestTable = 1024;
-
-std::uint16_t Direction(const XMsgRecType& m) {
-    return static_cast<std::uint16_t>(m.Flags & (MsgSent | MsgReceived));
-}
 }  // namespace
 
 HeldMessages::HeldMessages(const MsgStore& S, std::size_t expectedMore) : store_(S) {
@@ -25,17 +20,7 @@ HeldMessages::HeldMessages(const MsgStore& S, std::size_t expectedMore) : store_
     for (std::int32_t n = 1; n <= held; ++n) Add(n);
 }
 
-std::uint64_t HeldMessages::HashOf(const XMsgRecType& m) {
-    std::uint64_t h = Direction(m);
-    for (const std::string_view part : {m.Time.view(), m.Phone.view(), TrimTrailingSpaces(m.Text)})
-        h = HashBytes(part, h);
-    return h;
-}
-
-bool HeldMessages::SameMessage(const XMsgRecType& a, const XMsgRecType& b) {
-    return a.Time == b.Time && a.Phone == b.Phone && Direction(a) == Direction(b) &&
-           TrimTrailingSpaces(a.Text) == TrimTrailingSpaces(b.Text);
-}
+std::uint64_t HeldMessages::HashOf(const XMsgRecType& m) { return SameMessageHash(m); }
 
 bool HeldMessages::Holds(const XMsgRecType& m, std::uint64_t hash) const {
     const auto tag = static_cast<std::uint32_t>(hash);

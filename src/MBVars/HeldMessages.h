@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The messages a store already holds, for the import's already-held rule: a line is not
-// added when a stored message has the same Time, Phone, direction and Text (trailing
-// spaces removed), byte for byte. An open-addressing table of store positions, so that a
+// added when a stored message is the same message (SameMessage.h). An open-addressing table of store positions, so that a
 // look-up costs one hash and, on a match, one comparison with the record. The table is
 // sized to the messages it holds and doubles as they grow, so a small import stays in the
 // nearest caches.
@@ -35,7 +34,6 @@ private:
         std::uint32_t Tag = 0;      // the hash's low half: the table's index and a first check
         std::int32_t Position = 0;  // 0: free
     };
-    static bool SameMessage(const XMsgRecType& a, const XMsgRecType& b);
     void Place(Slot slot);
     void Grow();
 

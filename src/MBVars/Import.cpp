@@ -44,8 +44,14 @@ int ImportCsvFile(MsgStore& S, const std::string& path) {
 }
 
 int ImportCsvFile(MsgStore& S, const std::string& path, std::int32_t& droppedWhenFull) {
-    droppedWhenFull = 0;
-    if (const std::optional<int> own = ImportCsvExportFile(S, path, droppedWhenFull)) return *own;
+    ImportNotTaken notTaken;
+    const int code = ImportCsvFile(S, path, notTaken);
+    droppedWhenFull = static_cast<std::int32_t>(notTaken[NotTakenReason::PastCapacity]);
+    return code;
+}
+
+int ImportCsvFile(MsgStore& S, const std::string& path, ImportNotTaken& notTaken) {
+    if (const std::optional<int> own = ImportCsvExportFile(S, path, notTaken)) return *own;
     try {
         if (const int vcard = ImportVCardFile(S, path); vcard != NotVCardFile) return vcard;
         PreparedCsv prepared;
@@ -59,7 +65,7 @@ int ImportCsvFile(MsgStore& S, const std::string& path, std::int32_t& droppedWhe
             TextLines lines(prepared.Bytes);
             ImportContactLines(S, lines, prepared.Separator);
         } else {
-            droppedWhenFull = ImportMessageLines(S, prepared.Bytes, prepared.Separator);
+            ImportMessageLines(S, prepared.Bytes, prepared.Separator, {}, &notTaken);
         }
     } catch (const std::bad_alloc&) {
         S.Messages[0].Clear();

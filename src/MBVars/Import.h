@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "MBVars/ImportNotTaken.h"
 #include "MBVars/Store.h"
 
 // Appends every acceptable message line (or, for a contacts export, every contact line to
@@ -15,3 +16,5 @@ int ImportCsvFile(MsgStore& S, const std::string& path);
 // The same, also telling how many message lines, new to the collection, were not added
 // because it already held MaxMessages messages.
 int ImportCsvFile(MsgStore& S, const std::string& path, std::int32_t& droppedWhenFull);
+// The same, adding every message line it left out to `notTaken` by its reason.
+int ImportCsvFile(MsgStore& S, const std::string& path, ImportNotTaken& notTaken);

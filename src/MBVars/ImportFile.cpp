@@ -9,7 +9,10 @@ int ImportFile(MsgStore& S, const std::string& path, ImportFileReport& report, c
     if (LooksLikeXmlFile(path)) {
         report.Backup = true;
         if (const int err = ImportSmsBackup(S, path, report.BackupReport, progress)) return err;
+        report.NotTaken = NotTakenOf(report.BackupReport);
         return report.BackupReport.Read.End == BackupEnd::NotBackup ? NotValidFileCode : 0;
     }
-    return ImportCsvFile(S, path, report.DroppedWhenFull);
+    const int code = ImportCsvFile(S, path, report.NotTaken);
+    report.DroppedWhenFull = static_cast<std::int32_t>(report.NotTaken[NotTakenReason::PastCapacity]);
+    return code;
 }

@@ -10,6 +10,7 @@
 
 struct ImportFileReport {
     std::int32_t DroppedWhenFull = 0;  // an export's new lines that found the store full
+    ImportNotTaken NotTaken;           // every message the file held that was left out, by reason
     bool Backup = false;               // the file was a phone's XML backup
     SmsBackupReport BackupReport;      // when it was
 };

@@ -113,21 +113,25 @@ bool ParseMessageLine(std::string_view raw, unsigned char separator, XMsgRecType
 }
 
 bool ParseMessageLine(std::string_view raw, unsigned char separator, XMsgRecType& work, std::string& scratch) {
+    return ReadMessageLine(raw, separator, work, scratch) == LineVerdict::Message;
+}
+
+LineVerdict ReadMessageLine(std::string_view raw, unsigned char separator, XMsgRecType& work, std::string& scratch) {
     work.Clear();
-    if (raw.empty() || separator == 0) return false;
+    if (raw.empty() || separator == 0) return LineVerdict::NoMessage;
     const std::string_view line = PrepareMessageLine(raw, scratch);
 
     const char sep[1] = {static_cast<char>(separator)};
     const auto first = SplitAt(line, std::string_view(sep, 1));
-    if (!first) return false;
+    if (!first) return LineVerdict::NoMessage;
     const auto second = SplitAt(first->second, std::string_view(sep, 1));
-    if (!second) return false;
+    if (!second) return LineVerdict::NoMessage;
     std::uint16_t flags = LineFlags(first->first, second->first);
-    if (flags == 0) return false;
+    if (flags == 0) return LineVerdict::NoMessage;
 
     const bool numeric = flags & MsgNumericCodes;
     const bool mms = flags & MsgMms;
-    if (mms && numeric) return false;  // numeric MMS lines carry nothing we read
+    if (mms && numeric) return LineVerdict::WithoutNumberOrText;  // numeric MMS lines carry nothing we read
     // Field k is the text between the (2k-1)-th quote of the rest and the next one
     // (NextQuotedField, one field after another, without taking the rest apart).
     const std::string_view rest = second->second;
@@ -150,5 +154,7 @@ bool ParseMessageLine(std::string_view raw, unsigned char separator, XMsgRecType
     work.Flags = flags;
     work.Text.resize(TrimTrailingSpaces(work.Text).size());
     const bool oneDirection = ((flags & MsgSent) != 0) != ((flags & MsgReceived) != 0);
-    return oneDirection && !work.Text.empty() && !work.Time.empty() && !work.Phone.empty();
+    if (work.Text.empty() || work.Phone.empty()) return LineVerdict::WithoutNumberOrText;
+    if (work.Time.empty()) return LineVerdict::NoDate;
+    return oneDirection ? LineVerdict::Message : LineVerdict::NotSentOrReceived;
 }

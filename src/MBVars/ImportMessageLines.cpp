@@ -12,6 +12,7 @@
 #include "MBVars/HeldMessages.h"
 #include "MBVars/ImportHelper.h"
 #include "MBVars/ImportMessageLine.h"
+#include "MBVars/ImportNotTaken.h"
 #include "MBVars/ImportPieceClaims.h"
 #include "MBVars/ImportSource.h"
 #include "OFuncs/FindByte.h"
@@ -34,9 +35,13 @@ public:
 
     // `m` is moved into the store when it is added.
     void Offer(XMsgRecType& m, std::uint64_t key) {
-        if (held_.Holds(m, key)) return;
+        if (held_.Holds(m, key)) {
+            ++notTaken_[NotTakenReason::AlreadyHeld];
+            return;
+        }
         if (S_.MessageCount >= MaxMessages) {
             ++dropped_;
+            ++notTaken_[NotTakenReason::PastCapacity];
             return;
         }
         GrowMessages(S_, S_.MessageCount + 1);
@@ -44,22 +49,41 @@ public:
         held_.Add(S_.MessageCount, key);
     }
     std::int32_t Dropped() const { return dropped_; }
+    // The lines refused here, and those the parsing refused, added by the caller.
+    ImportNotTaken& NotTaken() { return notTaken_; }
 
 private:
     MsgStore& S_;
     HeldMessages held_;
     std::int32_t dropped_ = 0;
+    ImportNotTaken notTaken_;
 };
 
+// The reason in the report of a line that gives no message, if it has one.
+void CountRefused(LineVerdict verdict, ImportNotTaken& notTaken) {
+    switch (verdict) {
+        case LineVerdict::WithoutNumberOrText: ++notTaken[NotTakenReason::WithoutNumberOrText]; break;
+        case LineVerdict::NoDate: ++notTaken[NotTakenReason::NotADate]; break;
+        case LineVerdict::NotSentOrReceived: ++notTaken[NotTakenReason::NotSentOrReceived]; break;
+        case LineVerdict::Message:
+        case LineVerdict::NoMessage: break;
+    }
+}
+
 // Parses the lines of `piece` into `work` and offers each message to `take` with its key,
-// while keepGoing() says so.
+// while keepGoing() says so; the lines that give no message are counted in `refused`.
 template <class Take, class KeepGoing>
-void ParseLines(std::string_view piece, unsigned char separator, XMsgRecType& work, Take take, KeepGoing keepGoing) {
+void ParseLines(std::string_view piece, unsigned char separator, XMsgRecType& work, Take take, KeepGoing keepGoing,
+                ImportNotTaken& refused) {
     TextLines lines(piece);
     std::string_view line;
     std::string scratch;  // for the few lines that change before their fields are read
     while (keepGoing() && lines.Next(line)) {
-        if (!ParseMessageLine(line, separator, work, scratch)) continue;
+        const LineVerdict verdict = ReadMessageLine(line, separator, work, scratch);
+        if (verdict != LineVerdict::Message) {
+            CountRefused(verdict, refused);
+            continue;
+        }
         take(work, HeldMessages::HashOf(work));
     }
 }
@@ -89,10 +113,12 @@ class HelperResults {
 public:
     enum State : std::uint8_t { Pending, Parsed, Failed };
 
-    explicit HelperResults(std::size_t pieces) : lines_(pieces), states_(new std::atomic<std::uint8_t>[pieces]) {
+    explicit HelperResults(std::size_t pieces)
+        : lines_(pieces), refused_(pieces), states_(new std::atomic<std::uint8_t>[pieces]) {
         for (std::size_t k = 0; k < pieces; ++k) states_[k].store(Pending, std::memory_order_relaxed);
     }
     std::vector<ParsedLine>& Lines(std::size_t k) { return lines_[k]; }
+    ImportNotTaken& Refused(std::size_t k) { return refused_[k]; }
     State StateOf(std::size_t k) const { return static_cast<State>(states_[k].load(std::memory_order_acquire)); }
     void Finish(std::size_t k) { states_[k].store(Parsed, std::memory_order_release); }
     void Fail(std::size_t k, std::exception_ptr failure) {
@@ -103,6 +129,7 @@ public:
 
 private:
     std::vector<std::vector<ParsedLine>> lines_;
+    std::vector<ImportNotTaken> refused_;  // the lines of each piece that gave no message
     std::unique_ptr<std::atomic<std::uint8_t>[]> states_;
     std::exception_ptr failure_;
 };
@@ -121,7 +148,7 @@ void ParseFromBack(const std::atomic<bool>& stop, const std::vector<std::string_
             XMsgRecType work;
             ParseLines(pieces[k], separator, work, [&](XMsgRecType& m, std::uint64_t key) {
                 lines.push_back(ParsedLine{std::move(m), key});
-            }, keepGoing);
+            }, keepGoing, out.Refused(k));
             if (!keepGoing()) return;
             out.Finish(k);
         }
@@ -130,7 +157,8 @@ void ParseFromBack(const std::atomic<bool>& stop, const std::vector<std::string_
     }
 }
 
-std::int32_t ImportInPieces(MsgStore& S, std::string_view bytes, unsigned char separator, const MessageLineSplit& split) {
+std::int32_t ImportInPieces(MsgStore& S, std::string_view bytes, unsigned char separator, const MessageLineSplit& split,
+                            ImportNotTaken& notTaken) {
     MessageAppender appender(S, bytes.size());
     XMsgRecType& work = S.Messages[0];
     const auto offer = [&](XMsgRecType& m, std::uint64_t key) { appender.Offer(m, key); };
@@ -149,7 +177,7 @@ std::int32_t ImportInPieces(MsgStore& S, std::string_view bytes, unsigned char s
     std::size_t k = 0;
     for (std::size_t front = 0; claims.TakeFront(front); k = front + 1) {
         if (split.BeforePiece) split.BeforePiece(pieces[front], false);
-        ParseLines(pieces[front], separator, work, offer, always);
+        ParseLines(pieces[front], separator, work, offer, always, appender.NotTaken());
     }
     // The rest was taken by the helper, from the back: all parsed but for the one it may be
     // in, the lowest. That one is parsed here rather than waited for, the helper stopped.
@@ -157,31 +185,37 @@ std::int32_t ImportInPieces(MsgStore& S, std::string_view bytes, unsigned char s
         const HelperResults::State state = helped.StateOf(k);
         if (state == HelperResults::Pending) {
             stop = true;
-            ParseLines(pieces[k], separator, work, offer, always);
+            ParseLines(pieces[k], separator, work, offer, always, appender.NotTaken());
             continue;
         }
+        appender.NotTaken() += helped.Refused(k);
         for (ParsedLine& line : helped.Lines(k)) appender.Offer(line.Record, line.Key);
         helped.Lines(k) = {};
         if (state == HelperResults::Failed) helped.Rethrow();
     }
     stop = true;
     helper.End();
+    notTaken += appender.NotTaken();
     return appender.Dropped();
 }
 }  // namespace
 
 std::int32_t ImportMessageLines(MsgStore& S, std::string_view bytes, unsigned char separator,
-                                const MessageLineSplit& split) {
+                                const MessageLineSplit& split, ImportNotTaken* notTaken) {
     ReserveRoom(S);  // the work record stays where it is while the table grows
     std::int32_t dropped = 0;
+    ImportNotTaken ignored;
+    ImportNotTaken& counted = notTaken ? *notTaken : ignored;
     try {
         if (bytes.size() < split.ParallelFrom) {
             MessageAppender appender(S, bytes.size());
             ParseLines(bytes, separator, S.Messages[0],
-                       [&](XMsgRecType& m, std::uint64_t key) { appender.Offer(m, key); }, [] { return true; });
+                       [&](XMsgRecType& m, std::uint64_t key) { appender.Offer(m, key); }, [] { return true; },
+                       appender.NotTaken());
             dropped = appender.Dropped();
+            counted += appender.NotTaken();
         } else {
-            dropped = ImportInPieces(S, bytes, separator, split);
+            dropped = ImportInPieces(S, bytes, separator, split, counted);
         }
     } catch (...) {
         S.Messages[0].Clear();

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string_view>
 
+#include "MBVars/ImportNotTaken.h"
 #include "MBVars/Store.h"
 
 struct MessageLineSplit {
@@ -23,8 +24,9 @@ struct MessageLineSplit {
 
 // Appends every acceptable line of `bytes` that the store does not already hold, in file
 // order, while the store has room (HeldMessages keeps the already-held rule). Returns how
-// many new lines found the store full. The work record S.Messages[0] is left cleared.
+// many new lines found the store full; `notTaken`, when given, gets every message line left
+// out by its reason. The work record S.Messages[0] is left cleared.
 // An exception (std::bad_alloc) on either thread ends the import after the messages of
 // the lines before the line that failed and is thrown to the caller.
 std::int32_t ImportMessageLines(MsgStore& S, std::string_view bytes, unsigned char separator,
-                                const MessageLineSplit& split = {});
+                                const MessageLineSplit& split = {}, ImportNotTaken* notTaken = nullptr);

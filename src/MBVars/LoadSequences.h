@@ -6,6 +6,7 @@
 #include <string>
 
 #include "MBVars/Defaults.h"
+#include "MBVars/ImportNotTaken.h"
 #include "MBVars/Store.h"
 
 class HistoryWriteInBackground;
@@ -14,7 +15,7 @@ class HistoryWriteInBackground;
 // the window takes them from its settings.
 struct FinishImportOptions {
     bool UseHistory = true;   // names and colours from the history; its blocked numbers go
-    bool RemoveDups = false;  // later messages with an equal phone and text go
+    bool RemoveDups = false;  // duplicates go (RemoveDuplicates)
     std::string HistoryPath;  // the history is written there; empty: not written
     // When set, the history is merged and its file written through it (started here, its
     // result from its Finish; the store's history is the writer's until then) rather than
@@ -26,6 +27,12 @@ struct FinishImportResult {
     std::int32_t Blocked = 0;  // messages removed as blocked
     std::int32_t DuplicatesRemoved = 0;
     int HistoryError = 0;      // 0, or the errno of creating the history file (when written here)
+
+    // What the end of the import left out, added to what the files left out.
+    void AddTo(ImportNotTaken& notTaken) const {
+        notTaken[NotTakenReason::Blocked] += Blocked;
+        notTaken[NotTakenReason::AlreadyHeld] += DuplicatesRemoved;
+    }
 };
 
 // After the last imported file: fits names (removing blocked numbers' messages), sorts

@@ -3,32 +3,31 @@
 
 #include <algorithm>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "MBVars/Ordering.h"
-#include "OFuncs/ByteHash.h"
+#include "MBVars/SameMessage.h"
 
 namespace {
 
-// The groups of messages with equal phone and text: an open-addressing table of eight-byte
-// slots (a hash tag and the group's first member), and per group its survivor so far. A
-// look-up costs one hash per message; a stored message is compared with it only when the
-// tags agree, lengths first.
-class PhoneTextGroups {
+// The groups of records of one and the same message (SameMessage): an open-addressing table
+// of eight-byte slots (a hash tag and the group's first member), and per group its survivor
+// so far. A look-up costs one hash per message; a stored message is compared with it only
+// when the tags agree. SameMessage is an equivalence (equal keys), so every two members of
+// a group are a duplicate pair and no pair lies across two groups.
+class SameMessageGroups {
 public:
-    explicit PhoneTextGroups(const MsgStore& S)
+    explicit SameMessageGroups(const MsgStore& S)
         : store_(S), survivor_(static_cast<std::size_t>(std::max(S.MessageCount, 0)) + 1, 0) {
         std::size_t size = 16;
         while (size < 2 * static_cast<std::size_t>(std::max(S.MessageCount, 1))) size *= 2;
         slots_.assign(size, Slot{});
     }
 
-    static std::uint64_t HashOf(const XMsgRecType& m) { return HashBytes(m.Text, HashBytes(m.Phone.view())); }
     // Brings the slot a look-up with this hash starts at towards the cache.
     void Prefetch(std::uint64_t hash) const { __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]); }
 
-    // The first member of message n's group (n itself when it opens the group); `hash` is its HashOf.
+    // The first member of message n's group (n itself when it opens the group); `hash` is its SameMessageHash.
     std::int32_t GroupOf(std::int32_t n, std::uint64_t hash) {
         const XMsgRecType& m = store_.Messages[n];
         const auto tag = static_cast<std::uint32_t>(hash);
@@ -40,7 +39,7 @@ public:
                 survivor_[static_cast<std::size_t>(n)] = n;
                 return n;
             }
-            if (slot.Tag == tag && SamePhoneAndText(store_.Messages[slot.First], m)) return slot.First;
+            if (slot.Tag == tag && SameMessage(store_.Messages[slot.First], m)) return slot.First;
         }
     }
     // The survivor so far of the group that `first` opened.
@@ -51,9 +50,6 @@ private:
         std::uint32_t Tag = 0;   // the hash's low half: the index and a first check
         std::int32_t First = 0;  // 0: free
     };
-    static bool SamePhoneAndText(const XMsgRecType& a, const XMsgRecType& b) {
-        return a.Text.size() == b.Text.size() && a.Phone == b.Phone && a.Text == b.Text;
-    }
 
     const MsgStore& store_;
     std::vector<Slot> slots_;               // a power of two, at least twice the messages
@@ -61,54 +57,6 @@ private:
 };
 
 void MarkDoomed(XMsgRecType& m) { m.Flags |= MsgDoomed; }
-
-bool HasExactTime(const XMsgRecType& m) { return m.Flags & MsgExactTime; }
-
-// The pairwise rule when some messages carry the phone's own time: two such messages are
-// duplicates only when their times are equal too, every other pair of equal phone and text
-// is. The relation is not transitive, so the groups are not enough: a message is marked when
-// an earlier duplicate exists and it has no colour, or a later coloured duplicate exists
-// (the pairwise rule marks j, or i when j is coloured). Counted per group, and per group
-// and time for the exact ones, in one pass each way.
-std::vector<std::int32_t> FindDuplicatesWithExactTimes(const MsgStore& S, const std::vector<std::int32_t>& groupOf) {
-    const auto at = [](std::int32_t n) { return static_cast<std::size_t>(n); };
-    std::vector<std::string> timeKey(at(S.MessageCount) + 1);
-    for (std::int32_t n = 1; n <= S.MessageCount; ++n)
-        if (HasExactTime(S.Messages[n])) timeKey[at(n)] = std::to_string(groupOf[at(n)]) + ' ' + S.Messages[n].Time.str();
-    std::vector<bool> marked(at(S.MessageCount) + 1, false);
-    {  // earlier duplicates
-        std::vector<std::int32_t> seen(at(S.MessageCount) + 1, 0), seenPlain(at(S.MessageCount) + 1, 0);
-        std::unordered_map<std::string, std::int32_t> seenExact;
-        for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
-            const XMsgRecType& m = S.Messages[n];
-            const std::size_t g = at(groupOf[at(n)]);
-            const bool earlier = HasExactTime(m) ? seenPlain[g] > 0 || seenExact[timeKey[at(n)]] > 0 : seen[g] > 0;
-            if (earlier && m.Color == 0) marked[at(n)] = true;
-            ++seen[g];
-            if (HasExactTime(m)) ++seenExact[timeKey[at(n)]];
-            else ++seenPlain[g];
-        }
-    }
-    {  // later coloured duplicates
-        std::vector<std::int32_t> coloured(at(S.MessageCount) + 1, 0), colouredPlain(at(S.MessageCount) + 1, 0);
-        std::unordered_map<std::string, std::int32_t> colouredExact;
-        for (std::int32_t n = S.MessageCount; n >= 1; --n) {
-            const XMsgRecType& m = S.Messages[n];
-            const std::size_t g = at(groupOf[at(n)]);
-            const bool later =
-                HasExactTime(m) ? colouredPlain[g] > 0 || colouredExact[timeKey[at(n)]] > 0 : coloured[g] > 0;
-            if (later) marked[at(n)] = true;
-            if (m.Color == 0) continue;
-            ++coloured[g];
-            if (HasExactTime(m)) ++colouredExact[timeKey[at(n)]];
-            else ++colouredPlain[g];
-        }
-    }
-    std::vector<std::int32_t> found;
-    for (std::int32_t n = 1; n <= S.MessageCount; ++n)
-        if (marked[at(n)]) found.push_back(n);
-    return found;
-}
 
 }  // namespace
 
@@ -150,9 +98,9 @@ std::int32_t DeletePhone(MsgStore& S, std::string_view phone) {
 
 std::vector<std::int32_t> FindDuplicates(const MsgStore& S) {
     // Comparing every pair i < j marks j when j has no colour and i otherwise. So within a
-    // group of equal phone and text, every member is marked except its last coloured
-    // member, or its first member when none is coloured.
-    PhoneTextGroups groups(S);
+    // group of one message, every member is marked except its last coloured member, or its
+    // first member when none is coloured.
+    SameMessageGroups groups(S);
     const auto at = [](std::int32_t n) { return static_cast<std::size_t>(n); };
     // Hashes first, then look-ups: the texts lie apart on the heap and the slots apart in the
     // table, so both are asked for a few messages ahead rather than waited for one by one.
@@ -164,7 +112,7 @@ std::vector<std::int32_t> FindDuplicates(const MsgStore& S) {
             __builtin_prefetch(later.data());
             __builtin_prefetch(later.data() + std::min<std::size_t>(later.size(), 64));
         }
-        hashes[at(n)] = PhoneTextGroups::HashOf(S.Messages[n]);
+        hashes[at(n)] = SameMessageHash(S.Messages[n]);
     }
     std::vector<std::int32_t> groupOf(at(S.MessageCount) + 1);
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
@@ -173,8 +121,6 @@ std::vector<std::int32_t> FindDuplicates(const MsgStore& S) {
         if (first != n && S.Messages[n].Color != 0) groups.Survivor(first) = n;
         groupOf[at(n)] = first;
     }
-    if (std::any_of(S.Messages.begin() + 1, S.Messages.begin() + 1 + S.MessageCount, HasExactTime))
-        return FindDuplicatesWithExactTimes(S, groupOf);
     std::vector<std::int32_t> found;
     for (std::int32_t n = 1; n <= S.MessageCount; ++n)
         if (groups.Survivor(groupOf[at(n)]) != n) found.push_back(n);

@@ -14,11 +14,11 @@ std::int32_t PurgeMarked(MsgStore& S);
 std::int32_t DeleteViewRows(MsgStore& S, std::int32_t first, std::int32_t last);
 // Removes every message of the phone (cut to 30 characters).
 std::int32_t DeletePhone(MsgStore& S, std::string_view phone);
-// Counts later messages with an equal phone and text (two that both carry MsgExactTime only
-// when their times are equal too); removes them when `remove`.
+// Counts the duplicates: of every pair of records of one and the same message (SameMessage.h),
+// the later one when it has no colour, else the earlier one; removes them when `remove`.
 std::int32_t RemoveDuplicates(MsgStore& S, bool remove);
-// RemoveDuplicates in two steps. Finding reads only the messages' phones, texts,
-// colours, times and MsgExactTime, and their order; it gives the positions of the messages to remove, ascending.
+// RemoveDuplicates in two steps. Finding reads only the messages' phones, texts, times,
+// directions and colours, and their order; it gives the positions of the messages to remove, ascending.
 std::vector<std::int32_t> FindDuplicates(const MsgStore& S);
 // `found` is what FindDuplicates gave for the messages as they are now.
 std::int32_t RemoveFoundDuplicates(MsgStore& S, const std::vector<std::int32_t>& found, bool remove);

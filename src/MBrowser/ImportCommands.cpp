@@ -11,6 +11,7 @@
 #include "Formats/BackupYearSplit.h"
 #include "MBVars/HistoryWriteInBackground.h"
 #include "MBVars/ImportFile.h"
+#include "MBVars/ImportNotTaken.h"
 #include "MBrowser/BackupReadProgress.h"
 #include "MBVars/LoadSequences.h"
 #include "MBrowser/TMBForm.h"
@@ -29,28 +30,11 @@ const QString NotImported = QStringLiteral(" - Not a valid file or busy");
 
 QString FromPath(const std::string& path) { return QString::fromStdString(path); }
 
-// The report line under a file whose messages did not all fit; nothing when they did.
-QString DroppedWhenFull(std::int32_t dropped) {
-    if (dropped <= 0) return {};
-    return QStringLiteral("    %1 message lines not imported: the collection is full (%2 messages)")
-               .arg(dropped)
-               .arg(MaxMessages) +
-           CrLf;
-}
-
-// The report lines under a phone backup: what it passed over and what did not fit.
-QString BackupNotes(const SmsBackupReport& r) {
-    QString notes;
-    if (r.OlderNotImported > 0)
-        notes += QStringLiteral("    %1 older messages not imported: the collection is full (%2 messages)")
-                     .arg(r.OlderNotImported)
-                     .arg(MaxMessages) +
-                 CrLf;
-    if (r.Read.OtherTypes > 0)
-        notes += QStringLiteral("    %1 drafts, unsent or failed messages passed over").arg(r.Read.OtherTypes) + CrLf;
-    if (r.Read.WithoutContent > 0)
-        notes += QStringLiteral("    %1 messages without phone or text passed over").arg(r.Read.WithoutContent) + CrLf;
-    return notes;
+// The report's lines of what the import left out, each after a line break.
+QString NotTakenText(const ImportNotTaken& notTaken) {
+    QString text;
+    for (const std::string& line : NotTakenLines(notTaken)) text += CrLf + QString::fromStdString(line);
+    return text;
 }
 QByteArray Utf8(const QString& text) { return text.toUtf8(); }
 
@@ -60,10 +44,7 @@ QByteArray Utf8(const QString& text) { return text.toUtf8(); }
 QString DroppedAccount(std::int32_t before, std::int32_t added, std::int32_t dropped, const FinishImportResult& finished,
                        std::int32_t after) {
     if (dropped <= 0 || before < 0) return {};
-    QString text = CrLf + QStringLiteral("%1 message lines were not imported: the collection was full (%2 messages).")
-                              .arg(dropped)
-                              .arg(MaxMessages);
-    text += CrLf + QStringLiteral("%1 messages before + %2 added - %3 blocked - %4 duplicates removed = %5 messages.")
+    QString text = CrLf + QStringLiteral("%1 messages before + %2 added - %3 blocked - %4 duplicates removed = %5 messages.")
                        .arg(before)
                        .arg(added)
                        .arg(finished.Blocked)
@@ -93,19 +74,20 @@ void TMBForm::ImportChosenFiles(const QStringList& files) {
     QString report;
     const MsgStore before = S;  // what Cancel gives back
     std::int32_t droppedInAll = 0;
+    ImportNotTaken notTaken;
     YearFilesWritten aside;  // backups too large for the collection, written by year
     for (const QString& file : files) {
         // A file that cannot be read is left out of the report.
         QString result, notes;
         std::int32_t dropped = 0;
-        const int code = ImportOneFile(file, result, notes, dropped, aside);
+        const int code = ImportOneFile(file, result, notes, dropped, notTaken, aside);
         if (code == ECANCELED) return CancelImport(before, aside);
         if (code != 0) continue;
         ++imported;
         droppedInAll += dropped;
         report += QFileInfo(file).fileName() + result + CrLf + notes;
     }
-    FinishImporting(imported, report, before.MessageCount, droppedInAll, aside);
+    FinishImporting(imported, report, before.MessageCount, droppedInAll, aside, &notTaken);
 }
 
 void TMBForm::ImportFolderMainMenuClick() {
@@ -131,7 +113,7 @@ void TMBForm::ImportFolderMainMenuClick() {
 }
 
 int TMBForm::ImportOneFile(const QString& path, QString& result, QString& notes, std::int32_t& dropped,
-                           YearFilesWritten& aside) {
+                           ImportNotTaken& notTaken, YearFilesWritten& aside) {
     const std::string file = path.toStdString();
     ImportFileReport report;
     const int code = LooksLikeXmlFile(file) ? ImportBackupWithProgress(path, report, aside) : ImportFile(S, file, report);
@@ -144,9 +126,9 @@ int TMBForm::ImportOneFile(const QString& path, QString& result, QString& notes,
         result = QStringLiteral(" - Damaged: reading stopped at line %1 (%2)")
                      .arg(read.Line)
                      .arg(QString::fromStdString(read.Reason));
-    notes = std::exchange(aside.Notes, {}) +
-            (report.Backup ? BackupNotes(report.BackupReport) : DroppedWhenFull(report.DroppedWhenFull));
+    notes = std::exchange(aside.Notes, {});
     dropped = report.Backup ? 0 : report.DroppedWhenFull;
+    notTaken += report.NotTaken;
     return code;
 }
 
@@ -167,10 +149,15 @@ int TMBForm::ImportBackupWithProgress(const QString& path, ImportFileReport& rep
     if (selection.OlderLeftOut() > 0) {
         const BackupChoice choice = AskWhenBackupDoesNotFit(path, selection, years, aside);
         if (choice == BackupChoice::Cancel) return ECANCELED;
-        if (choice == BackupChoice::ByYear) return 0;
+        if (choice == BackupChoice::ByYear) {
+            report.NotTaken = NotTakenOf(backup);  // what the reading passed over
+            return 0;
+        }
     }
-    backup.OlderNotImported = selection.OlderLeftOut();
     backup.Added = selection.AddTo(S);
+    backup.OlderNotImported = selection.OlderLeftOut();
+    backup.AlreadyHeld = selection.AlreadyHeld();
+    report.NotTaken = NotTakenOf(backup);
     return 0;
 }
 
@@ -202,13 +189,14 @@ void TMBForm::ReadSelectedFiles(const QString& list) {
     QString report;
     const MsgStore before = S;  // what Cancel gives back
     std::int32_t droppedInAll = 0;
+    ImportNotTaken notTaken;
     YearFilesWritten aside;  // backups too large for the collection, written by year
     for (const QString& item : items) {
         const QString path = item.contains(QLatin1Char('/')) ? item : FromPath(Set.ImportDir) + QLatin1Char('/') + item;
         report += item;
         QString result, notes;
         std::int32_t dropped = 0;
-        const int code = ImportOneFile(path, result, notes, dropped, aside);
+        const int code = ImportOneFile(path, result, notes, dropped, notTaken, aside);
         if (code == ECANCELED) return CancelImport(before, aside);
         if (code == 0) {
             report += result;
@@ -219,15 +207,17 @@ void TMBForm::ReadSelectedFiles(const QString& list) {
         droppedInAll += dropped;
         report += CrLf + notes;
     }
-    FinishImporting(imported, report, before.MessageCount, droppedInAll, aside);
+    FinishImporting(imported, report, before.MessageCount, droppedInAll, aside, &notTaken);
 }
 
 void TMBForm::FinishImporting(int importCount, const QString& report, std::int32_t countBefore, std::int32_t dropped,
-                              const YearFilesWritten& aside) {
+                              const YearFilesWritten& aside, const ImportNotTaken* filesNotTaken) {
     if (aside.Backups > 0 && aside.Backups == importCount) {
         // Every file went to year files: the collection is not touched, not even sorted.
         FormPaint();
-        ReportAndOfferYearFile(report + QStringLiteral("The collection is unchanged."), aside);
+        ReportAndOfferYearFile(report + QStringLiteral("The collection is unchanged.") +
+                                   (filesNotTaken ? NotTakenText(*filesNotTaken) : QString()),
+                               aside);
         return;
     }
     SetDetailLine(QStringLiteral("Importing and sorting - please wait ..."));
@@ -239,6 +229,8 @@ void TMBForm::FinishImporting(int importCount, const QString& report, std::int32
     const FinishImportResult finished =
         FinishImport(S, D, FinishImportOptions{D.UseHistory, D.RemoveDups, HistoryPath(), &history});
     const std::int32_t blocked = finished.Blocked;
+    ImportNotTaken notTaken = filesNotTaken ? *filesNotTaken : ImportNotTaken{};
+    finished.AddTo(notTaken);
     ShowEverythingNewestFirst();
     KeepOneRow(1);  // the newest message
     FormPaint();
@@ -247,7 +239,7 @@ void TMBForm::FinishImporting(int importCount, const QString& report, std::int32
         QString::asprintf("%d file(s) imported: %s%s%s%d messages (%d sent, %d received, %d blocked), %d contacts",
                           importCount, "\r\n", Utf8(report + QString::fromStdString(TakeAddressBookReport(S.Book))).constData(), "\r\n", S.MessageCount, S.SentCount,
                           S.ReceivedCount, blocked, S.ContactCount) +
-            DroppedAccount(countBefore, added, dropped, finished, S.MessageCount),
+            NotTakenText(notTaken) + DroppedAccount(countBefore, added, dropped, finished, S.MessageCount),
         aside);
     TellHistoryKeptAside();
     if (opened) return;  // the colours are the opened file's

@@ -130,12 +130,13 @@ public:
     // ImportFile with the errors a user must see: a file too large for any export is
     // reported (and not imported), running out of memory ends the command; both name it.
     // `result`: the file's word for the report (" - Successful", or a damaged backup's line);
-    // `notes`: the report's lines under it (messages a full collection could not take,
-    // messages a backup passed over).
+    // `notes`: the report's lines under it (the year files a backup went to); `dropped`: an
+    // export's lines a full collection could not take; `notTaken` gets every message the
+    // file left out, by reason.
     // ECANCELED when the user cancelled reading a backup. A backup written by year instead
     // is counted in `aside`.
     int ImportOneFile(const QString& path, QString& result, QString& notes, std::int32_t& dropped,
-                      YearFilesWritten& aside);
+                      struct ImportNotTaken& notTaken, YearFilesWritten& aside);
     // A phone backup read with progress and Cancel (ECANCELED); `report` as ImportFile's.
     // One that does not fit is asked about (AskWhenBackupDoesNotFit).
     int ImportBackupWithProgress(const QString& path, struct ImportFileReport& report, YearFilesWritten& aside);
@@ -155,9 +156,11 @@ public:
     // message lines the full collection could not take): when lines were dropped the report
     // accounts for every message, so that its figures add up.
     // With year files written, the report offers to open the newest; when every file went to
-    // year files, the collection is left as it was.
+    // year files, the collection is left as it was. `notTaken`: what the files left out; the
+    // report gives it with what the finishing left out, one line per reason.
     void FinishImporting(int importCount, const QString& report, std::int32_t countBefore = -1,
-                         std::int32_t dropped = 0, const YearFilesWritten& aside = {});
+                         std::int32_t dropped = 0, const YearFilesWritten& aside = {},
+                         const struct ImportNotTaken* notTaken = nullptr);
 
     // --- A phone backup larger than the room left (BackupDoesNotFit.cpp) -----------------
     enum class BackupChoice { KeepNewest, ByYear, Cancel };

@@ -78,24 +78,29 @@ bool Attempt(const std::string& what, const std::string& file, std::ostream& err
     return false;
 }
 
-// Imports one file; false when it could not be read completely (a damaged backup too, after
-// its messages before the damage were added).
-bool ImportInput(MsgStore& S, const std::string& file, std::ostream& err) {
+// What the import left out, one line per reason, on standard error.
+void PrintNotTaken(const ImportNotTaken& notTaken, std::ostream& err) {
+    for (const std::string& line : NotTakenLines(notTaken)) err << "kestro-cli: " << line << '\n';
+}
+
+// Imports one file, adding what it left out to `notTaken`; false when it could not be read
+// completely (a damaged backup too, after its messages before the damage were added).
+bool ImportInput(MsgStore& S, const std::string& file, ImportNotTaken& notTaken, std::ostream& err) {
     ImportFileReport report;
-    if (!Attempt("import", file, err, [&] { return ImportFile(S, file, report); })) return false;
+    const bool read = Attempt("import", file, err, [&] { return ImportFile(S, file, report); });
+    notTaken += report.NotTaken;
+    if (!read) return false;
     if (!report.Backup) return true;
     const SmsBackupReport& backup = report.BackupReport;
-    if (backup.OlderNotImported > 0)
-        err << "kestro-cli: " << file << ": " << backup.OlderNotImported
-            << " older messages not imported: the collection is full (" << MaxMessages << " messages)\n";
     if (backup.Read.End != BackupEnd::Damaged) return true;
     err << "kestro-cli: cannot import " << file << ": damaged at line " << backup.Read.Line << " ("
         << backup.Read.Reason << ")\n";
     return false;
 }
 
-// Reads one backup into the years; false when it is no backup or could not be read completely.
-bool ReadIntoYears(BackupYearSplit& years, const std::string& file, std::ostream& err) {
+// Reads one backup into the years, adding what it passed over to `notTaken`; false when it is
+// no backup or could not be read completely.
+bool ReadIntoYears(BackupYearSplit& years, const std::string& file, ImportNotTaken& notTaken, std::ostream& err) {
     BackupReadResult read;
     const auto sink = [&](BackupMessage& m) { years.Offer(m); };
     if (!Attempt("import", file, err, [&] {
@@ -104,6 +109,9 @@ bool ReadIntoYears(BackupYearSplit& years, const std::string& file, std::ostream
             return code ? code : read.End == BackupEnd::NotBackup ? NotValidFileCode : 0;
         }))
         return false;
+    SmsBackupReport passedOver;
+    passedOver.Read = read;
+    notTaken += NotTakenOf(passedOver);
     if (read.End != BackupEnd::Damaged) return true;
     err << "kestro-cli: cannot import " << file << ": damaged at line " << read.Line << " (" << read.Reason << ")\n";
     return false;
@@ -113,8 +121,10 @@ bool ReadIntoYears(BackupYearSplit& years, const std::string& file, std::ostream
 int RunSplitByYear(const ImportArguments& a, const MsgStore& names, bool inputFailed, std::ostream& out,
                    std::ostream& err) {
     BackupYearSplit years(names);
+    ImportNotTaken notTaken;
     for (const std::string& file : a.Files)
-        if (!ReadIntoYears(years, file, err)) inputFailed = true;
+        if (!ReadIntoYears(years, file, notTaken, err)) inputFailed = true;
+    PrintNotTaken(notTaken, err);
     if (inputFailed) {
         err << "kestro-cli: nothing written to " << a.SplitDir << ", since an input could not be read\n";
         return 1;
@@ -163,14 +173,17 @@ int RunImportCommand(const std::vector<std::string>& args, std::ostream& out, st
         inputFailed = true;
     }
     if (!a.SplitDir.empty()) return RunSplitByYear(a, S, inputFailed, out, err);
+    ImportNotTaken notTaken;
     for (const std::string& file : a.Files)
-        if (!ImportInput(S, file, err)) inputFailed = true;
+        if (!ImportInput(S, file, notTaken, err)) inputFailed = true;
 
     FinishImportOptions finish;
     D.HomeCountry = a.Country;  // none: the locale's
     finish.UseHistory = !a.NoHistory;
     finish.RemoveDups = !a.KeepDuplicates;
     const FinishImportResult result = FinishImport(S, D, finish);
+    result.AddTo(notTaken);
+    PrintNotTaken(notTaken, err);
     int status = 0;
     if (inputFailed) {
         status = 1;

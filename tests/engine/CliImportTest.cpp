@@ -58,7 +58,8 @@ TEST(CliImport, TheBuiltProgramPrintsTheListing) {
 }
 
 namespace {
-// Two exports of one contact: a message held twice, and a contacts file naming the number.
+// Two exports of one contact: a message held twice, the same words on two days, and a
+// contacts file naming the number.
 struct TwoExports {
     TempDir dir;
     std::string messages = PathIn(dir, "messages.csv"), contacts = PathIn(dir, "contacts.csv");
@@ -66,7 +67,8 @@ struct TwoExports {
         WriteFileBytes(messages,
                        "\"sms\",\"deliver\",\"+15555550177\",\"\",\"\",\"2026.03.01 10:00\",\"\",\"Lunch?\"\r\n"
                        "\"sms\",\"deliver\",\"+15555550177\",\"\",\"\",\"2026.03.02 10:00\",\"\",\"Lunch?\"\r\n"
-                       "\"sms\",\"submit\",\"\",\"+15555550188\",\"\",\"2026.03.02 11:00\",\"\",\"Sure\"\r\n");
+                       "\"sms\",\"submit\",\"\",\"+15555550188\",\"\",\"2026.03.02 11:00\",\"\",\"Sure\"\r\n"
+                       "\"sms\",\"deliver\",\"+15555550177\",\"\",\"\",\"2026.03.02 10:00\",\"\",\"Lunch?\"\r\n");
         std::string line = "\"Ms\",\"Vera\"";
         for (int column = 2; column < 16; ++column) line += ",\"\"";
         WriteFileBytes(contacts, "\"Title\",\"First name\",\"Middle name\"\r\n" + line + ",\"+15555550177\"\r\n");
@@ -80,10 +82,12 @@ TEST(CliImport, FinishesTheCollectionWithNamesHistoryDuplicatesAndDataFile) {
     std::ostringstream out, err;
     ASSERT_EQ(RunImportCommand({files.messages, files.contacts, "-o", data, "--history", history}, out, err), 0)
         << err.str();
+    // The same words a day later are another message; the line repeated is the same one.
     EXPECT_EQ(out.str(),
               "1\t0x0015\t0\t2026.03.02 11:00\t+15555550188\t+15555550188\tSure\n"
               "2\t0x0016\t0\t2026.03.02 10:00\t+15555550177\tMs Vera\tLunch?\n"
-              "2 messages (1 sent, 1 received, 0 blocked), 2 contacts\n");
+              "3\t0x0016\t0\t2026.03.01 10:00\t+15555550177\tMs Vera\tLunch?\n"
+              "3 messages (1 sent, 2 received, 0 blocked), 2 contacts\n");
 
     // The history now names the number and can block it on the next import.
     MsgStore S;
@@ -102,7 +106,7 @@ TEST(CliImport, FinishesTheCollectionWithNamesHistoryDuplicatesAndDataFile) {
     // dump prints the data file as stored, newest first.
     std::ostringstream dump, dumpErr;
     ASSERT_EQ(RunDumpCommand(data, dump, dumpErr), 0);
-    EXPECT_EQ(dump.str(), out.str().substr(0, out.str().rfind("2 messages")) + "2 messages (1 sent, 1 received)\n");
+    EXPECT_EQ(dump.str(), out.str().substr(0, out.str().rfind("3 messages")) + "3 messages (1 sent, 2 received)\n");
 }
 
 TEST(CliImport, SummaryAndSamples) {

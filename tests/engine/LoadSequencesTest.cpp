@@ -25,7 +25,7 @@ void FillMixedStore(MsgStore& S) {
     AddMessage(S, "2024.03.02 10:00", Alice, "middle", MsgSms | MsgSent);
     AddMessage(S, "2024.03.01 09:00", Bob, "oldest", MsgSms | MsgReceived);
     AddMessage(S, "2024.03.04 12:00", Carol, "newest", MsgSms | MsgReceived);
-    AddMessage(S, "2024.03.03 11:00", Alice, "middle", MsgSms | MsgSent);  // same phone and text
+    AddMessage(S, "2024.03.03 11:00", Alice, "middle", MsgSms | MsgSent);  // the same words a day later
     S.HistoryCount = 1;
     S.History[1].Phone = Bob;
     S.History[1].Name = "Bob Blocked";
@@ -79,21 +79,27 @@ TEST(FinishImport, FitsSortsNumbersAndWritesTheHistory) {
 }
 
 TEST(FinishImport, WithoutHistoryKeepsBlockedNumbersAndRemovesDuplicatesOnlyWhenAsked) {
+    // The mixed store's two "middle" of different days are two messages; a copy of the
+    // first, trailing spaces aside, is the same message.
+    const auto fill = [](MsgStore& S) {
+        FillMixedStore(S);
+        AddMessage(S, "2024.03.02 10:00", Alice, "middle  ", MsgSms | MsgSent);
+    };
     MsgStore S;
     DefaultsType D;
-    FillMixedStore(S);
+    fill(S);
     const FinishImportResult kept = FinishImport(S, D, {false, false, ""});
     EXPECT_EQ(kept.Blocked, 0);
     EXPECT_EQ(kept.DuplicatesRemoved, 0);
-    EXPECT_EQ(S.MessageCount, 4);
+    EXPECT_EQ(S.MessageCount, 5);
 
     MsgStore T;
-    FillMixedStore(T);
+    fill(T);
     const FinishImportResult removed = FinishImport(T, D, {false, true, ""});
     EXPECT_EQ(removed.Blocked, 0);
     EXPECT_EQ(removed.DuplicatesRemoved, 1);  // counted for the import's report
-    EXPECT_EQ(Times(T), (std::vector<std::string>{"2024.03.04 12:00", "2024.03.03 11:00", "2024.03.01 09:00"}));
-    // The later copy (in newest-first order) is the one that goes.
+    EXPECT_EQ(Times(T), (std::vector<std::string>{"2024.03.04 12:00", "2024.03.03 11:00", "2024.03.02 10:00",
+                                                  "2024.03.01 09:00"}));
 }
 
 TEST(FinishImport, TheSettingsFormReadsUseHistoryAndRemoveDups) {

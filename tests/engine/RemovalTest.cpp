@@ -35,26 +35,38 @@ TEST(RemoveDuplicates, MatchesTheLiteralProcedure) {
         }
 }
 
-// Messages with the phone's own time (from backups) are duplicates of each other only at
-// equal times; mixed with others the relation is not transitive.
-TEST(RemoveDuplicates, ExactTimesMatchTheLiteralProcedure) {
-    for (unsigned seed = 1; seed <= 40; ++seed) {
-        SCOPED_TRACE(testing::Message() << "seed " << seed);
-        MsgStore fast;
-        FillTieRichStore(fast, 1 + static_cast<int>(seed * 37 % 400), seed);
-        std::mt19937 rng(seed);
-        for (std::int32_t n = 1; n <= fast.MessageCount; ++n)
-            if (rng() % 3 != 0) fast.Messages[n].Flags |= MsgExactTime;
-        BuildView(fast, ViewEverything);
-        MsgStore literal = fast;
-        EXPECT_EQ(RemoveDuplicates(fast, true), Literal::RemoveDuplicates(literal, true));
-        ExpectSameStore(fast, literal);
-        if (HasFatalFailure()) return;
-    }
+// Collections full of one message: few phones, texts that differ only in trailing spaces,
+// a few minutes, both directions, the phone's own time on some and colours on some.
+TEST(RemoveDuplicates, RepeatedWordsMatchTheLiteralPairs) {
+    const std::vector<std::string> phones = {"+15555550100", "+15555550101", "+1555555010"};
+    const std::vector<std::string> texts = {"Ok", "Ok ", "Ok  ", "ok", "\xF0\x9F\x91\x8D", "", " "};
+    const std::vector<std::string> minutes = {"2011.03.04 10:00", "2011.03.04 10:01", "2011.03.05 10:00"};
+    for (unsigned seed = 1; seed <= 60; ++seed)
+        for (bool remove : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "seed " << seed << " remove " << remove);
+            std::mt19937 rng(seed);
+            const auto pick = [&](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
+            MsgStore fast;
+            const int count = 1 + static_cast<int>(pick(400));
+            const std::size_t colourEvery = 1 + pick(6), exactEvery = 1 + pick(3);
+            for (int k = 0; k < count; ++k) {
+                const auto flags = static_cast<std::uint16_t>((pick(2) ? MsgSent : MsgReceived) |
+                                                              (pick(exactEvery) == 0 ? MsgExactTime : MsgWordCodes) |
+                                                              (pick(8) ? MsgSms : MsgMms));
+                AddMessage(fast, minutes[pick(minutes.size())], phones[pick(phones.size())], texts[pick(texts.size())],
+                           flags, {}, pick(colourEvery) == 0 ? static_cast<std::int32_t>(1 + pick(3)) : 0);
+            }
+            BuildView(fast, ViewEverything);
+            MsgStore literal = fast;
+            EXPECT_EQ(RemoveDuplicates(fast, remove), Literal::RemoveDuplicates(literal, remove));
+            ExpectSameStore(fast, literal);
+            if (HasFatalFailure()) return;
+        }
 }
 
 TEST(RemoveDuplicates, WhichMessageSurvives) {
-    // Three equal messages at positions 1 < 2 < 3 with colours c1, c2, c3; the survivor's text tag.
+    // Three records of one message at positions 1 < 2 < 3 with colours c1, c2, c3; the
+    // survivor's name tag. The others differ from them in one thing each and stay.
     struct Case {
         std::int32_t c1, c2, c3;
         const char* survivor;
@@ -63,19 +75,23 @@ TEST(RemoveDuplicates, WhichMessageSurvives) {
                           Case{0, 0, 5, "c"}, Case{5, 5, 0, "b"}}) {
         MsgStore S;
         AddMessage(S, "2007.01.01 10:00", "+15555550100", "same", MsgSms | MsgSent, "a", k.c1);
-        AddMessage(S, "2007.01.01 10:01", "+15555550101", "same", MsgSms | MsgSent);  // other phone
-        AddMessage(S, "2007.01.02 10:00", "+15555550100", "same", MsgSms | MsgReceived, "b", k.c2);
-        AddMessage(S, "2007.01.03 10:00", "+15555550100", "same", MsgSms | MsgSent, "c", k.c3);
-        AddMessage(S, "2007.01.03 10:00", "+15555550100", "same ", MsgSms | MsgSent);  // other text
+        AddMessage(S, "2007.01.01 10:00", "+15555550101", "same", MsgSms | MsgSent);      // other phone
+        AddMessage(S, "2007.01.01 10:00", "+15555550100", "same  ", MsgMms | MsgSent, "b", k.c2);
+        AddMessage(S, "2007.01.02 10:00", "+15555550100", "same", MsgSms | MsgSent);      // other day
+        AddMessage(S, "2007.01.01 10:00", "+15555550100", "same", MsgSms | MsgReceived);  // received
+        AddMessage(S, "2007.01.01 10:00", "+15555550100", "same", MsgSms | MsgSent | MsgExactTime, "c", k.c3);
+        AddMessage(S, "2007.01.01 10:01", "+15555550100", "same", MsgSms | MsgSent | MsgExactTime);  // next minute
+        AddMessage(S, "2007.01.01 10:00", "+15555550100", "Same", MsgSms | MsgSent);      // other text
         EXPECT_EQ(RemoveDuplicates(S, false), 2);
-        EXPECT_EQ(S.MessageCount, 5);
-        for (std::int32_t n = 1; n <= 5; ++n) EXPECT_FALSE(S.Messages[n].Flags & MsgDoomed);
+        EXPECT_EQ(S.MessageCount, 8);
+        for (std::int32_t n = 1; n <= 8; ++n) EXPECT_FALSE(S.Messages[n].Flags & MsgDoomed);
         S.Modified = false;
         EXPECT_EQ(RemoveDuplicates(S, true), 2);
         EXPECT_TRUE(S.Modified);
-        ASSERT_EQ(S.MessageCount, 3);
-        EXPECT_EQ(S.Messages[1].Phone == "+15555550100" ? S.Messages[1].Name.str() : S.Messages[2].Name.str(),
-                  k.survivor);
+        ASSERT_EQ(S.MessageCount, 6);
+        std::string survivors;
+        for (std::int32_t n = 1; n <= 6; ++n) survivors += S.Messages[n].Name.str();
+        EXPECT_EQ(survivors, k.survivor);
     }
 }
 

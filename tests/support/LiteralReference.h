@@ -147,13 +147,25 @@ inline std::int32_t DeletePhone(MsgStore& S, std::string_view phone) {
     return before - S.MessageCount;
 }
 
+// Two records of one message, as the rule reads: same phone, same direction, same text but
+// for trailing spaces, and the same time: the Time text, or for two messages with the
+// phone's own time that time, which the store holds in the Time text too.
+inline bool SameMessage(const XMsgRecType& a, const XMsgRecType& b) {
+    std::string ta = a.Text, tb = b.Text;
+    while (!ta.empty() && ta.back() == ' ') ta.pop_back();
+    while (!tb.empty() && tb.back() == ' ') tb.pop_back();
+    const bool bothExact = (a.Flags & MsgExactTime) && (b.Flags & MsgExactTime);
+    const bool sameTime = bothExact ? a.Time.str() == b.Time.str() : a.Time == b.Time;
+    return a.Phone == b.Phone && ta == tb && sameTime &&
+           (a.Flags & MsgSent) == (b.Flags & MsgSent) && (a.Flags & MsgReceived) == (b.Flags & MsgReceived);
+}
+
 inline std::int32_t RemoveDuplicates(MsgStore& S, bool remove) {
     for (std::int32_t i = 1; i <= S.MessageCount - 1; ++i)
         for (std::int32_t j = i + 1; j <= S.MessageCount; ++j) {
             XMsgRecType& a = S.Messages[i];
             XMsgRecType& b = S.Messages[j];
-            const bool bothExact = (a.Flags & MsgExactTime) && (b.Flags & MsgExactTime);
-            if (a.Phone == b.Phone && a.Text == b.Text && (!bothExact || a.Time == b.Time)) {
+            if (Literal::SameMessage(a, b)) {
                 if (b.Color == 0)
                     b.Flags |= MsgDoomed;
                 else
@@ -257,8 +269,7 @@ inline std::vector<std::string> TextLines(std::string_view bytes) {
 }
 
 // The message lines of prepared bytes added one after another: each acceptable line that
-// no stored message matches (Time, Phone, direction and Text without trailing spaces, found
-// by a scan of the whole store) is appended while there is room. Returns how many new lines
+// no stored message is the same message as (found by a scan of the whole store) is appended while there is room. Returns how many new lines
 // found the store full.
 inline std::int32_t ImportMessageLines(MsgStore& S, std::string_view bytes, unsigned char separator) {
     std::int32_t dropped = 0;
@@ -266,11 +277,7 @@ inline std::int32_t ImportMessageLines(MsgStore& S, std::string_view bytes, unsi
         XMsgRecType m;
         if (!ParseMessageLine(line, separator, m)) continue;
         bool held = false;
-        for (std::int32_t n = 1; n <= S.MessageCount && !held; ++n) {
-            const XMsgRecType& s = S.Messages[n];
-            held = s.Time == m.Time && s.Phone == m.Phone && (s.Flags & 3) == (m.Flags & 3) &&
-                   TrimTrailingSpaces(s.Text) == TrimTrailingSpaces(m.Text);
-        }
+        for (std::int32_t n = 1; n <= S.MessageCount && !held; ++n) held = Literal::SameMessage(S.Messages[n], m);
         if (held) continue;
         if (S.MessageCount >= MaxMessages) {
             ++dropped;

@@ -155,25 +155,29 @@ TEST_F(EditingTest, RemoveDuplicatesTellsWhenThereAreNone) {
 
 TEST_F(EditingTest, RemoveDuplicatesAsksWithTheCountAndSaysHowManyWent) {
     TMBForm& form = OpenStore([](MsgStore& S) {
+        // Three copies of one message; the same words on another day, from another number
+        // or sent are other messages.
         AddMessage(S, "2007.03.01 08:00", "+15555550100", "Same", MsgSms | MsgReceived, "Anna Berg");
+        AddMessage(S, "2007.03.01 08:00", "+15555550100", "Same ", MsgSms | MsgReceived, "Anna Berg");
         AddMessage(S, "2007.03.02 08:00", "+15555550100", "Same", MsgSms | MsgReceived, "Anna Berg");
-        AddMessage(S, "2007.03.03 08:00", "+15555550101", "Same", MsgSms | MsgReceived, "Tom Hale");
-        AddMessage(S, "2007.03.04 08:00", "+15555550100", "Same", MsgSms | MsgSent, "Anna Berg");
+        AddMessage(S, "2007.03.01 08:00", "+15555550101", "Same", MsgSms | MsgReceived, "Tom Hale");
+        AddMessage(S, "2007.03.01 08:00", "+15555550100", "Same", MsgSms | MsgSent, "Anna Berg");
+        AddMessage(S, "2007.03.01 08:00", "+15555550100", "Same", MsgSms | MsgReceived | MsgExactTime, "Anna Berg");
     });
     form.RemoveDupsMainMenu->trigger();  // No: nothing goes
     ASSERT_EQ(Answers.AskedOf("AskYesNo").size(), 1u);
     EXPECT_EQ(LastOf("AskYesNo"), "Do you want to remove the 2 duplicate messages?");
     EXPECT_EQ(Answers.AskedOf("AskYesNo")[0].Default, DefaultButton::No);
-    EXPECT_EQ(Store.MessageCount, 4);
+    EXPECT_EQ(Store.MessageCount, 6);
     EXPECT_TRUE(Answers.AskedOf("ShowInfo").empty());
 
     Answers.YesNoAnswers.push_back(true);
     form.RemoveDupsMainMenu->trigger();
     EXPECT_EQ(LastOf("ShowInfo"), "2 duplicate messages have been removed.");
-    EXPECT_EQ(Store.MessageCount, 2);
-    EXPECT_EQ(TextsOf("+15555550100").size(), 1u);
+    EXPECT_EQ(Store.MessageCount, 4);
+    EXPECT_EQ(TextsOf("+15555550100").size(), 3u);
     EXPECT_EQ(TextsOf("+15555550101").size(), 1u);
-    EXPECT_EQ(form.MessageModel->rowCount(), 2);
+    EXPECT_EQ(form.MessageModel->rowCount(), 4);
 }
 
 TEST_F(EditingTest, QuestionsThatRemoveMessagesHaveNoAsTheDefaultButton) {

@@ -1,0 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// When two records are one and the same message: the test that both the import's
+// already-held rule and duplicate removal apply. The same words sent again at another time,
+// or in the other direction, are another message.
+#include <cstdint>
+
+#include "MBVars/MsgRec.h"
+
+// Same Phone, same direction (sent or received), same time and same Text, trailing spaces
+// aside (the suites' exports drop them). The time is the Time text; a message with the
+// phone's own time (MsgExactTime) holds it in Time to the minute, which is as exact as the
+// store keeps it, so two such messages compare their Time text too.
+bool SameMessage(const XMsgRecType& a, const XMsgRecType& b);
+// A hash of what SameMessage compares: equal for any two records it calls the same.
+std::uint64_t SameMessageHash(const XMsgRecType& m);
