@@ -159,10 +159,19 @@ int RunSplitByYear(const ImportArguments& a, MsgStore& names, bool inputFailed, 
     finish.UseHistory = !a.NoHistory;
     finish.RemoveDups = !a.KeepDuplicates;
     std::vector<YearFile> written;
-    const bool done = Attempt("write into", a.SplitDir, err, [&] {
+    bool done = false;
+    try {
         years.Write(YearWriting{a.SplitDir, finish, a.Country, {}, {}}, written);  // --country as for -o
-        return 0;
-    });
+        done = true;
+    } catch (const IoError& e) {
+        const std::string file = e.Path().empty() ? a.SplitDir : e.Path();
+        if (e.what() == BeingSavedReason)
+            err << "kestro-cli: " << file << ' ' << e.what() << '\n';
+        else
+            err << "kestro-cli: cannot write " << file << ": " << e.what() << '\n';
+    } catch (const std::bad_alloc&) {
+        err << "kestro-cli: cannot write into " << a.SplitDir << ": " << FileErrorReason(OutOfMemoryCode) << '\n';
+    }
     for (const YearFile& y : written) {
         out << y.Path << ": " << y.Messages << " messages";
         if (y.OlderLeftOut > 0)
