@@ -11,6 +11,7 @@ struct BackupYearSplit::Year {
     explicit Year(const MsgStore& names) {
         Store.History = names.History;
         Store.HistoryCount = names.HistoryCount;
+        Store.Book = names.Book;
         Chosen = std::make_unique<BackupSelection>(Store);
     }
     MsgStore Store;
@@ -57,7 +58,8 @@ void BackupYearSplit::Write(const YearWriting& how, std::vector<YearFile>& writt
         if (!y || (how.Wanted && !how.Wanted(year))) continue;
         if (how.Progress && !how.Progress(written.size(), messages)) return;
         y->Chosen->AddTo(y->Store);
-        leftOutWritten_ += y->Chosen->OlderLeftOut();
+        const std::int64_t leftOut = y->Chosen->OlderLeftOut();
+        leftOutWritten_ += leftOut;
         y->Chosen.reset();
         DefaultsType D;
         D.HomeCountry = how.HomeCountry;
@@ -68,7 +70,7 @@ void BackupYearSplit::Write(const YearWriting& how, std::vector<YearFile>& writt
         } catch (const IoError& e) {
             throw e.In(path, "write");
         }
-        written.push_back({year, path, y->Store.MessageCount});
+        written.push_back({year, path, y->Store.MessageCount, leftOut});
         messages += y->Store.MessageCount;
         y.reset();  // its memory goes before the next year's finishing
     }

@@ -16,6 +16,7 @@ struct YearFile {
     int Year = 0;
     std::string Path;
     std::int32_t Messages = 0;
+    std::int64_t OlderLeftOut = 0;  // the year's older messages that did not fit
 };
 
 // Where and how the years are written.
@@ -31,7 +32,8 @@ struct YearWriting {
 
 class BackupYearSplit {
 public:
-    // Each year's collection starts with the history of `names` (for its names and blocked numbers).
+    // Each year's collection starts with the history and the address books of `names` (for
+    // its names and blocked numbers), as they are when the year's first message comes.
     explicit BackupYearSplit(const MsgStore& names);
     ~BackupYearSplit();
     void Offer(BackupMessage& m);

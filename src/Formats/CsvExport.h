@@ -14,6 +14,13 @@ inline constexpr std::string_view CsvExportHeader = "Time,Phone,Name,Direction,M
 // Time "yyyy-mm-dd hh:mm", phone and name as shown, "Sent" or "Received", the whole text
 // as shown (line breaks kept inside its quoted field).
 std::string CsvExport(const MsgStore& S, ExportRows rows);
+// A cell a spreadsheet would take for a formula (one that begins with "=", "+", "-", "@",
+// a tab or a carriage return, after any apostrophes) behind one more apostrophe, the usual
+// defence against formula injection; `phone` keeps a number of only "+", digits, spaces,
+// dashes and brackets as it is. UnguardCsvCell removes exactly that apostrophe, so that
+// UnguardCsvCell(GuardCsvCell(x)) == x for every x.
+std::string_view GuardCsvCell(std::string_view cell, std::string& room, bool phone = false);
+std::string_view UnguardCsvCell(std::string_view cell);
 // One field as RFC 4180 writes it: in double quotes (its quotes doubled) when it holds a
 // comma, a quote or a line break, as it is otherwise.
 void AppendCsvField(std::string& out, std::string_view field);

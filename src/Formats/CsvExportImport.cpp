@@ -89,9 +89,9 @@ std::optional<NotTakenReason> ToMessage(const std::array<std::string, FieldCount
     m.Clear();
     m.Flags = direction | MsgSms | MsgWordCodes;
     m.Time = *time;
-    m.Phone = CutOnCharBoundary(f[1], PhoneText::Capacity);
-    m.Name = CutOnCharBoundary(f[2], NameText::Capacity);
-    m.Text.assign(CutOnCharBoundary(f[4], MaxTextLength));
+    m.Phone = CutOnCharBoundary(UnguardCsvCell(f[1]), PhoneText::Capacity);
+    m.Name = CutOnCharBoundary(UnguardCsvCell(f[2]), NameText::Capacity);
+    m.Text.assign(CutOnCharBoundary(UnguardCsvCell(f[4]), MaxTextLength));
     return std::nullopt;
 }
 }  // namespace

@@ -9,9 +9,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
-#include <filesystem>
+#include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -20,9 +23,12 @@
 namespace {
 constexpr std::size_t kBufferSize = 1 << 16;
 constexpr int kMaxLinkHops = 40;  // as the system follows them
-constexpr const char* kTemporarySuffix = "XXXXXX";
+constexpr std::size_t kTemporarySuffixLength = 6;
+constexpr std::string_view kLockSuffix = "lock";
 // Temporary files of an earlier version of this writer: the target's name and this.
 constexpr std::string_view kLegacyInfix = ".tmp-";
+std::atomic<std::int64_t> gLockWaitMs{5000};
+constexpr std::chrono::milliseconds kLockPoll{20};
 
 
 mode_t NewFileMode() {
@@ -43,14 +49,29 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// Whether the kernel's protected_symlinks rule lets this user follow the link `st` in
+// `folder`: not in a sticky, world-writable folder when the link belongs neither to the
+// folder's owner nor to the user.
+bool MayFollow(const struct stat& link, const std::string& folder) {
+    struct stat dir{};
+    if (::stat(folder.c_str(), &dir) != 0) return true;  // the open of the folder says why
+    const bool sticky = (dir.st_mode & S_ISVTX) && (dir.st_mode & S_IWOTH);
+    return !sticky || link.st_uid == dir.st_uid || link.st_uid == ::geteuid();
+}
+
 // The path with every symbolic link at its end followed, as far as the links lead (a link
-// to a missing file gives that file's path); 0 or ELOOP in `err`.
+// to a missing file gives that file's path); 0, ELOOP or EACCES (a link the kernel would
+// not let the user follow) in `err`.
 std::string FollowLinks(const std::string& path, int& err) {
     err = 0;
     std::string p = path;
     for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
         struct stat st{};
         if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p;
+        if (!MayFollow(st, FolderOf(p))) {
+            err = EACCES;
+            return path;
+        }
         std::vector<char> target(4096);
         const ssize_t n = ::readlink(p.c_str(), target.data(), target.size());
         if (n < 0 || static_cast<std::size_t>(n) >= target.size()) return p;  // left to rename
@@ -61,11 +82,24 @@ std::string FollowLinks(const std::string& path, int& err) {
     return path;
 }
 
-// --- Temporary files removed when a signal ends the process during a save --------------
-// Plain arrays and flags only: the handler may use nothing else.
+// 0 when the folder entry may be replaced: missing, or a regular file its owner may write.
+int Replaceable(int dir, const std::string& name, struct stat& st, bool& exists) {
+    exists = ::fstatat(dir, name.c_str(), &st, 0) == 0;
+    if (!exists) return errno == ENOENT ? 0 : errno;
+    if (S_ISDIR(st.st_mode)) return EISDIR;
+    if (!S_ISREG(st.st_mode)) return NotRegularFileCode;
+    if ((st.st_mode & S_IWUSR) == 0) return EACCES;  // as an editor would not replace it
+    return 0;
+}
+
+// --- Files removed when a signal ends the process during a save ------------------------
+// Plain arrays and flags only: the handler may use nothing else. Each slot holds the
+// folder's descriptor and the names of the temporary file and the lock file in it.
 constexpr int kSlots = 8;
-constexpr std::size_t kSlotPathSize = 4096;
-char gSlotPath[kSlots][kSlotPathSize];
+constexpr std::size_t kSlotNameSize = 64;
+int gSlotDir[kSlots];
+char gSlotTemp[kSlots][kSlotNameSize];
+char gSlotLock[kSlots][kSlotNameSize];
 volatile std::sig_atomic_t gSlotUsed[kSlots];
 int gActiveSlots = 0;
 // Signals that end the process by default and may arrive during a save.
@@ -76,8 +110,11 @@ struct sigaction gPreviousFileSize;
 
 extern "C" void RemoveTemporariesAndGoOn(int sig, siginfo_t* info, void* context) {
     const int savedErrno = errno;
-    for (int i = 0; i < kSlots; ++i)
-        if (gSlotUsed[i]) ::unlink(gSlotPath[i]);
+    for (int i = 0; i < kSlots; ++i) {
+        if (!gSlotUsed[i]) continue;
+        ::unlinkat(gSlotDir[i], gSlotTemp[i], 0);
+        ::unlinkat(gSlotDir[i], gSlotLock[i], 0);
+    }
     for (std::size_t k = 0; k < kEndingSignals.size(); ++k) {
         if (kEndingSignals[k] != sig) continue;
         const struct sigaction& previous = gPrevious[k];
@@ -121,13 +158,15 @@ void RestoreHandlers() {
     ::sigaction(SIGXFSZ, &gPreviousFileSize, nullptr);
 }
 
-// A slot for the temporary file's path, or -1 when none is free (the save still works,
-// only a signal would leave the file behind for the next save to clear).
-int Register(const std::string& path) {
-    if (path.size() >= kSlotPathSize) return -1;
+// A slot for the temporary file and the lock file, or -1 when none is free (the save still
+// works, only a signal would leave the files behind for the next save to clear).
+int Register(int dir, const std::string& temp, const std::string& lock) {
+    if (temp.size() >= kSlotNameSize || lock.size() >= kSlotNameSize) return -1;
     for (int i = 0; i < kSlots; ++i) {
         if (gSlotUsed[i]) continue;
-        std::memcpy(gSlotPath[i], path.c_str(), path.size() + 1);
+        gSlotDir[i] = dir;
+        std::memcpy(gSlotTemp[i], temp.c_str(), temp.size() + 1);
+        std::memcpy(gSlotLock[i], lock.c_str(), lock.size() + 1);
         std::atomic_signal_fence(std::memory_order_seq_cst);
         if (gActiveSlots++ == 0) InstallHandlers();
         gSlotUsed[i] = 1;
@@ -146,20 +185,44 @@ void Unregister(int& slot) {
 
 // Removes the temporary files that earlier saves of this target left behind (a power loss
 // or a killed process): this writer's short names and the longer names of earlier versions.
-void ClearStaleTemporaries(const std::string& folder, const std::string& targetName) {
+// Called only under the target's lock, so no live save's file is among them.
+void ClearStaleTemporaries(int dir, const std::string& targetName) {
     const std::string prefix = AtomicFileWriter::TemporaryPrefix(targetName);
     const std::string legacy = targetName + std::string(kLegacyInfix);
-    const std::size_t suffix = std::strlen(kTemporarySuffix);
-    std::error_code ec;
-    std::filesystem::directory_iterator it(folder, ec), end;
-    std::vector<std::filesystem::path> stale;
-    for (; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        const bool ours = name.size() == prefix.size() + suffix && name.compare(0, prefix.size(), prefix) == 0;
-        const bool older = name.size() == legacy.size() + suffix && name.compare(0, legacy.size(), legacy) == 0;
-        if ((ours || older) && it->is_regular_file(ec) && !it->is_symlink(ec)) stale.push_back(it->path());
+    const int copy = ::fcntl(dir, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0) return;
+    DIR* listing = ::fdopendir(copy);
+    if (!listing) {
+        ::close(copy);
+        return;
     }
-    for (const auto& p : stale) std::filesystem::remove(p, ec);
+    std::vector<std::string> stale;
+    while (const dirent* e = ::readdir(listing)) {
+        const std::string_view name = e->d_name;
+        const bool ours = name.size() == prefix.size() + kTemporarySuffixLength && name.starts_with(prefix);
+        const bool older = name.size() == legacy.size() + kTemporarySuffixLength && name.starts_with(legacy);
+        struct stat st{};
+        if ((ours || older) && ::fstatat(dir, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            stale.emplace_back(name);
+    }
+    ::closedir(listing);
+    for (const std::string& name : stale) ::unlinkat(dir, name.c_str(), 0);
+}
+
+// Creates a new temporary file of the target's prefix in the folder; its descriptor, or -1
+// with errno set.
+int CreateTemporary(int dir, const std::string& prefix, std::string& name) {
+    static constexpr char Letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned char random[kTemporarySuffixLength];
+        if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) return -1;
+        name = prefix;
+        for (const unsigned char r : random) name += Letters[r % (sizeof Letters - 1)];
+        const int fd = ::openat(dir, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 }  // namespace
@@ -175,7 +238,47 @@ std::string AtomicFileWriter::TemporaryPrefix(std::string_view targetName) {
     return prefix;
 }
 
+std::string AtomicFileWriter::LockName(std::string_view targetName) {
+    return TemporaryPrefix(targetName) + std::string(kLockSuffix);
+}
+
+void AtomicFileWriter::SetLockWait(std::chrono::milliseconds wait) { gLockWaitMs = wait.count(); }
+
 AtomicFileWriter::~AtomicFileWriter() { Discard(); }
+
+int AtomicFileWriter::Lock() {
+    const std::string name = LockName(name_);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(gLockWaitMs.load());
+    for (;;) {
+        // Readable by anyone, so that another user saving into a shared folder can wait too.
+        const int fd = ::openat(dir_, name.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (fd < 0) return errno;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            // The lock counts only while the folder still holds this lock file: the holder
+            // before removed it on finishing, and a waiter of it starts over.
+            struct stat held{}, named{};
+            if (::fstat(fd, &held) == 0 && ::fstatat(dir_, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+                held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
+                lock_ = fd;
+                return 0;
+            }
+            ::close(fd);
+            continue;
+        }
+        const int err = errno;
+        ::close(fd);
+        if (err != EWOULDBLOCK && err != EINTR) return err;
+        if (std::chrono::steady_clock::now() >= deadline) return BeingSavedCode;
+        std::this_thread::sleep_for(kLockPoll);
+    }
+}
+
+void AtomicFileWriter::Unlock() {
+    if (lock_ < 0) return;
+    ::unlinkat(dir_, LockName(name_).c_str(), 0);  // while still held: a waiter starts over
+    ::close(lock_);
+    lock_ = -1;
+}
 
 int AtomicFileWriter::Open(const std::string& path) {
     Discard();
@@ -183,25 +286,29 @@ int AtomicFileWriter::Open(const std::string& path) {
     int err = 0;
     target_ = FollowLinks(path, err);
     if (err) return err;
+    name_ = NameOf(target_);
+    if (name_.empty() || name_ == "." || name_ == "..") return EISDIR;
+    dir_ = ::open(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir_ < 0) return errno;
 
     struct stat st{};
-    const bool exists = ::stat(target_.c_str(), &st) == 0;
-    if (!exists && errno != ENOENT) return errno;
-    if (exists) {
-        if (S_ISDIR(st.st_mode)) return EISDIR;
-        if (!S_ISREG(st.st_mode)) return NotRegularFileCode;
-        if ((st.st_mode & S_IWUSR) == 0) return EACCES;  // as an editor would not replace it
+    bool exists = false;
+    // Refused before the lock, so that nothing is made beside a device; again under it.
+    if ((err = Replaceable(dir_, name_, st, exists)) != 0 || (err = Lock()) != 0 ||
+        (err = Replaceable(dir_, name_, st, exists)) != 0) {
+        Discard();
+        return err;
     }
 
-    const std::string folder = FolderOf(target_);
-    ClearStaleTemporaries(folder, NameOf(target_));
-    std::string pattern = folder + "/" + TemporaryPrefix(NameOf(target_)) + kTemporarySuffix;
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    fd_ = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd_ < 0) return errno;
-    temp_ = name.data();
-    slot_ = Register(temp_);
+    ClearStaleTemporaries(dir_, name_);
+    fd_ = CreateTemporary(dir_, TemporaryPrefix(name_), temp_);
+    if (fd_ < 0) {
+        err = errno;
+        temp_.clear();
+        Discard();
+        return err;
+    }
+    slot_ = Register(dir_, temp_, LockName(name_));
 
     if (exists) {
         // Owner and group where the process may set them, then the permission bits (after
@@ -265,29 +372,40 @@ void AtomicFileWriter::Commit() {
         Discard();
         throw IoError::Other(err).In(given_, "write");
     }
-    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+    if (::renameat(dir_, temp_.c_str(), dir_, name_.c_str()) != 0) {
         const int err = errno;
         Discard();
         throw IoError::Other(err).In(given_, "write");
     }
     temp_.clear();
-    Unregister(slot_);
     // The rename itself lives in the folder: flushed too, a save that returned survives a
     // power loss.
-    const int dir = ::open(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        const int synced = ::fsync(dir);
-        const int err = errno;
-        ::close(dir);
-        if (synced != 0 && err != EINVAL && err != EROFS) throw IoError::Other(err).In(given_, "write");
-    }
+    const int synced = ::fsync(dir_);
+    const int err = errno;
+    Discard();  // lets go of the lock and the folder
+    if (synced != 0 && err != EINVAL && err != EROFS) throw IoError::Other(err).In(given_, "write");
 }
 
 void AtomicFileWriter::Discard() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
-    if (!temp_.empty()) ::unlink(temp_.c_str());
+    if (!temp_.empty()) ::unlinkat(dir_, temp_.c_str(), 0);
     temp_.clear();
-    Unregister(slot_);
+    Unregister(slot_);  // before the lock file goes: a later signal must not remove another's
+    Unlock();
+    if (dir_ >= 0) ::close(dir_);
+    dir_ = -1;
     buffer_.clear();
+}
+
+FileStamp StampOf(const std::string& path) {
+    FileStamp stamp;
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0) return stamp;
+    stamp.Exists = true;
+    stamp.Device = st.st_dev;
+    stamp.Inode = st.st_ino;
+    stamp.Size = static_cast<std::uint64_t>(st.st_size);
+    stamp.ModifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return stamp;
 }

@@ -13,6 +13,8 @@
 inline constexpr int NotRegularFileCode = 0x10001;  // a folder entry that is no plain file
 inline constexpr int OutOfMemoryCode = 0x10002;     // an allocation failed while reading
 inline constexpr int NotValidFileCode = 0x10003;    // a file of no kind an import reads (an XML that is no backup)
+inline constexpr int BeingSavedCode = 0x10004;      // another process holds the file's save lock
+inline constexpr std::string_view BeingSavedReason = "is being saved by another Kestro";
 
 // The reason in words: "Disk full", "Not a regular file", "Out of memory", or the
 // system's own text for its error codes.
@@ -22,12 +24,15 @@ inline std::string FileErrorReason(int code) {
         case NotRegularFileCode: return "Not a regular file";
         case OutOfMemoryCode: return "Out of memory";
         case NotValidFileCode: return "Not a valid file";
+        case BeingSavedCode: return std::string(BeingSavedReason);
         default: return std::strerror(code);
     }
 }
 
-// "Cannot <verb> "<path>": <reason>", the form of every file error the user sees.
+// "Cannot <verb> "<path>": <reason>", the form of every file error the user sees; a file
+// another save holds is ""<path>" is being saved by another Kestro".
 inline std::string FileErrorText(std::string_view verb, std::string_view path, std::string_view reason) {
+    if (reason == BeingSavedReason) return "\"" + std::string(path) + "\" " + std::string(reason);
     std::string text = "Cannot ";
     text += verb;
     text += " \"";

@@ -55,6 +55,19 @@ std::string FindEmailAddress(std::string_view s) {
     return address;
 }
 
+std::string MailtoLink(std::string_view address) {
+    // A "?" starts the headers (subject, body, attach, ...) and a "#" a fragment; a space or
+    // a control character ends an address and could start a header in a careless reader.
+    std::size_t end = 0;
+    while (end < address.size() && address[end] != '?' && address[end] != '#' &&
+           static_cast<unsigned char>(address[end]) > ' ' && address[end] != 0x7f)
+        ++end;
+    const std::string_view alone = address.substr(0, end);
+    const std::size_t at = alone.find('@');
+    if (at == std::string_view::npos || alone.find('.', at + 1) == std::string_view::npos) return {};
+    return "mailto:" + std::string(alone);
+}
+
 LinkInText FindLinkInText(std::string_view shown) {
     const std::string padded = " " + std::string(shown) + " ";
     LinkInText found;
@@ -63,7 +76,7 @@ LinkInText FindLinkInText(std::string_view shown) {
     if (!found.Url.empty()) {
         mark = padded.find("://") - 1;
     } else if (std::string address = FindEmailAddress(padded); !address.empty()) {
-        found.Url = "mailto:" + address;
+        found.Url = MailtoLink(address);
         mark = padded.find('@') - 1;
     }
     if (found.Url.empty()) return found;

@@ -17,8 +17,13 @@ std::string FindWebLink(std::string_view s);
 // and it is longer than 3 characters; empty otherwise.
 std::string FindEmailAddress(std::string_view s);
 
+// "mailto:" and the address alone: what follows a "?" or "#" (headers such as attach= or
+// subject=) and anything from a space or control character on is left out; empty when what
+// is left has no "@" with a "." after it.
+std::string MailtoLink(std::string_view address);
+
 // The link the detail line's button offers for a text as shown (its web link, else
-// "mailto:" and its e-mail address) and where it is written: the bytes [Begin, End) of
+// MailtoLink of its e-mail address) and where it is written: the bytes [Begin, End) of
 // the space-delimited word it was found in, without trailing sentence punctuation. The
 // text is passed without the added spaces. Url empty when the text holds neither.
 struct LinkInText {

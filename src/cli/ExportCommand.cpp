@@ -11,6 +11,7 @@
 #include "MBVars/LoadSequences.h"
 #include "OFuncs/DisplayText.h"
 #include "OFuncs/IoError.h"
+#include "cli/Output.h"
 
 namespace {
 struct ExportArguments {
@@ -58,6 +59,7 @@ bool ParseArguments(const std::vector<std::string>& args, ExportArguments& a, st
 int RunExportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     ExportArguments a;
     if (!ParseArguments(args, a, err)) return 2;
+    if (!a.Output.empty() && !OutputsAreNotInputs({a.File}, {a.Output}, err)) return 2;
     MsgStore S;
     DefaultsType D;
     std::string reason;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/ImportCommand.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <filesystem>
@@ -11,9 +12,11 @@
 #include "Formats/BackupYearSplit.h"
 #include "MBVars/ImportFile.h"
 #include "MBVars/LoadSequences.h"
+#include "Formats/ImportVCard.h"
 #include "Formats/NumberMatch.h"
 #include "OFuncs/IoError.h"
 #include "cli/Listing.h"
+#include "cli/Output.h"
 
 namespace {
 std::string ToUpper(std::string s) {
@@ -74,7 +77,10 @@ bool Attempt(const std::string& what, const std::string& file, std::ostream& err
         reason = FileErrorReason(OutOfMemoryCode);
     }
     if (reason.empty()) return true;
-    err << "kestro-cli: cannot " << what << ' ' << file << ": " << reason << '\n';
+    if (reason == BeingSavedReason)
+        err << "kestro-cli: " << file << ' ' << reason << '\n';
+    else
+        err << "kestro-cli: cannot " << what << ' ' << file << ": " << reason << '\n';
     return false;
 }
 
@@ -98,13 +104,20 @@ bool ImportInput(MsgStore& S, const std::string& file, ImportNotTaken& notTaken,
     return false;
 }
 
-// Reads one backup into the years, adding what it passed over to `notTaken`; false when it is
-// no backup or could not be read completely.
-bool ReadIntoYears(BackupYearSplit& years, const std::string& file, ImportNotTaken& notTaken, std::ostream& err) {
+// Reads one input of the year split: an address book into `names`, a backup into the
+// years, adding what it passed over to `notTaken`; false when it is neither or could not
+// be read completely.
+bool ReadIntoYears(BackupYearSplit& years, MsgStore& names, const std::string& file, bool backups,
+                   ImportNotTaken& notTaken, std::ostream& err) {
+    const bool xml = LooksLikeXmlFile(file);
+    if (xml != backups) return true;  // address books first, so that every year has their names
     BackupReadResult read;
     const auto sink = [&](BackupMessage& m) { years.Offer(m); };
     if (!Attempt("import", file, err, [&] {
-            if (!LooksLikeXmlFile(file)) return NotValidFileCode;
+            if (!xml) {
+                const int code = ImportVCardFile(names, file);
+                return code == NotVCardFile ? NotValidFileCode : code;
+            }
             const int code = ReadSmsBackupFile(file, sink, read);
             return code ? code : read.End == BackupEnd::NotBackup ? NotValidFileCode : 0;
         }))
@@ -117,30 +130,75 @@ bool ReadIntoYears(BackupYearSplit& years, const std::string& file, ImportNotTak
     return false;
 }
 
-// --split-by-year: every file must be a phone backup read whole, else nothing is written.
-int RunSplitByYear(const ImportArguments& a, const MsgStore& names, bool inputFailed, std::ostream& out,
+// The year files an input could be: those DIR holds, and DIR/NAME for an input named as one.
+std::vector<std::string> YearFilesOf(const std::string& dir, const std::vector<std::string>& inputs) {
+    const auto yearName = [](const std::string& name) {
+        return name.size() == 8 && name.ends_with(".kst") &&
+               std::all_of(name.begin(), name.begin() + 4, [](char c) { return c >= '0' && c <= '9'; });
+    };
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+        if (yearName(it->path().filename().string())) files.push_back(it->path().string());
+    for (const std::string& in : inputs)
+        if (const std::string name = std::filesystem::path(in).filename().string(); yearName(name))
+            files.push_back((std::filesystem::path(dir) / name).string());
+    return files;
+}
+
+// --split-by-year: every file must be a phone backup or an address book read whole, else
+// nothing is written.
+int RunSplitByYear(const ImportArguments& a, MsgStore& names, bool inputFailed, std::ostream& out,
                    std::ostream& err) {
     BackupYearSplit years(names);
     ImportNotTaken notTaken;
-    for (const std::string& file : a.Files)
-        if (!ReadIntoYears(years, file, notTaken, err)) inputFailed = true;
+    for (const bool backups : {false, true})
+        for (const std::string& file : a.Files)
+            if (!ReadIntoYears(years, names, file, backups, notTaken, err)) inputFailed = true;
     PrintNotTaken(notTaken, err);
     if (inputFailed) {
         err << "kestro-cli: nothing written to " << a.SplitDir << ", since an input could not be read\n";
+        return 1;
+    }
+    std::error_code made;
+    std::filesystem::create_directories(a.SplitDir, made);  // the folder and its parents
+    if (made) {
+        err << "kestro-cli: cannot create the folder " << a.SplitDir << ": " << made.message() << '\n';
         return 1;
     }
     FinishImportOptions finish;
     finish.UseHistory = !a.NoHistory;
     finish.RemoveDups = !a.KeepDuplicates;
     std::vector<YearFile> written;
-    if (!Attempt("write into", a.SplitDir, err, [&] {
-            years.Write(YearWriting{a.SplitDir, finish, a.Country, {}, {}}, written);  // --country as for -o
-            return 0;
-        }))
+    bool done = false;
+    try {
+        years.Write(YearWriting{a.SplitDir, finish, a.Country, {}, {}}, written);  // --country as for -o
+        done = true;
+    } catch (const IoError& e) {
+        const std::string file = e.Path().empty() ? a.SplitDir : e.Path();
+        if (e.what() == BeingSavedReason)
+            err << "kestro-cli: " << file << ' ' << e.what() << '\n';
+        else
+            err << "kestro-cli: cannot write " << file << ": " << e.what() << '\n';
+    } catch (const std::bad_alloc&) {
+        err << "kestro-cli: cannot write into " << a.SplitDir << ": " << FileErrorReason(OutOfMemoryCode) << '\n';
+    }
+    for (const YearFile& y : written) {
+        out << y.Path << ": " << y.Messages << " messages";
+        if (y.OlderLeftOut > 0)
+            out << ", " << y.OlderLeftOut << " older messages left out: a year holds at most " << MaxMessages;
+        out << '\n';
+    }
+    if (!done) {
+        err << "kestro-cli: written before the error: ";
+        if (written.empty()) err << "none";
+        for (std::size_t i = 0; i < written.size(); ++i) err << (i ? ", " : "") << written[i].Path;
+        err << '\n';
         return 1;
-    for (const YearFile& y : written) out << y.Path << ": " << y.Messages << " messages\n";
+    }
     if (const std::int64_t older = years.OlderLeftOut(); older > 0)
-        out << older << " older messages not imported: a year had more than " << MaxMessages << " messages\n";
+        err << "kestro-cli: " << older << " older messages not imported: a year had more than " << MaxMessages
+            << " messages\n";
     return 0;
 }
 
@@ -159,6 +217,14 @@ std::string Unchanged(const ImportArguments& a) {
 int RunImportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     ImportArguments a;
     if (!ParseArguments(args, a, err)) return 2;
+    // No output is one of the inputs: refused before anything is read.
+    std::vector<std::string> inputs = a.Files;
+    if (!a.History.empty()) inputs.push_back(a.History);
+    const std::vector<std::string> outputs =
+        !a.SplitDir.empty() ? YearFilesOf(a.SplitDir, inputs) : a.Output.empty() ? std::vector<std::string>{} : std::vector<std::string>{a.Output};
+    if (!OutputsAreNotInputs(inputs, outputs, err) ||
+        (!a.History.empty() && a.SplitDir.empty() && !OutputsAreNotInputs(a.Files, {a.History}, err)))
+        return 2;
     MsgStore S;
     DefaultsType D;
     // Any input that cannot be read completely (an export, or the history that the run

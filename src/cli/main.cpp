@@ -4,12 +4,14 @@
 #include <iostream>
 #include <new>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "MBVars/Version.h"
 #include "cli/CollectionCommands.h"
 #include "cli/ExportCommand.h"
 #include "cli/ImportCommand.h"
+#include "cli/Output.h"
 #include "OFuncs/IoError.h"
 
 namespace {
@@ -36,33 +38,37 @@ std::string ProgramDir() {
     return std::filesystem::read_symlink("/proc/self/exe", ec).parent_path().string();
 }
 
-int RunCommand(int argc, char** argv) {
+int RunCommand(int argc, char** argv, std::ostream& out) {
     if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
-        PrintUsage(std::cout);
+        PrintUsage(out);
         return 0;
     }
     if (argc == 2 && std::string(argv[1]) == "--version") {
-        std::cout << "kestro-cli " << ProgramVersion << '\n';
+        out << "kestro-cli " << ProgramVersion << '\n';
         return 0;
     }
     if (argc < 3) return Usage();
     const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);
-    if (command == "import") return RunImportCommand(args, std::cout, std::cerr);
-    if (command == "activity") return RunActivityCommand(args, std::cout, std::cerr);
-    if (command == "export") return RunExportCommand(args, std::cout, std::cerr);
+    if (command == "import") return RunImportCommand(args, out, std::cerr);
+    if (command == "activity") return RunActivityCommand(args, out, std::cerr);
+    if (command == "export") return RunExportCommand(args, out, std::cerr);
     if (args.size() != 1) return Usage();
-    if (command == "dump") return RunDumpCommand(args[0], std::cout, std::cerr);
-    if (command == "summary") return RunSummaryCommand(args[0], std::cout, std::cerr);
-    if (command == "samples") return RunSamplesCommand(args[0], ProgramDir(), std::cout, std::cerr);
+    if (command == "dump") return RunDumpCommand(args[0], out, std::cerr);
+    if (command == "summary") return RunSummaryCommand(args[0], out, std::cerr);
+    if (command == "samples") return RunSamplesCommand(args[0], ProgramDir(), out, std::cerr);
     return Usage();
 }
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Standard output whose every write is checked: a full disk or a closed pipe is said
+    // and fails the command.
+    CheckedOutput buffer(STDOUT_FILENO);
+    std::ostream out(&buffer);
     // What no command caught: said in words, never an abort.
     try {
-        return RunCommand(argc, argv);
+        return CheckOutput(out, buffer, RunCommand(argc, argv, out), std::cerr);
     } catch (const std::bad_alloc&) {
         std::cerr << "kestro-cli: " << FileErrorReason(OutOfMemoryCode) << '\n';
     } catch (const IoError& e) {

