@@ -28,6 +28,19 @@ void TMBForm::EndScreenScrambling() {
     ScreenScrambled = false;
 }
 
+void TMBForm::RememberFileOnDisk(const std::string& path) {
+    StampedFile = path;
+    StampedOnDisk = StampOf(path);
+}
+
+bool TMBForm::MayReplaceChangedFile(const std::string& path) {
+    if (path != StampedFile || StampOf(path) == StampedOnDisk) return true;
+    return Dlg.AskYesNo(QStringLiteral("\"%1\" was changed on disk since it was opened or last saved. Do you want to "
+                                       "replace it with this collection?")
+                            .arg(FromPath(path)),
+                        DefaultButton::No);
+}
+
 SaveAnswer TMBForm::AskToSave() {
     bool yesButNotSaved = false;
     return AskToSave(yesButNotSaved);
@@ -85,12 +98,14 @@ void TMBForm::OpenDataFile(const std::string& path) {
     }
     ScreenScrambled = false;  // the texts just read are plain
     CurrentFile = path;
+    RememberFileOnDisk(path);
     ShowEverythingNewestFirst();
     KeepOneRow(1);  // the newest message
     FormPaint();
 }
 
 bool TMBForm::SaveCollection(const std::string& path) {
+    if (!MayReplaceChangedFile(path)) return false;
     EndScreenScrambling();  // the file always receives the plain texts
     UpdateMenus();
     std::string reason;
@@ -106,6 +121,7 @@ bool TMBForm::SaveCollection(const std::string& path) {
         return false;
     }
     D.LastSavedFile = path;
+    RememberFileOnDisk(path);
     return true;
 }
 

@@ -76,16 +76,21 @@ void TMBForm::ImportChosenFiles(const QStringList& files) {
     std::int32_t droppedInAll = 0;
     ImportNotTaken notTaken;
     YearFilesWritten aside;  // backups too large for the collection, written by year
-    for (const QString& file : files) {
-        // A file that cannot be read is left out of the report.
-        QString result, notes;
-        std::int32_t dropped = 0;
-        const int code = ImportOneFile(file, result, notes, dropped, notTaken, aside);
-        if (code == ECANCELED) return CancelImport(before, aside);
-        if (code != 0) continue;
-        ++imported;
-        droppedInAll += dropped;
-        report += QFileInfo(file).fileName() + result + CrLf + notes;
+    try {
+        for (const QString& file : files) {
+            // A file that cannot be read is left out of the report.
+            QString result, notes;
+            std::int32_t dropped = 0;
+            const int code = ImportOneFile(file, result, notes, dropped, notTaken, aside);
+            if (code == ECANCELED) return CancelImport(before, aside);
+            if (code != 0) continue;
+            ++imported;
+            droppedInAll += dropped;
+            report += QFileInfo(file).fileName() + result + CrLf + notes;
+        }
+    } catch (...) {
+        RestoreAfterFailedImport(before);
+        throw;
     }
     FinishImporting(imported, report, before.MessageCount, droppedInAll, aside, &notTaken);
 }
@@ -161,6 +166,12 @@ int TMBForm::ImportBackupWithProgress(const QString& path, ImportFileReport& rep
     return 0;
 }
 
+void TMBForm::RestoreAfterFailedImport(const MsgStore& before) {
+    S = before;
+    ReserveRoom(S);  // the copy holds only its slots
+    UpdateMessageView();
+}
+
 void TMBForm::CancelImport(const MsgStore& before, const YearFilesWritten& aside) {
     S = before;
     ReserveRoom(S);  // the copy holds only its slots
@@ -191,21 +202,29 @@ void TMBForm::ReadSelectedFiles(const QString& list) {
     std::int32_t droppedInAll = 0;
     ImportNotTaken notTaken;
     YearFilesWritten aside;  // backups too large for the collection, written by year
-    for (const QString& item : items) {
-        const QString path = item.contains(QLatin1Char('/')) ? item : FromPath(Set.ImportDir) + QLatin1Char('/') + item;
-        report += item;
-        QString result, notes;
-        std::int32_t dropped = 0;
-        const int code = ImportOneFile(path, result, notes, dropped, notTaken, aside);
-        if (code == ECANCELED) return CancelImport(before, aside);
-        if (code == 0) {
-            report += result;
-            ++imported;
-        } else {
-            report += NotImported;
+    try {
+        for (const QString& item : items) {
+            const QString path = item.contains(QLatin1Char('/')) ? item : FromPath(Set.ImportDir) + QLatin1Char('/') + item;
+            report += item;
+            QString result, notes;
+            std::int32_t dropped = 0;
+            const int code = ImportOneFile(path, result, notes, dropped, notTaken, aside);
+            if (code == ECANCELED) return CancelImport(before, aside);
+            if (code == 0) {
+                report += result;
+                ++imported;
+            } else {
+                // The system's reason for a file it could not read; our words for one of no
+                // kind an import reads.
+                report += code == NotValidFileCode ? NotImported
+                                                   : QStringLiteral(" - ") + QString::fromStdString(FileErrorReason(code));
+            }
+            droppedInAll += dropped;
+            report += CrLf + notes;
         }
-        droppedInAll += dropped;
-        report += CrLf + notes;
+    } catch (...) {
+        RestoreAfterFailedImport(before);
+        throw;
     }
     FinishImporting(imported, report, before.MessageCount, droppedInAll, aside, &notTaken);
 }
@@ -217,6 +236,15 @@ void TMBForm::FinishImporting(int importCount, const QString& report, std::int32
         FormPaint();
         ReportAndOfferYearFile(report + QStringLiteral("The collection is unchanged.") +
                                    (filesNotTaken ? NotTakenText(*filesNotTaken) : QString()),
+                               aside);
+        return;
+    }
+    if (importCount == 0 && aside.Backups == 0) {
+        // Nothing came in: the collection is not finished, sorted or marked as changed.
+        FormPaint();
+        ReportAndOfferYearFile(QString::asprintf("0 file(s) imported: %s%s%s%d messages (%d sent, %d received, %d blocked), %d contacts",
+                                                 "\r\n", Utf8(report).constData(), "\r\n", S.MessageCount, S.SentCount,
+                                                 S.ReceivedCount, 0, S.ContactCount),
                                aside);
         return;
     }

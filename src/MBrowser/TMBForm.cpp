@@ -164,6 +164,7 @@ void TMBForm::TellLastSavedFileReopened(const StartRead& read) {
         }
     });
     if (openError != 0) CurrentFile.clear();
+    if (!CurrentFile.empty()) RememberFileOnDisk(CurrentFile);
     MessageView->setFocus();
 }
 

@@ -23,6 +23,7 @@
 #include "MBVars/StartReading.h"
 #include "MBVars/SettingsFile.h"
 #include "MBVars/Store.h"
+#include "OFuncs/AtomicFile.h"
 #include "OFuncs/IoError.h"
 #include "MBrowser/YearFilesWritten.h"
 #include "Platform/Dialogs.h"
@@ -77,6 +78,14 @@ public:
     std::string DocumentsDir;
     std::string ProgramDir;
     std::string CurrentFile;
+    // The data file as it was on disk when it was last opened or saved here, so that a save
+    // does not silently replace what another program (or another Kestro) wrote since.
+    std::string StampedFile;
+    FileStamp StampedOnDisk;
+    void RememberFileOnDisk(const std::string& path);
+    // True when `path` may be replaced: it is not the stamped file, it is as stamped, or the
+    // user says to replace it anyway.
+    bool MayReplaceChangedFile(const std::string& path);
     std::int32_t CurrentMessage = 0;
     std::string SearchText;
     bool ScreenScrambled = false;
@@ -143,6 +152,8 @@ public:
     // Cancel of an import: the collection as it was before the command; the year files
     // written before it are named.
     void CancelImport(const MsgStore& before, const YearFilesWritten& aside = {});
+    // An import that failed on the way: the collection as it was before the command.
+    void RestoreAfterFailedImport(const MsgStore& before);
     void ImportFolderMainMenuClick();
     // Add files after its dialog: imports the chosen files, reports those that imported.
     void ImportChosenFiles(const QStringList& files);

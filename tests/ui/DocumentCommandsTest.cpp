@@ -344,3 +344,38 @@ TEST_F(DocumentTest, OpenRefusesExportsShortAndTextFilesAndTheNextSaveLeavesThem
     ASSERT_EQ(ReadDataFile(reread, current), 0);
     EXPECT_EQ(reread.MessageCount, 2);
 }
+
+// A data file another program replaced or changed since it was opened or last saved is
+// replaced only when the user says so; one that is as it was is saved without a question.
+TEST_F(DocumentTest, SaveAsksBeforeReplacingAFileChangedOnDisk) {
+    TMBForm& form = Open();
+    const std::string path = WriteDataFileOfFour("kept.kst");
+    form.OpenDataFile(path);
+    const QString question = QString::fromStdString(
+        "\"" + path + "\" was changed on disk since it was opened or last saved. Do you want to replace it with this "
+        "collection?");
+    const std::string foreign = "written by another program";
+    const auto contents = [&] {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    struct Step {
+        bool ChangeOnDisk;
+        std::vector<bool> Answers;  // empty: no question expected
+        bool Replaced;
+    };
+    for (const Step& step : {Step{false, {}, true}, Step{true, {false}, false}, Step{true, {true}, true},
+                             Step{false, {}, true}}) {
+        if (step.ChangeOnDisk) std::ofstream(path, std::ios::binary | std::ios::trunc) << foreign;
+        Answers.Asked.clear();
+        Answers.YesNoAnswers.assign(step.Answers.begin(), step.Answers.end());
+        form.SaveMainMenuClick();
+        const auto asked = Answers.AskedOf("AskYesNo");
+        ASSERT_EQ(asked.size(), step.Answers.size());
+        if (!asked.empty()) {
+            EXPECT_EQ(asked[0].Text, question);
+            EXPECT_EQ(asked[0].Default, DefaultButton::No);
+        }
+        EXPECT_EQ(contents() != foreign, step.Replaced);
+    }
+}

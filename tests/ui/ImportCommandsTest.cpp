@@ -80,7 +80,7 @@ TEST_F(ImportTest, AddFolderListsEveryMatchingEntryAndReportsEach) {
     EXPECT_EQ(questions[0].Text, "3 files found in folder\r\n\r\n" + Folder() +
                                      ":\r\n\r\na.csv\r\nb.csv\r\nc.csv\r\n\r\nDo you want to add them now?");
     EXPECT_EQ(LastInfo(), "2 file(s) imported: \r\na.csv - Successful\r\nb.csv - Successful\r\n"
-                          "c.csv - Not a valid file or busy\r\n\r\n5 messages (2 sent, 3 received, 0 blocked), 3 contacts");
+                          "c.csv - Is a directory\r\n\r\n5 messages (2 sent, 3 received, 0 blocked), 3 contacts");
     EXPECT_EQ(questions[1].Text, ColourQuestion);
     EXPECT_EQ(Config.ImportDir, Folder().toStdString());
     EXPECT_EQ(form.MessageModel->rowCount(), 5);

@@ -100,7 +100,7 @@ TEST_F(StartFilesTest, ExportsAreImportedWithTheReportOfTheImportCommand) {
     const auto info = Answers.AskedOf("ShowInfo");
     ASSERT_EQ(info.size(), 1u);
     EXPECT_EQ(info[0].Text, "1 file(s) imported: \r\n" + good + " - Successful\r\n" + missing +
-                                " - Not a valid file or busy\r\n\r\n3 messages (1 sent, 2 received, 0 blocked), 2 contacts");
+                                " - No such file or directory\r\n\r\n3 messages (1 sent, 2 received, 0 blocked), 2 contacts");
     EXPECT_EQ(Answers.AskedOf("AskYesNo").size(), 1u);  // the offer of contact colours
     EXPECT_EQ(Store.MessageCount, 3);
     EXPECT_TRUE(Store.Modified);
@@ -108,6 +108,21 @@ TEST_F(StartFilesTest, ExportsAreImportedWithTheReportOfTheImportCommand) {
     EXPECT_TRUE(form.CurrentFile.empty());
     EXPECT_EQ(form.windowTitle(), Title());
     EXPECT_EQ(Config.ImportDir, ProgramFolder());  // no dialog chose a folder
+}
+
+// `kestro missing.csv`: the system's reason, and a collection nothing came into stays
+// unmodified, so that closing asks nothing.
+TEST_F(StartFilesTest, AnExportThatCannotBeReadLeavesTheCollectionUnmodified) {
+    const QString missing = Exports.path() + "/missing.csv";
+    TMBForm& form = StartWith({}, {missing});
+    const auto info = Answers.AskedOf("ShowInfo");
+    ASSERT_EQ(info.size(), 1u);
+    EXPECT_EQ(info[0].Text, "0 file(s) imported: \r\n" + missing +
+                                " - No such file or directory\r\n\r\n0 messages (0 sent, 0 received, 0 blocked), 0 contacts");
+    EXPECT_FALSE(Store.Modified);
+    form.close();
+    EXPECT_TRUE(Answers.AskedOf("AskYesNoCancel").empty());
+    EXPECT_TRUE(Answers.AskedOf("AskYesNo").empty());
 }
 
 TEST_F(StartFilesTest, ExportsAreAddedToTheReopenedLastSavedFile) {
