@@ -131,6 +131,11 @@ std::int32_t ImportCsvExportBytes(MsgStore& S, std::string_view bytes) {
 std::optional<int> ImportCsvExportFile(MsgStore& S, const std::string& path, std::int32_t& droppedWhenFull) {
     FileReader file;
     if (file.Open(path) != 0) return std::nullopt;
+    return ImportCsvExportFrom(S, file, path, droppedWhenFull);
+}
+
+std::optional<int> ImportCsvExportFrom(MsgStore& S, FileReader& file, const std::string& path,
+                                       std::int32_t& droppedWhenFull) {
     try {
         std::string bytes(Utf8ByteOrderMark.size() + CsvExportHeader.size() + 2, '\0');
         bytes.resize(file.ReadSome(bytes.data(), bytes.size()));

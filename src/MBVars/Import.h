@@ -15,3 +15,6 @@ int ImportCsvFile(MsgStore& S, const std::string& path);
 // The same, also telling how many message lines, new to the collection, were not added
 // because it already held MaxMessages messages.
 int ImportCsvFile(MsgStore& S, const std::string& path, std::int32_t& droppedWhenFull);
+// A suite's export (messages or contacts) only, from a file opened by the caller and read
+// from where it stands.
+int ImportCsvFrom(MsgStore& S, class FileReader& file, const std::string& path, std::int32_t& droppedWhenFull);

@@ -13,6 +13,7 @@
 inline constexpr int NotRegularFileCode = 0x10001;  // a folder entry that is no plain file
 inline constexpr int OutOfMemoryCode = 0x10002;     // an allocation failed while reading
 inline constexpr int NotValidFileCode = 0x10003;    // a file of no kind an import reads (an XML that is no backup)
+inline constexpr int EncryptedBackupCode = 0x10004; // an iPhone backup made with a password
 
 // The reason in words: "Disk full", "Not a regular file", "Out of memory", or the
 // system's own text for its error codes.
@@ -22,6 +23,7 @@ inline std::string FileErrorReason(int code) {
         case NotRegularFileCode: return "Not a regular file";
         case OutOfMemoryCode: return "Out of memory";
         case NotValidFileCode: return "Not a valid file";
+        case EncryptedBackupCode: return "An encrypted iPhone backup";
         default: return std::strerror(code);
     }
 }

@@ -62,6 +62,28 @@ bool ParseArguments(const std::vector<std::string>& args, ImportArguments& parse
     return !parsed.Files.empty();
 }
 
+// A file refused for what it holds is said in words of its own: true when it was.
+bool Refused(int code, const std::string& file, std::ostream& err) {
+    if (code != NotValidFileCode && code != EncryptedBackupCode) return false;
+    err << "kestro-cli: " << file << ' ' << (code == NotValidFileCode ? NotAnyFormat : EncryptedBackup) << '\n';
+    return true;
+}
+
+// The rows of an iPhone's database that are no message, counted.
+void PassedOver(const std::string& file, const BackupReadResult& read, std::ostream& err) {
+    if (read.Reactions > 0) err << "kestro-cli: " << file << ": " << read.Reactions << " reactions passed over\n";
+    if (read.GroupEvents > 0) err << "kestro-cli: " << file << ": " << read.GroupEvents << " group events passed over\n";
+}
+
+// A backup read only in part: said, and true.
+bool Damaged(const std::string& file, const BackupReadResult& read, std::ostream& err) {
+    if (read.End != BackupEnd::Damaged) return false;
+    err << "kestro-cli: cannot import " << file << ": damaged";
+    if (read.Line > 0) err << " at line " << read.Line;
+    err << " (" << read.Reason << ")\n";
+    return true;
+}
+
 // Runs one file step; false when it failed, with `what` and the reason on `err`.
 template <class Step>
 bool Attempt(const std::string& what, const std::string& file, std::ostream& err, Step step) {
@@ -82,31 +104,28 @@ bool Attempt(const std::string& what, const std::string& file, std::ostream& err
 // its messages before the damage were added).
 bool ImportInput(MsgStore& S, const std::string& file, std::ostream& err) {
     ImportFileReport report;
-    if (!Attempt("import", file, err, [&] { return ImportFile(S, file, report); })) return false;
+    int code = 0;
+    if (!Attempt("import", file, err, [&] { return Refused(code = ImportFile(S, file, report), file, err) ? 0 : code; }) ||
+        code == NotValidFileCode || code == EncryptedBackupCode)
+        return false;
     if (!report.Backup) return true;
     const SmsBackupReport& backup = report.BackupReport;
     if (backup.OlderNotImported > 0)
         err << "kestro-cli: " << file << ": " << backup.OlderNotImported
             << " older messages not imported: the collection is full (" << MaxMessages << " messages)\n";
-    if (backup.Read.End != BackupEnd::Damaged) return true;
-    err << "kestro-cli: cannot import " << file << ": damaged at line " << backup.Read.Line << " ("
-        << backup.Read.Reason << ")\n";
-    return false;
+    PassedOver(file, backup.Read, err);
+    return !Damaged(file, backup.Read, err);
 }
 
 // Reads one backup into the years; false when it is no backup or could not be read completely.
 bool ReadIntoYears(BackupYearSplit& years, const std::string& file, std::ostream& err) {
     BackupReadResult read;
     const auto sink = [&](BackupMessage& m) { years.Offer(m); };
-    if (!Attempt("import", file, err, [&] {
-            if (!LooksLikeXmlFile(file)) return NotValidFileCode;
-            const int code = ReadSmsBackupFile(file, sink, read);
-            return code ? code : read.End == BackupEnd::NotBackup ? NotValidFileCode : 0;
-        }))
+    int code = 0;
+    if (!Attempt("import", file, err, [&] { return Refused(code = ReadBackupFile(file, sink, read), file, err) ? 0 : code; }) ||
+        code == NotValidFileCode || code == EncryptedBackupCode)
         return false;
-    if (read.End != BackupEnd::Damaged) return true;
-    err << "kestro-cli: cannot import " << file << ": damaged at line " << read.Line << " (" << read.Reason << ")\n";
-    return false;
+    return !Damaged(file, read, err);
 }
 
 // --split-by-year: every file must be a phone backup read whole, else nothing is written.
