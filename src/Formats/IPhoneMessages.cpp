@@ -87,7 +87,7 @@ public:
         if (!handleColumns.contains("id")) return NotMessages();
         const bool chats = tables.contains("chat_message_join");
         if (!ReadChatParties(tables)) return Fail();
-        if (!LastRow()) return Fail();
+        if (!LastRow()) return NotMessages();  // a table without row ids
 
         const auto optional = [&](const char* name, const char* otherwise) {
             return columns.contains(name) ? std::string("m.") + name : std::string(otherwise);
@@ -104,12 +104,12 @@ public:
                                        " FROM message AS m LEFT JOIN handle AS h ON h.ROWID = m.handle_id" +
                                        (chats ? " LEFT JOIN chat_message_join AS c ON c.message_id = m.ROWID" : "") +
                                        " ORDER BY m.ROWID"))
-            return Fail();
+            return NotMessages();  // tables of these names, but not the phone's (no row ids, say)
         const bool attachments = tables.contains("message_attachment_join") && tables.contains("attachment");
         if (attachments && !attachments_.Prepare(db_, "SELECT j.message_id, a.mime_type FROM message_attachment_join AS j "
                                                       "LEFT JOIN attachment AS a ON a.ROWID = j.attachment_id "
                                                       "ORDER BY j.message_id, j.attachment_id"))
-            return Fail();
+            return NotMessages();
         attachmentRow_ = attachments ? Step(attachments_) : SQLITE_DONE;
         if (attachmentRow_ != SQLITE_ROW && attachmentRow_ != SQLITE_DONE) return Fail();
 
@@ -156,7 +156,7 @@ private:
             Statement st;
             if (!st.Prepare(db_, "SELECT j.chat_id, h.id FROM chat_handle_join AS j JOIN handle AS h ON h.ROWID = j.handle_id "
                                  "ORDER BY j.chat_id, j.ROWID"))
-                return false;
+                return true;  // not the phone's table: no chat names its party
             int rc = SQLITE_ROW;
             while ((rc = Step(st)) == SQLITE_ROW) {
                 std::string& party = chatParty_[sqlite3_column_int64(st.S, 0)];
@@ -176,7 +176,7 @@ private:
             if (!columns.contains("chat_identifier")) return true;
             Statement st;
             if (!st.Prepare(db_, "SELECT ROWID, substr(chat_identifier, 1, " + std::to_string(LongestParty) + ") FROM chat"))
-                return false;
+                return true;
             int rc = SQLITE_ROW;
             while ((rc = Step(st)) == SQLITE_ROW) {
                 const std::int64_t chat = sqlite3_column_int64(st.S, 0);

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
-#include <plist/plist.h>
 
 #include <filesystem>
 #include <map>
@@ -200,39 +199,10 @@ TEST(IPhoneMessages, ImportsAsABackupDoesAndAddsNothingTwice) {
     EXPECT_NE(out.str().find("30 messages (10 sent, 20 received"), std::string::npos) << out.str();
 }
 
-// A backup folder as idevicebackup2 makes it: Manifest.db maps the phone's paths to files
-// named by their hash, in folders named by its first two characters.
 std::string MakeBackupFolder(const TempDir& dir, const std::string& name, bool nested, std::optional<bool> encrypted,
                              bool binaryPlist = true) {
     const fs::path folder = dir.Path() / name;
-    fs::create_directories(folder);
-    const std::string id = "3d0d7e5fb2ce288813306e4d4636395e047a3d28";
-    const fs::path db = nested ? folder / "3d" / id : folder / id;
-    fs::create_directories(db.parent_path());
-    {
-        MessagesDatabase messages(db.string());
-        messages.Message({messages.Handle("+15555550107"), AppleNanoseconds(May2023), false, "From the backup", {}, 0, 0, {}, {}});
-    }
-    sqlite3* manifest = nullptr;
-    sqlite3_open((folder / "Manifest.db").c_str(), &manifest);
-    sqlite3_exec(manifest,
-                 ("PRAGMA synchronous = OFF; CREATE TABLE Files (fileID TEXT PRIMARY KEY, domain TEXT, relativePath TEXT, flags INTEGER, file BLOB);"
-                  "INSERT INTO Files VALUES ('" + id + "', 'HomeDomain', 'Library/SMS/sms.db', 1, NULL);"
-                  "INSERT INTO Files VALUES ('0123', 'HomeDomain', 'Library/Notes/notes.db', 1, NULL);")
-                     .c_str(),
-                 nullptr, nullptr, nullptr);
-    sqlite3_close(manifest);
-    if (encrypted) {
-        plist_t root = plist_new_dict();
-        plist_dict_set_item(root, "IsEncrypted", plist_new_bool(*encrypted ? 1 : 0));
-        char* bytes = nullptr;
-        std::uint32_t size = 0;
-        if (binaryPlist) plist_to_bin(root, &bytes, &size);
-        else plist_to_xml(root, &bytes, &size);
-        WriteFileBytes((folder / "Manifest.plist").string(), std::string_view(bytes, size));
-        free(bytes);
-        plist_free(root);
-    }
+    test::MakeIPhoneBackup(folder, nested, encrypted, binaryPlist);
     return folder.string();
 }
 
@@ -260,6 +230,29 @@ TEST(IPhoneMessages, BackupFoldersAreReadAndEncryptedOnesRefused) {
                   std::string::npos)
             << err.str();
         EXPECT_FALSE(fs::exists(data));
+    }
+}
+
+TEST(IPhoneMessages, DatabasesThatOnlyLookLikeThePhonesAreRefusedQuickly) {
+    TempDir dir;
+    const std::vector<std::string> schemas = {
+        // A view that never ends where the messages should be.
+        "CREATE TABLE handle (ROWID INTEGER PRIMARY KEY, id TEXT); CREATE VIEW message AS WITH RECURSIVE c(x) AS "
+        "(SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT x AS text, 1 AS handle_id, x AS date, 0 AS is_from_me FROM c",
+        "CREATE TABLE handle (ROWID INTEGER PRIMARY KEY, id TEXT); CREATE TABLE message (guid TEXT PRIMARY KEY, text TEXT, "
+        "handle_id INTEGER, date INTEGER, is_from_me INTEGER) WITHOUT ROWID; INSERT INTO message VALUES ('g', 'x', 1, 1, 0)",
+        "CREATE TABLE handle (ROWID INTEGER PRIMARY KEY, id TEXT); CREATE TABLE message (text TEXT, date INTEGER)",
+    };
+    for (std::size_t k = 0; k < schemas.size(); ++k) {
+        const std::string path = PathIn(dir, "odd" + std::to_string(k) + ".db");
+        sqlite3* db = nullptr;
+        sqlite3_open(path.c_str(), &db);
+        ASSERT_EQ(sqlite3_exec(db, ("PRAGMA synchronous = OFF; " + schemas[k]).c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+            << schemas[k];
+        sqlite3_close(db);
+        MsgStore S;
+        ImportFileReport report;
+        EXPECT_EQ(ImportFile(S, path, report), NotValidFileCode) << schemas[k];
     }
 }
 

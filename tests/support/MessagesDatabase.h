@@ -2,7 +2,12 @@
 #pragma once
 // iPhone Messages databases made for the tests, with the tables and columns of the phone's
 // own `sms.db` (a newer schema, or an older one without the newer columns).
+#include <plist/plist.h>
 #include <sqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
 #include <cstdint>
 #include <optional>
@@ -141,5 +146,43 @@ private:
 // Apple's times of a moment given as seconds since 1970.
 inline std::int64_t AppleSeconds(std::int64_t unixSeconds) { return unixSeconds - 978307200; }
 inline std::int64_t AppleNanoseconds(std::int64_t unixSeconds) { return AppleSeconds(unixSeconds) * 1'000'000'000; }
+
+// An iPhone backup folder as idevicebackup2 makes it, holding one message ("From the
+// backup", received from +15555550107): Manifest.db maps the phone's paths to files named
+// by their hash, in folders named by its first two characters (`nested`) or, as older
+// backups keep them, in the folder itself; Manifest.plist, when `encrypted` is given, says
+// whether the backup is encrypted, in the binary or the XML form.
+inline void MakeIPhoneBackup(const std::filesystem::path& folder, bool nested = true, std::optional<bool> encrypted = {},
+                             bool binaryPlist = true) {
+    std::filesystem::create_directories(folder);
+    const std::string id = "3d0d7e5fb2ce288813306e4d4636395e047a3d28";
+    const std::filesystem::path db = nested ? folder / "3d" / id : folder / id;
+    std::filesystem::create_directories(db.parent_path());
+    {
+        MessagesDatabase messages(db.string());
+        messages.Message({messages.Handle("+15555550107"), AppleNanoseconds(1682942400), false, "From the backup", {}, 0, 0, {}, {}});
+        messages.Message({1, AppleNanoseconds(1682942460), true, "Liked", {}, 0, 2001, {}, {}});
+    }
+    sqlite3* manifest = nullptr;
+    sqlite3_open((folder / "Manifest.db").c_str(), &manifest);
+    sqlite3_exec(manifest,
+                 ("PRAGMA synchronous = OFF; CREATE TABLE Files (fileID TEXT PRIMARY KEY, domain TEXT, relativePath TEXT, "
+                  "flags INTEGER, file BLOB);"
+                  "INSERT INTO Files VALUES ('" + id + "', 'HomeDomain', 'Library/SMS/sms.db', 1, NULL);"
+                  "INSERT INTO Files VALUES ('0123', 'HomeDomain', 'Library/Notes/notes.db', 1, NULL);")
+                     .c_str(),
+                 nullptr, nullptr, nullptr);
+    sqlite3_close(manifest);
+    if (!encrypted) return;
+    plist_t root = plist_new_dict();
+    plist_dict_set_item(root, "IsEncrypted", plist_new_bool(*encrypted ? 1 : 0));
+    char* bytes = nullptr;
+    std::uint32_t size = 0;
+    if (binaryPlist) plist_to_bin(root, &bytes, &size);
+    else plist_to_xml(root, &bytes, &size);
+    std::ofstream(folder / "Manifest.plist", std::ios::binary).write(bytes, static_cast<std::streamsize>(size));
+    std::free(bytes);
+    plist_free(root);
+}
 
 }  // namespace test
