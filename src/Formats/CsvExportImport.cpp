@@ -145,6 +145,11 @@ std::int32_t ImportCsvExportBytes(MsgStore& S, std::string_view bytes, ImportNot
 std::optional<int> ImportCsvExportFile(MsgStore& S, const std::string& path, ImportNotTaken& notTaken) {
     FileReader file;
     if (file.Open(path) != 0) return std::nullopt;
+    return ImportCsvExportFrom(S, file, path, notTaken);
+}
+
+std::optional<int> ImportCsvExportFrom(MsgStore& S, FileReader& file, const std::string& path,
+                                       ImportNotTaken& notTaken) {
     try {
         std::string bytes(Utf8ByteOrderMark.size() + CsvExportHeader.size() + 2, '\0');
         bytes.resize(file.ReadSome(bytes.data(), bytes.size()));

@@ -26,3 +26,6 @@ std::int32_t ImportCsvExportBytes(MsgStore& S, std::string_view bytes, ImportNot
 // ordinary import then says why); otherwise the import's result, 0 or a failure code.
 // Throws IoError, naming the file, when reading fails.
 std::optional<int> ImportCsvExportFile(MsgStore& S, const std::string& path, ImportNotTaken& notTaken);
+// The same for a file opened by the caller, read from where it stands.
+std::optional<int> ImportCsvExportFrom(MsgStore& S, class FileReader& file, const std::string& path,
+                                       ImportNotTaken& notTaken);

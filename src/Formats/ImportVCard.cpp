@@ -17,6 +17,10 @@ constexpr std::size_t ChunkBytes = 1 << 16;
 int ImportVCardFile(MsgStore& S, const std::string& path) {
     FileReader file;
     if (file.Open(path) != 0) return NotVCardFile;
+    return ImportVCardFrom(S, file, path);
+}
+
+int ImportVCardFrom(MsgStore& S, FileReader& file, const std::string& path) {
     std::string bytes(SniffBytes, '\0');
     bytes.resize(file.ReadSome(bytes.data(), bytes.size()));
     if (!LooksLikeVCard(bytes)) return NotVCardFile;

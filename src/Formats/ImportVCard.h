@@ -12,3 +12,5 @@ constexpr int NotVCardFile = -1;
 // 0, NotVCardFile, or EFBIG for a file larger than any import reads. A file read again
 // replaces its earlier cards. Throws IoError, naming the file, when reading fails.
 int ImportVCardFile(MsgStore& S, const std::string& path);
+// The same for a file opened by the caller, read from where it stands.
+int ImportVCardFrom(MsgStore& S, class FileReader& file, const std::string& path);

@@ -27,6 +27,11 @@ std::optional<std::int64_t> BackupMillis(std::string_view millis) {
 std::optional<TimeText> BackupTime(std::string_view millis) {
     const std::optional<std::int64_t> ms = BackupMillis(millis);
     if (!ms) return std::nullopt;
+    return BackupTimeOfMillis(*ms);
+}
+
+std::optional<TimeText> BackupTimeOfMillis(std::int64_t millis) {
+    const std::int64_t* ms = &millis;
     // Whole seconds toward the past, so that a time before 1970 keeps its minute.
     const std::int64_t seconds = *ms / 1000 - (*ms % 1000 < 0 ? 1 : 0);
     constexpr std::int64_t Year10000 = 253402300800;  // 10000-01-01 UTC

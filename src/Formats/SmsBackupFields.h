@@ -12,10 +12,14 @@
 // user's time zone at that moment (summer time included); nothing for a value that is no
 // number or no year 1..9999.
 std::optional<TimeText> BackupTime(std::string_view millis);
+// The same for the milliseconds as a number: every reader of phones' messages stores its
+// times through it.
+std::optional<TimeText> BackupTimeOfMillis(std::int64_t millis);
 // The milliseconds of a `date` value; nothing when it is no number.
 std::optional<std::int64_t> BackupMillis(std::string_view millis);
 // The first number of an `address` ("~" joins a group's), spaces at its ends removed, cut
-// to the phone's capacity on a character boundary; "null" is none.
+// to the phone's capacity on a character boundary; "null" is none. Every reader of phones'
+// messages (the XML backups, the iPhone's database) takes its numbers through it.
 std::string_view BackupPhone(std::string_view address);
 // Whether an MMS `addr` is a phone number rather than a token such as "insert-address-token".
 bool IsPhoneNumber(std::string_view address);

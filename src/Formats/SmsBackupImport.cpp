@@ -90,5 +90,7 @@ ImportNotTaken NotTakenOf(const SmsBackupReport& report) {
     notTaken[NotTakenReason::WithoutNumberOrText] = report.Read.WithoutContent;
     notTaken[NotTakenReason::NotSentOrReceived] = report.Read.OtherTypes;
     notTaken[NotTakenReason::NotADate] = report.Read.NotADate;
+    notTaken[NotTakenReason::Reaction] = report.Read.Reactions;
+    notTaken[NotTakenReason::GroupEvent] = report.Read.GroupEvents;
     return notTaken;
 }

@@ -211,6 +211,12 @@ int ReadSmsBackupFile(const std::string& path, const BackupMessageSink& sink, Ba
                       const BackupProgress& progress) {
     FileReader file;
     if (const int err = file.Open(path)) return err;
+    ReadSmsBackupFrom(file, sink, result, progress);
+    return 0;
+}
+
+void ReadSmsBackupFrom(FileReader& file, const BackupMessageSink& sink, BackupReadResult& result,
+                       const BackupProgress& progress) {
     SmsBackupParser parser(sink);
     std::vector<char> chunk(ChunkSize);
     std::uint64_t read = 0;
@@ -225,15 +231,14 @@ int ReadSmsBackupFile(const std::string& path, const BackupMessageSink& sink, Ba
         if (!parser.Feed(std::string_view(chunk.data(), n), last) || last) break;
     }
     result = parser.Result();
-    return 0;
 }
 
 bool LooksLikeXmlFile(const std::string& path) {
     FileReader file;
-    if (file.Open(path) != 0) return false;
-    char head[512];
-    const std::size_t n = file.ReadSome(head, sizeof head);
-    std::string_view s(head, n);
+    return file.Open(path) == 0 && LooksLikeXml(file.Head());
+}
+
+bool LooksLikeXml(std::string_view s) {
     if (s.substr(0, 3) == "\xEF\xBB\xBF") s.remove_prefix(3);
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r' || s.front() == '\n'))
         s.remove_prefix(1);

@@ -32,6 +32,8 @@ struct BackupReadResult {
     std::int64_t OtherTypes = 0;      // drafts, outbox, failed, queued: passed over
     std::int64_t WithoutContent = 0;  // no phone or text: passed over
     std::int64_t NotADate = 0;        // a date that is no time: passed over
+    std::int64_t Reactions = 0;       // an iPhone's reactions to other messages: passed over
+    std::int64_t GroupEvents = 0;     // an iPhone's group events (members, names, ...): passed over
 };
 
 using BackupMessageSink = std::function<void(BackupMessage&)>;
@@ -62,6 +64,12 @@ BackupReadResult ReadSmsBackupBytes(std::string_view bytes, const BackupMessageS
 // file). Throws IoError, naming the file, when a read fails after opening.
 int ReadSmsBackupFile(const std::string& path, const BackupMessageSink& sink, BackupReadResult& result,
                       const BackupProgress& progress = {});
+// The same for a file opened (and perhaps peeked at) by the caller.
+void ReadSmsBackupFrom(class FileReader& file, const BackupMessageSink& sink, BackupReadResult& result,
+                       const BackupProgress& progress = {});
+// Whether bytes that start a file look like XML: the first byte after a byte-order mark
+// and white space is '<'.
+bool LooksLikeXml(std::string_view head);
 // Whether the file looks like XML: its first byte after a byte-order mark and white space
 // is '<'. Such a file is read as a backup (and refused when it is none).
 bool LooksLikeXmlFile(const std::string& path);

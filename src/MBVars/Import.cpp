@@ -11,6 +11,7 @@
 #include "MBVars/ImportMessageLines.h"
 #include "Formats/ImportVCard.h"
 #include "MBVars/ImportSource.h"
+#include "OFuncs/FileReader.h"
 #include "OFuncs/IoError.h"
 
 namespace {
@@ -54,8 +55,18 @@ int ImportCsvFile(MsgStore& S, const std::string& path, ImportNotTaken& notTaken
     if (const std::optional<int> own = ImportCsvExportFile(S, path, notTaken)) return *own;
     try {
         if (const int vcard = ImportVCardFile(S, path); vcard != NotVCardFile) return vcard;
+    } catch (const std::bad_alloc&) {
+        return OutOfMemoryCode;
+    }
+    FileReader file;
+    if (const int err = file.Open(path, true)) return err;
+    return ImportCsvFrom(S, file, path, notTaken);
+}
+
+int ImportCsvFrom(MsgStore& S, FileReader& file, const std::string& path, ImportNotTaken& notTaken) {
+    try {
         PreparedCsv prepared;
-        if (const int err = PrepareCsvFile(S, path, prepared)) return err;
+        if (const int err = PrepareCsvFrom(S, file, path, prepared)) return err;
 
         TextLines probe(prepared.Bytes);
         std::string_view firstLine;

@@ -18,3 +18,6 @@ int ImportCsvFile(MsgStore& S, const std::string& path);
 int ImportCsvFile(MsgStore& S, const std::string& path, std::int32_t& droppedWhenFull);
 // The same, adding every message line it left out to `notTaken` by its reason.
 int ImportCsvFile(MsgStore& S, const std::string& path, ImportNotTaken& notTaken);
+// A suite's export (messages or contacts) only, from a file opened by the caller and read
+// from where it stands, adding every message line it left out to `notTaken`.
+int ImportCsvFrom(MsgStore& S, class FileReader& file, const std::string& path, ImportNotTaken& notTaken);

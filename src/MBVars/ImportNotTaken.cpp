@@ -21,6 +21,8 @@ constexpr std::array<Wording, ReasonCount> Wordings = {{
     {"message", "messages", "not taken: not sent or received (drafts, outbox, failed)"},
     {"message", "messages", "not taken: with a date that is not a date"},
     {"message", "messages", "not taken: blocked"},
+    {"reaction", "reactions", "to other messages not taken"},
+    {"group event", "group events", "(members, names) not taken"},
 }};
 
 constexpr bool EveryReasonWorded() {

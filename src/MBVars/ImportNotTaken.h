@@ -16,6 +16,8 @@ enum class NotTakenReason : std::uint8_t {
     NotSentOrReceived,    // drafts, outbox, failed, queued
     NotADate,             // a time that is no date
     Blocked,              // the number is blocked in the contact history
+    Reaction,             // an iPhone's reaction to another message: no message of its own
+    GroupEvent,           // an iPhone's group event (members, names): no message
     Count                 // not a reason: how many there are
 };
 

@@ -12,6 +12,7 @@
 
 #include "MBVars/ImportHelper.h"
 #include "MBVars/ImportPieceClaims.h"
+#include "OFuncs/FileReader.h"
 #include "OFuncs/FindByte.h"
 #include "OFuncs/IoError.h"
 
@@ -20,22 +21,6 @@ constexpr unsigned char Quote = '"', CR = '\r', LF = '\n', Space = ' ';
 constexpr std::size_t PresizeLimit = std::size_t(64) << 20;
 // Files of fewer blocks are examined by one thread.
 constexpr std::size_t BlocksForTwoThreads = 4;
-
-// Fills the buffer as far as the file allows, so that blocks start at multiples of its
-// size even when the system delivers fewer bytes per read (pipes).
-std::size_t ReadBlock(int fd, unsigned char* buf, std::size_t size) {
-    std::size_t got = 0;
-    while (got < size) {
-        const ssize_t r = ::read(fd, buf + got, size - got);
-        if (r < 0) {
-            if (errno == EINTR) continue;
-            throw IoError::Other(errno);
-        }
-        if (r == 0) break;
-        got += static_cast<std::size_t>(r);
-    }
-    return got;
-}
 
 // Examines block b of the bytes by itself.
 void ExamineBlockAt(std::string& bytes, std::size_t b, SeparatorVote& vote) {
@@ -69,11 +54,6 @@ unsigned char ExamineBlocks(std::string& bytes) {
     return vote.Separator();
 }
 
-// Closes the descriptor on every way out.
-struct FdCloser {
-    int fd;
-    ~FdCloser() { ::close(fd); }
-};
 }  // namespace
 
 void SeparatorVote::Add(unsigned char c) {
@@ -130,17 +110,14 @@ void JoinLineBreaksAcrossBlocks(std::string& bytes, std::size_t blockStart) {
 
 int PrepareCsvFile(MsgStore& S, const std::string& path, PreparedCsv& out) {
     out = PreparedCsv{};
-    // Not blocking while opening: a pipe nobody writes to reads as empty instead of waiting.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return errno;
-    FdCloser closer{fd};
-    struct stat st{};
-    if (::fstat(fd, &st) != 0) return errno;
-    if (S_ISDIR(st.st_mode)) return EISDIR;
-    // Devices and sockets are no exports (and some never end).
-    if (!S_ISREG(st.st_mode) && !S_ISFIFO(st.st_mode)) return NotRegularFileCode;
-    if (S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) > MaxImportFileSize) return EFBIG;
-    if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) return errno;
+    FileReader file;
+    if (const int err = file.Open(path, true)) return err;
+    return PrepareCsvFrom(S, file, path, out);
+}
+
+int PrepareCsvFrom(MsgStore& S, FileReader& file, const std::string& path, PreparedCsv& out) {
+    out = PreparedCsv{};
+    if (file.Size() > MaxImportFileSize) return EFBIG;
     try {
         // Memory grows with the bytes actually read (beyond a reservation of what a regular
         // file's size announces, within reason).
@@ -149,13 +126,15 @@ int PrepareCsvFile(MsgStore& S, const std::string& path, PreparedCsv& out) {
         const std::size_t size = S.ImportBuffer.size();
         // A regular file's size is room worth taking at once, within reason: past it the
         // string grows as bytes arrive.
-        if (S_ISREG(st.st_mode)) out.Bytes.reserve(std::min<std::size_t>(static_cast<std::size_t>(st.st_size) + 1, PresizeLimit));
+        if (file.IsRegular()) out.Bytes.reserve(std::min<std::size_t>(static_cast<std::size_t>(file.Size()) + 1, PresizeLimit));
         // A small file's blocks are examined as they arrive, while still in the nearest cache;
         // a large file's (or a pipe's) once all are in, shared by two threads.
-        const bool examineAsRead = S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) < BlocksForTwoThreads * size;
+        const bool examineAsRead = file.IsRegular() && file.Size() < BlocksForTwoThreads * size;
         SeparatorVote vote;
         for (;;) {
-            const std::size_t n = ReadBlock(fd, buf, size);
+            // Blocks start at multiples of the buffer's size even when the system delivers
+            // fewer bytes per read (pipes): each read fills the buffer as far as the file allows.
+            const std::size_t n = file.ReadSome(buf, size);
             if (n == 0) break;
             if (out.Bytes.size() + n > MaxImportFileSize) {
                 out = PreparedCsv{};
@@ -171,7 +150,7 @@ int PrepareCsvFile(MsgStore& S, const std::string& path, PreparedCsv& out) {
         out = PreparedCsv{};
         return OutOfMemoryCode;
     } catch (const IoError& e) {
-        throw e.In(path, "import");
+        throw IoError(e.what()).In(path, "import");
     }
     return 0;
 }

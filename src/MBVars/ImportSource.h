@@ -53,6 +53,8 @@ struct PreparedCsv {
 // device or socket, EFBIG for more than MaxImportFileSize bytes, OutOfMemoryCode when the
 // bytes do not fit in memory. Throws IoError, naming the file, when a read fails.
 int PrepareCsvFile(MsgStore& S, const std::string& path, PreparedCsv& out);
+// The same for a file opened by the caller (a named pipe allowed), read from where it stands.
+int PrepareCsvFrom(MsgStore& S, class FileReader& file, const std::string& path, PreparedCsv& out);
 
 // Splits bytes into text lines: a line ends at a line feed, and no carriage return is
 // part of a line (one before the line feed belongs to the line end, others are dropped).

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "Formats/IPhoneBackup.h"
 #include "MBrowser/TMBForm.h"
 
 namespace {
@@ -21,17 +22,23 @@ struct DroppedFiles {
     QStringList Paths;
 };
 
-// Only local, existing files, either all exports (.csv), phone backups (.xml) and address
-// books (.vcf), or a single data file (.kst).
+// Only local, existing files, either all exports (.csv), phone backups (.xml, an iPhone's
+// Messages database .db, an iPhone backup folder) and address books (.vcf), or a single
+// data file (.kst).
 DroppedFiles Classify(const QMimeData* mime) {
     if (mime == nullptr || !mime->hasUrls()) return {};
     QStringList exports, dataFiles;
     for (const QUrl& url : mime->urls()) {
         if (!url.isLocalFile()) return {};
         const QFileInfo file(url.toLocalFile());
+        if (file.isDir() && IsIPhoneBackupFolder(file.absoluteFilePath().toStdString())) {
+            exports << file.absoluteFilePath();
+            continue;
+        }
         if (!file.isFile()) return {};
         const QString suffix = file.suffix().toLower();
-        if (suffix == QLatin1String("csv") || suffix == QLatin1String("xml") || suffix == QLatin1String("vcf"))
+        if (suffix == QLatin1String("csv") || suffix == QLatin1String("xml") || suffix == QLatin1String("vcf") ||
+            suffix == QLatin1String("db"))
             exports << file.absoluteFilePath();
         else if (suffix == QLatin1String("kst"))
             dataFiles << file.absoluteFilePath();

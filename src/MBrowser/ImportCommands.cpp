@@ -9,6 +9,7 @@
 
 #include "Formats/AddressBook.h"
 #include "Formats/BackupYearSplit.h"
+#include "Formats/IPhoneBackup.h"
 #include "MBVars/HistoryWriteInBackground.h"
 #include "MBVars/ImportFile.h"
 #include "MBVars/ImportNotTaken.h"
@@ -24,9 +25,16 @@ const QString CsvExtension = QStringLiteral("csv");
 const QString AddressBookExtension = QStringLiteral("vcf");
 // The first choice takes every kind at once, so messages and their address book can be
 // picked together.
-const QString ImportFilter = QStringLiteral("Messages and address books (*.csv *.xml *.vcf);;Messages (*.csv *.xml);;vCard Files (*.vcf)");
+const QString ImportFilter = QStringLiteral(
+    "Messages and address books (*.csv *.xml *.vcf *.db);;Messages (*.csv *.xml *.db);;vCard Files (*.vcf);;All files (*)");
 const QString Successful = QStringLiteral(" - Successful");
-const QString NotImported = QStringLiteral(" - Not a valid file or busy");
+
+// The report's line for a file refused for what it holds; empty for any other result.
+QString RefusedByContent(int code) {
+    if (code == NotValidFileCode) return QLatin1Char(' ') + QString::fromUtf8(NotAnyFormat);
+    if (code == EncryptedBackupCode) return QLatin1Char(' ') + QString::fromUtf8(EncryptedBackup);
+    return {};
+}
 
 QString FromPath(const std::string& path) { return QString::fromStdString(path); }
 
@@ -83,6 +91,8 @@ void TMBForm::ImportChosenFiles(const QStringList& files) {
             std::int32_t dropped = 0;
             const int code = ImportOneFile(file, result, notes, dropped, notTaken, aside);
             if (code == ECANCELED) return CancelImport(before, aside);
+            if (const QString refused = RefusedByContent(code); !refused.isEmpty())
+                report += QFileInfo(file).fileName() + refused + CrLf;
             if (code != 0) continue;
             ++imported;
             droppedInAll += dropped;
@@ -101,10 +111,14 @@ void TMBForm::ImportFolderMainMenuClick() {
     if (folder.isEmpty()) return;
     Set.ImportDir = folder.toStdString();
 
+    // An iPhone backup folder is one import of its own.
+    if (IsIPhoneBackupFolder(folder.toStdString())) return ReadSelectedFiles(folder + CrLf);
     QString list;
-    // Phone backups (.xml) and address books (.vcf) are taken beside the exports.
+    // Phone backups (.xml, an iPhone's .db and backup folders) and address books (.vcf) are
+    // taken beside the exports.
     const int count = ReadFilesFromFolder(folder, list, CsvExtension) + ReadFilesFromFolder(folder, list, QStringLiteral("xml")) +
-                      ReadFilesFromFolder(folder, list, AddressBookExtension);
+                      ReadFilesFromFolder(folder, list, QStringLiteral("db")) +
+                      ReadFilesFromFolder(folder, list, AddressBookExtension) + ReadBackupFolders(folder, list);
     if (count == 0) {
         Dlg.ShowInfo(QString::asprintf("No .%s files found in folder %s.", Utf8(CsvExtension).constData(),
                                        Utf8(folder).constData()));
@@ -121,48 +135,52 @@ int TMBForm::ImportOneFile(const QString& path, QString& result, QString& notes,
                            ImportNotTaken& notTaken, YearFilesWritten& aside) {
     const std::string file = path.toStdString();
     ImportFileReport report;
-    const int code = LooksLikeXmlFile(file) ? ImportBackupWithProgress(path, report, aside) : ImportFile(S, file, report);
+    const int code = ImportFile(S, file, report, [&](const BackupRead& read, SmsBackupReport& backup) {
+        return TakeBackupWithProgress(path, read, backup, aside);
+    });
     if (code == ECANCELED) return code;
     if (code == OutOfMemoryCode) throw IoError(FileErrorReason(code), file, "import");
     if (code == EFBIG) ReportError(QString::fromStdString(FileErrorText("import", file, FileErrorReason(code))));
     const BackupReadResult& read = report.BackupReport.Read;
     result = Successful;
     if (report.Backup && read.End == BackupEnd::Damaged)
-        result = QStringLiteral(" - Damaged: reading stopped at line %1 (%2)")
-                     .arg(read.Line)
-                     .arg(QString::fromStdString(read.Reason));
+        result = read.Line > 0 ? QStringLiteral(" - Damaged: reading stopped at line %1 (%2)")
+                                     .arg(read.Line)
+                                     .arg(QString::fromStdString(read.Reason))
+                               : QStringLiteral(" - Damaged: reading stopped (%1)").arg(QString::fromStdString(read.Reason));
     notes = std::exchange(aside.Notes, {});
     dropped = report.Backup ? 0 : report.DroppedWhenFull;
     notTaken += report.NotTaken;
     return code;
 }
 
-int TMBForm::ImportBackupWithProgress(const QString& path, ImportFileReport& report, YearFilesWritten& aside) {
+int TMBForm::TakeBackupWithProgress(const QString& path, const BackupRead& read, SmsBackupReport& backup,
+                                    YearFilesWritten& aside) {
     // Read on a helper thread, which only reads the store; the messages are added here.
-    report.Backup = true;
-    SmsBackupReport& backup = report.BackupReport;
     // One reading fills both the newest that fit and the years, so that a backup too large
     // for the collection can go to one file per year without being read again.
     BackupSelection selection(S);
     BackupYearSplit years(S);
     const int code = ReadWithProgress(this, path, [&](const BackupProgress& progress) {
-        return ReadSmsBackupBothWays(path.toStdString(), selection, years, backup.Read, progress);
+        return read(
+            [&](BackupMessage& m) {
+                BackupMessage copy = m;  // the selection takes the message itself
+                years.Offer(copy);
+                selection.Offer(m);
+            },
+            backup.Read, progress);
     });
     if (code != 0) return code;
     if (backup.Read.End == BackupEnd::Stopped) return ECANCELED;
-    if (backup.Read.End == BackupEnd::NotBackup) return NotValidFileCode;
+    if (backup.Read.End == BackupEnd::NotBackup) return 0;  // refused by ImportFile
     if (selection.OlderLeftOut() > 0) {
         const BackupChoice choice = AskWhenBackupDoesNotFit(path, selection, years, aside);
         if (choice == BackupChoice::Cancel) return ECANCELED;
-        if (choice == BackupChoice::ByYear) {
-            report.NotTaken = NotTakenOf(backup);  // what the reading passed over
-            return 0;
-        }
+        if (choice == BackupChoice::ByYear) return 0;
     }
     backup.Added = selection.AddTo(S);
     backup.OlderNotImported = selection.OlderLeftOut();
     backup.AlreadyHeld = selection.AlreadyHeld();
-    report.NotTaken = NotTakenOf(backup);
     return 0;
 }
 
@@ -192,6 +210,17 @@ int TMBForm::ReadFilesFromFolder(const QString& folder, QString& list, const QSt
     return static_cast<int>(names.size());
 }
 
+int TMBForm::ReadBackupFolders(const QString& folder, QString& list) {
+    const QDir dir(folder, QString(), QDir::Name | QDir::IgnoreCase, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    int count = 0;
+    for (const QString& name : dir.entryList()) {
+        if (!IsIPhoneBackupFolder((folder + QLatin1Char('/') + name).toStdString())) continue;
+        list += name + CrLf;
+        ++count;
+    }
+    return count;
+}
+
 void TMBForm::ReadSelectedFiles(const QString& list) {
     EndScreenScrambling();  // the new texts arrive plain
     QStringList items = list.split(CrLf);
@@ -213,11 +242,11 @@ void TMBForm::ReadSelectedFiles(const QString& list) {
             if (code == 0) {
                 report += result;
                 ++imported;
+            } else if (const QString refused = RefusedByContent(code); !refused.isEmpty()) {
+                report += refused;  // our words for a file of no kind an import reads
             } else {
-                // The system's reason for a file it could not read; our words for one of no
-                // kind an import reads.
-                report += code == NotValidFileCode ? NotImported
-                                                   : QStringLiteral(" - ") + QString::fromStdString(FileErrorReason(code));
+                // The system's reason for a file it could not read.
+                report += QStringLiteral(" - ") + QString::fromStdString(FileErrorReason(code));
             }
             droppedInAll += dropped;
             report += CrLf + notes;

@@ -20,6 +20,7 @@
 
 #include "Lang/LocaleInfo.h"
 #include "MBVars/Defaults.h"
+#include "MBVars/ImportFile.h"
 #include "MBVars/StartReading.h"
 #include "MBVars/SettingsFile.h"
 #include "MBVars/Store.h"
@@ -146,9 +147,10 @@ public:
     // is counted in `aside`.
     int ImportOneFile(const QString& path, QString& result, QString& notes, std::int32_t& dropped,
                       struct ImportNotTaken& notTaken, YearFilesWritten& aside);
-    // A phone backup read with progress and Cancel (ECANCELED); `report` as ImportFile's.
-    // One that does not fit is asked about (AskWhenBackupDoesNotFit).
-    int ImportBackupWithProgress(const QString& path, struct ImportFileReport& report, YearFilesWritten& aside);
+    // A phone backup (XML, or an iPhone's messages) read by `read` with progress and Cancel
+    // (ECANCELED); `backup` as ImportFile's report has it. One that does not fit is asked
+    // about (AskWhenBackupDoesNotFit).
+    int TakeBackupWithProgress(const QString& path, const BackupRead& read, SmsBackupReport& backup, YearFilesWritten& aside);
     // Cancel of an import: the collection as it was before the command; the year files
     // written before it are named.
     void CancelImport(const MsgStore& before, const YearFilesWritten& aside = {});
@@ -160,6 +162,8 @@ public:
     // Appends every entry of `folder` matching "*." + extension to `list` (name + CR LF
     // each); returns how many.
     int ReadFilesFromFolder(const QString& folder, QString& list, const QString& extension);
+    // Appends every sub-folder of `folder` that is an iPhone backup to `list`; returns how many.
+    int ReadBackupFolders(const QString& folder, QString& list);
     // Imports every item of a CR LF separated list, then runs the finishing sequence.
     void ReadSelectedFiles(const QString& list);
     // After the last file: sorts and fits the collection, reports, offers contact colours.

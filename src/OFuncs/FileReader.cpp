@@ -19,7 +19,7 @@ FileReader::~FileReader() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-int FileReader::Open(const std::string& path) {
+int FileReader::Open(const std::string& path, bool pipes) {
     if (fd_ >= 0) ::close(fd_);
     pos_ = end_ = 0;
     path_ = path;
@@ -30,8 +30,14 @@ int FileReader::Open(const std::string& path) {
     struct stat st{};
     const int refused = ::fstat(fd_, &st) != 0 ? errno
                         : S_ISDIR(st.st_mode)   ? EISDIR
-                        : !S_ISREG(st.st_mode)  ? NotRegularFileCode
+                        : !S_ISREG(st.st_mode) && !(pipes && S_ISFIFO(st.st_mode)) ? NotRegularFileCode
                                                 : 0;
+    // A pipe is read waiting for its writer, as a file is.
+    if (!refused && !S_ISREG(st.st_mode) && ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(fd_);
+        fd_ = -1;
+        return errno;
+    }
     if (refused) {
         ::close(fd_);
         fd_ = -1;
@@ -39,8 +45,11 @@ int FileReader::Open(const std::string& path) {
     }
     // A small file needs no more room than it holds (one read more finds its end, or any
     // bytes it gained since); the room is left as it comes, every byte used is read first.
+    regular_ = S_ISREG(st.st_mode);
     const auto fileSize = static_cast<std::uint64_t>(std::max<off_t>(st.st_size, 0));
-    const auto wanted = static_cast<std::size_t>(std::clamp<std::uint64_t>(fileSize + 1, kSmallestBuffer, kBufferSize));
+    size_ = regular_ ? fileSize : 0;
+    const auto wanted = regular_ ? static_cast<std::size_t>(std::clamp<std::uint64_t>(fileSize + 1, kSmallestBuffer, kBufferSize))
+                                 : kBufferSize;
     if (bufferSize_ != wanted) {
         buffer_ = std::make_unique_for_overwrite<unsigned char[]>(wanted);
         bufferSize_ = wanted;
@@ -60,6 +69,19 @@ bool FileReader::Fill() {
         if (r == 0) return false;
         if (errno != EINTR) throw IoError::Other(errno).In(path_);
     }
+}
+
+std::string_view FileReader::Head() {
+    while (fd_ >= 0 && pos_ == 0 && end_ < bufferSize_) {
+        const ssize_t r = ::read(fd_, buffer_.get() + end_, bufferSize_ - end_);
+        if (r == 0) break;
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            throw IoError::Other(errno).In(path_);
+        }
+        end_ += static_cast<std::size_t>(r);
+    }
+    return {reinterpret_cast<const char*>(buffer_.get()) + pos_, end_ - pos_};
 }
 
 bool FileReader::Read(void* dst, std::size_t n) { return ReadSome(dst, n) == n; }

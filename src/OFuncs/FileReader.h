@@ -4,7 +4,9 @@
 // history). Never seeks: a short file simply runs out.
 #include <cstddef>
 #include <memory>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class FileReader {
@@ -15,8 +17,16 @@ public:
     ~FileReader();
 
     // Opens a regular file for reading only; 0, or the failure code (an errno value; a
-    // folder gives EISDIR, a device or pipe NotRegularFileCode).
-    int Open(const std::string& path);
+    // folder gives EISDIR, a device or pipe NotRegularFileCode). With `pipes`, a named pipe
+    // is read too (a pipe nobody writes to reads as empty).
+    int Open(const std::string& path, bool pipes = false);
+    // The first bytes of the file, up to 64 KiB (fewer only when it is shorter), read into
+    // the buffer without being consumed: the reads that follow start with them. Only
+    // before anything is consumed. Throws IoError as ReadSome does.
+    std::string_view Head();
+    // Whether it is a regular file, and its size when it was opened.
+    bool IsRegular() const { return regular_; }
+    std::uint64_t Size() const { return size_; }
     // Fills dst with the next n bytes; false when the file ends first (the bytes that were
     // left are consumed). Throws IoError (the system's reason, naming the file) when
     // reading fails.
@@ -44,4 +54,6 @@ private:
     std::unique_ptr<unsigned char[]> buffer_;
     std::size_t bufferSize_ = 0;
     std::size_t pos_ = 0, end_ = 0;
+    bool regular_ = false;
+    std::uint64_t size_ = 0;
 };

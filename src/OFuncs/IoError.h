@@ -15,6 +15,7 @@ inline constexpr int OutOfMemoryCode = 0x10002;     // an allocation failed whil
 inline constexpr int NotValidFileCode = 0x10003;    // a file of no kind an import reads (an XML that is no backup)
 inline constexpr int BeingSavedCode = 0x10004;      // another process holds the file's save lock
 inline constexpr std::string_view BeingSavedReason = "is being saved by another Kestro";
+inline constexpr int EncryptedBackupCode = 0x10005; // an iPhone backup made with a password
 
 // The reason in words: "Disk full", "Not a regular file", "Out of memory", or the
 // system's own text for its error codes.
@@ -25,6 +26,7 @@ inline std::string FileErrorReason(int code) {
         case OutOfMemoryCode: return "Out of memory";
         case NotValidFileCode: return "Not a valid file";
         case BeingSavedCode: return std::string(BeingSavedReason);
+        case EncryptedBackupCode: return "An encrypted iPhone backup";
         default: return std::strerror(code);
     }
 }

@@ -10,6 +10,8 @@
 #include "MBVars/DataFile.h"
 #include "MBVars/History.h"
 #include "Formats/BackupYearSplit.h"
+#include "Formats/FileKind.h"
+#include "OFuncs/FileReader.h"
 #include "MBVars/ImportFile.h"
 #include "MBVars/LoadSequences.h"
 #include "Formats/ImportVCard.h"
@@ -65,6 +67,28 @@ bool ParseArguments(const std::vector<std::string>& args, ImportArguments& parse
     return !parsed.Files.empty();
 }
 
+// A file refused for what it holds is said in words of its own: true when it was.
+bool Refused(int code, const std::string& file, std::ostream& err) {
+    if (code != NotValidFileCode && code != EncryptedBackupCode) return false;
+    err << "kestro-cli: " << file << ' ' << (code == NotValidFileCode ? NotAnyFormat : EncryptedBackup) << '\n';
+    return true;
+}
+
+// Whether the file is an address book, by its first bytes.
+bool IsAddressBook(const std::string& file) {
+    FileReader reader;
+    return reader.Open(file) == 0 && KindOfFile(reader.Head()) == FileKind::AddressBook;
+}
+
+// A backup read only in part: said, and true.
+bool Damaged(const std::string& file, const BackupReadResult& read, std::ostream& err) {
+    if (read.End != BackupEnd::Damaged) return false;
+    err << "kestro-cli: cannot import " << file << ": damaged";
+    if (read.Line > 0) err << " at line " << read.Line;
+    err << " (" << read.Reason << ")\n";
+    return true;
+}
+
 // Runs one file step; false when it failed, with `what` and the reason on `err`.
 template <class Step>
 bool Attempt(const std::string& what, const std::string& file, std::ostream& err, Step step) {
@@ -93,15 +117,13 @@ void PrintNotTaken(const ImportNotTaken& notTaken, std::ostream& err) {
 // completely (a damaged backup too, after its messages before the damage were added).
 bool ImportInput(MsgStore& S, const std::string& file, ImportNotTaken& notTaken, std::ostream& err) {
     ImportFileReport report;
-    const bool read = Attempt("import", file, err, [&] { return ImportFile(S, file, report); });
+    int code = 0;
+    const bool read =
+        Attempt("import", file, err, [&] { return Refused(code = ImportFile(S, file, report), file, err) ? 0 : code; });
     notTaken += report.NotTaken;
-    if (!read) return false;
+    if (!read || code == NotValidFileCode || code == EncryptedBackupCode) return false;
     if (!report.Backup) return true;
-    const SmsBackupReport& backup = report.BackupReport;
-    if (backup.Read.End != BackupEnd::Damaged) return true;
-    err << "kestro-cli: cannot import " << file << ": damaged at line " << backup.Read.Line << " ("
-        << backup.Read.Reason << ")\n";
-    return false;
+    return !Damaged(file, report.BackupReport.Read, err);
 }
 
 // Reads one input of the year split: an address book into `names`, a backup into the
@@ -109,25 +131,21 @@ bool ImportInput(MsgStore& S, const std::string& file, ImportNotTaken& notTaken,
 // be read completely.
 bool ReadIntoYears(BackupYearSplit& years, MsgStore& names, const std::string& file, bool backups,
                    ImportNotTaken& notTaken, std::ostream& err) {
-    const bool xml = LooksLikeXmlFile(file);
-    if (xml != backups) return true;  // address books first, so that every year has their names
+    const bool book = IsAddressBook(file);
+    if (book == backups) return true;  // address books first, so that every year has their names
     BackupReadResult read;
     const auto sink = [&](BackupMessage& m) { years.Offer(m); };
+    int code = 0;
     if (!Attempt("import", file, err, [&] {
-            if (!xml) {
-                const int code = ImportVCardFile(names, file);
-                return code == NotVCardFile ? NotValidFileCode : code;
-            }
-            const int code = ReadSmsBackupFile(file, sink, read);
-            return code ? code : read.End == BackupEnd::NotBackup ? NotValidFileCode : 0;
-        }))
+            if (book) return ImportVCardFile(names, file);
+            return Refused(code = ReadBackupFile(file, sink, read), file, err) ? 0 : code;
+        }) ||
+        code == NotValidFileCode || code == EncryptedBackupCode)
         return false;
     SmsBackupReport passedOver;
     passedOver.Read = read;
     notTaken += NotTakenOf(passedOver);
-    if (read.End != BackupEnd::Damaged) return true;
-    err << "kestro-cli: cannot import " << file << ": damaged at line " << read.Line << " (" << read.Reason << ")\n";
-    return false;
+    return !Damaged(file, read, err);
 }
 
 // The year files an input could be: those DIR holds, and DIR/NAME for an input named as one.
