@@ -2,6 +2,7 @@
 #include "Formats/SmsBackupImport.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "MBVars/HeldMessages.h"
 
@@ -14,6 +15,22 @@ bool Older(const E& a, const E& b) {
 }
 }  // namespace
 
+struct FirstNames::Table {
+    std::unordered_map<std::string, NameText> ByPhone;
+};
+
+FirstNames::FirstNames() : table_(std::make_unique<Table>()) {}
+FirstNames::~FirstNames() = default;
+
+void FirstNames::Note(const XMsgRecType& m) {
+    if (!m.Name.empty()) table_->ByPhone.try_emplace(m.Phone.str(), m.Name);
+}
+
+void FirstNames::Fill(XMsgRecType& m) const {
+    if (!m.Name.empty() || table_->ByPhone.empty()) return;
+    if (const auto it = table_->ByPhone.find(m.Phone.str()); it != table_->ByPhone.end()) m.Name = it->second;
+}
+
 struct BackupSelection::Held {
     explicit Held(const MsgStore& S) : Index(S) {}
     HeldMessages Index;
@@ -25,22 +42,35 @@ BackupSelection::BackupSelection(const MsgStore& S)
 BackupSelection::~BackupSelection() = default;
 
 void BackupSelection::Offer(BackupMessage& m) {
+    names_.Note(m.Record);
     if (held_->Index.Holds(m.Record)) return;
     Entry entry{std::move(m), next_++};
-    const auto newerFirst = [](const Entry& a, const Entry& b) { return Older(b, a); };  // the oldest on top
-    if (kept_.size() < room_) {
-        kept_.push_back(std::move(entry));
-        if (kept_.size() == room_) std::make_heap(kept_.begin(), kept_.end(), newerFirst);
+    if (oldestKept_ && Older(entry, *oldestKept_)) {
+        ++leftOut_;
         return;
     }
-    ++leftOut_;
-    if (kept_.empty() || Older(entry, kept_.front())) return;
-    std::pop_heap(kept_.begin(), kept_.end(), newerFirst);
-    kept_.back() = std::move(entry);
-    std::push_heap(kept_.begin(), kept_.end(), newerFirst);
+    if (room_ == 0) {
+        ++leftOut_;
+        return;
+    }
+    kept_.push_back(std::move(entry));
+    if (kept_.size() >= room_ + room_ / 2 + 1) KeepNewest();
+}
+
+void BackupSelection::KeepNewest() {
+    if (kept_.size() <= room_) return;
+    const auto newerFirst = [](const Entry& a, const Entry& b) { return Older(b, a); };
+    std::nth_element(kept_.begin(), kept_.begin() + static_cast<std::ptrdiff_t>(room_ - 1), kept_.end(), newerFirst);
+    leftOut_ += static_cast<std::int64_t>(kept_.size() - room_);
+    kept_.resize(room_);
+    // The oldest kept: nth_element put it at the last place kept.
+    const Entry& oldest = kept_.back();
+    oldestKept_ = Entry{BackupMessage{}, oldest.Order};
+    oldestKept_->Message.Millis = oldest.Message.Millis;
 }
 
 std::int32_t BackupSelection::AddTo(MsgStore& S) {
+    KeepNewest();
     std::sort(kept_.begin(), kept_.end(), [](const Entry& a, const Entry& b) { return a.Order < b.Order; });
     ReserveRoom(S);
     std::int32_t added = 0;
@@ -48,6 +78,7 @@ std::int32_t BackupSelection::AddTo(MsgStore& S) {
         // A message the same backup repeats is added once.
         const std::uint64_t key = HeldMessages::HashOf(e.Message.Record);
         if (held_->Index.Holds(e.Message.Record, key) || S.MessageCount >= MaxMessages) continue;
+        names_.Fill(e.Message.Record);
         GrowMessages(S, S.MessageCount + 1);
         S.Messages[++S.MessageCount] = std::move(e.Message.Record);
         held_->Index.Add(S.MessageCount, key);

@@ -4,6 +4,7 @@
 // collection already holds left out.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,20 @@ struct SmsBackupReport {
     std::int64_t OlderNotImported = 0;  // older than the messages kept, when they did not all fit
 };
 
+// The first name a backup gives each number, for its messages that came without one (the
+// apps that add to an old backup keep the name it had then, or none).
+class FirstNames {
+public:
+    FirstNames();
+    ~FirstNames();
+    void Note(const XMsgRecType& m);
+    void Fill(XMsgRecType& m) const;
+
+private:
+    struct Table;
+    std::unique_ptr<Table> table_;
+};
+
 // The messages of a backup chosen while it is read: those the store does not hold yet, and
 // of them the newest that fit into its free room (by time; of equal times the later in the
 // file). The store must stay unchanged until they are added.
@@ -26,7 +41,9 @@ public:
     ~BackupSelection();
     void Offer(BackupMessage& m);
     // How many were left out for want of room.
-    std::int64_t OlderLeftOut() const { return leftOut_; }
+    std::int64_t OlderLeftOut() const {
+        return leftOut_ + static_cast<std::int64_t>(kept_.size() > room_ ? kept_.size() - room_ : 0);
+    }
     // How many were offered that the store does not hold (repeats within the backup counted).
     std::uint64_t NewMessages() const { return next_; }
     // The room the store had: how many can be kept.
@@ -40,9 +57,14 @@ private:
         std::uint64_t Order = 0;  // position in the file
     };
     struct Held;
+    void KeepNewest();
     std::unique_ptr<Held> held_;
+    FirstNames names_;
     std::size_t room_;
-    std::vector<Entry> kept_;  // a heap, the oldest on top, once full
+    // Up to half as many again as the room; when full, the newest that fit are kept and the others let go,
+    // so that each message costs a constant time however the file is ordered.
+    std::vector<Entry> kept_;
+    std::optional<Entry> oldestKept_;  // once some were let go: the oldest kept then; older ones need not come in
     std::uint64_t next_ = 0;
     std::int64_t leftOut_ = 0;
 };

@@ -19,7 +19,7 @@ struct BackupMessage {
 
 enum class BackupEnd : std::uint8_t {
     Complete,   // the whole file was read
-    NotBackup,  // no XML, or its root is not `smses`: nothing was given
+    NotBackup,  // no XML, a DOCTYPE, or a root other than `smses`: nothing was given
     Damaged,    // not well-formed or cut short: the messages before the damage were given
     Stopped,    // the caller stopped it (progress said so)
 };
@@ -30,7 +30,9 @@ struct BackupReadResult {
     std::string Reason;      // Damaged: the parser's words
     std::int64_t Messages = 0;        // given to the caller
     std::int64_t OtherTypes = 0;      // drafts, outbox, failed, queued: passed over
-    std::int64_t WithoutContent = 0;  // no phone, text or time: passed over
+    std::int64_t WithoutContent = 0;  // no phone or text: passed over
+    std::int64_t BadDates = 0;        // a `date` that is no time from 1970 to 9999: passed over
+    std::int64_t TextsCut = 0;        // given with their texts cut to MaxTextLength bytes
 };
 
 using BackupMessageSink = std::function<void(BackupMessage&)>;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Formats/XmlRepair.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "OFuncs/Utf8.h"
@@ -16,7 +18,31 @@ bool IsLow(std::uint32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool IsDroppedControl(unsigned char c) { return c < 0x20 && c != '\t' && c != '\n' && c != '\r'; }
+constexpr bool IsDroppedControl(unsigned char c) { return c < 0x20 && c != '\t' && c != '\n' && c != '\r'; }
+bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+// A byte of an entity name: ASCII letters, digits, ". - _ :" and any byte of a non-ASCII letter.
+bool IsNameByte(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 0x80 || IsDigit(c) || ((u | 0x20) >= 'a' && (u | 0x20) <= 'z') || c == '.' || c == '-' || c == '_' ||
+           c == ':';
+}
+
+// The bytes that end a plain run of character data or of an attribute value.
+enum : std::uint8_t { Control = 1, Ampersand = 2, Less = 4, DoubleQuote = 8, SingleQuote = 16, TagMark = 32 };
+constexpr std::array<std::uint8_t, 256> MakeClasses() {
+    std::array<std::uint8_t, 256> t{};
+    for (unsigned c = 0; c < 0x20; ++c)
+        if (IsDroppedControl(static_cast<unsigned char>(c))) t[c] = Control;
+    t['&'] = Ampersand;
+    t['<'] = Less;
+    t['"'] = DoubleQuote;
+    t['\''] = SingleQuote;
+    // What ends a run of name bytes in a tag.
+    for (const unsigned char c : {'>', '"', '\'', '=', ' ', '\t', '\r', '\n'}) t[c] |= TagMark;
+    for (unsigned c = 0; c < 0x20; ++c) t[c] |= TagMark;
+    return t;
+}
+constexpr std::array<std::uint8_t, 256> Classes = MakeClasses();
 
 // The character a complete "&#...;" or "&#x...;" names; NoCharacter past the last one.
 std::uint32_t ReferenceValue(std::string_view ref) {
@@ -30,83 +56,210 @@ std::uint32_t ReferenceValue(std::string_view ref) {
     }
     return v;
 }
+
 }  // namespace
 
 void XmlRepairFilter::Feed(std::string_view in, std::string& out) {
-    std::size_t i = 0;
-    while (i < in.size()) {
-        if (mode_ != Mode::SkipValue) {
-            Byte(in[i++], out);
+    const char* p = in.data();
+    const char* const end = p + in.size();
+    while (p < end) {
+        if (mode_ == Mode::SkipValue) {
+            const auto* quote = static_cast<const char*>(std::memchr(p, quote_, static_cast<std::size_t>(end - p)));
+            const char* stop = quote ? quote : end;
+            for (const char* n = p; (n = static_cast<const char*>(std::memchr(n, '\n', static_cast<std::size_t>(stop - n))));
+                 ++n)
+                out += '\n';
+            p = stop;
+            if (quote) {
+                out += quote_;
+                mode_ = Mode::Tag;
+                ++p;
+            }
             continue;
         }
-        const char* start = in.data() + i;
-        const auto* end = static_cast<const char*>(std::memchr(start, quote_, in.size() - i));
-        const char* stop = end ? end : in.data() + in.size();
-        for (const char* p = start; (p = static_cast<const char*>(std::memchr(p, '\n', stop - p))); ++p) out += '\n';
-        i = static_cast<std::size_t>(stop - in.data());
-        if (end) {
-            out += quote_;
-            mode_ = Mode::Tag;
-            ++i;
+        // Plain runs of character data and of values are copied whole.
+        if ((mode_ == Mode::Text || mode_ == Mode::Value) && ref_.empty()) {
+            const bool value = mode_ == Mode::Value;
+            const std::uint8_t stops = Control | Ampersand | (!value ? Less : quote_ == '"' ? DoubleQuote : SingleQuote);
+            const char* limit = end;
+            if (value)
+                limit = p + std::min(static_cast<std::size_t>(end - p), valueRoom_ - std::min(valueRoom_, valueBytes_));
+            const char* q = p;
+            while (q < limit && !(Classes[static_cast<unsigned char>(*q)] & stops)) ++q;
+            if (q != p) {
+                FlushPending(out);
+                out.append(p, q);
+                if (value) valueBytes_ += static_cast<std::size_t>(q - p);
+                p = q;
+                if (p == end) break;
+            }
         }
+        // So are the names in a tag.
+        if (mode_ == Mode::Tag) {
+            const char* q = p;
+            while (q < end && !(Classes[static_cast<unsigned char>(*q)] & TagMark)) ++q;
+            if (q != p) {
+                const std::string_view run(p, static_cast<std::size_t>(q - p));
+                if (!inName_) {
+                    name_.clear();
+                    inName_ = true;
+                    afterEquals_ = afterDataEquals_ = false;
+                }
+                name_.append(run.substr(0, 5 - std::min<std::size_t>(5, name_.size())));
+                out.append(run);
+                p = q;
+                if (p == end) break;
+            }
+        }
+        Byte(*p++, out);
     }
 }
 
 void XmlRepairFilter::Finish(std::string& out) {
-    if (!ref_.empty()) {
-        FlushPending(out);
-        out += ref_;
-        ref_.clear();
-    }
+    if (!ref_.empty()) FlushReference(out);
     FlushPending(out);
 }
 
 void XmlRepairFilter::Byte(char c, std::string& out) {
-    if (!ref_.empty()) {
-        const bool hex = ref_.size() >= 3 && (ref_[2] == 'x' || ref_[2] == 'X');
-        const bool hasDigits = ref_.size() > (hex ? 3u : 2u);
-        if (ref_.size() == 1 && c == '#') {
-            ref_ += c;
-            return;
-        }
-        if (ref_.size() > 1 && ref_.size() < LongestReference) {
-            if (c == ';' && hasDigits) {
-                ref_ += c;
-                EndReference(out);
-                return;
-            }
-            if ((hex ? IsHexDigit(c) : IsDigit(c)) || (ref_.size() == 2 && (c == 'x' || c == 'X'))) {
-                ref_ += c;
-                return;
-            }
-        }
-        // No numeric reference: passed on as it stands.
-        FlushPending(out);
-        out += ref_;
-        ref_.clear();
-    }
+    if (mode_ == Mode::Value) return ValueByte(c, out);
+    if (mode_ == Mode::Text && !ref_.empty() && ReferenceByte(c, out)) return;
     if (IsDroppedControl(static_cast<unsigned char>(c))) return;
-    if (c == '&' && mode_ != Mode::Tag) {
+    switch (mode_) {
+        case Mode::Text:
+            if (c == '&') {
+                ref_.assign(1, '&');
+                return;
+            }
+            FlushPending(out);
+            out += c;
+            if (c == '<') {
+                mode_ = Mode::Markup;
+                head_.clear();
+            }
+            break;
+        case Mode::Markup: MarkupByte(c, out); break;
+        case Mode::Tag: TagByte(c, out); break;
+        case Mode::Comment:
+        case Mode::CData:
+            out += c;
+            if (c == (mode_ == Mode::Comment ? '-' : ']')) {
+                closers_ = std::min(closers_ + 1, 2);
+            } else {
+                if (c == '>' && closers_ == 2) mode_ = Mode::Text;
+                closers_ = 0;
+            }
+            break;
+        case Mode::Pi:
+            out += c;
+            if (c == '>' && closers_) mode_ = Mode::Text;
+            closers_ = c == '?';
+            break;
+        case Mode::Doctype:
+            out += c;
+            if (quote_) {
+                if (c == quote_) quote_ = 0;
+            } else if (c == '"' || c == '\'') {
+                quote_ = c;
+            } else if (c == '[') {
+                ++depth_;
+            } else if (c == ']') {
+                depth_ = std::max(depth_ - 1, 0);
+            } else if (c == '>' && depth_ == 0) {
+                mode_ = Mode::Text;
+            }
+            break;
+        case Mode::Declaration:
+            out += c;
+            if (c == '>') mode_ = Mode::Text;
+            break;
+        case Mode::Value:
+        case Mode::SkipValue: break;  // ValueByte and Feed take these
+    }
+}
+
+void XmlRepairFilter::ValueByte(char c, std::string& out) {
+    ++valueBytes_;
+    if (!ref_.empty() && ReferenceByte(c, out)) return;
+    if (IsDroppedControl(static_cast<unsigned char>(c))) return;
+    if (c == quote_) {
+        FlushPending(out);
+        out += c;
+        tagValueBytes_ += valueBytes_;
+        mode_ = Mode::Tag;
+        return;
+    }
+    // Past its room the value ends at the next character's start, where nothing is open.
+    if (valueBytes_ > valueRoom_ && (!IsContinuation(c) || valueBytes_ > valueRoom_ + 4)) {
+        FlushPending(out);
+        ++valuesCut_;
+        tagValueBytes_ += valueBytes_;
+        mode_ = Mode::SkipValue;
+        if (c == '\n') out += c;
+        return;
+    }
+    if (c == '&') {
         ref_.assign(1, '&');
         return;
     }
     FlushPending(out);
-    switch (mode_) {
-        case Mode::Text:
-            out += c;
-            if (c == '<') {
-                mode_ = Mode::Tag;
-                name_.clear();
-                inName_ = afterEquals_ = afterDataEquals_ = false;
-            }
-            break;
-        case Mode::Value:
-            out += c;
-            if (c == quote_) mode_ = Mode::Tag;
-            break;
-        case Mode::Tag: TagByte(c, out); break;
-        case Mode::SkipValue: break;  // Feed passes these over
+    out += c;
+}
+
+bool XmlRepairFilter::ReferenceByte(char c, std::string& out) {
+    if (ref_.size() == 1 && c == '#') {
+        ref_ += c;
+        return true;
     }
+    if (ref_.size() < LongestReference) {
+        if (ref_.size() >= 2 && ref_[1] == '#') {
+            const bool hex = ref_.size() >= 3 && (ref_[2] == 'x' || ref_[2] == 'X');
+            const bool hasDigits = ref_.size() > (hex ? 3u : 2u);
+            if (c == ';' && hasDigits) {
+                ref_ += c;
+                EndReference(out);
+                return true;
+            }
+            if ((hex ? IsHexDigit(c) : IsDigit(c)) || (ref_.size() == 2 && (c == 'x' || c == 'X'))) {
+                ref_ += c;
+                return true;
+            }
+        } else if (c == ';' && ref_.size() > 1) {
+            ref_ += c;
+            FlushReference(out);
+            return true;
+        } else if (IsNameByte(c)) {
+            ref_ += c;
+            return true;
+        }
+    }
+    FlushReference(out);
+    return false;
+}
+
+void XmlRepairFilter::MarkupByte(char c, std::string& out) {
+    if (head_.empty() && c != '!' && c != '?') {
+        // A start or end tag.
+        mode_ = Mode::Tag;
+        name_.clear();
+        inName_ = afterEquals_ = afterDataEquals_ = false;
+        tagValueBytes_ = 0;
+        return TagByte(c, out);
+    }
+    out += c;
+    head_ += c;
+    static constexpr std::array<std::pair<std::string_view, Mode>, 4> Openers = {{
+        {"?", Mode::Pi}, {"!--", Mode::Comment}, {"![CDATA[", Mode::CData}, {"!DOCTYPE", Mode::Doctype}}};
+    bool open = false;
+    for (const auto& [head, mode] : Openers) {
+        if (head_ == head) {
+            mode_ = mode;
+            closers_ = depth_ = 0;
+            quote_ = 0;
+            return;
+        }
+        open = open || head.starts_with(head_);
+    }
+    if (!open) mode_ = c == '>' ? Mode::Text : Mode::Declaration;
 }
 
 void XmlRepairFilter::TagByte(char c, std::string& out) {
@@ -114,8 +267,17 @@ void XmlRepairFilter::TagByte(char c, std::string& out) {
     if (c == '>') {
         mode_ = Mode::Text;
     } else if (c == '"' || c == '\'') {
-        mode_ = afterDataEquals_ ? Mode::SkipValue : Mode::Value;
         quote_ = c;
+        valueBytes_ = 0;
+        if (afterDataEquals_) {
+            mode_ = Mode::SkipValue;
+        } else if (tagValueBytes_ >= MaxTagValueBytes) {
+            mode_ = Mode::SkipValue;
+            ++valuesCut_;
+        } else {
+            mode_ = Mode::Value;
+            valueRoom_ = std::min(MaxValueBytes, MaxTagValueBytes - tagValueBytes_);
+        }
         inName_ = afterEquals_ = afterDataEquals_ = false;
         name_.clear();
     } else if (c == '=') {
@@ -152,6 +314,12 @@ void XmlRepairFilter::EndReference(std::string& out) {
     } else if (!IsDroppedControl(static_cast<unsigned char>(v < 0x20 ? v : 0x20))) {
         out += ref_;
     }
+    ref_.clear();
+}
+
+void XmlRepairFilter::FlushReference(std::string& out) {
+    FlushPending(out);
+    out += ref_;
     ref_.clear();
 }
 

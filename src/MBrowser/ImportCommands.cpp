@@ -50,6 +50,9 @@ QString BackupNotes(const SmsBackupReport& r) {
         notes += QStringLiteral("    %1 drafts, unsent or failed messages passed over").arg(r.Read.OtherTypes) + CrLf;
     if (r.Read.WithoutContent > 0)
         notes += QStringLiteral("    %1 messages without phone or text passed over").arg(r.Read.WithoutContent) + CrLf;
+    if (r.Read.BadDates > 0)
+        notes += QStringLiteral("    %1 messages with a date that is not a date passed over").arg(r.Read.BadDates) + CrLf;
+    if (r.Read.TextsCut > 0) notes += QStringLiteral("    %1 texts cut to 16,383 bytes").arg(r.Read.TextsCut) + CrLf;
     return notes;
 }
 QByteArray Utf8(const QString& text) { return text.toUtf8(); }

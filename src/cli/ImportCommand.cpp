@@ -78,6 +78,13 @@ bool Attempt(const std::string& what, const std::string& file, std::ostream& err
     return false;
 }
 
+// What a backup passed over or changed, one line each.
+void WriteBackupNotes(const std::string& file, const BackupReadResult& read, std::ostream& err) {
+    if (read.BadDates > 0)
+        err << "kestro-cli: " << file << ": " << read.BadDates << " messages with a date that is not a date passed over\n";
+    if (read.TextsCut > 0) err << "kestro-cli: " << file << ": " << read.TextsCut << " texts cut to 16,383 bytes\n";
+}
+
 // Imports one file; false when it could not be read completely (a damaged backup too, after
 // its messages before the damage were added).
 bool ImportInput(MsgStore& S, const std::string& file, std::ostream& err) {
@@ -88,6 +95,7 @@ bool ImportInput(MsgStore& S, const std::string& file, std::ostream& err) {
     if (backup.OlderNotImported > 0)
         err << "kestro-cli: " << file << ": " << backup.OlderNotImported
             << " older messages not imported: the collection is full (" << MaxMessages << " messages)\n";
+    WriteBackupNotes(file, backup.Read, err);
     if (backup.Read.End != BackupEnd::Damaged) return true;
     err << "kestro-cli: cannot import " << file << ": damaged at line " << backup.Read.Line << " ("
         << backup.Read.Reason << ")\n";
@@ -104,6 +112,7 @@ bool ReadIntoYears(BackupYearSplit& years, const std::string& file, std::ostream
             return code ? code : read.End == BackupEnd::NotBackup ? NotValidFileCode : 0;
         }))
         return false;
+    WriteBackupNotes(file, read, err);
     if (read.End != BackupEnd::Damaged) return true;
     err << "kestro-cli: cannot import " << file << ": damaged at line " << read.Line << " (" << read.Reason << ")\n";
     return false;
