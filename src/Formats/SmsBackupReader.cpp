@@ -37,7 +37,8 @@ std::uint16_t Direction(std::string_view type) {
 
 struct SmsBackupParser::State {
     XML_Parser Parser = nullptr;
-    XmlRepairFilter Filter;
+    // Only the attributes read here reach the parser: a phone writes a dozen more per message.
+    XmlRepairFilter Filter{{"address", "body", "contact_name", "ct", "date", "msg_box", "text", "type"}};
     std::string Repaired;
     BackupMessageSink Sink;
     BackupReadResult Result;

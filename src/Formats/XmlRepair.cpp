@@ -71,7 +71,7 @@ void XmlRepairFilter::Feed(std::string_view in, std::string& out) {
                 out += '\n';
             p = stop;
             if (quote) {
-                out += quote_;
+                if (!dropValue_) out += quote_;
                 mode_ = Mode::Tag;
                 ++p;
             }
@@ -99,14 +99,7 @@ void XmlRepairFilter::Feed(std::string_view in, std::string& out) {
             const char* q = p;
             while (q < end && !(Classes[static_cast<unsigned char>(*q)] & TagMark)) ++q;
             if (q != p) {
-                const std::string_view run(p, static_cast<std::size_t>(q - p));
-                if (!inName_) {
-                    name_.clear();
-                    inName_ = true;
-                    afterEquals_ = afterDataEquals_ = false;
-                }
-                name_.append(run.substr(0, 5 - std::min<std::size_t>(5, name_.size())));
-                out.append(run);
+                TagName(std::string_view(p, static_cast<std::size_t>(q - p)), out);
                 p = q;
                 if (p == end) break;
             }
@@ -115,7 +108,10 @@ void XmlRepairFilter::Feed(std::string_view in, std::string& out) {
     }
 }
 
+XmlRepairFilter::XmlRepairFilter(std::vector<std::string> kept) : kept_(std::move(kept)) {}
+
 void XmlRepairFilter::Finish(std::string& out) {
+    if (holding_) FlushHeld(out);
     if (!ref_.empty()) FlushReference(out);
     FlushPending(out);
 }
@@ -240,8 +236,8 @@ void XmlRepairFilter::MarkupByte(char c, std::string& out) {
     if (head_.empty() && c != '!' && c != '?') {
         // A start or end tag.
         mode_ = Mode::Tag;
-        name_.clear();
-        inName_ = afterEquals_ = afterDataEquals_ = false;
+        elementNamed_ = inName_ = holding_ = afterEquals_ = false;
+        held_.clear();
         tagValueBytes_ = 0;
         return TagByte(c, out);
     }
@@ -262,38 +258,78 @@ void XmlRepairFilter::MarkupByte(char c, std::string& out) {
     if (!open) mode_ = c == '>' ? Mode::Text : Mode::Declaration;
 }
 
-void XmlRepairFilter::TagByte(char c, std::string& out) {
-    out += c;
-    if (c == '>') {
-        mode_ = Mode::Text;
-    } else if (c == '"' || c == '\'') {
-        quote_ = c;
-        valueBytes_ = 0;
-        if (afterDataEquals_) {
-            mode_ = Mode::SkipValue;
-        } else if (tagValueBytes_ >= MaxTagValueBytes) {
-            mode_ = Mode::SkipValue;
-            ++valuesCut_;
-        } else {
-            mode_ = Mode::Value;
-            valueRoom_ = std::min(MaxValueBytes, MaxTagValueBytes - tagValueBytes_);
-        }
-        inName_ = afterEquals_ = afterDataEquals_ = false;
-        name_.clear();
-    } else if (c == '=') {
-        afterDataEquals_ = !afterEquals_ && name_ == "data";
-        afterEquals_ = true;
-        inName_ = false;
-    } else if (IsSpace(c)) {
-        inName_ = false;
-    } else {
-        if (!inName_) {
-            name_.clear();
-            inName_ = true;
-            afterEquals_ = afterDataEquals_ = false;
-        }
-        if (name_.size() < 5) name_ += c;
+void XmlRepairFilter::TagName(std::string_view run, std::string& out) {
+    if (!elementNamed_) {
+        out.append(run);
+        return;
     }
+    if (!inName_) {
+        if (holding_) FlushHeld(out);  // a name without a value: the parser will say so
+        inName_ = holding_ = true;
+        afterEquals_ = false;
+    }
+    if (!holding_) {
+        out.append(run);
+        return;
+    }
+    held_.append(run);
+    constexpr std::size_t LongestHeldName = 64;  // longer names are no name a caller wants
+    if (held_.size() > LongestHeldName) FlushHeld(out);
+}
+
+void XmlRepairFilter::TagByte(char c, std::string& out) {
+    if (!(Classes[static_cast<unsigned char>(c)] & TagMark)) return TagName(std::string_view(&c, 1), out);
+    elementNamed_ = true;
+    inName_ = false;
+    if (IsSpace(c)) {
+        (holding_ ? held_ : out) += c;
+    } else if (c == '=' && holding_ && !afterEquals_) {
+        held_ += c;
+        afterEquals_ = true;
+    } else if (c == '"' || c == '\'') {
+        StartValue(c, out);
+    } else {
+        if (holding_) FlushHeld(out);
+        afterEquals_ = false;
+        out += c;
+        if (c == '>') mode_ = Mode::Text;
+    }
+}
+
+void XmlRepairFilter::StartValue(char quote, std::string& out) {
+    quote_ = quote;
+    valueBytes_ = 0;
+    if (holding_ && afterEquals_ && !Wanted()) {
+        for (const char c : held_)
+            if (c == '\n') out += c;
+        held_.clear();
+        holding_ = afterEquals_ = false;
+        dropValue_ = true;
+        mode_ = Mode::SkipValue;
+        return;
+    }
+    if (holding_) FlushHeld(out);
+    afterEquals_ = dropValue_ = false;
+    out += quote;
+    if (tagValueBytes_ >= MaxTagValueBytes) {
+        mode_ = Mode::SkipValue;
+        ++valuesCut_;
+    } else {
+        mode_ = Mode::Value;
+        valueRoom_ = std::min(MaxValueBytes, MaxTagValueBytes - tagValueBytes_);
+    }
+}
+
+void XmlRepairFilter::FlushHeld(std::string& out) {
+    out += held_;
+    held_.clear();
+    holding_ = false;
+}
+
+bool XmlRepairFilter::Wanted() const {
+    const std::string_view name = std::string_view(held_).substr(0, held_.find_first_of(" \t\r\n="));
+    if (kept_.empty()) return name != "data";
+    return std::find(kept_.begin(), kept_.end(), name) != kept_.end();
 }
 
 void XmlRepairFilter::EndReference(std::string& out) {

@@ -10,8 +10,9 @@
 //   no character) becomes U+FFFD, references to characters below U+0020 other than tab,
 //   CR and LF are dropped; other references pass unchanged, for the parser to decode;
 // - raw bytes below 0x20 other than tab, CR and LF are dropped;
-// - the value of every attribute named `data` is passed over, never copied: it comes out
-//   empty but for its line feeds, so that the parser's line numbers stay the file's;
+// - attributes the caller does not want (by default those named `data`) are passed over,
+//   never copied: of such an attribute only its line feeds come out, so that the parser's
+//   line numbers stay the file's (and the parser does not spend its time on them);
 // - a value longer than MaxValueBytes is cut there on a character boundary and the rest
 //   passed over the same way (no text kept from it is that long), and once the values of
 //   one tag have given MaxTagValueBytes its further values come out empty, so that the
@@ -21,9 +22,13 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class XmlRepairFilter {
 public:
+    // Keeps the attributes named in `kept`; with none named, every attribute but `data`.
+    explicit XmlRepairFilter(std::vector<std::string> kept = {});
+
     static constexpr std::size_t MaxValueBytes = std::size_t(1) << 20;
     static constexpr std::size_t MaxTagValueBytes = std::size_t(4) << 20;
 
@@ -41,18 +46,25 @@ private:
     void ValueByte(char c, std::string& out);
     void MarkupByte(char c, std::string& out);
     void TagByte(char c, std::string& out);
+    void TagName(std::string_view run, std::string& out);  // name bytes in a tag
+    void StartValue(char quote, std::string& out);
+    void FlushHeld(std::string& out);
+    bool Wanted() const;  // whether the held attribute is kept
     void EndReference(std::string& out);  // ref_ holds a complete "&#...;"
     void FlushReference(std::string& out);  // ref_ is no reference the filter repairs
     void FlushPending(std::string& out);  // a high surrogate not followed by a low one
 
     Mode mode_ = Mode::Text;
     char quote_ = 0;  // the quote that ends the value (or the DOCTYPE's literal) being read
-    // The attribute-name state in a tag: the name read so far (up to 5 bytes) and whether
-    // `data` was followed by '='.
-    std::string name_;
+    std::vector<std::string> kept_;
+    // The state in a tag: whether its element's name has ended; an attribute's name (and
+    // the blank and '=' after it) held back until its value shows whether it is kept.
+    bool elementNamed_ = false;
     bool inName_ = false;
-    bool afterDataEquals_ = false;
+    bool holding_ = false;
     bool afterEquals_ = false;
+    bool dropValue_ = false;  // the value passed over belongs to an attribute left out whole
+    std::string held_;
     std::string head_;  // what follows '<' until the kind of markup is known
     int closers_ = 0;   // "--" or "]]" seen before a '>' in a comment or CDATA section; '?' in a PI
     int depth_ = 0;     // '[' open in a DOCTYPE
