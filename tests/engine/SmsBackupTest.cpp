@@ -567,3 +567,17 @@ TEST(SmsBackupImport, SplitByYearWritesOneDataFilePerYear) {
     EXPECT_TRUE(std::filesystem::is_empty(empty.Path()));
 }
 }  // namespace
+
+namespace {
+// The command line names what a backup passed over or cut, and the import still succeeds.
+TEST(SmsBackupImport, TheCommandLineCountsBadDatesAndCutTexts) {
+    TempDir dir;
+    const std::string x = dir.Write("b.xml", "<smses>\n" + Sms("1700000000000", std::string(20000, 'a')) +
+                                                 Sms("1.7e12", "b") + Sms("-5", "c") + Sms("1700000060000", "d") + "</smses>\n");
+    std::ostringstream out, err;
+    EXPECT_EQ(RunImportCommand({x}, out, err), 0) << err.str();
+    EXPECT_NE(err.str().find(x + ": 2 messages with a date that is not a date passed over\n"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find(x + ": 1 texts cut to 16,383 bytes\n"), std::string::npos) << err.str();
+    EXPECT_NE(out.str().find("2 messages"), std::string::npos) << out.str();
+}
+}  // namespace
