@@ -8,9 +8,9 @@
 
 namespace {
 // True when a is older than b: by time, and of equal times the earlier in the file.
-template <class E>
-bool Older(const E& a, const E& b) {
-    if (a.Message.Millis != b.Message.Millis) return a.Message.Millis < b.Message.Millis;
+template <class K>
+bool Older(const K& a, const K& b) {
+    if (a.Millis != b.Millis) return a.Millis < b.Millis;
     return a.Order < b.Order;
 }
 }  // namespace
@@ -44,33 +44,27 @@ BackupSelection::~BackupSelection() = default;
 void BackupSelection::Offer(BackupMessage& m) {
     names_.Note(m.Record);
     if (held_->Index.Holds(m.Record)) return;
+    const Key key{m.Millis, next_, static_cast<std::uint32_t>(kept_.size())};
     Entry entry{std::move(m), next_++};
-    if (oldestKept_ && Older(entry, *oldestKept_)) {
-        ++leftOut_;
+    const auto newerFirst = [](const Key& a, const Key& b) { return Older(b, a); };  // the oldest on top
+    if (kept_.size() < room_) {
+        kept_.push_back(std::move(entry));
+        heap_.push_back(key);
+        if (kept_.size() == room_) std::make_heap(heap_.begin(), heap_.end(), newerFirst);
         return;
     }
-    if (room_ == 0) {
-        ++leftOut_;
-        return;
-    }
-    kept_.push_back(std::move(entry));
-    if (kept_.size() >= room_ + room_ / 2 + 1) KeepNewest();
-}
-
-void BackupSelection::KeepNewest() {
-    if (kept_.size() <= room_) return;
-    const auto newerFirst = [](const Entry& a, const Entry& b) { return Older(b, a); };
-    std::nth_element(kept_.begin(), kept_.begin() + static_cast<std::ptrdiff_t>(room_ - 1), kept_.end(), newerFirst);
-    leftOut_ += static_cast<std::int64_t>(kept_.size() - room_);
-    kept_.resize(room_);
-    // The oldest kept: nth_element put it at the last place kept.
-    const Entry& oldest = kept_.back();
-    oldestKept_ = Entry{BackupMessage{}, oldest.Order};
-    oldestKept_->Message.Millis = oldest.Message.Millis;
+    ++leftOut_;
+    if (kept_.empty() || Older(key, heap_.front())) return;
+    // The oldest kept gives its place: only the small keys move in the heap.
+    std::pop_heap(heap_.begin(), heap_.end(), newerFirst);
+    const std::uint32_t slot = heap_.back().Slot;
+    kept_[slot] = std::move(entry);
+    heap_.back() = Key{key.Millis, key.Order, slot};
+    std::push_heap(heap_.begin(), heap_.end(), newerFirst);
 }
 
 std::int32_t BackupSelection::AddTo(MsgStore& S) {
-    KeepNewest();
+    heap_.clear();
     std::sort(kept_.begin(), kept_.end(), [](const Entry& a, const Entry& b) { return a.Order < b.Order; });
     ReserveRoom(S);
     std::int32_t added = 0;

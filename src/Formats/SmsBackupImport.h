@@ -4,7 +4,6 @@
 // collection already holds left out.
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,9 +40,7 @@ public:
     ~BackupSelection();
     void Offer(BackupMessage& m);
     // How many were left out for want of room.
-    std::int64_t OlderLeftOut() const {
-        return leftOut_ + static_cast<std::int64_t>(kept_.size() > room_ ? kept_.size() - room_ : 0);
-    }
+    std::int64_t OlderLeftOut() const { return leftOut_; }
     // How many were offered that the store does not hold (repeats within the backup counted).
     std::uint64_t NewMessages() const { return next_; }
     // The room the store had: how many can be kept.
@@ -57,14 +54,17 @@ private:
         std::uint64_t Order = 0;  // position in the file
     };
     struct Held;
-    void KeepNewest();
+    // What orders the kept messages, apart from them, so that a heap moves 24 bytes a step.
+    struct Key {
+        std::int64_t Millis = 0;
+        std::uint64_t Order = 0;
+        std::uint32_t Slot = 0;  // in kept_
+    };
     std::unique_ptr<Held> held_;
     FirstNames names_;
     std::size_t room_;
-    // Up to half as many again as the room; when full, the newest that fit are kept and the others let go,
-    // so that each message costs a constant time however the file is ordered.
-    std::vector<Entry> kept_;
-    std::optional<Entry> oldestKept_;  // once some were let go: the oldest kept then; older ones need not come in
+    std::vector<Entry> kept_;  // in no order; a newer message takes the place of the oldest
+    std::vector<Key> heap_;    // of kept_, the oldest on top, once full
     std::uint64_t next_ = 0;
     std::int64_t leftOut_ = 0;
 };
