@@ -137,19 +137,7 @@ void XmlRepairFilter::Byte(char c, std::string& out) {
         case Mode::Tag: TagByte(c, out); break;
         case Mode::Comment:
         case Mode::CData:
-            out += c;
-            if (c == (mode_ == Mode::Comment ? '-' : ']')) {
-                closers_ = std::min(closers_ + 1, 2);
-            } else {
-                if (c == '>' && closers_ == 2) mode_ = Mode::Text;
-                closers_ = 0;
-            }
-            break;
-        case Mode::Pi:
-            out += c;
-            if (c == '>' && closers_) mode_ = Mode::Text;
-            closers_ = c == '?';
-            break;
+        case Mode::Pi: OtherMarkupByte(c, out); break;
         case Mode::Doctype:
             out += c;
             if (quote_) {
@@ -171,6 +159,26 @@ void XmlRepairFilter::Byte(char c, std::string& out) {
         case Mode::Value:
         case Mode::SkipValue: break;  // ValueByte and Feed take these
     }
+}
+
+// A comment, CDATA section or processing instruction: passed on as it is up to
+// MaxMarkupBytes, then only its line feeds and its end, so that the parser never holds
+// much of one (it gives nothing to the reader).
+void XmlRepairFilter::OtherMarkupByte(char c, std::string& out) {
+    const char closer = mode_ == Mode::Comment ? '-' : mode_ == Mode::CData ? ']' : '?';
+    const int closing = mode_ == Mode::Pi ? 1 : 2;
+    if (c == '>' && closers_ == closing) {
+        if (markupCut_) out.append(std::string_view(mode_ == Mode::Comment ? "--" : mode_ == Mode::CData ? "]]" : "?"));
+        out += c;
+        mode_ = Mode::Text;
+        markupCut_ = false;
+        return;
+    }
+    // The cut falls where no closer has begun and no character is half given.
+    if (++markupBytes_ > MaxMarkupBytes && !markupCut_ && closers_ == 0 && c != closer && !IsContinuation(c))
+        markupCut_ = true;
+    if (!markupCut_ || c == '\n') out += c;
+    closers_ = c == closer ? std::min(closers_ + 1, closing) : 0;
 }
 
 void XmlRepairFilter::ValueByte(char c, std::string& out) {
@@ -251,6 +259,8 @@ void XmlRepairFilter::MarkupByte(char c, std::string& out) {
             mode_ = mode;
             closers_ = depth_ = 0;
             quote_ = 0;
+            markupBytes_ = 0;
+            markupCut_ = false;
             return;
         }
         open = open || head.starts_with(head_);

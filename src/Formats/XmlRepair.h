@@ -16,7 +16,9 @@
 // - a value longer than MaxValueBytes is cut there on a character boundary and the rest
 //   passed over the same way (no text kept from it is that long), and once the values of
 //   one tag have given MaxTagValueBytes its further values come out empty, so that the
-//   parser never holds an unfinished token of more than a few MiB.
+//   parser never holds an unfinished token of more than a few MiB; for the same reason a
+//   comment, CDATA section or processing instruction longer than MaxMarkupBytes keeps only
+//   its line feeds past that.
 // Written by hand because no parser offers it: expat and libxml2 stop at these references.
 #include <cstddef>
 #include <cstdint>
@@ -31,6 +33,7 @@ public:
 
     static constexpr std::size_t MaxValueBytes = std::size_t(1) << 20;
     static constexpr std::size_t MaxTagValueBytes = std::size_t(4) << 20;
+    static constexpr std::size_t MaxMarkupBytes = std::size_t(64) << 10;
 
     // Appends the repaired form of the next bytes of the file to `out`.
     void Feed(std::string_view in, std::string& out);
@@ -44,6 +47,7 @@ private:
     void Byte(char c, std::string& out);
     bool ReferenceByte(char c, std::string& out);  // true when c went into the open reference
     void ValueByte(char c, std::string& out);
+    void OtherMarkupByte(char c, std::string& out);
     void MarkupByte(char c, std::string& out);
     void TagByte(char c, std::string& out);
     void TagName(std::string_view run, std::string& out);  // name bytes in a tag
@@ -68,6 +72,8 @@ private:
     std::string head_;  // what follows '<' until the kind of markup is known
     int closers_ = 0;   // "--" or "]]" seen before a '>' in a comment or CDATA section; '?' in a PI
     int depth_ = 0;     // '[' open in a DOCTYPE
+    std::size_t markupBytes_ = 0;  // of the comment, CDATA section or instruction being read
+    bool markupCut_ = false;       // past MaxMarkupBytes of it
     std::size_t valueBytes_ = 0;  // of the value being read
     std::size_t valueRoom_ = 0;   // how many bytes the value may keep
     std::size_t tagValueBytes_ = 0;  // of the values of the tag being read

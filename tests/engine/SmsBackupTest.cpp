@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <random>
@@ -384,6 +385,28 @@ TEST(SmsBackup, LongTextsAreCutAndCounted) {
         EXPECT_EQ(got[0].Name.str(), "Bo");
         EXPECT_EQ(got[1].Text, "after");
         EXPECT_EQ(result.TextsCut, chars * 2 > MaxTextLength ? 1 : 0) << chars;
+    }
+}
+
+// A long comment, CDATA section or processing instruction keeps only its line feeds past
+// the repair's limit: the parser holds little of it, reads on, and counts the same lines.
+TEST(SmsBackup, LongMarkupIsCutButEndsAndKeepsItsLines) {
+    std::string inside;
+    while (inside.size() < (std::size_t(3) << 20)) inside += "a-b \xC3\xA9 ]?x\n";
+    for (const auto& [open, close] : std::vector<std::pair<std::string, std::string>>{
+             {"<!--", "-->"}, {"<![CDATA[", "]]>"}, {"<?note ", "?>"}}) {
+        const std::string x = "<smses>\n" + open + inside + close + "\n" + Sms("1700000000000", "after") + "</smses>\n";
+        XmlRepairFilter filter;
+        std::string repaired;
+        filter.Feed(x, repaired);
+        filter.Finish(repaired);
+        EXPECT_LT(repaired.size(), XmlRepairFilter::MaxMarkupBytes + inside.size() / 10) << open;
+        EXPECT_EQ(std::count(repaired.begin(), repaired.end(), '\n'), std::count(x.begin(), x.end(), '\n')) << open;
+        BackupReadResult result;
+        const std::vector<XMsgRecType> got = Records(x, result);
+        EXPECT_EQ(result.End, BackupEnd::Complete) << open << result.Reason;
+        ASSERT_EQ(got.size(), 1u) << open;
+        EXPECT_EQ(got[0].Text, "after");
     }
 }
 
