@@ -269,15 +269,24 @@ void XmlRepairFilter::MarkupByte(char c, std::string& out) {
 }
 
 void XmlRepairFilter::TagName(std::string_view run, std::string& out) {
-    if (!elementNamed_) {
-        out.append(run);
-        return;
-    }
     if (!inName_) {
-        if (holding_) FlushHeld(out);  // a name without a value: the parser will say so
-        inName_ = holding_ = true;
-        afterEquals_ = false;
+        inName_ = true;
+        nameBytes_ = 0;
+        if (elementNamed_) {
+            if (holding_) FlushHeld(out);  // a name without a value: the parser will say so
+            holding_ = true;
+            afterEquals_ = false;
+        }
     }
+    // Past LongestName a name's bytes are left out, in start and end tags alike, so that
+    // the parser holds no long token for it.
+    if (!elementNamed_ && nameBytes_ == 0 && run.front() == '/') {
+        out += '/';  // an end tag's: no byte of its name
+        run.remove_prefix(1);
+    }
+    const std::size_t room = LongestName - std::min(LongestName, nameBytes_);
+    nameBytes_ += run.size();
+    run = run.substr(0, room);
     if (!holding_) {
         out.append(run);
         return;

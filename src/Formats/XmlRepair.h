@@ -18,7 +18,7 @@
 //   one tag have given MaxTagValueBytes its further values come out empty, so that the
 //   parser never holds an unfinished token of more than a few MiB; for the same reason a
 //   comment, CDATA section or processing instruction longer than MaxMarkupBytes keeps only
-//   its line feeds past that.
+//   its line feeds past that, and a name in a tag keeps its first LongestName bytes.
 // Written by hand because no parser offers it: expat and libxml2 stop at these references.
 #include <cstddef>
 #include <cstdint>
@@ -34,6 +34,7 @@ public:
     static constexpr std::size_t MaxValueBytes = std::size_t(1) << 20;
     static constexpr std::size_t MaxTagValueBytes = std::size_t(4) << 20;
     static constexpr std::size_t MaxMarkupBytes = std::size_t(64) << 10;
+    static constexpr std::size_t LongestName = 1024;  // of an element or attribute: the rest is left out
 
     // Appends the repaired form of the next bytes of the file to `out`.
     void Feed(std::string_view in, std::string& out);
@@ -69,6 +70,7 @@ private:
     bool afterEquals_ = false;
     bool dropValue_ = false;  // the value passed over belongs to an attribute left out whole
     std::string held_;
+    std::size_t nameBytes_ = 0;  // of the name being read
     std::string head_;  // what follows '<' until the kind of markup is known
     int closers_ = 0;   // "--" or "]]" seen before a '>' in a comment or CDATA section; '?' in a PI
     int depth_ = 0;     // '[' open in a DOCTYPE

@@ -408,6 +408,21 @@ TEST(SmsBackup, LongMarkupIsCutButEndsAndKeepsItsLines) {
         ASSERT_EQ(got.size(), 1u) << open;
         EXPECT_EQ(got[0].Text, "after");
     }
+    // So do names: an element's or attribute's name past its limit, in pieces too.
+    const std::string name(3 << 20, 'n');
+    for (const std::string& x : {"<smses><" + name + " " + name + "=\"1\">" + Sms("1700000000000", "in") + "</" + name + "></smses>",
+                                 "<" + name + ">"}) {
+        XmlRepairFilter filter;
+        std::string repaired;
+        for (std::size_t at = 0; at < x.size(); at += 4096) filter.Feed(std::string_view(x).substr(at, 4096), repaired);
+        filter.Finish(repaired);
+        EXPECT_LT(repaired.size(), 4 * XmlRepairFilter::LongestName + 200);
+    }
+    BackupReadResult result;
+    const std::vector<XMsgRecType> got =
+        Records("<smses><" + name + " " + name + "=\"1\">" + Sms("1700000000000", "in") + "</" + name + "></smses>", result);
+    EXPECT_EQ(result.End, BackupEnd::Complete) << result.Reason;
+    EXPECT_EQ(got.size(), 0u);  // a message is read only as a child of the root
 }
 
 // The other party and the group of an MMS or an SMS: from `addrs` when `address` is missing
