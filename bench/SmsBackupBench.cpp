@@ -37,4 +37,19 @@ void BM_ReadSmsBackup(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * x.size()));
 }
 BENCHMARK(BM_ReadSmsBackup)->Unit(benchmark::kMillisecond);
+
+// One SMS whose body is state.range(0) MiB: the time must grow with the size, not its square.
+void BM_ReadLongBody(benchmark::State& state) {
+    const std::string piece = "on my way caf\xC3\xA9 see you at eight ";
+    std::string x = "<smses>\r\n<sms address=\"5550100\" date=\"1700000000000\" type=\"1\" body=\"";
+    while (x.size() < (static_cast<std::size_t>(state.range(0)) << 20)) x += piece;
+    x += "\" contact_name=\"Bo\"/>\r\n</smses>\r\n";
+    for (auto _ : state) {
+        std::int64_t n = 0;
+        ReadSmsBackupBytes(x, [&](BackupMessage&) { ++n; });
+        benchmark::DoNotOptimize(n);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * x.size()));
+}
+BENCHMARK(BM_ReadLongBody)->Arg(8)->Arg(64)->Unit(benchmark::kMillisecond);
 }  // namespace

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The phone-backup reader on any bytes: fed whole and fed in pieces of the first byte's
 // size, it gives the same messages and the same end; every message it gives has a
-// direction, a time of the stored form, a phone and a text within the record's limits.
+// direction, a time of the stored form, one phone number (no group's separators) and a
+// text within the record's limits.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,7 @@ void Check(const XMsgRecType& m) {
     FUZZ_CHECK((m.Flags & MsgExactTime) != 0);
     FUZZ_CHECK(m.Time.size() == 16 && !m.Phone.empty() && !m.Text.empty());
     FUZZ_CHECK(m.Text.size() <= MaxTextLength);
+    FUZZ_CHECK(m.Phone.view().find_first_of("~,;") == std::string_view::npos);
 }
 
 bool Same(const Seen& a, const Seen& b) {

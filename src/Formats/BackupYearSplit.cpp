@@ -26,6 +26,7 @@ void BackupYearSplit::Offer(BackupMessage& m) {
     const int year = std::stoi(std::string(time.substr(0, 4)));  // the time's form starts with four digits
     std::unique_ptr<Year>& y = years_[year];
     if (!y) y = std::make_unique<Year>(names_);
+    firstNames_.Note(m.Record);
     y->Chosen->Offer(m);
 }
 
@@ -58,6 +59,7 @@ void BackupYearSplit::Write(const YearWriting& how, std::vector<YearFile>& writt
         if (!y || (how.Wanted && !how.Wanted(year))) continue;
         if (how.Progress && !how.Progress(written.size(), messages)) return;
         y->Chosen->AddTo(y->Store);
+        for (std::int32_t n = 1; n <= y->Store.MessageCount; ++n) firstNames_.Fill(y->Store.Messages[n]);
         const std::int64_t leftOut = y->Chosen->OlderLeftOut();
         leftOutWritten_ += leftOut;
         y->Chosen.reset();

@@ -52,6 +52,7 @@ public:
 private:
     struct Year;
     const MsgStore& names_;
+    FirstNames firstNames_;  // of the whole backup, whatever the year
     std::map<int, std::unique_ptr<Year>> years_;  // a year is let go once written
     std::int64_t leftOutWritten_ = 0;
 };

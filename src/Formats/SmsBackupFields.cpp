@@ -1,14 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Formats/SmsBackupFields.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <ctime>
 
+#include "MBVars/Store.h"
 #include "OFuncs/AsciiCase.h"
 #include "OFuncs/WholeCharacters.h"
 
 namespace {
+// From 1970 to the day before 10000-01-01 UTC, so that every time zone's local date still
+// has four digits.
+constexpr std::int64_t LastBackupMillis = (253402300800LL - 86400) * 1000 - 1;
+
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
     while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
@@ -19,8 +25,9 @@ std::string_view Trim(std::string_view s) {
 std::optional<std::int64_t> BackupMillis(std::string_view millis) {
     millis = Trim(millis);
     std::int64_t ms = 0;
+    if (millis.empty() || millis.front() < '0' || millis.front() > '9') return std::nullopt;
     const auto [end, ec] = std::from_chars(millis.data(), millis.data() + millis.size(), ms);
-    if (ec != std::errc() || end != millis.data() + millis.size()) return std::nullopt;
+    if (ec != std::errc() || end != millis.data() + millis.size() || ms > LastBackupMillis) return std::nullopt;
     return ms;
 }
 
@@ -30,13 +37,9 @@ std::optional<TimeText> BackupTime(std::string_view millis) {
     return BackupTimeOfMillis(*ms);
 }
 
-std::optional<TimeText> BackupTimeOfMillis(std::int64_t millis) {
-    const std::int64_t* ms = &millis;
-    // Whole seconds toward the past, so that a time before 1970 keeps its minute.
-    const std::int64_t seconds = *ms / 1000 - (*ms % 1000 < 0 ? 1 : 0);
-    constexpr std::int64_t Year10000 = 253402300800;  // 10000-01-01 UTC
-    if (seconds < -62135596800 + 86400 || seconds >= Year10000 - 86400) return std::nullopt;
-    const auto t = static_cast<std::time_t>(seconds);
+std::optional<TimeText> BackupTimeOfMillis(std::int64_t ms) {
+    if (ms < 0 || ms > LastBackupMillis) return std::nullopt;
+    const auto t = static_cast<std::time_t>(ms / 1000);
     std::tm local{};
     if (!localtime_r(&t, &local)) return std::nullopt;
     const int year = local.tm_year + 1900;
@@ -47,11 +50,35 @@ std::optional<TimeText> BackupTimeOfMillis(std::int64_t millis) {
     return TimeText(text);
 }
 
+std::vector<std::string_view> BackupNumbers(std::string_view address) {
+    std::vector<std::string_view> numbers;
+    while (!address.empty()) {
+        const std::size_t sep = address.find_first_of("~,;");
+        const std::string_view piece = Trim(address.substr(0, sep));
+        if (!piece.empty() && piece != "null") numbers.push_back(CutToWholeCharacters(piece, PhoneText::Capacity));
+        if (sep == std::string_view::npos) break;
+        address.remove_prefix(sep + 1);
+    }
+    return numbers;
+}
+
 std::string_view BackupPhone(std::string_view address) {
-    const std::size_t tilde = address.find('~');
-    const std::string_view first = Trim(address.substr(0, tilde));
-    if (first == "null") return {};
-    return CutToWholeCharacters(first, PhoneText::Capacity);
+    for (;;) {
+        const std::size_t sep = address.find_first_of("~,;");
+        const std::string_view piece = Trim(address.substr(0, sep));
+        if (!piece.empty() && piece != "null") return CutToWholeCharacters(piece, PhoneText::Capacity);
+        if (sep == std::string_view::npos) return {};
+        address.remove_prefix(sep + 1);
+    }
+}
+
+std::string GroupLine(const std::vector<std::string>& others) {
+    std::string line = "[group: ";
+    for (std::size_t i = 0; i < others.size(); ++i) {
+        if (i) line += ", ";
+        line += others[i];
+    }
+    return line + "]";
 }
 
 bool IsPhoneNumber(std::string_view address) {
@@ -65,18 +92,27 @@ bool IsPhoneNumber(std::string_view address) {
     return digit;
 }
 
-std::string_view BackupName(std::string_view contactName) {
-    if (contactName.empty() || contactName == "null" || contactName == "(Unknown)") return {};
+std::string_view BackupName(std::string_view contactName, std::string_view phone) {
+    const std::string_view trimmed = Trim(contactName);
+    if (trimmed.empty() || trimmed == "null" || trimmed == "(Unknown)" || trimmed == Trim(phone)) return {};
     return CutToWholeCharacters(contactName, NameText::Capacity);
 }
 
 void AppendBackupText(std::string_view text, std::string& out) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
+    // Past a few bytes over the limit nothing more can be kept.
+    const std::size_t room = MaxTextLength + 4;
+    std::size_t i = 0;
+    while (i < text.size() && out.size() <= room) {
+        std::size_t run = i;
+        while (run < text.size() && static_cast<unsigned char>(text[run]) >= 0x20) ++run;
+        out.append(text.substr(i, std::min(run - i, room + 1 - out.size())));
+        if (run == text.size() || out.size() > room) break;
+        const char c = text[run];
+        i = run + 1;
         if (c == '\r' || c == '\n') {
             out += "\r\n";
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else if (static_cast<unsigned char>(c) >= 0x20 || c == '\t') {
+            if (c == '\r' && i < text.size() && text[i] == '\n') ++i;
+        } else if (c == '\t') {
             out += c;
         }
     }

@@ -2,17 +2,34 @@
 #include "Formats/SmsBackupImport.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "MBVars/HeldMessages.h"
 
 namespace {
 // True when a is older than b: by time, and of equal times the earlier in the file.
-template <class E>
-bool Older(const E& a, const E& b) {
-    if (a.Message.Millis != b.Message.Millis) return a.Message.Millis < b.Message.Millis;
+template <class K>
+bool Older(const K& a, const K& b) {
+    if (a.Millis != b.Millis) return a.Millis < b.Millis;
     return a.Order < b.Order;
 }
 }  // namespace
+
+struct FirstNames::Table {
+    std::unordered_map<std::string, NameText> ByPhone;
+};
+
+FirstNames::FirstNames() : table_(std::make_unique<Table>()) {}
+FirstNames::~FirstNames() = default;
+
+void FirstNames::Note(const XMsgRecType& m) {
+    if (!m.Name.empty()) table_->ByPhone.try_emplace(m.Phone.str(), m.Name);
+}
+
+void FirstNames::Fill(XMsgRecType& m) const {
+    if (!m.Name.empty() || table_->ByPhone.empty()) return;
+    if (const auto it = table_->ByPhone.find(m.Phone.str()); it != table_->ByPhone.end()) m.Name = it->second;
+}
 
 struct BackupSelection::Held {
     explicit Held(const MsgStore& S) : Index(S) {}
@@ -25,25 +42,32 @@ BackupSelection::BackupSelection(const MsgStore& S)
 BackupSelection::~BackupSelection() = default;
 
 void BackupSelection::Offer(BackupMessage& m) {
+    names_.Note(m.Record);
     if (held_->Index.Holds(m.Record)) {
         ++heldCount_;
         return;
     }
+    const Key key{m.Millis, next_, static_cast<std::uint32_t>(kept_.size())};
     Entry entry{std::move(m), next_++};
-    const auto newerFirst = [](const Entry& a, const Entry& b) { return Older(b, a); };  // the oldest on top
+    const auto newerFirst = [](const Key& a, const Key& b) { return Older(b, a); };  // the oldest on top
     if (kept_.size() < room_) {
         kept_.push_back(std::move(entry));
-        if (kept_.size() == room_) std::make_heap(kept_.begin(), kept_.end(), newerFirst);
+        heap_.push_back(key);
+        if (kept_.size() == room_) std::make_heap(heap_.begin(), heap_.end(), newerFirst);
         return;
     }
     ++leftOut_;
-    if (kept_.empty() || Older(entry, kept_.front())) return;
-    std::pop_heap(kept_.begin(), kept_.end(), newerFirst);
-    kept_.back() = std::move(entry);
-    std::push_heap(kept_.begin(), kept_.end(), newerFirst);
+    if (kept_.empty() || Older(key, heap_.front())) return;
+    // The oldest kept gives its place: only the small keys move in the heap.
+    std::pop_heap(heap_.begin(), heap_.end(), newerFirst);
+    const std::uint32_t slot = heap_.back().Slot;
+    kept_[slot] = std::move(entry);
+    heap_.back() = Key{key.Millis, key.Order, slot};
+    std::push_heap(heap_.begin(), heap_.end(), newerFirst);
 }
 
 std::int32_t BackupSelection::AddTo(MsgStore& S) {
+    heap_.clear();
     std::sort(kept_.begin(), kept_.end(), [](const Entry& a, const Entry& b) { return a.Order < b.Order; });
     ReserveRoom(S);
     std::int32_t added = 0;
@@ -58,6 +82,7 @@ std::int32_t BackupSelection::AddTo(MsgStore& S) {
             ++leftOut_;
             continue;
         }
+        names_.Fill(e.Message.Record);
         GrowMessages(S, S.MessageCount + 1);
         S.Messages[++S.MessageCount] = std::move(e.Message.Record);
         held_->Index.Add(S.MessageCount, key);
@@ -92,5 +117,6 @@ ImportNotTaken NotTakenOf(const SmsBackupReport& report) {
     notTaken[NotTakenReason::NotADate] = report.Read.NotADate;
     notTaken[NotTakenReason::Reaction] = report.Read.Reactions;
     notTaken[NotTakenReason::GroupEvent] = report.Read.GroupEvents;
+    notTaken.TextsCut = report.Read.TextsCut;
     return notTaken;
 }

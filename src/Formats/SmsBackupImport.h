@@ -22,6 +22,20 @@ struct SmsBackupReport {
 // What the backup left out, by reason.
 ImportNotTaken NotTakenOf(const SmsBackupReport& report);
 
+// The first name a backup gives each number, for its messages that came without one (the
+// apps that add to an old backup keep the name it had then, or none).
+class FirstNames {
+public:
+    FirstNames();
+    ~FirstNames();
+    void Note(const XMsgRecType& m);
+    void Fill(XMsgRecType& m) const;
+
+private:
+    struct Table;
+    std::unique_ptr<Table> table_;
+};
+
 // The messages of a backup chosen while it is read: those the store does not hold yet, and
 // of them the newest that fit into its free room (by time; of equal times the later in the
 // file). The store must stay unchanged until they are added.
@@ -47,9 +61,17 @@ private:
         std::uint64_t Order = 0;  // position in the file
     };
     struct Held;
+    // What orders the kept messages, apart from them, so that a heap moves 24 bytes a step.
+    struct Key {
+        std::int64_t Millis = 0;
+        std::uint64_t Order = 0;
+        std::uint32_t Slot = 0;  // in kept_
+    };
     std::unique_ptr<Held> held_;
+    FirstNames names_;
     std::size_t room_;
-    std::vector<Entry> kept_;  // a heap, the oldest on top, once full
+    std::vector<Entry> kept_;  // in no order; a newer message takes the place of the oldest
+    std::vector<Key> heap_;    // of kept_, the oldest on top, once full
     std::uint64_t next_ = 0;
     std::int64_t leftOut_ = 0;
     std::int64_t heldCount_ = 0;

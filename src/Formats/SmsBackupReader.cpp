@@ -3,6 +3,7 @@
 
 #include <expat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -16,6 +17,9 @@ namespace {
 constexpr std::size_t ChunkSize = std::size_t(1) << 18;
 constexpr std::string_view CrLf = "\r\n";
 constexpr std::string_view FromAddress = "137";
+constexpr std::string_view ToAddress = "151";
+constexpr std::string_view CcAddress = "130";
+constexpr std::size_t MaxMembers = 64;  // of one group: more would only fill the text
 
 // The value of attribute `name`, or empty.
 std::string_view Attribute(const XML_Char** atts, std::string_view name) {
@@ -33,7 +37,8 @@ std::uint16_t Direction(std::string_view type) {
 
 struct SmsBackupParser::State {
     XML_Parser Parser = nullptr;
-    XmlRepairFilter Filter;
+    // Only the attributes read here reach the parser: a phone writes a dozen more per message.
+    XmlRepairFilter Filter{{"address", "body", "contact_name", "ct", "date", "msg_box", "text", "type"}};
     std::string Repaired;
     BackupMessageSink Sink;
     BackupReadResult Result;
@@ -46,7 +51,8 @@ struct SmsBackupParser::State {
     bool InMms = false;
     BackupMessage Mms;
     std::string MmsAddress;
-    std::string FromNumber;
+    std::string MmsName;
+    std::vector<std::string> From, To;  // the `addr` numbers: the sender; the receivers and copies
     std::string MmsDate;
 
     void StartElement(const XML_Char* name, const XML_Char** atts) {
@@ -68,9 +74,18 @@ struct SmsBackupParser::State {
         } else if (InMms && std::strcmp(name, "addr") == 0) {
             const std::string_view type = Attribute(atts, "type");
             const std::string_view address = Attribute(atts, "address");
-            if (FromNumber.empty() && type == FromAddress && IsPhoneNumber(address))
-                FromNumber = address;
+            std::vector<std::string>* list = type == FromAddress                     ? &From
+                                             : type == ToAddress || type == CcAddress ? &To
+                                                                                      : nullptr;
+            if (list && list->size() < MaxMembers && IsPhoneNumber(address)) list->emplace_back(BackupPhone(address));
         }
+    }
+
+    // Entities are never expanded: a backup carries no DOCTYPE.
+    void StartDoctype() {
+        if (Result.End == BackupEnd::NotBackup) return;
+        Result.End = BackupEnd::NotBackup;
+        XML_StopParser(Parser, XML_FALSE);
     }
 
     void EndElement(const XML_Char* name) {
@@ -86,9 +101,17 @@ struct SmsBackupParser::State {
             return;
         }
         m.Record.Flags = static_cast<std::uint16_t>(MsgSms | MsgExactTime | direction);
-        m.Record.Phone = BackupPhone(Attribute(atts, "address"));
-        m.Record.Name = BackupName(Attribute(atts, "contact_name"));
+        const std::string_view address = Attribute(atts, "address");
+        const std::string_view phone = BackupPhone(address);
+        m.Record.Phone = phone;
+        m.Record.Name = BackupName(Attribute(atts, "contact_name"), phone);
         AppendBackupText(Attribute(atts, "body"), m.Record.Text);
+        if (address.find_first_of("~,;") != std::string_view::npos) {
+            const std::vector<std::string_view> listed = BackupNumbers(address);
+            std::vector<std::string> others;
+            for (const std::string_view n : listed) AddMember(others, n, phone);
+            AddGroupLine(others, m.Record.Text);
+        }
         Give(m, Attribute(atts, "date"));
     }
 
@@ -101,10 +124,11 @@ struct SmsBackupParser::State {
         InMms = true;
         Mms = BackupMessage{};
         Mms.Record.Flags = static_cast<std::uint16_t>(MsgMms | MsgExactTime | direction);
-        Mms.Record.Name = BackupName(Attribute(atts, "contact_name"));
+        MmsName = Attribute(atts, "contact_name");
         MmsAddress = Attribute(atts, "address");
         MmsDate = Attribute(atts, "date");
-        FromNumber.clear();
+        From.clear();
+        To.clear();
     }
 
     void AddPart(const XML_Char** atts) {
@@ -117,24 +141,63 @@ struct SmsBackupParser::State {
         AppendBackupText(piece, text);
     }
 
+    // Adds n to a group's other members unless it is the message's phone or listed already.
+    static void AddMember(std::vector<std::string>& others, std::string_view n, std::string_view phone) {
+        if (n == phone || others.size() >= MaxMembers || std::find(others.begin(), others.end(), n) != others.end()) return;
+        others.emplace_back(n);
+    }
+
+    // A message of a group starts with the line naming the group's other members.
+    static void AddGroupLine(const std::vector<std::string>& others, std::string& text) {
+        if (others.empty() || text.empty()) return;
+        text.insert(0, GroupLine(others) + std::string(CrLf));
+    }
+
+    // The other party is the `address` when it names one number; else, and for a group,
+    // the sender of a received message and the first receiver of a sent one, as `addrs`
+    // give them. The other members of a group: the numbers of `address` when it names
+    // several, else the receivers `addrs` give for a sent message without `address`, or
+    // for any message that went to several (a received one then has the reader's own
+    // number among them: the file does not tell which it is).
     void EndMms() {
         InMms = false;
         const bool received = Mms.Record.Flags & MsgReceived;
-        Mms.Record.Phone = BackupPhone(received && !FromNumber.empty() ? FromNumber : MmsAddress);
+        const std::vector<std::string_view> listed = BackupNumbers(MmsAddress);
+        const std::vector<std::string>& party = received ? From : To;
+        std::string_view phone = listed.size() == 1 || party.empty() ? std::string_view() : std::string_view(party.front());
+        if (phone.empty() && !listed.empty()) phone = listed.front();
+        if (phone.empty() && !From.empty()) phone = From.front();
+        if (phone.empty() && !To.empty()) phone = To.front();
+        Mms.Record.Phone = phone;
+        Mms.Record.Name = BackupName(MmsName, phone);
+        std::vector<std::string> others;
+        if (listed.size() >= 2)
+            for (const std::string_view n : listed) AddMember(others, n, phone);
+        else if ((!received && listed.empty()) || To.size() >= 2)
+            for (const std::string& n : To) AddMember(others, n, phone);
+        AddGroupLine(others, Mms.Record.Text);
         Give(Mms, MmsDate);
     }
 
     // Completes a message with its time and hands it on, or counts it passed over.
     void Give(BackupMessage& m, std::string_view date) {
-        const std::optional<TimeText> time = BackupTime(date);
-        std::string& text = m.Record.Text;
-        if (text.size() > MaxTextLength) text.resize(CutToWholeCharacters(text, MaxTextLength).size());
-        if (!time || m.Record.Phone.empty() || text.empty()) {
-            ++(time ? Result.WithoutContent : Result.NotADate);
+        const std::optional<std::int64_t> millis = BackupMillis(date);
+        const std::optional<TimeText> time = millis ? BackupTimeOfMillis(*millis) : std::nullopt;
+        if (!time) {
+            ++Result.NotADate;
             return;
         }
+        std::string& text = m.Record.Text;
+        if (m.Record.Phone.empty() || text.empty()) {
+            ++Result.WithoutContent;
+            return;
+        }
+        if (text.size() > MaxTextLength) {
+            text.resize(CutToWholeCharacters(text, MaxTextLength).size());
+            ++Result.TextsCut;
+        }
         m.Record.Time = *time;
-        m.Millis = *BackupMillis(date);
+        m.Millis = *millis;
         ++Result.Messages;
         Sink(m);
     }
@@ -169,6 +232,9 @@ SmsBackupParser::SmsBackupParser(BackupMessageSink sink) : state_(std::make_uniq
         state_->Parser,
         [](void* data, const XML_Char* name, const XML_Char** atts) { static_cast<State*>(data)->StartElement(name, atts); },
         [](void* data, const XML_Char* name) { static_cast<State*>(data)->EndElement(name); });
+    XML_SetStartDoctypeDeclHandler(state_->Parser, [](void* data, const XML_Char*, const XML_Char*, const XML_Char*, int) {
+        static_cast<State*>(data)->StartDoctype();
+    });
 }
 
 SmsBackupParser::~SmsBackupParser() { XML_ParserFree(state_->Parser); }

@@ -19,7 +19,7 @@ struct BackupMessage {
 
 enum class BackupEnd : std::uint8_t {
     Complete,   // the whole file was read
-    NotBackup,  // no XML, or its root is not `smses`: nothing was given
+    NotBackup,  // no XML, a DOCTYPE, or a root other than `smses`: nothing was given
     Damaged,    // not well-formed or cut short: the messages before the damage were given
     Stopped,    // the caller stopped it (progress said so)
 };
@@ -31,7 +31,8 @@ struct BackupReadResult {
     std::int64_t Messages = 0;        // given to the caller
     std::int64_t OtherTypes = 0;      // drafts, outbox, failed, queued: passed over
     std::int64_t WithoutContent = 0;  // no phone or text: passed over
-    std::int64_t NotADate = 0;        // a date that is no time: passed over
+    std::int64_t NotADate = 0;        // a `date` that is no time from 1970 to 9999: passed over
+    std::int64_t TextsCut = 0;        // given with their texts cut to MaxTextLength bytes
     std::int64_t Reactions = 0;       // an iPhone's reactions to other messages: passed over
     std::int64_t GroupEvents = 0;     // an iPhone's group events (members, names, ...): passed over
 };

@@ -4,6 +4,8 @@
 // three properties are wanted, read as the phones and mail programs really write them.
 #include "Formats/VCard.h"
 
+#include <unicode/ucnv.h>
+
 #include <algorithm>
 #include <cctype>
 
@@ -226,26 +228,60 @@ private:
         for (char& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         return u;
     }
+    // A line ends at LF, CR LF, a lone CR, or CRs before an LF (CR CR LF, written by
+    // programs that turn every LF of a CR LF file into CR LF once more).
     bool NextPhysical(std::string_view& line) {
         if (rest_.empty()) return false;
-        const std::size_t lf = rest_.find('\n');
-        line = rest_.substr(0, lf);
-        rest_.remove_prefix(lf == std::string_view::npos ? rest_.size() : lf + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        const std::size_t end = rest_.find_first_of("\r\n");
+        line = rest_.substr(0, end);
+        if (end == std::string_view::npos) {
+            rest_ = {};
+            return true;
+        }
+        std::size_t next = end;
+        while (next < rest_.size() && rest_[next] == '\r') ++next;
+        if (next < rest_.size() && rest_[next] == '\n') ++next;
+        rest_.remove_prefix(next);
         return true;
     }
     std::string_view rest_;
 };
 
+bool IsUtf16LittleEndian(std::string_view bytes) { return bytes.starts_with("\xFF\xFE"); }
+bool IsUtf16BigEndian(std::string_view bytes) { return bytes.starts_with("\xFE\xFF"); }
+
+// A file that begins with a UTF-16 byte-order mark, as UTF-8 (ICU's converter: a lone
+// surrogate becomes U+FFFD, an odd last byte is left out); empty when it cannot be converted.
+std::string Utf16ToUtf8(std::string_view bytes) {
+    const char* from = IsUtf16LittleEndian(bytes) ? "UTF-16LE" : "UTF-16BE";
+    bytes.remove_prefix(2);
+    bytes = bytes.substr(0, std::min<std::size_t>(bytes.size() & ~std::size_t(1), 0x3FFFFFFE));
+    const auto length = static_cast<std::int32_t>(bytes.size());
+    UErrorCode status = U_ZERO_ERROR;
+    const std::int32_t need = ucnv_convert("UTF-8", from, nullptr, 0, bytes.data(), length, &status);
+    if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) return {};
+    std::string out(static_cast<std::size_t>(need), '\0');
+    status = U_ZERO_ERROR;
+    const std::int32_t got = ucnv_convert("UTF-8", from, out.data(), need, bytes.data(), length, &status);
+    if (U_FAILURE(status) && status != U_STRING_NOT_TERMINATED_WARNING) return {};
+    out.resize(static_cast<std::size_t>(std::max(0, std::min(got, need))));
+    return out;
+}
+
 }  // namespace
 
 bool LooksLikeVCard(std::string_view start) {
+    if (IsUtf16LittleEndian(start) || IsUtf16BigEndian(start)) {
+        const std::string utf8 = Utf16ToUtf8(start);
+        return !utf8.empty() && LooksLikeVCard(utf8);
+    }
     if (StartsWithAsciiNoCase(start, "\xEF\xBB\xBF")) start.remove_prefix(3);
     while (!start.empty() && std::isspace(static_cast<unsigned char>(start.front()))) start.remove_prefix(1);
     return StartsWithAsciiNoCase(start, "BEGIN:VCARD");
 }
 
 VCardBook ParseVCards(std::string_view bytes) {
+    if (IsUtf16LittleEndian(bytes) || IsUtf16BigEndian(bytes)) return ParseVCards(Utf16ToUtf8(bytes));
     VCardBook book;
     LogicalLines lines(bytes);
     std::string line;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Formats/XmlRepair.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "OFuncs/Utf8.h"
@@ -16,7 +18,31 @@ bool IsLow(std::uint32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool IsDroppedControl(unsigned char c) { return c < 0x20 && c != '\t' && c != '\n' && c != '\r'; }
+constexpr bool IsDroppedControl(unsigned char c) { return c < 0x20 && c != '\t' && c != '\n' && c != '\r'; }
+bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+// A byte of an entity name: ASCII letters, digits, ". - _ :" and any byte of a non-ASCII letter.
+bool IsNameByte(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 0x80 || IsDigit(c) || ((u | 0x20) >= 'a' && (u | 0x20) <= 'z') || c == '.' || c == '-' || c == '_' ||
+           c == ':';
+}
+
+// The bytes that end a plain run of character data or of an attribute value.
+enum : std::uint8_t { Control = 1, Ampersand = 2, Less = 4, DoubleQuote = 8, SingleQuote = 16, TagMark = 32 };
+constexpr std::array<std::uint8_t, 256> MakeClasses() {
+    std::array<std::uint8_t, 256> t{};
+    for (unsigned c = 0; c < 0x20; ++c)
+        if (IsDroppedControl(static_cast<unsigned char>(c))) t[c] = Control;
+    t['&'] = Ampersand;
+    t['<'] = Less;
+    t['"'] = DoubleQuote;
+    t['\''] = SingleQuote;
+    // What ends a run of name bytes in a tag.
+    for (const unsigned char c : {'>', '"', '\'', '=', ' ', '\t', '\r', '\n'}) t[c] |= TagMark;
+    for (unsigned c = 0; c < 0x20; ++c) t[c] |= TagMark;
+    return t;
+}
+constexpr std::array<std::uint8_t, 256> Classes = MakeClasses();
 
 // The character a complete "&#...;" or "&#x...;" names; NoCharacter past the last one.
 std::uint32_t ReferenceValue(std::string_view ref) {
@@ -30,108 +56,299 @@ std::uint32_t ReferenceValue(std::string_view ref) {
     }
     return v;
 }
+
 }  // namespace
 
 void XmlRepairFilter::Feed(std::string_view in, std::string& out) {
-    std::size_t i = 0;
-    while (i < in.size()) {
-        if (mode_ != Mode::SkipValue) {
-            Byte(in[i++], out);
+    const char* p = in.data();
+    const char* const end = p + in.size();
+    while (p < end) {
+        if (mode_ == Mode::SkipValue) {
+            const auto* quote = static_cast<const char*>(std::memchr(p, quote_, static_cast<std::size_t>(end - p)));
+            const char* stop = quote ? quote : end;
+            for (const char* n = p; (n = static_cast<const char*>(std::memchr(n, '\n', static_cast<std::size_t>(stop - n))));
+                 ++n)
+                out += '\n';
+            p = stop;
+            if (quote) {
+                if (!dropValue_) out += quote_;
+                mode_ = Mode::Tag;
+                ++p;
+            }
             continue;
         }
-        const char* start = in.data() + i;
-        const auto* end = static_cast<const char*>(std::memchr(start, quote_, in.size() - i));
-        const char* stop = end ? end : in.data() + in.size();
-        for (const char* p = start; (p = static_cast<const char*>(std::memchr(p, '\n', stop - p))); ++p) out += '\n';
-        i = static_cast<std::size_t>(stop - in.data());
-        if (end) {
-            out += quote_;
-            mode_ = Mode::Tag;
-            ++i;
+        // Plain runs of character data and of values are copied whole.
+        if ((mode_ == Mode::Text || mode_ == Mode::Value) && ref_.empty()) {
+            const bool value = mode_ == Mode::Value;
+            const std::uint8_t stops = Control | Ampersand | (!value ? Less : quote_ == '"' ? DoubleQuote : SingleQuote);
+            const char* limit = end;
+            if (value)
+                limit = p + std::min(static_cast<std::size_t>(end - p), valueRoom_ - std::min(valueRoom_, valueBytes_));
+            const char* q = p;
+            while (q < limit && !(Classes[static_cast<unsigned char>(*q)] & stops)) ++q;
+            if (q != p) {
+                FlushPending(out);
+                out.append(p, q);
+                if (value) valueBytes_ += static_cast<std::size_t>(q - p);
+                p = q;
+                if (p == end) break;
+            }
         }
+        // So are the names in a tag.
+        if (mode_ == Mode::Tag) {
+            const char* q = p;
+            while (q < end && !(Classes[static_cast<unsigned char>(*q)] & TagMark)) ++q;
+            if (q != p) {
+                TagName(std::string_view(p, static_cast<std::size_t>(q - p)), out);
+                p = q;
+                if (p == end) break;
+            }
+        }
+        Byte(*p++, out);
     }
 }
 
+XmlRepairFilter::XmlRepairFilter(std::vector<std::string> kept) : kept_(std::move(kept)) {}
+
 void XmlRepairFilter::Finish(std::string& out) {
-    if (!ref_.empty()) {
-        FlushPending(out);
-        out += ref_;
-        ref_.clear();
-    }
+    if (holding_) FlushHeld(out);
+    if (!ref_.empty()) FlushReference(out);
     FlushPending(out);
 }
 
 void XmlRepairFilter::Byte(char c, std::string& out) {
-    if (!ref_.empty()) {
-        const bool hex = ref_.size() >= 3 && (ref_[2] == 'x' || ref_[2] == 'X');
-        const bool hasDigits = ref_.size() > (hex ? 3u : 2u);
-        if (ref_.size() == 1 && c == '#') {
-            ref_ += c;
-            return;
-        }
-        if (ref_.size() > 1 && ref_.size() < LongestReference) {
-            if (c == ';' && hasDigits) {
-                ref_ += c;
-                EndReference(out);
-                return;
-            }
-            if ((hex ? IsHexDigit(c) : IsDigit(c)) || (ref_.size() == 2 && (c == 'x' || c == 'X'))) {
-                ref_ += c;
-                return;
-            }
-        }
-        // No numeric reference: passed on as it stands.
-        FlushPending(out);
-        out += ref_;
-        ref_.clear();
-    }
+    if (mode_ == Mode::Value) return ValueByte(c, out);
+    if (mode_ == Mode::Text && !ref_.empty() && ReferenceByte(c, out)) return;
     if (IsDroppedControl(static_cast<unsigned char>(c))) return;
-    if (c == '&' && mode_ != Mode::Tag) {
+    switch (mode_) {
+        case Mode::Text:
+            if (c == '&') {
+                ref_.assign(1, '&');
+                return;
+            }
+            FlushPending(out);
+            out += c;
+            if (c == '<') {
+                mode_ = Mode::Markup;
+                head_.clear();
+            }
+            break;
+        case Mode::Markup: MarkupByte(c, out); break;
+        case Mode::Tag: TagByte(c, out); break;
+        case Mode::Comment:
+        case Mode::CData:
+        case Mode::Pi: OtherMarkupByte(c, out); break;
+        case Mode::Doctype:
+            out += c;
+            if (quote_) {
+                if (c == quote_) quote_ = 0;
+            } else if (c == '"' || c == '\'') {
+                quote_ = c;
+            } else if (c == '[') {
+                ++depth_;
+            } else if (c == ']') {
+                depth_ = std::max(depth_ - 1, 0);
+            } else if (c == '>' && depth_ == 0) {
+                mode_ = Mode::Text;
+            }
+            break;
+        case Mode::Declaration:
+            out += c;
+            if (c == '>') mode_ = Mode::Text;
+            break;
+        case Mode::Value:
+        case Mode::SkipValue: break;  // ValueByte and Feed take these
+    }
+}
+
+// A comment, CDATA section or processing instruction: passed on as it is up to
+// MaxMarkupBytes, then only its line feeds and its end, so that the parser never holds
+// much of one (it gives nothing to the reader).
+void XmlRepairFilter::OtherMarkupByte(char c, std::string& out) {
+    const char closer = mode_ == Mode::Comment ? '-' : mode_ == Mode::CData ? ']' : '?';
+    const int closing = mode_ == Mode::Pi ? 1 : 2;
+    if (c == '>' && closers_ == closing) {
+        if (markupCut_) out.append(std::string_view(mode_ == Mode::Comment ? "--" : mode_ == Mode::CData ? "]]" : "?"));
+        out += c;
+        mode_ = Mode::Text;
+        markupCut_ = false;
+        return;
+    }
+    // The cut falls where no closer has begun and no character is half given.
+    if (++markupBytes_ > MaxMarkupBytes && !markupCut_ && closers_ == 0 && c != closer && !IsContinuation(c))
+        markupCut_ = true;
+    if (!markupCut_ || c == '\n') out += c;
+    closers_ = c == closer ? std::min(closers_ + 1, closing) : 0;
+}
+
+void XmlRepairFilter::ValueByte(char c, std::string& out) {
+    ++valueBytes_;
+    if (!ref_.empty() && ReferenceByte(c, out)) return;
+    if (IsDroppedControl(static_cast<unsigned char>(c))) return;
+    if (c == quote_) {
+        FlushPending(out);
+        out += c;
+        tagValueBytes_ += valueBytes_;
+        mode_ = Mode::Tag;
+        return;
+    }
+    // Past its room the value ends at the next character's start, where nothing is open.
+    if (valueBytes_ > valueRoom_ && (!IsContinuation(c) || valueBytes_ > valueRoom_ + 4)) {
+        FlushPending(out);
+        ++valuesCut_;
+        tagValueBytes_ += valueBytes_;
+        mode_ = Mode::SkipValue;
+        if (c == '\n') out += c;
+        return;
+    }
+    if (c == '&') {
         ref_.assign(1, '&');
         return;
     }
     FlushPending(out);
-    switch (mode_) {
-        case Mode::Text:
-            out += c;
-            if (c == '<') {
-                mode_ = Mode::Tag;
-                name_.clear();
-                inName_ = afterEquals_ = afterDataEquals_ = false;
-            }
-            break;
-        case Mode::Value:
-            out += c;
-            if (c == quote_) mode_ = Mode::Tag;
-            break;
-        case Mode::Tag: TagByte(c, out); break;
-        case Mode::SkipValue: break;  // Feed passes these over
+    out += c;
+}
+
+bool XmlRepairFilter::ReferenceByte(char c, std::string& out) {
+    if (ref_.size() == 1 && c == '#') {
+        ref_ += c;
+        return true;
     }
+    if (ref_.size() < LongestReference) {
+        if (ref_.size() >= 2 && ref_[1] == '#') {
+            const bool hex = ref_.size() >= 3 && (ref_[2] == 'x' || ref_[2] == 'X');
+            const bool hasDigits = ref_.size() > (hex ? 3u : 2u);
+            if (c == ';' && hasDigits) {
+                ref_ += c;
+                EndReference(out);
+                return true;
+            }
+            if ((hex ? IsHexDigit(c) : IsDigit(c)) || (ref_.size() == 2 && (c == 'x' || c == 'X'))) {
+                ref_ += c;
+                return true;
+            }
+        } else if (c == ';' && ref_.size() > 1) {
+            ref_ += c;
+            FlushReference(out);
+            return true;
+        } else if (IsNameByte(c)) {
+            ref_ += c;
+            return true;
+        }
+    }
+    FlushReference(out);
+    return false;
+}
+
+void XmlRepairFilter::MarkupByte(char c, std::string& out) {
+    if (head_.empty() && c != '!' && c != '?') {
+        // A start or end tag.
+        mode_ = Mode::Tag;
+        elementNamed_ = inName_ = holding_ = afterEquals_ = false;
+        held_.clear();
+        tagValueBytes_ = 0;
+        return TagByte(c, out);
+    }
+    out += c;
+    head_ += c;
+    static constexpr std::array<std::pair<std::string_view, Mode>, 4> Openers = {{
+        {"?", Mode::Pi}, {"!--", Mode::Comment}, {"![CDATA[", Mode::CData}, {"!DOCTYPE", Mode::Doctype}}};
+    bool open = false;
+    for (const auto& [head, mode] : Openers) {
+        if (head_ == head) {
+            mode_ = mode;
+            closers_ = depth_ = 0;
+            quote_ = 0;
+            markupBytes_ = 0;
+            markupCut_ = false;
+            return;
+        }
+        open = open || head.starts_with(head_);
+    }
+    if (!open) mode_ = c == '>' ? Mode::Text : Mode::Declaration;
+}
+
+void XmlRepairFilter::TagName(std::string_view run, std::string& out) {
+    if (!inName_) {
+        inName_ = true;
+        nameBytes_ = 0;
+        if (elementNamed_) {
+            if (holding_) FlushHeld(out);  // a name without a value: the parser will say so
+            holding_ = true;
+            afterEquals_ = false;
+        }
+    }
+    // Past LongestName a name's bytes are left out, in start and end tags alike, so that
+    // the parser holds no long token for it.
+    if (!elementNamed_ && nameBytes_ == 0 && run.front() == '/') {
+        out += '/';  // an end tag's: no byte of its name
+        run.remove_prefix(1);
+    }
+    const std::size_t room = LongestName - std::min(LongestName, nameBytes_);
+    nameBytes_ += run.size();
+    run = run.substr(0, room);
+    if (!holding_) {
+        out.append(run);
+        return;
+    }
+    held_.append(run);
+    constexpr std::size_t LongestHeldName = 64;  // longer names are no name a caller wants
+    if (held_.size() > LongestHeldName) FlushHeld(out);
 }
 
 void XmlRepairFilter::TagByte(char c, std::string& out) {
-    out += c;
-    if (c == '>') {
-        mode_ = Mode::Text;
-    } else if (c == '"' || c == '\'') {
-        mode_ = afterDataEquals_ ? Mode::SkipValue : Mode::Value;
-        quote_ = c;
-        inName_ = afterEquals_ = afterDataEquals_ = false;
-        name_.clear();
-    } else if (c == '=') {
-        afterDataEquals_ = !afterEquals_ && name_ == "data";
+    if (!(Classes[static_cast<unsigned char>(c)] & TagMark)) return TagName(std::string_view(&c, 1), out);
+    elementNamed_ = true;
+    inName_ = false;
+    if (IsSpace(c)) {
+        (holding_ ? held_ : out) += c;
+    } else if (c == '=' && holding_ && !afterEquals_) {
+        held_ += c;
         afterEquals_ = true;
-        inName_ = false;
-    } else if (IsSpace(c)) {
-        inName_ = false;
+    } else if (c == '"' || c == '\'') {
+        StartValue(c, out);
     } else {
-        if (!inName_) {
-            name_.clear();
-            inName_ = true;
-            afterEquals_ = afterDataEquals_ = false;
-        }
-        if (name_.size() < 5) name_ += c;
+        if (holding_) FlushHeld(out);
+        afterEquals_ = false;
+        out += c;
+        if (c == '>') mode_ = Mode::Text;
     }
+}
+
+void XmlRepairFilter::StartValue(char quote, std::string& out) {
+    quote_ = quote;
+    valueBytes_ = 0;
+    if (holding_ && afterEquals_ && !Wanted()) {
+        for (const char c : held_)
+            if (c == '\n') out += c;
+        held_.clear();
+        holding_ = afterEquals_ = false;
+        dropValue_ = true;
+        mode_ = Mode::SkipValue;
+        return;
+    }
+    if (holding_) FlushHeld(out);
+    afterEquals_ = dropValue_ = false;
+    out += quote;
+    if (tagValueBytes_ >= MaxTagValueBytes) {
+        mode_ = Mode::SkipValue;
+        ++valuesCut_;
+    } else {
+        mode_ = Mode::Value;
+        valueRoom_ = std::min(MaxValueBytes, MaxTagValueBytes - tagValueBytes_);
+    }
+}
+
+void XmlRepairFilter::FlushHeld(std::string& out) {
+    out += held_;
+    held_.clear();
+    holding_ = false;
+}
+
+bool XmlRepairFilter::Wanted() const {
+    const std::string_view name = std::string_view(held_).substr(0, held_.find_first_of(" \t\r\n="));
+    if (kept_.empty()) return name != "data";
+    return std::find(kept_.begin(), kept_.end(), name) != kept_.end();
 }
 
 void XmlRepairFilter::EndReference(std::string& out) {
@@ -152,6 +369,12 @@ void XmlRepairFilter::EndReference(std::string& out) {
     } else if (!IsDroppedControl(static_cast<unsigned char>(v < 0x20 ? v : 0x20))) {
         out += ref_;
     }
+    ref_.clear();
+}
+
+void XmlRepairFilter::FlushReference(std::string& out) {
+    FlushPending(out);
+    out += ref_;
     ref_.clear();
 }
 

@@ -35,6 +35,7 @@ static_assert(EveryReasonWorded(), "every reason has its words");
 
 ImportNotTaken& ImportNotTaken::operator+=(const ImportNotTaken& other) {
     for (std::size_t r = 0; r < Counts.size(); ++r) Counts[r] += other.Counts[r];
+    TextsCut += other.TextsCut;
     return *this;
 }
 
@@ -52,5 +53,9 @@ std::vector<std::string> NotTakenLines(const ImportNotTaken& notTaken) {
         const Wording& w = Wordings[r];
         lines.push_back(std::to_string(n) + ' ' + std::string(n == 1 ? w.One : w.Many) + ' ' + std::string(w.Why));
     }
+    static_assert(MaxTextLength == 16383, "the cut's wording names the text's capacity");
+    if (notTaken.TextsCut > 0)
+        lines.push_back(std::to_string(notTaken.TextsCut) + (notTaken.TextsCut == 1 ? " text" : " texts") +
+                        " cut to 16,383 bytes");
     return lines;
 }

@@ -23,6 +23,7 @@ enum class NotTakenReason : std::uint8_t {
 
 struct ImportNotTaken {
     std::array<std::int64_t, static_cast<std::size_t>(NotTakenReason::Count)> Counts{};
+    std::int64_t TextsCut = 0;  // taken, but with the text cut to the store's 16,383 bytes
 
     std::int64_t& operator[](NotTakenReason r) { return Counts[static_cast<std::size_t>(r)]; }
     std::int64_t operator[](NotTakenReason r) const { return Counts[static_cast<std::size_t>(r)]; }
@@ -31,6 +32,6 @@ struct ImportNotTaken {
 };
 
 // One line per reason that has a count, in the order of the reasons, without a line end,
-// such as "3 messages not taken: duplicates of messages already held". None when nothing was
-// left out.
+// such as "3 messages not taken: duplicates of messages already held", and then "N texts cut
+// to 16,383 bytes" when texts were cut. None when nothing was left out or cut.
 std::vector<std::string> NotTakenLines(const ImportNotTaken& notTaken);

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "Formats/VCard.h"
+#include "OFuncs/Utf8.h"
 
 namespace {
 
@@ -130,9 +131,52 @@ std::string Folded(const std::string& line, std::mt19937& rng) {
     return out;
 }
 
+// UTF-16 with its byte-order mark, of UTF-8 text; empty for bytes that are no UTF-8 (a
+// line folded inside a character).
+std::string Utf16(const std::string& s, bool littleEndian) {
+    std::string out = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+    const auto unit = [&](char32_t u) {
+        const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+        out += littleEndian ? lo : hi;
+        out += littleEndian ? hi : lo;
+    };
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t n = Utf8SequenceLength(s, i);
+        if (n == 0) return {};
+        const char32_t c = DecodeUtf8At(s, i, n);
+        i += n;
+        if (c < 0x10000) {
+            unit(c);
+        } else {
+            unit(0xD800 + ((c - 0x10000) >> 10));
+            unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+        }
+    }
+    return out;
+}
+
+// The file as other programs write it: CR LF made LF, CR or CR CR LF, for the whole file
+// or line by line; with a byte-order mark, or as UTF-16 of either byte order.
+std::string Dressed(const std::string& file, std::mt19937& rng) {
+    static const std::vector<std::string> ends = {"\r\n", "\n", "\r", "\r\r\n"};
+    const unsigned form = rng() % 5;  // 4: a random end for each line
+    std::string out;
+    for (std::size_t i = 0; i < file.size(); ++i) {
+        if (file.compare(i, 2, "\r\n") == 0) {
+            out += ends[form < 4 ? form : rng() % 4];
+            ++i;
+        } else {
+            out += file[i];
+        }
+    }
+    const unsigned encoding = rng() % 4;
+    const std::string utf16 = encoding == 1 || encoding == 2 ? Utf16(out, encoding == 1) : std::string();
+    return encoding == 0 ? "\xEF\xBB\xBF" + out : utf16.empty() ? out : utf16;
+}
+
 // Random names (letters, accents, symbols, the characters that need escapes) and numbers,
-// written as 2.1 quoted-printable, as 3.0 folded and escaped, and as 4.0 tel: URIs: every
-// form reads back as written.
+// written as 2.1 quoted-printable, as 3.0 folded and escaped, and as 4.0 tel: URIs, with
+// any line ends and in UTF-8 or UTF-16: every form reads back as written.
 TEST(VCard, EveryWrittenFormReadsBack) {
     std::mt19937 rng(24);
     const std::vector<std::string> pieces = {"a", "Z", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", ";", ",", "\\", ":", "-"};
@@ -158,6 +202,8 @@ TEST(VCard, EveryWrittenFormReadsBack) {
             }
             file += "END:VCARD\r\n";
         }
+        file = Dressed(file, rng);
+        ASSERT_TRUE(LooksLikeVCard(file.substr(0, 64)));
         const VCardBook book = ParseVCards(file);
         ASSERT_EQ(book.CardsRead, static_cast<int>(cards.size())) << file;
         ASSERT_EQ(book.Contacts.size(), cards.size()) << file;

@@ -249,7 +249,8 @@ TEST_F(ImportTest, AddFilesTakesPhoneBackups) {
     };
     const std::string sms = "<sms address=\"5550100\" date=\"1200000000000\" type=\"1\" body=\"hello\"/>\n";
     const QString good = write("good.xml", "<smses>\n" + sms +
-                                               "<sms address=\"5550101\" date=\"1200000000000\" type=\"3\" body=\"x\"/>\n</smses>\n");
+                                               "<sms address=\"5550101\" date=\"1200000000000\" type=\"3\" body=\"x\"/>\n"
+                                               "<sms address=\"5550103\" date=\"1.2e12\" type=\"1\" body=\"y\"/>\n</smses>\n");
     const QString cut = write("cut.xml", "<smses>\n<sms address=\"5550102\" date=\"1200000060000\" type=\"2\" body=\"bye\"/>\n<sms ad");
     const QString page = write("page.xml", "<html/>");
     Answers.FileAnswers.push_back({good, cut, page});
