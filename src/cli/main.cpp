@@ -10,6 +10,7 @@
 #include "cli/CollectionCommands.h"
 #include "cli/ExportCommand.h"
 #include "cli/ImportCommand.h"
+#include "cli/MergeCommand.h"
 #include "OFuncs/IoError.h"
 
 namespace {
@@ -17,6 +18,7 @@ void PrintUsage(std::ostream& out) {
     out << "usage: kestro-cli import FILE... [-o OUT.kst] [--history FILE.hst] [--keep-duplicates] "
            "[--no-history] [--country CC]\n"
            "       kestro-cli import --split-by-year DIR BACKUP.xml... [--history FILE.hst]\n"
+           "       kestro-cli merge BACKUP.xml... -o MERGED.xml [--skip-damaged]\n"
            "       kestro-cli dump FILE.kst\n"
            "       kestro-cli summary FILE.kst\n"
            "       kestro-cli activity FILE.kst [--by month|weekday|hour] [--contact PHONE]\n"
@@ -51,6 +53,7 @@ int RunCommand(int argc, char** argv) {
     if (command == "import") return RunImportCommand(args, std::cout, std::cerr);
     if (command == "activity") return RunActivityCommand(args, std::cout, std::cerr);
     if (command == "export") return RunExportCommand(args, std::cout, std::cerr);
+    if (command == "merge") return RunMergeCommand(args, std::cout, std::cerr);
     if (args.size() != 1) return Usage();
     if (command == "dump") return RunDumpCommand(args[0], std::cout, std::cerr);
     if (command == "summary") return RunSummaryCommand(args[0], std::cout, std::cerr);
