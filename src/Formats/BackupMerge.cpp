@@ -230,6 +230,8 @@ private:
             current_.Date = BackupMillis(date).value_or(std::numeric_limits<std::int64_t>::min());
             key_.Reset(sms ? 'S' : 'M');
             key_.Date(date);
+            mmsAddress_.clear();
+            addresses_.clear();
             if (sms) {
                 key_.Field(Normalised(Attribute(atts, "address")));
                 key_.Field(Attribute(atts, "type"));
@@ -237,7 +239,6 @@ private:
             } else {
                 key_.Field(Attribute(atts, "msg_box"));
                 mmsAddress_ = Attribute(atts, "address");
-                addresses_.clear();
             }
             return;
         }
@@ -265,7 +266,6 @@ private:
             std::sort(addresses_.begin(), addresses_.end());
             key_.Field("addresses");
             for (const std::string& a : addresses_) key_.Field(a);
-            mmsAddress_.clear();
         }
         current_.End = Place(true);
         key_.Done(current_);
@@ -413,6 +413,15 @@ std::string Quoted(const std::string& path) { return '"' + path + '"'; }
 
 MergeResult MergeBackups(const std::vector<std::string>& inputs, const std::string& output,
                          const MergeOptions& options) {
+    AtomicFileWriter writer;
+    if (const int code = writer.Open(output)) throw IoError(FileErrorReason(code), output, "write");
+    MergeResult result = MergeBackupsInto(inputs, writer, options);
+    if (result.End == MergeEnd::Written) writer.Commit();
+    return result;
+}
+
+MergeResult MergeBackupsInto(const std::vector<std::string>& inputs, AtomicFileWriter& writer,
+                             const MergeOptions& options) {
     MergeResult result;
     std::vector<InputInfo> info(inputs.size());
     std::uint64_t total = 0;
@@ -479,8 +488,6 @@ MergeResult MergeBackups(const std::vector<std::string>& inputs, const std::stri
 
     std::uint64_t keptBytes = 1;
     for (const Entry& e : entries) keptBytes += e.End - e.Start;
-    AtomicFileWriter writer;
-    if (const int code = writer.Open(output)) throw IoError(FileErrorReason(code), output, "write");
     InputBytes bytes(info);
     bytes.Copy(newest, 0, info[newest].RootStart, writer);
     writer.Write(WithCount(bytes.Repaired(newest, info[newest].RootStart, info[newest].RootEnd), result.Written));
@@ -492,15 +499,11 @@ MergeResult MergeBackups(const std::vector<std::string>& inputs, const std::stri
         written += e.End - e.Start;
         if ((k & 255) == 0 && !progress(total + written * total / keptBytes, 2 * total)) {
             result.End = MergeEnd::Stopped;
-            return result;  // the writer removes its temporary file
+            return result;
         }
     }
     writer.Write("\n</smses>\n");
-    if (!progress(2 * total, 2 * total)) {
-        result.End = MergeEnd::Stopped;
-        return result;
-    }
-    writer.Commit();
+    if (!progress(2 * total, 2 * total)) result.End = MergeEnd::Stopped;
     return result;
 }
 

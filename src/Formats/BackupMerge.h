@@ -54,10 +54,16 @@ struct MergeOptions {
     std::function<bool(std::uint64_t done, std::uint64_t total)> Progress;
 };
 
+class AtomicFileWriter;
+
 // Merges `inputs` into `output`, replaced only by a complete new file. Throws IoError naming
 // the file when one cannot be read or the output cannot be written (nothing is written then).
 MergeResult MergeBackups(const std::vector<std::string>& inputs, const std::string& output,
                          const MergeOptions& options = {});
+// The same into a writer the caller opened, and commits when the result is Written (so that
+// a window can still honour a Cancel that comes after the last byte).
+MergeResult MergeBackupsInto(const std::vector<std::string>& inputs, AtomicFileWriter& writer,
+                             const MergeOptions& options = {});
 
 // The report in lines, for the command line and the window: one per input, then the total
 // (or why nothing was written).
