@@ -143,6 +143,8 @@ public:
     // written before it are named.
     void CancelImport(const MsgStore& before, const YearFilesWritten& aside = {});
     void ImportFolderMainMenuClick();
+    // --- Merge (MergeCommands.cpp) ----------------------------------------------------------
+    void MergeBackupsMainMenuClick();
     // Add files after its dialog: imports the chosen files, reports those that imported.
     void ImportChosenFiles(const QStringList& files);
     // Appends every entry of `folder` matching "*." + extension to `list` (name + CR LF
@@ -446,6 +448,7 @@ public:
     QAction* PrintPreviewMainMenu = nullptr;
     QAction* ImportMainMenu = nullptr;
     QAction* ImportFolderMainMenu = nullptr;
+    QAction* MergeBackupsMainMenu = nullptr;
     QAction* CreateSampleMainMenu = nullptr;
     QAction* ExitMainMenu = nullptr;
     QAction* UndoMainMenu = nullptr;
