@@ -84,20 +84,75 @@ void BackupMergeRepair::Forget(std::uint64_t outOffset) {
     }
 }
 
+namespace {
+constexpr std::uint64_t Ones = 0x0101010101010101ULL, Highs = 0x8080808080808080ULL;
+// Whether any byte of w is below 0x20, or equals a or b: eight bytes tested at once.
+bool AnyStop(std::uint64_t w, char a, char b) {
+    const auto zeroIn = [](std::uint64_t v) { return (v - Ones) & ~v & Highs; };
+    return (((w - 0x20 * Ones) & ~w & Highs) | zeroIn(w ^ (static_cast<unsigned char>(a) * Ones)) |
+            zeroIn(w ^ (static_cast<unsigned char>(b) * Ones))) != 0;
+}
+}  // namespace
+
 std::size_t BackupMergeRepair::PlainRun(std::string_view in) const {
     std::uint8_t stops = StopControl;
+    char a = 0, b = 0;  // the bytes besides controls it stops at
     switch (mode_) {
-        case Mode::Text: stops |= StopLess | StopAmp; break;
-        case Mode::Value: stops |= StopAmp | (quote_ == '"' ? StopDouble : StopSingle); break;
+        case Mode::Text:
+            stops |= StopLess | StopAmp;
+            a = '<', b = '&';
+            break;
+        case Mode::Value:
+            stops |= StopAmp | (quote_ == '"' ? StopDouble : StopSingle);
+            a = quote_, b = '&';
+            break;
         case Mode::Comment:
         case Mode::CData:
-        case Mode::Instruction: stops |= StopGreater; break;
+        case Mode::Instruction:
+            stops |= StopGreater;
+            a = b = '>';
+            break;
         default: return 0;
     }
     const auto* p = reinterpret_cast<const unsigned char*>(in.data());
     std::size_t k = inAt_;
-    while (k < in.size() && !(StopTable[p[k]] & stops)) ++k;
+    // Long runs (a picture's base64) eight bytes at a time; a word holding a stop, or a tab,
+    // CR or LF, byte by byte.
+    while (k < in.size()) {
+        if (k + 8 <= in.size()) {
+            std::uint64_t w;
+            std::memcpy(&w, p + k, 8);
+            if (!AnyStop(w, a, b)) {
+                k += 8;
+                continue;
+            }
+        }
+        for (const std::size_t end = std::min(k + 8, in.size()); k < end; ++k)
+            if (StopTable[p[k]] & stops) return k - inAt_;
+    }
     return k - inAt_;
+}
+
+bool BackupMergeRepair::NameRun(std::string_view in, std::string& out) {
+    std::size_t k = inAt_;
+    for (; k < in.size(); ++k) {
+        const char c = in[k];
+        if (static_cast<unsigned char>(c) < 0x20 || c == ' ' || c == '>' || c == '"' || c == '\'' || c == '=') break;
+    }
+    const std::size_t n = k - inAt_;
+    if (n < 2) return false;  // TagByte's work
+    const std::string_view run = in.substr(inAt_, n);
+    if (!inName_) {
+        name_.clear();
+        inName_ = true;
+        afterEquals_ = afterDataEquals_ = false;
+    }
+    if (name_.size() < 5) name_ += run.substr(0, 5 - name_.size());
+    out += run;
+    last2_ = run[n - 2];
+    last1_ = run[n - 1];
+    inAt_ = k;
+    return true;
 }
 
 void BackupMergeRepair::Feed(std::string_view in, std::string& out) {
@@ -108,6 +163,7 @@ void BackupMergeRepair::Feed(std::string_view in, std::string& out) {
             continue;
         }
         if (ref_.empty() && pending_ == 0) {
+            if (mode_ == Mode::Tag && NameRun(in, out)) continue;
             if (const std::size_t n = PlainRun(in)) {
                 out.append(in.data() + inAt_, n);
                 last2_ = n >= 2 ? in[inAt_ + n - 2] : last1_;
@@ -140,7 +196,8 @@ void BackupMergeRepair::HashValue(std::string_view in, std::string& out) {
     const auto* end = static_cast<const char*>(std::memchr(start, quote_, in.size() - inAt_));
     const char* stop = end ? end : in.data() + in.size();
     XXH3_128bits_update(hash_, start, static_cast<std::size_t>(stop - start));
-    newlines_ += static_cast<std::size_t>(std::count(start, stop, '\n'));
+    for (const char* p = start; (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(stop - p)))); ++p)
+        ++newlines_;
     inAt_ = static_cast<std::size_t>(stop - in.data());
     if (!end) return;
     const XXH128_hash_t h = XXH3_128bits_digest(hash_);
