@@ -25,6 +25,8 @@ void CheckRepair(std::string_view bytes, std::size_t piece, BackupMergeRepair::D
         const std::uint64_t in = a.InputOffset(i);
         FUZZ_CHECK(in < bytes.size() && bytes[in] == '<');
     }
+    // Bytes the filter says it left alone are its output: the merge copies them as they are.
+    if (data == BackupMergeRepair::DataValues::Keep && !a.ChangedIn(0, bytes.size() + 1)) FUZZ_CHECK(whole == bytes);
 }
 
 // The elements at depth 2 of a file a strict parser reads whole; -1 when it refuses it.

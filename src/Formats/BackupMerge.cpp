@@ -29,6 +29,7 @@ struct Entry {
     std::int64_t Date = 0;
     std::uint64_t Start = 0, End = 0;  // the element's bytes in its input
     std::uint32_t Input = 0;
+    bool Clean = false;  // no byte of the element needs the repair: copied as it is
 };
 
 // The entries by key: open addressing over entry numbers, half full at most.
@@ -268,6 +269,7 @@ private:
             for (const std::string& a : addresses_) key_.Field(a);
         }
         current_.End = Place(true);
+        current_.Clean = !repair_.ChangedIn(current_.Start, current_.End);
         key_.Done(current_);
         report_.Read++;
         report_.BytesTaken = current_.End;
@@ -280,6 +282,7 @@ private:
             held.Input = input_;
             held.Start = current_.Start;
             held.End = current_.End;
+            held.Clean = current_.Clean;
         }
         repair_.Forget(static_cast<std::uint64_t>(XML_GetCurrentByteIndex(parser_)));
     }
@@ -306,6 +309,16 @@ private:
 class InputBytes {
 public:
     explicit InputBytes(const std::vector<InputInfo>& info) : info_(info), files_(info.size()) {}
+
+    // Copies bytes [start, end) of input `input` as they are into `writer`.
+    void CopyPlain(std::uint32_t input, std::uint64_t start, std::uint64_t end, AtomicFileWriter& writer) {
+        while (start < end) {
+            const std::string_view piece = Bytes(input, start, end);
+            if (piece.empty()) throw IoError("The file changed while it was merged", info_[input].Path);
+            writer.Write(piece);
+            start += piece.size();
+        }
+    }
 
     // Copies bytes [start, end) of input `input` through a fresh repair into `writer`.
     void Copy(std::uint32_t input, std::uint64_t start, std::uint64_t end, AtomicFileWriter& writer) {
@@ -495,7 +508,10 @@ MergeResult MergeBackupsInto(const std::vector<std::string>& inputs, AtomicFileW
     for (std::size_t k = 0; k < entries.size(); ++k) {
         const Entry& e = entries[k];
         writer.Write("\n  ");
-        bytes.Copy(e.Input, e.Start, e.End, writer);
+        if (e.Clean)
+            bytes.CopyPlain(e.Input, e.Start, e.End, writer);
+        else
+            bytes.Copy(e.Input, e.Start, e.End, writer);
         written += e.End - e.Start;
         if ((k & 255) == 0 && !progress(total + written * total / keptBytes, 2 * total)) {
             result.End = MergeEnd::Stopped;

@@ -5,6 +5,9 @@
 #include <array>
 #include <cstring>
 #include <new>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "OFuncs/Utf8.h"
 
@@ -84,6 +87,16 @@ void BackupMergeRepair::Forget(std::uint64_t outOffset) {
     }
 }
 
+bool BackupMergeRepair::ChangedIn(std::uint64_t start, std::uint64_t end) {
+    while (firstChange_ < changes_.size() && changes_[firstChange_] < start) ++firstChange_;
+    if (firstChange_ > 4096 && firstChange_ * 2 > changes_.size()) {
+        changes_.erase(changes_.begin(), changes_.begin() + static_cast<std::ptrdiff_t>(firstChange_));
+        firstChange_ = 0;
+    }
+    return firstChange_ < changes_.size() && changes_[firstChange_] < end;
+}
+
+#if !defined(__SSE2__)
 namespace {
 constexpr std::uint64_t Ones = 0x0101010101010101ULL, Highs = 0x8080808080808080ULL;
 // Whether any byte of w is below 0x20, or equals a or b: eight bytes tested at once.
@@ -93,6 +106,7 @@ bool AnyStop(std::uint64_t w, char a, char b) {
             zeroIn(w ^ (static_cast<unsigned char>(b) * Ones))) != 0;
 }
 }  // namespace
+#endif
 
 std::size_t BackupMergeRepair::PlainRun(std::string_view in) const {
     std::uint8_t stops = StopControl;
@@ -116,20 +130,35 @@ std::size_t BackupMergeRepair::PlainRun(std::string_view in) const {
     }
     const auto* p = reinterpret_cast<const unsigned char*>(in.data());
     std::size_t k = inAt_;
-    // Long runs (a picture's base64) eight bytes at a time; a word holding a stop, or a tab,
-    // CR or LF, byte by byte.
-    while (k < in.size()) {
-        if (k + 8 <= in.size()) {
-            std::uint64_t w;
-            std::memcpy(&w, p + k, 8);
-            if (!AnyStop(w, a, b)) {
-                k += 8;
-                continue;
-            }
+#if defined(__SSE2__)
+    // Long runs (a picture's base64) sixteen bytes at a time: the candidates are the
+    // controls (tab, CR and LF among them, which do not stop) and the two bytes.
+    const __m128i wantA = _mm_set1_epi8(a), wantB = _mm_set1_epi8(b), lastControl = _mm_set1_epi8(0x1F);
+    for (; k + 16 <= in.size(); k += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k));
+        const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(chunk, lastControl), chunk);
+        auto hits = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_or_si128(control, _mm_or_si128(_mm_cmpeq_epi8(chunk, wantA), _mm_cmpeq_epi8(chunk, wantB)))));
+        for (; hits != 0; hits &= hits - 1) {
+            const std::size_t at = k + static_cast<std::size_t>(__builtin_ctz(hits));
+            if (StopTable[p[at]] & stops) return at - inAt_;
         }
-        for (const std::size_t end = std::min(k + 8, in.size()); k < end; ++k)
+    }
+#else
+    // Long runs eight bytes at a time; a word holding a stop, or a tab, CR or LF, byte by byte.
+    while (k + 8 <= in.size()) {
+        std::uint64_t w;
+        std::memcpy(&w, p + k, 8);
+        if (!AnyStop(w, a, b)) {
+            k += 8;
+            continue;
+        }
+        for (const std::size_t end = k + 8; k < end; ++k)
             if (StopTable[p[k]] & stops) return k - inAt_;
     }
+#endif
+    for (; k < in.size(); ++k)
+        if (StopTable[p[k]] & stops) return k - inAt_;
     return k - inAt_;
 }
 
@@ -243,6 +272,7 @@ void BackupMergeRepair::Byte(char c, std::string& out) {
         ref_.clear();
     }
     if (IsDroppedControl(static_cast<unsigned char>(c))) {
+        Changed();
         Mark(out, Here() + 1);
         return;
     }
@@ -333,6 +363,7 @@ void BackupMergeRepair::EndReference(std::string& out) {
     const std::uint64_t next = Here() + 1;
     if (pending_ != 0) {
         if (IsLow(v)) {
+            Changed();
             AppendAsUtf8(0x10000 + ((pending_ - 0xD800) << 10) + (v - 0xDC00), out);
             pending_ = 0;
             ref_.clear();
@@ -344,9 +375,12 @@ void BackupMergeRepair::EndReference(std::string& out) {
     if (IsHigh(v)) {
         pending_ = v;
     } else if (IsLow(v) || v >= NoCharacter || v == 0xFFFE || v == 0xFFFF) {
+        Changed();
         AppendAsUtf8(Replacement, out);
     } else if (!IsDroppedControl(v)) {
         out += ref_;
+    } else {
+        Changed();
     }
     last1_ = ';';
     ref_.clear();
@@ -355,6 +389,7 @@ void BackupMergeRepair::EndReference(std::string& out) {
 
 void BackupMergeRepair::FlushPending(std::string& out, std::uint64_t nextIn) {
     if (pending_ == 0) return;
+    Changed();
     AppendAsUtf8(Replacement, out);
     pending_ = 0;
     Mark(out, nextIn);

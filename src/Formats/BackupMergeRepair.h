@@ -42,6 +42,11 @@ public:
     // The offsets before `outOffset` will not be asked for again.
     void Forget(std::uint64_t outOffset);
 
+    // Whether the filter changed any byte of the file in [start, end) (hashed data values
+    // aside): when not, those bytes pass a fresh filter unchanged and can be copied as they
+    // are. Changes before `start` are forgotten, so ranges are asked for in file order.
+    bool ChangedIn(std::uint64_t start, std::uint64_t end);
+
 private:
     enum class Mode : std::uint8_t { Text, Open, Bang, BangDash, Comment, CData, Instruction, Tag, Value, DataValue };
     void Byte(char c, std::string& out);
@@ -55,6 +60,7 @@ private:
     bool NameRun(std::string_view in, std::string& out);
     // After a change: the next output byte stands for the input byte at `nextIn`.
     void Mark(const std::string& out, std::uint64_t nextIn);
+    void Changed() { changes_.push_back(Here()); }
     std::uint64_t Here() const { return inBase_ + inAt_; }
 
     DataValues data_;
@@ -72,6 +78,8 @@ private:
     // the distance from there.
     std::vector<std::pair<std::uint64_t, std::uint64_t>> marks_{{0, 0}};
     std::size_t firstMark_ = 0;
+    std::vector<std::uint64_t> changes_;  // file offsets of changed bytes, rising
+    std::size_t firstChange_ = 0;
     std::uint64_t inBase_ = 0;   // input offset of the piece being fed
     std::uint64_t outBase_ = 0;  // output offset of out[0] in the piece being fed
     std::uint64_t outTotal_ = 0;
