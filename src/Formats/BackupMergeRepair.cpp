@@ -110,21 +110,28 @@ bool AnyStop(std::uint64_t w, char a, char b) {
 
 std::size_t BackupMergeRepair::PlainRun(std::string_view in) const {
     std::uint8_t stops = StopControl;
-    char a = 0, b = 0;  // the bytes besides controls it stops at
+    char a = 0, b = 0, c = 0;  // the bytes besides controls it stops at
     switch (mode_) {
         case Mode::Text:
             stops |= StopLess | StopAmp;
-            a = '<', b = '&';
+            a = '<', b = c = '&';
             break;
         case Mode::Value:
             stops |= StopAmp | (quote_ == '"' ? StopDouble : StopSingle);
-            a = quote_, b = '&';
+            a = quote_, b = c = '&';
             break;
         case Mode::Comment:
         case Mode::CData:
         case Mode::Instruction:
             stops |= StopGreater;
-            a = b = '>';
+            a = b = c = '>';
+            break;
+        case Mode::Tag:
+            // Only the attribute names of a hashed reading matter; else a tag runs to its
+            // end or to a quote.
+            if (data_ == DataValues::Hash) return 0;
+            stops |= StopGreater | StopDouble | StopSingle;
+            a = '>', b = '"', c = '\'';
             break;
         default: return 0;
     }
@@ -132,13 +139,15 @@ std::size_t BackupMergeRepair::PlainRun(std::string_view in) const {
     std::size_t k = inAt_;
 #if defined(__SSE2__)
     // Long runs (a picture's base64) sixteen bytes at a time: the candidates are the
-    // controls (tab, CR and LF among them, which do not stop) and the two bytes.
-    const __m128i wantA = _mm_set1_epi8(a), wantB = _mm_set1_epi8(b), lastControl = _mm_set1_epi8(0x1F);
+    // controls (tab, CR and LF among them, which do not stop) and the mode's bytes.
+    const __m128i wantA = _mm_set1_epi8(a), wantB = _mm_set1_epi8(b), wantC = _mm_set1_epi8(c);
+    const __m128i lastControl = _mm_set1_epi8(0x1F);
     for (; k + 16 <= in.size(); k += 16) {
         const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k));
         const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(chunk, lastControl), chunk);
         auto hits = static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_or_si128(control, _mm_or_si128(_mm_cmpeq_epi8(chunk, wantA), _mm_cmpeq_epi8(chunk, wantB)))));
+            _mm_or_si128(_mm_or_si128(control, _mm_cmpeq_epi8(chunk, wantC)),
+                         _mm_or_si128(_mm_cmpeq_epi8(chunk, wantA), _mm_cmpeq_epi8(chunk, wantB)))));
         for (; hits != 0; hits &= hits - 1) {
             const std::size_t at = k + static_cast<std::size_t>(__builtin_ctz(hits));
             if (StopTable[p[at]] & stops) return at - inAt_;
@@ -149,7 +158,7 @@ std::size_t BackupMergeRepair::PlainRun(std::string_view in) const {
     while (k + 8 <= in.size()) {
         std::uint64_t w;
         std::memcpy(&w, p + k, 8);
-        if (!AnyStop(w, a, b)) {
+        if (!AnyStop(w, a, b) && (c == b || !AnyStop(w, c, c))) {
             k += 8;
             continue;
         }
@@ -192,7 +201,7 @@ void BackupMergeRepair::Feed(std::string_view in, std::string& out) {
             continue;
         }
         if (ref_.empty() && pending_ == 0) {
-            if (mode_ == Mode::Tag && NameRun(in, out)) continue;
+            if (mode_ == Mode::Tag && data_ == DataValues::Hash && NameRun(in, out)) continue;
             if (const std::size_t n = PlainRun(in)) {
                 out.append(in.data() + inAt_, n);
                 last2_ = n >= 2 ? in[inAt_ + n - 2] : last1_;
