@@ -30,7 +30,7 @@ int ReadWithProgress(QWidget* parent, const QString& file, const std::function<i
 }
 
 int RunWithProgress(QWidget* parent, const std::function<QString(std::uint64_t, std::int64_t)>& label,
-                    const std::function<int(const BackupProgress&)>& work) {
+                    const std::function<int(const BackupProgress&)>& work, const QString& title) {
     std::atomic<bool> cancelled = false, done = false;
     std::atomic<std::uint64_t> bytes = 0;
     std::atomic<std::int64_t> messages = 0;
@@ -50,8 +50,9 @@ int RunWithProgress(QWidget* parent, const std::function<QString(std::uint64_t, 
     });
 
     QProgressDialog progress(label(0, 0), QStringLiteral("Cancel"), 0, 0, parent);
-    progress.setWindowTitle(QStringLiteral("Importing"));
-    progress.setAccessibleName(QStringLiteral("Import progress"));
+    progress.setWindowTitle(title);
+    progress.setAccessibleName(title == QStringLiteral("Importing") ? QStringLiteral("Import progress")
+                                                                    : title + QStringLiteral(" progress"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
     progress.setAutoClose(false);

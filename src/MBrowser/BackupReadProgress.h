@@ -15,6 +15,7 @@ class QWidget;
 // already ended.
 int ReadWithProgress(QWidget* parent, const QString& file, const std::function<int(const BackupProgress&)>& read);
 // The same for any long work that reports two counts: `label` makes the progress window's
-// text of the counts last reported.
+// text of the counts last reported, `title` the window's title.
 int RunWithProgress(QWidget* parent, const std::function<QString(std::uint64_t, std::int64_t)>& label,
-                    const std::function<int(const BackupProgress&)>& work);
+                    const std::function<int(const BackupProgress&)>& work,
+                    const QString& title = QStringLiteral("Importing"));

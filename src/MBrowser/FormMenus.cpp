@@ -43,6 +43,7 @@ void TMBForm::CreateMainMenu() {
     FileMenu->addSeparator();
     ImportMainMenu = Item(FileMenu, QStringLiteral("Add files ..."));
     ImportFolderMainMenu = Item(FileMenu, QStringLiteral("Add folder..."));
+    MergeBackupsMainMenu = Item(FileMenu, QStringLiteral("Merge phone backups..."));
     CreateSampleMainMenu = Item(FileMenu, QStringLiteral("Create sample files"));
     FileMenu->addSeparator();
     ExitMainMenu = Item(FileMenu, QStringLiteral("E&xit"));
@@ -143,6 +144,7 @@ void TMBForm::ConnectCommands() {
     wire(PrintPreviewMainMenu, &QAction::triggered, &TMBForm::PrintPreviewMainMenuClick);
     wire(ImportMainMenu, &QAction::triggered, &TMBForm::ImportMainMenuClick);
     wire(ImportFolderMainMenu, &QAction::triggered, &TMBForm::ImportFolderMainMenuClick);
+    wire(MergeBackupsMainMenu, &QAction::triggered, &TMBForm::MergeBackupsMainMenuClick);
     wire(CreateSampleMainMenu, &QAction::triggered, &TMBForm::CreateSampleFilesClick);
     wire(ExitMainMenu, &QAction::triggered, &TMBForm::ExitMainMenuClick);
     wire(NewFileSB, &QToolButton::clicked, &TMBForm::NewMainMenuClick);

@@ -157,6 +157,8 @@ public:
     // An import that failed on the way: the collection as it was before the command.
     void RestoreAfterFailedImport(const MsgStore& before);
     void ImportFolderMainMenuClick();
+    // --- Merge (MergeCommands.cpp) ----------------------------------------------------------
+    void MergeBackupsMainMenuClick();
     // Add files after its dialog: imports the chosen files, reports those that imported.
     void ImportChosenFiles(const QStringList& files);
     // Appends every entry of `folder` matching "*." + extension to `list` (name + CR LF
@@ -464,6 +466,7 @@ public:
     QAction* PrintPreviewMainMenu = nullptr;
     QAction* ImportMainMenu = nullptr;
     QAction* ImportFolderMainMenu = nullptr;
+    QAction* MergeBackupsMainMenu = nullptr;
     QAction* CreateSampleMainMenu = nullptr;
     QAction* ExitMainMenu = nullptr;
     QAction* UndoMainMenu = nullptr;

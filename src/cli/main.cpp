@@ -12,6 +12,7 @@
 #include "cli/ExportCommand.h"
 #include "cli/ImportCommand.h"
 #include "cli/Output.h"
+#include "cli/MergeCommand.h"
 #include "OFuncs/IoError.h"
 
 namespace {
@@ -19,6 +20,7 @@ void PrintUsage(std::ostream& out) {
     out << "usage: kestro-cli import FILE... [-o OUT.kst] [--history FILE.hst] [--keep-duplicates] "
            "[--no-history] [--country CC]\n"
            "       kestro-cli import --split-by-year DIR BACKUP.xml... [--history FILE.hst]\n"
+           "       kestro-cli merge BACKUP.xml... -o MERGED.xml [--skip-damaged]\n"
            "       kestro-cli dump FILE.kst\n"
            "       kestro-cli summary FILE.kst\n"
            "       kestro-cli activity FILE.kst [--by month|weekday|hour] [--contact PHONE]\n"
@@ -53,6 +55,7 @@ int RunCommand(int argc, char** argv, std::ostream& out) {
     if (command == "import") return RunImportCommand(args, out, std::cerr);
     if (command == "activity") return RunActivityCommand(args, out, std::cerr);
     if (command == "export") return RunExportCommand(args, out, std::cerr);
+    if (command == "merge") return RunMergeCommand(args, out, std::cerr);
     if (args.size() != 1) return Usage();
     if (command == "dump") return RunDumpCommand(args[0], out, std::cerr);
     if (command == "summary") return RunSummaryCommand(args[0], out, std::cerr);

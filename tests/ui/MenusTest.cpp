@@ -37,7 +37,7 @@ TEST_F(FormTest, MainMenuCaptionsAndShortcuts) {
     EXPECT_EQ(form.FileMenu->title(), "&File");
     EXPECT_EQ(Items(form.FileMenu), QStringList({"&New\tCtrl+N", "&Open\tCtrl+O", "-", "Save\tCtrl+S", "Save as...",
                                                  "Export...", "Print...\tCtrl+P", "Print preview...", "-",
-                                                 "Add files ...", "Add folder...", "Create sample files", "-", "E&xit"}));
+                                                 "Add files ...", "Add folder...", "Merge phone backups...", "Create sample files", "-", "E&xit"}));
     EXPECT_EQ(form.EditMenu->title(), "&Edit");
     EXPECT_EQ(Items(form.EditMenu),
               QStringList({"&Undo\tCtrl+Z", "-", "&Copy\tCtrl+C", "Delete\tDel", "-", "Select &All\tCtrl+A", "-", "Rename this contact",
