@@ -70,6 +70,11 @@ TEST(FindLinkInText, TheDetailLinesLinkAndWhereItIsWritten) {
         {"both a@b.com and http://example.com", "http://example.com", "http://example.com"},
         {"http://", "http://", "http://"},
         {"no link at all", "", ""},
+        // Links written without their scheme, as people write them.
+        {"Menu at www.Example.com/menu.", "http://www.Example.com/menu", "www.Example.com/menu"},
+        {"WWW.example.org or mia@example.org", "http://WWW.example.org", "WWW.example.org"},
+        {"www. is no link, nor awww.example.org", "", ""},
+        {"www.!", "", ""},
     };
     for (const Case& c : cases) {
         const LinkInText found = FindLinkInText(c.text);
