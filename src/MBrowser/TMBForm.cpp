@@ -276,9 +276,17 @@ void TMBForm::ExitMainMenuClick() { close(); }
 
 void TMBForm::GridPanelClick() {
     if (S.MessageCount > 0) return;
-    const QString welcome = QString::asprintf("Welcome to %s %d.%d!%s%sDo you want to create a sample database?",
-                                              ProgramTitle, VersionMajor, VersionMinor, "\r\n", "\r\n");
-    if (Dlg.AskYesNo(welcome)) CreateSampleFilesClick();
+    // A phone's backup first: what most people come with; the samples for a first look.
+    const QString welcome =
+        QString::asprintf("Welcome to %s %d.%d!", ProgramTitle, VersionMajor, VersionMinor) +
+        QStringLiteral("\r\n\r\nKestro reads the backups that Android backup apps write of a phone's messages "
+                       "(XML), the exports of phone suites (CSV) and address books (vCard), and keeps "
+                       "them in one collection.\r\n\r\nImport a phone backup now, or look at Kestro with "
+                       "sample files first?");
+    const int choice = Dlg.AskChoice(welcome, {QStringLiteral("Import a phone backup..."),
+                                               QStringLiteral("Create sample files"), CancelCaption});
+    if (choice == 0) ImportMainMenuClick();
+    if (choice == 1) CreateSampleFilesClick();
 }
 
 void TMBForm::PaintEmptyArea() {
@@ -293,6 +301,10 @@ void TMBForm::PaintEmptyArea() {
     p.setPen(palette().color(QPalette::WindowText));
     p.drawText(QRect(area.left(), centre.y() + 8, area.width(), 30), Qt::AlignHCenter | Qt::AlignTop,
                QStringLiteral("Click here to get started"));
+    p.setOpacity(0.45);
+    p.drawText(QRect(area.left(), centre.y() + 8 + p.fontMetrics().height() + 4, area.width(), 30),
+               Qt::AlignHCenter | Qt::AlignTop,
+               QStringLiteral("Import a phone backup, exports or an address book, or try the samples"));
 }
 
 void TMBForm::ReportError(const QString& text) {
