@@ -14,7 +14,13 @@
 #include "Formats/HtmlExport.h"
 #include "MBVars/Store.h"
 
+class QFont;
 class QPagedPaintDevice;
+
+// The emoji font of the pages: vector outlines that a PDF embeds (Debian's fonts-symbola).
+inline constexpr const char* PageEmojiFamily = "Symbola";
+// The pages' font: the desktop's sans-serif, then the emoji font for what it lacks.
+QFont PageFont();
 
 // Called now and then with the rows laid out or painted so far (of twice the rows in
 // all); false cancels.
