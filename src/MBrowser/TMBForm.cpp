@@ -27,6 +27,7 @@
 #include "MBVars/LoadSequences.h"
 #include "MBVars/StartReading.h"
 #include "Platform/ColorRef.h"
+#include "Platform/Cp1252Text.h"
 #include "Platform/SystemLocale.h"
 
 namespace fs = std::filesystem;
@@ -226,6 +227,27 @@ void TMBForm::FormPaint() {
     UpdateMenus();
 }
 
+int TMBForm::WidestPhoneWidth() const {
+    // The longest numbers (in bytes) are the widest but for a few narrow digits: the numbers
+    // of the longest two lengths are measured, each once, in the bold face, the widest.
+    std::size_t longest = 0;
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n)
+        longest = std::max(longest, S.Messages[static_cast<std::size_t>(n)].Phone.view().size());
+    if (longest == 0) return 0;
+    QFont bold = MessageModel->GridFont();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    std::vector<std::string_view> measured;
+    int widest = 0;
+    for (std::int32_t n = 1; n <= S.MessageCount && measured.size() < 16; ++n) {
+        const std::string_view phone = S.Messages[static_cast<std::size_t>(n)].Phone.view();
+        if (phone.size() + 1 < longest || std::find(measured.begin(), measured.end(), phone) != measured.end()) continue;
+        measured.push_back(phone);
+        widest = std::max(widest, metrics.horizontalAdvance(QStringLiteral(" ") + ShownText(phone)));
+    }
+    return widest + metrics.averageCharWidth();
+}
+
 void TMBForm::FitGridColumns() {
     if (FittingColumns || !MessageView) return;
     FittingColumns = true;
@@ -233,10 +255,13 @@ void TMBForm::FitGridColumns() {
     const int numberWidth = std::max(50, metrics.horizontalAdvance(QStringLiteral("999999")));
     MessageView->verticalHeader()->setFixedWidth(numberWidth);
     D.ColumnWidth[NumberColumn] = numberWidth;
+    // The number column holds the collection's widest number whole.
+    const int phoneWidth = WidestPhoneWidth();
     int others = 0;
     for (int c = TimeColumn; c < GridColumnCount; ++c) {
         if (c == MessageColumn) continue;
-        const int w = std::max(0, D.ColumnWidth[static_cast<std::size_t>(c)]);
+        int w = std::max(0, D.ColumnWidth[static_cast<std::size_t>(c)]);
+        if (c == PhoneColumn) w = std::max(w, phoneWidth);
         if (MessageView->columnWidth(c) != w) MessageView->setColumnWidth(c, w);
         others += w;
     }
