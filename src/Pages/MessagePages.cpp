@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "OFuncs/DisplayText.h"
+#include "Pages/PdfText.h"
 #include "Pages/Shaping.h"
 #include "Platform/ColorRef.h"
 
@@ -173,7 +174,10 @@ void SetUpPages(QPagedPaintDevice& device, const QLocale& locale) {
 }
 
 bool PaintMessagePages(QPagedPaintDevice& device, const MsgStore& S, ExportRows rows, const ExportLook& look,
-                       const PageProgress& progress) {
+                       const PageProgress& progress, QStringList* drawn) {
+    const auto record = [drawn](const QString& text) {
+        if (drawn) drawn->push_back(text);
+    };
     QPainter p(&device);
     const Geometry g(device, p);
     const auto total = static_cast<std::int64_t>(rows.size()) * 2;
@@ -239,6 +243,7 @@ bool PaintMessagePages(QPagedPaintDevice& device, const MsgStore& S, ExportRows 
         double top = g.Body.top();
         if (page == 0) {
             p.setFont(g.TitleFont);
+            record(FromUtf8(look.Title));
             p.drawText(QRectF(g.Body.left(), top, g.Body.width(), titleMetrics.height() * 1.2),
                        Qt::AlignLeft | Qt::AlignTop, FromUtf8(look.Title));
             p.setFont(g.Font);
@@ -261,6 +266,7 @@ bool PaintMessagePages(QPagedPaintDevice& device, const MsgStore& S, ExportRows 
             if (piece.FirstLine == 0) {
                 const double ascent = QFontMetricsF(p.font(), &device).ascent();
                 for (int c = 0; c < Columns - 1; ++c) {
+                    record(row.Cells[c]);
                     if (!row.Wraps[c])  // one line: no wrapping layout to make
                         p.drawText(QPointF(g.Left[c] + g.Pad, piece.Top + g.Pad + ascent), row.Cells[c]);
                     else
@@ -274,6 +280,7 @@ bool PaintMessagePages(QPagedPaintDevice& device, const MsgStore& S, ExportRows 
                 const QPointF origin(g.Left[Columns - 1] + g.Pad, piece.Top + g.Pad - from);
                 p.save();
                 p.setClipRect(QRectF(g.Left[Columns - 1], piece.Top + g.Pad, g.Inner(Columns - 1) + 2 * g.Pad, to - from));
+                record(row.Text->text());
                 row.Text->draw(&p, origin);
                 p.restore();
             }
@@ -288,6 +295,7 @@ bool PaintMessagePages(QPagedPaintDevice& device, const MsgStore& S, ExportRows 
 QByteArray PdfExport(const MsgStore& S, ExportRows rows, const ExportLook& look, const QLocale& locale,
                      const PageProgress& progress) {
     QByteArray bytes;
+    QStringList painted;  // in the order drawn
     {
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
@@ -296,7 +304,7 @@ QByteArray PdfExport(const MsgStore& S, ExportRows rows, const ExportLook& look,
         SetUpPages(writer, locale);
         writer.setTitle(QString::fromUtf8(look.Title.data(), static_cast<qsizetype>(look.Title.size())));
         writer.setCreator(QStringLiteral("Kestro"));
-        if (!PaintMessagePages(writer, S, rows, look, progress)) return {};
+        if (!PaintMessagePages(writer, S, rows, look, progress, &painted)) return {};
     }
-    return bytes;
+    return WithTextBeyondBmp(bytes, painted, PageFont().families());
 }
