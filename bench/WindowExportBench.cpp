@@ -5,7 +5,7 @@
 #include <QLocale>
 #include <benchmark/benchmark.h>
 
-#include "MBrowser/MessagePages.h"
+#include "Pages/MessagePages.h"
 #include "support/StoreBuilder.h"
 
 namespace {

@@ -16,6 +16,14 @@ deb=$PWD/build/package/kestro_${version}_$(dpkg --print-architecture).deb
 echo "$deb"
 if [ "${1:-}" = --install ]; then
   as_root=()
-  if [ "$(id -u)" -ne 0 ]; then as_root=(sudo); fi
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null 2>&1; then
+      echo "Installing the package needs root, and sudo is not installed: run" >&2
+      echo "  su -c 'apt-get install -y $deb'" >&2
+      echo "once." >&2
+      exit 1
+    fi
+    as_root=(sudo)
+  fi
   "${as_root[@]}" apt-get install -y "$deb"
 fi

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,18 @@ const QString DesktopEntryId = QStringLiteral("org.example.kestro");
 std::vector<std::string> ArgumentsAfterName(int argc, char** argv) {
     return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
 }
+
+std::string Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// The window system asked for: "-platform NAME" among the arguments, else QT_QPA_PLATFORM.
+std::string PlatformAskedFor(int argc, char** argv) {
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::string(argv[i]) == "-platform" || std::string(argv[i]) == "--platform") return argv[i + 1];
+    return Environment("QT_QPA_PLATFORM");
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -36,6 +49,12 @@ int main(int argc, char** argv) {
     if (early.What == StartArguments::Action::Version) {
         std::printf("kestro %s\n", ProgramVersion);
         return 0;
+    }
+
+    // Without a display the window system would abort with its own advice: say what is missing.
+    if (!DisplayFound(PlatformAskedFor(argc, argv), Environment("DISPLAY"), Environment("WAYLAND_DISPLAY"))) {
+        std::fputs("kestro: no display found; Kestro is a desktop program and needs X11 or Wayland\n", stderr);
+        return 1;
     }
 
     QApplication app(argc, argv);  // takes its own options (-platform, -style ...) out of argv

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "MBActivity/TActivityChart.h"
 
-#include <QBarCategoryAxis>
+#include <QCategoryAxis>
 #include <QBarSet>
 #include <QBuffer>
 #include <QChart>
@@ -9,11 +9,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
+#include <QFontMetricsF>
+#include <QHash>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QShortcut>
 #include <QStackedBarSeries>
 #include <QSvgGenerator>
@@ -22,6 +25,8 @@
 #include <QValueAxis>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdlib>
+#include <span>
 
 #include "OFuncs/AtomicFile.h"
 #include "OFuncs/IoError.h"
@@ -32,6 +37,7 @@
 namespace {
 
 const QString WindowTitle = QStringLiteral("Activity chart");
+constexpr QChar ZeroWidthSpace(0x200B);
 constexpr ActivityPeriod Periods[] = {ActivityPeriod::Month, ActivityPeriod::Weekday, ActivityPeriod::Hour};
 
 QString AxisTitle(ActivityPeriod period) {
@@ -65,7 +71,12 @@ TActivityChart::TActivityChart(const MsgStore& store, const DefaultsType& defaul
 
     Chart = new QChart;
     Chart->legend()->setAlignment(Qt::AlignBottom);
-    PeriodAxis = new QBarCategoryAxis(Chart);
+    // The periods' axis is one of values, bar k at value k, so that it can label only the
+    // periods its width has room for (a category axis labels every bar, and squeezed its
+    // labels to "..." when they did not fit).
+    PeriodAxis = new QCategoryAxis(Chart);
+    PeriodAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    PeriodAxis->setGridLineVisible(false);
     CountAxis = new QValueAxis(Chart);
     CountAxis->setTitleText(QStringLiteral("Messages"));
     CountAxis->setLabelFormat(QStringLiteral("%d"));
@@ -73,6 +84,7 @@ TActivityChart::TActivityChart(const MsgStore& store, const DefaultsType& defaul
     Chart->addAxis(CountAxis, Qt::AlignLeft);
     ChartView = new QChartView(Chart, this);
     ChartView->setRenderHint(QPainter::Antialiasing);
+    connect(Chart, &QChart::plotAreaChanged, this, [this] { FitPeriodLabels(); });
 
     FiguresTable = new QTableWidget(0, 3, this);
     FiguresTable->setHorizontalHeaderLabels({QStringLiteral("Period"), QStringLiteral("Sent"), QStringLiteral("Received")});
@@ -215,11 +227,10 @@ void TActivityChart::Draw() {
     series->setBarWidth(0.8);
     Chart->removeAllSeries();
     Chart->addSeries(series);
-    PeriodAxis->clear();
-    PeriodAxis->append(labels);
     PeriodAxis->setTitleText(AxisTitle(ShownPeriod));
-    // Month labels stand upright once there are more than a year's worth of them.
-    PeriodAxis->setLabelsAngle(labels.size() > 12 ? -90 : 0);
+    PeriodAxis->setRange(-0.5, std::max<double>(static_cast<double>(labels.size()) - 0.5, 0.5));
+    LabelStep = 0;
+    FitPeriodLabels();
     CountAxis->setRange(0, std::max(highest, 1));
     CountAxis->applyNiceNumbers();
     series->attachAxis(PeriodAxis);
@@ -232,6 +243,72 @@ void TActivityChart::Draw() {
         else
             QToolTip::hideText();
     });
+}
+
+QString TActivityChart::AxisLabel(std::size_t index, bool withYear) const {
+    const PeriodCount& row = Shown.Rows[index];
+    if (ShownPeriod != ActivityPeriod::Month || row.Period.size() < 7) return PeriodLabel(row, index);
+    const int month = std::atoi(row.Period.c_str() + 5);
+    const QString year = QString::fromStdString(row.Period.substr(0, 4));
+    if (month <= 1 || month > 12) return year;
+    const QString name = QString::fromStdString(Locale.ShortMonthNames[static_cast<std::size_t>(month - 1)]);
+    return withYear ? name + QLatin1Char(' ') + year : name;
+}
+
+bool TActivityChart::Labelled(std::size_t index, int step) const {
+    if (ShownPeriod != ActivityPeriod::Month || step == 1) return index % static_cast<std::size_t>(step) == 0;
+    const std::string& period = Shown.Rows[index].Period;
+    if (period.size() < 7) return false;
+    const int year = std::atoi(period.c_str()), month = std::atoi(period.c_str() + 5);
+    // Up to a year: the months a step apart from each January; beyond: every few Januaries.
+    return step <= 12 ? (month - 1) % step == 0 : month == 1 && year % (step / 12) == 0;
+}
+
+void TActivityChart::FitPeriodLabels() {
+    // Changing the labels moves the plot area, which asks again: one answer is enough.
+    if (FittingLabels) return;
+    const QScopedValueRollback fitting(FittingLabels, true);
+    const std::size_t count = Shown.Rows.size();
+    const double width = Chart->plotArea().width();
+    if (count == 0 || width <= 0) {
+        for (const QString& label : PeriodAxis->categoriesLabels()) PeriodAxis->remove(label);
+        return;
+    }
+    // The fewest steps between labels at which the widest label and a gap fit.
+    const QFontMetricsF metrics(PeriodAxis->labelsFont());
+    double widest = metrics.horizontalAdvance(AxisLabel(0, true));
+    for (std::size_t i = 0; i < count; ++i) widest = std::max(widest, metrics.horizontalAdvance(AxisLabel(i)));
+    const double needed = widest + metrics.averageCharWidth() * 2;
+    const double slot = width / static_cast<double>(count);
+    static constexpr int MonthSteps[] = {1, 2, 3, 4, 6, 12, 24, 60, 120, 240, 600, 1200};
+    static constexpr int OtherSteps[] = {1, 2, 3, 4, 6, 8, 12, 24};
+    const bool months = ShownPeriod == ActivityPeriod::Month;
+    int step = months ? MonthSteps[std::size(MonthSteps) - 1] : OtherSteps[std::size(OtherSteps) - 1];
+    for (const int s : months ? std::span<const int>(MonthSteps) : std::span<const int>(OtherSteps))
+        if (slot * s >= needed) {
+            step = s;
+            break;
+        }
+    if (step == LabelStep && !PeriodAxis->categoriesLabels().isEmpty()) return;
+    LabelStep = step;
+    for (const QString& label : PeriodAxis->categoriesLabels()) PeriodAxis->remove(label);
+    bool first = true;
+    QHash<QString, int> seen;
+    for (std::size_t i = 0; i < count; ++i)
+        if (Labelled(i, step)) {
+            // The axis takes each label once: a month name of another year is told apart by
+            // zero-width spaces, which draw nothing.
+            const QString label = AxisLabel(i, first);
+            PeriodAxis->append(label + QString(seen[label]++, ZeroWidthSpace), static_cast<double>(i));
+            first = false;
+        }
+    PeriodAxis->setStartValue(-0.5);
+}
+
+QStringList TActivityChart::AxisLabels() const {
+    QStringList labels = PeriodAxis->categoriesLabels();
+    for (QString& label : labels) label.remove(ZeroWidthSpace);
+    return labels;
 }
 
 QString TActivityChart::FiguresText() const {
@@ -282,8 +359,18 @@ bool TActivityChart::SaveImage(const QString& path) {
     return false;
 }
 
+QString TActivityChart::ImageFileName() const {
+    // "activity-Anna-Berg-by-month.png": the contact and the period, as the chart's title
+    // says them, with what a file name cannot hold made dashes.
+    QString name = QStringLiteral("activity-") + ContactBox->currentText() + QLatin1Char('-') + PeriodBox->currentText();
+    for (QChar& c : name)
+        if (c.isSpace() || c == QLatin1Char('/') || c == QLatin1Char('\\') || c.category() == QChar::Other_Control)
+            c = QLatin1Char('-');
+    return name.toLower() + QStringLiteral(".png");
+}
+
 void TActivityChart::SaveImageClick() {
-    FileRequest request{QStringLiteral("Save image"), {}, QStringLiteral("activity.png"),
+    FileRequest request{QStringLiteral("Save image"), ImageFolder, ImageFileName(),
                         QStringLiteral("PNG image (*.png);;SVG image (*.svg)"), QStringLiteral("png")};
     const QString path = Dlg.SaveFile(request);
     if (!path.isEmpty()) SaveImage(path);

@@ -3,6 +3,7 @@
 // The activity chart: a window of its own beside the main window with stacked bars of
 // sent and received messages per month, weekday or hour, for all contacts or one, the
 // same figures as a table for screen readers, and the chart saved as a picture.
+#include <QStringList>
 #include <QWidget>
 #include <vector>
 
@@ -12,7 +13,7 @@
 #include "MBVars/Store.h"
 
 class Dialogs;
-class QBarCategoryAxis;
+class QCategoryAxis;
 class QChart;
 class QChartView;
 class QCheckBox;
@@ -39,6 +40,10 @@ public:
     ActivityContact CurrentContact() const;
     ActivityPeriod CurrentPeriod() const;
 
+    // The labels under the bars, left to right: every period that the plot's width has
+    // room for (every Nth month, the year at each January).
+    QStringList AxisLabels() const;
+
     // The figures table as lines "period<TAB>sent<TAB>received" under that header line.
     QString FiguresText() const;
     // What hovering bar `row` shows: its period and figures.
@@ -46,7 +51,12 @@ public:
     // Writes the chart to `path`, SVG when the name ends in ".svg", else PNG; an error box
     // names the file and the reason when it cannot be written.
     bool SaveImage(const QString& path);
+    // Asks where to save the picture, in ImageFolder, proposing ImageFileName().
     void SaveImageClick();
+    // "activity-all-contacts-by-month.png": the contact and the period shown.
+    QString ImageFileName() const;
+
+    QString ImageFolder;  // where Save image starts: the main window's folder for files
 
     QComboBox* PeriodBox = nullptr;
     QComboBox* ContactBox = nullptr;
@@ -64,6 +74,13 @@ private:
     void Recount();
     void Draw();
     QString PeriodLabel(const PeriodCount& row, std::size_t index) const;
+    // The axis's label of period `index`, and whether it has one at `step` periods apart.
+    // A month's label is its short name, or its year at January; `withYear` adds the year
+    // to another month (the first label, so that the axis always names a year).
+    QString AxisLabel(std::size_t index, bool withYear = false) const;
+    bool Labelled(std::size_t index, int step) const;
+    // Labels the axis with the periods that fit the plot's width.
+    void FitPeriodLabels();
 
     const MsgStore& S;
     const DefaultsType& D;
@@ -73,6 +90,8 @@ private:
     ActivityCounts Shown;
     ActivityPeriod ShownPeriod = ActivityPeriod::Month;
     std::int32_t ShownSentColor = -1, ShownReceivedColor = -1;
-    QBarCategoryAxis* PeriodAxis = nullptr;
+    QCategoryAxis* PeriodAxis = nullptr;
+    int LabelStep = 0;  // the periods between two labels of the axis
+    bool FittingLabels = false;
     QValueAxis* CountAxis = nullptr;
 };

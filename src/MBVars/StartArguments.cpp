@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 namespace {
 
@@ -60,4 +61,43 @@ std::string StartUsage() {
            "  --version     print the version and exit\n"
            "\n"
            "Without arguments Kestro reopens the last saved file when its options say so.\n";
+}
+
+namespace {
+// The local X server of display ":N" or "unix:N" listens on /tmp/.X11-unix/XN; a display
+// on another host (as ssh -X gives) cannot be checked without connecting, and is trusted.
+bool X11DisplayFound(const std::string& display) {
+    if (display.empty()) return false;
+    const std::size_t colon = display.rfind(':');
+    if (colon == std::string::npos) return true;
+    const std::string host = display.substr(0, colon);
+    if (!host.empty() && host != "unix") return true;
+    std::string number;
+    for (std::size_t i = colon + 1; i < display.size() && display[i] >= '0' && display[i] <= '9'; ++i)
+        number += display[i];
+    if (number.empty()) return true;
+    std::error_code ec;
+    return std::filesystem::exists("/tmp/.X11-unix/X" + number, ec);
+}
+}  // namespace
+
+bool DisplayFound(const std::string& platform, const std::string& x11, const std::string& wayland) {
+    // A list "wayland;xcb" is tried in order: any of its platforms with a display does.
+    const std::string wanted = platform.empty() ? std::string("xcb;wayland") : platform;
+    std::size_t start = 0;
+    while (start <= wanted.size()) {
+        std::size_t end = wanted.find(';', start);
+        if (end == std::string::npos) end = wanted.size();
+        const std::string name = wanted.substr(start, end - start);
+        const std::string base = name.substr(0, name.find(':'));  // "xcb:option=..."
+        if (base == "xcb") {
+            if (X11DisplayFound(x11)) return true;
+        } else if (base.rfind("wayland", 0) == 0) {
+            if (!wayland.empty()) return true;
+        } else if (!base.empty()) {
+            return true;  // offscreen, minimal, vnc, eglfs...: no desktop display needed
+        }
+        start = end + 1;
+    }
+    return false;
 }

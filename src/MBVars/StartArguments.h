@@ -20,3 +20,11 @@ StartArguments ParseStartArguments(const std::vector<std::string>& args);
 
 // The text printed for --help.
 std::string StartUsage();
+
+// Whether the window system the program would start has a display to draw on. `platform`
+// is the one asked for (QT_QPA_PLATFORM, or the -platform argument; empty for the
+// default); `x11` and `wayland` are DISPLAY and WAYLAND_DISPLAY. Platforms that draw
+// nowhere (offscreen, minimal, vnc...) always have one; X11 needs DISPLAY, whose local
+// server must have its socket; Wayland needs WAYLAND_DISPLAY. Without a display the
+// window system would abort the program instead of saying why.
+bool DisplayFound(const std::string& platform, const std::string& x11, const std::string& wayland);

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProgressDialog>
+#include <QScreen>
 #include <QThread>
 #include <atomic>
 #include <cerrno>
@@ -14,6 +15,19 @@
 namespace {
 constexpr int ShownAfterMs = 400;
 constexpr int TurnMs = 30;
+
+// Shown as a dialog of the main window: with its title bar, over the middle of the main
+// window. Shown late and from a waiting loop, it was otherwise placed by no one, and a
+// desktop could give it neither frame nor place.
+void ShowCentred(QProgressDialog& progress, QWidget* parent) {
+    progress.adjustSize();
+    const QWidget* host = parent ? parent->window() : nullptr;
+    const QRect area = host && host->isVisible() ? host->frameGeometry()
+                       : progress.screen()      ? progress.screen()->availableGeometry()
+                                                : QRect();
+    if (area.isValid()) progress.move(area.center() - QPoint(progress.width() / 2, progress.height() / 2));
+    progress.show();
+}
 }  // namespace
 
 int ReadWithProgress(QWidget* parent, const QString& file, const std::function<int(const BackupProgress&)>& read) {
@@ -49,7 +63,8 @@ int RunWithProgress(QWidget* parent, const std::function<QString(std::uint64_t, 
         done = true;
     });
 
-    QProgressDialog progress(label(0, 0), QStringLiteral("Cancel"), 0, 0, parent);
+    QProgressDialog progress(label(0, 0), QStringLiteral("Cancel"), 0, 0, parent,
+                             Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
     progress.setWindowTitle(title);
     progress.setAccessibleName(title == QStringLiteral("Importing") ? QStringLiteral("Import progress")
                                                                     : title + QStringLiteral(" progress"));
@@ -63,7 +78,7 @@ int RunWithProgress(QWidget* parent, const std::function<QString(std::uint64_t, 
     // Events are delivered at least once, so a Cancel already asked for is seen even when
     // the reading ends at once.
     do {
-        if (!progress.isVisible() && clock.elapsed() >= ShownAfterMs) progress.show();
+        if (!progress.isVisible() && clock.elapsed() >= ShownAfterMs) ShowCentred(progress, parent);
         if (progress.isVisible()) progress.setLabelText(label(bytes.load(), messages.load()));
         QCoreApplication::processEvents(QEventLoop::AllEvents, TurnMs);
         if (progress.wasCanceled()) cancelled = true;

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QShortcut>
 
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
@@ -15,6 +16,12 @@ void TMBForm::ConnectBrowsingCommands() {
     Wire(WebPagesMenu, &QAction::triggered, &TMBForm::WebPagesMenuClick);
     Wire(EmailsMenu, &QAction::triggered, &TMBForm::EmailsMenuClick);
     Wire(SearchEdit, &QLineEdit::textChanged, &TMBForm::SearchEditChange);
+    // Ctrl+F, as everywhere: the search box takes the keyboard, its text selected for a new word.
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, [this] {
+        if (!SearchEdit->isVisible() || !SearchEdit->isEnabled()) return;
+        SearchEdit->setFocus(Qt::ShortcutFocusReason);
+        SearchEdit->selectAll();
+    });
 
     // Mouse releases over the grid's fixed cells: the column titles, the row numbers and
     // the count cell at the top left.

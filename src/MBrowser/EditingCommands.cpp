@@ -49,6 +49,28 @@ void TMBForm::SelectAllMainMenuClick() {
         QItemSelectionModel::ClearAndSelect);
 }
 
+namespace {
+// The room a name being typed leaves, in characters like its own: a name holds
+// NameText::Capacity bytes, which is that many Latin letters but half as many Greek or
+// Cyrillic ones. Counted with the name's widest character, so that what is promised fits.
+QString NameRoomRemark(const QString& typed) {
+    const std::string stored = StoredFromTyped(typed);
+    const qsizetype characters = typed.toUcs4().size();
+    std::size_t widest = 1;
+    for (const char32_t c : typed.toUcs4())
+        widest = std::max(widest, StoredFromTyped(QString::fromUcs4(&c, 1)).size());
+    const std::size_t capacity = NameText::Capacity;
+    if (stored.size() <= capacity) {
+        const std::size_t left = (capacity - stored.size()) / widest;
+        return left == 1 ? QStringLiteral("1 character left") : QStringLiteral("%1 characters left").arg(left);
+    }
+    const qsizetype kept = ShownText(CutToWholeCharacters(stored, capacity)).toUcs4().size();
+    const qsizetype over = characters - kept;
+    return (over == 1 ? QStringLiteral("1 character too many") : QStringLiteral("%1 characters too many").arg(over)) +
+           QStringLiteral(": the name is cut");
+}
+}  // namespace
+
 void TMBForm::RenameSBClick() {
     if (CurrentMessage < 1 || CurrentMessage > S.MessageCount) return;
     const XMsgRecType& current = S.Messages[static_cast<std::size_t>(CurrentMessage)];
@@ -56,18 +78,16 @@ void TMBForm::RenameSBClick() {
     if (phone.empty()) return;
     const std::optional<QString> typed =
         Dlg.QueryText(QStringLiteral("Rename this contact"),
-                      QStringLiteral("Enter a name for \"") + ShownText(phone) + QStringLiteral("\":") +
-                          QStringLiteral("\n(A name holds %1 characters; a longer one is cut.)").arg(NameText::Capacity),
-                      ShownText(current.Name.view()));
+                      QStringLiteral("Enter a name for \"") + ShownText(phone) + QStringLiteral("\":"),
+                      ShownText(current.Name.view()), NameRoomRemark);
     if (!typed) return;
     const std::string stored = StoredFromTyped(*typed);
     const std::string kept(CutToWholeCharacters(stored, NameText::Capacity));
     AssignName(S, phone, kept);
     UpdateMessageView();
     if (kept.size() < stored.size())
-        Dlg.ShowInfo(QStringLiteral("The name was cut to \"%1\": a name holds %2 characters.")
-                         .arg(ShownText(kept))
-                         .arg(NameText::Capacity));
+        Dlg.ShowInfo(QStringLiteral("The name was cut to \"%1\", as many of its characters as a name holds.")
+                         .arg(ShownText(kept)));
 }
 
 void TMBForm::DeleteThisClick() {

@@ -15,7 +15,7 @@
 #include "MBVars/Ordering.h"
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
-#include "MBrowser/MessagePages.h"
+#include "Pages/MessagePages.h"
 #include "MBrowser/TMBForm.h"
 #include "OFuncs/DisplayText.h"
 #include "OFuncs/IoError.h"

@@ -91,7 +91,7 @@ void TMBForm::CreateToolBar() {
     row->setSpacing(1);
 
     NewFileSB = PictureButton(TopPanel, ToolPicture::NewFile, QStringLiteral("New file"));
-    ImportFilesSB = PictureButton(TopPanel, ToolPicture::ImportFiles, QStringLiteral("Add files (.csv)"));
+    ImportFilesSB = PictureButton(TopPanel, ToolPicture::ImportFiles, QStringLiteral("Add phone backups, exports and address books"));
     OpenFileSB = PictureButton(TopPanel, ToolPicture::OpenFile, QStringLiteral("Open Kestro file"));
     SaveFileSB = PictureButton(TopPanel, ToolPicture::SaveFile, QStringLiteral("Save Kestro file"));
     OptionsSB = PictureButton(TopPanel, ToolPicture::Options, QStringLiteral("Options"));

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// File "Add files ..." and "Add folder...": importing phone-suite exports.
+// File "Add files ..." and "Add folder...": importing phone backups, phone-suite exports and address books.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -68,7 +68,7 @@ QString DroppedAccount(std::int32_t before, std::int32_t added, std::int32_t dro
 
 void TMBForm::ImportMainMenuClick() {
     const QStringList files = Dlg.OpenFiles(
-        {QStringLiteral("Add (.csv) files - keep Ctrl key down to select several files"), FromPath(Set.ImportDir),
+        {QStringLiteral("Add phone backups, exports and address books - keep Ctrl key down to select several files"), FromPath(Set.ImportDir),
          QString(), ImportFilter, CsvExtension});
     if (files.isEmpty()) return;
     ImportChosenFiles(files);

@@ -5,19 +5,22 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include "MBrowser/MessageGridModel.h"
 #include "MBrowser/OneLineText.h"
 
 namespace {
 
-// Whether the selection covers more than one cell: then the current cell is part of a
-// range that a Delete removes, and looks selected like the rest of it.
-bool RangeSelected(const QAbstractItemView& view) {
+// Whether the selection covers more than one cell and reaches `row`: then the row is part
+// of a range that a Delete removes, and looks selected across all its cells, the current
+// one included.
+bool RowOfRange(const QAbstractItemView& view, int row) {
     qsizetype cells = 0;
+    bool reached = false;
     for (const QItemSelectionRange& range : view.selectionModel()->selection()) {
         cells += qsizetype(range.width()) * range.height();
-        if (cells > 1) return true;
+        reached = reached || (range.top() <= row && row <= range.bottom());
     }
-    return false;
+    return cells > 1 && reached;
 }
 
 // Enough characters to run past any cell: shaping a 16 KB text for a 600-pixel cell
@@ -29,10 +32,7 @@ QString VisiblePart(const QString& text, int width) {
 
 }  // namespace
 
-QFont WithoutShaping(QFont font) {
-    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
-    return font;
-}
+
 
 QColor MessageCellDelegate::CellGround(const QVariant& modeBackground, bool selected, const QPalette& palette) {
     // The selection colour covers the mode's colour whole: a mix of the two was too faint
@@ -45,7 +45,8 @@ void MessageCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
                                 const QModelIndex& index) const {
     const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
     const bool current = view && view->currentIndex() == index;
-    const bool selected = (option.state & QStyle::State_Selected) && (!current || (view && RangeSelected(*view)));
+    const bool selected =
+        (view && RowOfRange(*view, index.row())) || ((option.state & QStyle::State_Selected) && !current);
     const QRect cell = option.rect;
 
     painter->save();
@@ -67,10 +68,17 @@ void MessageCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
         painter->setRenderHint(QPainter::SmoothPixmapTransform);
         painter->drawPixmap(target, pixmap);
     } else {
-        painter->setFont(WithoutShaping(index.data(Qt::FontRole).value<QFont>()));
+        QString text = VisiblePart(index.data(Qt::DisplayRole).toString(), cell.width());
+        painter->setFont(ShapedAsNeeded(index.data(Qt::FontRole).value<QFont>(), text));
         painter->setPen(option.palette.color(QPalette::Active, selected ? QPalette::HighlightedText : QPalette::Text));
         const auto alignment = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
-        DrawOneLine(*painter, cell, alignment, VisiblePart(index.data(Qt::DisplayRole).toString(), cell.width()));
+        // A number or a name cut by its column ends in an ellipsis: it must not pass for whole.
+        if (index.column() == PhoneColumn || index.column() == NameColumn) {
+            const QFontMetrics metrics(painter->font());
+            if (metrics.horizontalAdvance(text) > cell.width())
+                text = metrics.elidedText(text, Qt::ElideRight, cell.width());
+        }
+        DrawOneLine(*painter, cell, alignment, text);
     }
 
     if (current && view && view->hasFocus()) {

@@ -5,6 +5,10 @@
 // the Type column's picture.
 #include <QStyledItemDelegate>
 
+// The grid's texts are drawn without the font's optional shaping where they do not need it;
+// emoji sequences are shaped, as in the conversation pane.
+#include "Pages/Shaping.h"
+
 class MessageCellDelegate : public QStyledItemDelegate {
     Q_OBJECT
 
@@ -16,8 +20,3 @@ public:
     // the mode's colour when the model gives one, else white.
     static QColor CellGround(const QVariant& modeBackground, bool selected, const QPalette& palette);
 };
-
-// The grid's texts are drawn without the font's optional shaping (ligatures, kerning by
-// feature tables) where the script does not need it: shaping was most of a repaint's cost,
-// and scripts that require it are still shaped.
-QFont WithoutShaping(QFont font);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The activity summary and the activity statistics dialog.
 #include <QToolButton>
+#include <filesystem>
 
 #include "MBActivity/TActivityChart.h"
 #include "MBStats/TStatsDialog.h"
@@ -29,6 +30,8 @@ void TMBForm::ActivityChartClick() {
                                         : ActivityContact{};
     if (!ActivityChart) {
         ActivityChart = new TActivityChart(S, D, Locale, Dlg, contact, this);
+        // The program's folder, where its data files and settings are.
+        ActivityChart->ImageFolder = QString::fromStdString(std::filesystem::path(UntitledPath()).parent_path().string());
     } else {
         ActivityChart->Refresh();
         ActivityChart->ShowContact(contact);

@@ -27,6 +27,7 @@
 #include "MBVars/LoadSequences.h"
 #include "MBVars/StartReading.h"
 #include "Platform/ColorRef.h"
+#include "Platform/Cp1252Text.h"
 #include "Platform/SystemLocale.h"
 
 namespace fs = std::filesystem;
@@ -227,6 +228,27 @@ void TMBForm::FormPaint() {
     UpdateMenus();
 }
 
+int TMBForm::WidestPhoneWidth() const {
+    // The longest numbers (in bytes) are the widest but for a few narrow digits: the numbers
+    // of the longest two lengths are measured, each once, in the bold face, the widest.
+    std::size_t longest = 0;
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n)
+        longest = std::max(longest, S.Messages[static_cast<std::size_t>(n)].Phone.view().size());
+    if (longest == 0) return 0;
+    QFont bold = MessageModel->GridFont();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    std::vector<std::string_view> measured;
+    int widest = 0;
+    for (std::int32_t n = 1; n <= S.MessageCount && measured.size() < 16; ++n) {
+        const std::string_view phone = S.Messages[static_cast<std::size_t>(n)].Phone.view();
+        if (phone.size() + 1 < longest || std::find(measured.begin(), measured.end(), phone) != measured.end()) continue;
+        measured.push_back(phone);
+        widest = std::max(widest, metrics.horizontalAdvance(QStringLiteral(" ") + ShownText(phone)));
+    }
+    return widest + metrics.averageCharWidth();
+}
+
 void TMBForm::FitGridColumns() {
     if (FittingColumns || !MessageView) return;
     FittingColumns = true;
@@ -234,10 +256,13 @@ void TMBForm::FitGridColumns() {
     const int numberWidth = std::max(50, metrics.horizontalAdvance(QStringLiteral("999999")));
     MessageView->verticalHeader()->setFixedWidth(numberWidth);
     D.ColumnWidth[NumberColumn] = numberWidth;
+    // The number column holds the collection's widest number whole.
+    const int phoneWidth = WidestPhoneWidth();
     int others = 0;
     for (int c = TimeColumn; c < GridColumnCount; ++c) {
         if (c == MessageColumn) continue;
-        const int w = std::max(0, D.ColumnWidth[static_cast<std::size_t>(c)]);
+        int w = std::max(0, D.ColumnWidth[static_cast<std::size_t>(c)]);
+        if (c == PhoneColumn) w = std::max(w, phoneWidth);
         if (MessageView->columnWidth(c) != w) MessageView->setColumnWidth(c, w);
         others += w;
     }
@@ -277,9 +302,17 @@ void TMBForm::ExitMainMenuClick() { close(); }
 
 void TMBForm::GridPanelClick() {
     if (S.MessageCount > 0) return;
-    const QString welcome = QString::asprintf("Welcome to %s %d.%d!%s%sDo you want to create a sample database?",
-                                              ProgramTitle, VersionMajor, VersionMinor, "\r\n", "\r\n");
-    if (Dlg.AskYesNo(welcome)) CreateSampleFilesClick();
+    // A phone's backup first: what most people come with; the samples for a first look.
+    const QString welcome =
+        QString::asprintf("Welcome to %s %d.%d!", ProgramTitle, VersionMajor, VersionMinor) +
+        QStringLiteral("\r\n\r\nKestro reads the backups that Android backup apps write of a phone's messages "
+                       "(XML), the exports of phone suites (CSV) and address books (vCard), and keeps "
+                       "them in one collection.\r\n\r\nImport a phone backup now, or look at Kestro with "
+                       "sample files first?");
+    const int choice = Dlg.AskChoice(welcome, {QStringLiteral("Import a phone backup..."),
+                                               QStringLiteral("Create sample files"), CancelCaption});
+    if (choice == 0) ImportMainMenuClick();
+    if (choice == 1) CreateSampleFilesClick();
 }
 
 void TMBForm::PaintEmptyArea() {
@@ -294,6 +327,10 @@ void TMBForm::PaintEmptyArea() {
     p.setPen(palette().color(QPalette::WindowText));
     p.drawText(QRect(area.left(), centre.y() + 8, area.width(), 30), Qt::AlignHCenter | Qt::AlignTop,
                QStringLiteral("Click here to get started"));
+    p.setOpacity(0.45);
+    p.drawText(QRect(area.left(), centre.y() + 8 + p.fontMetrics().height() + 4, area.width(), 30),
+               Qt::AlignHCenter | Qt::AlignTop,
+               QStringLiteral("Import a phone backup, exports or an address book, or try the samples"));
 }
 
 void TMBForm::ReportError(const QString& text) {

@@ -561,6 +561,8 @@ private:
     void PressViewButton(QToolButton* button);
     // Column widths of the layout pass; also after the grid's viewport changed size.
     void FitGridColumns();
+    // The width of the widest phone number of the collection in the grid's font, in pixels.
+    int WidestPhoneWidth() const;
     // The user dragged a column border: the column keeps its new width, Message the rest.
     void GridColumnResized(int column, int width);
     // The start's reading, begun by PrepareStart and taken by FormCreate, and what it tells.

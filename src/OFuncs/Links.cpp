@@ -68,13 +68,39 @@ std::string MailtoLink(std::string_view address) {
     return "mailto:" + std::string(alone);
 }
 
+std::size_t FindWwwWord(std::string_view s) {
+    static constexpr std::string_view www = "www.";
+    for (std::size_t p = s.find(' '); p != std::string_view::npos; p = s.find(' ', p + 1)) {
+        const std::size_t start = p + 1;
+        if (s.size() - start <= www.size()) break;
+        bool match = true;
+        for (std::size_t k = 0; k < www.size() && match; ++k) {
+            char c = s[start + k];
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+            match = c == www[k];
+        }
+        if (!match) continue;
+        std::string word(s.substr(start, s.find(' ', start) - start));
+        TrimTrailingPunctuation(word);
+        if (word.size() > www.size()) return start;
+    }
+    return std::string_view::npos;
+}
+
 LinkInText FindLinkInText(std::string_view shown) {
     const std::string padded = " " + std::string(shown) + " ";
     LinkInText found;
     std::size_t mark = std::string::npos;  // where the link was recognised, in `shown`
     found.Url = FindWebLink(padded);
+    const std::size_t www = found.Url.empty() ? FindWwwWord(padded) : std::string_view::npos;
     if (!found.Url.empty()) {
         mark = padded.find("://") - 1;
+    } else if (www != std::string_view::npos) {
+        // A link written without its scheme, as people write them: opened as http.
+        std::string word = padded.substr(www, padded.find(' ', www) - www);
+        TrimTrailingPunctuation(word);
+        found.Url = "http://" + word;
+        mark = www - 1;
     } else if (std::string address = FindEmailAddress(padded); !address.empty()) {
         found.Url = MailtoLink(address);
         mark = padded.find('@') - 1;

@@ -22,8 +22,12 @@ std::string FindEmailAddress(std::string_view s);
 // is left has no "@" with a "." after it.
 std::string MailtoLink(std::string_view address);
 
-// The link the detail line's button offers for a text as shown (its web link, else
-// MailtoLink of its e-mail address) and where it is written: the bytes [Begin, End) of
+// The first space-delimited word of `s` (padded as above) that begins with "www." (any
+// letter case) and goes on after it, without trailing punctuation: its position, or npos.
+std::size_t FindWwwWord(std::string_view s);
+
+// The link the detail line's button offers for a text as shown (its web link, else the
+// first word beginning with "www." as an http link, else "mailto:" and its e-mail address) and where it is written: the bytes [Begin, End) of
 // the space-delimited word it was found in, without trailing sentence punctuation. The
 // text is passed without the added spaces. Url empty when the text holds neither.
 struct LinkInText {

@@ -30,6 +30,9 @@ inline QString ConfirmText(const QString& what) {
 }
 
 enum class SaveAnswer { Yes, No, Cancel };
+// A line shown under a text query's prompt and kept up to date as the user types: what
+// the text typed so far leaves (say, the room left in a name).
+using TextRemark = std::function<QString(const QString& typed)>;
 // The button a question's Enter key presses: No where Yes would remove messages.
 enum class DefaultButton { Yes, No };
 
@@ -69,9 +72,10 @@ public:
     virtual QString SaveFile(const FileRequest& request) = 0;
     // An existing folder, or empty on cancel.
     virtual QString BrowseFolder(const QString& prompt, const QString& startFolder) = 0;
-    // One line of text, or nothing on cancel.
+    // One line of text, or nothing on cancel; `remark`, when given, is shown under the
+    // prompt for the text as it is typed.
     virtual std::optional<QString> QueryText(const QString& title, const QString& prompt,
-                                             const QString& initial) = 0;
+                                             const QString& initial, const TextRemark& remark = {}) = 0;
     virtual std::optional<QFont> ChooseFont(const QFont& initial) = 0;
     // The system print dialog, setting up `printer`; true when the user chose to print.
     virtual bool ChoosePrinter(QPrinter& printer) = 0;

@@ -86,7 +86,8 @@ bool RunYesNo(QMessageBox::Icon icon, const QString& title, const QString& text,
 
 void PrepareFileDialog(QFileDialog& dialog, const FileRequest& request) {
     dialog.setWindowTitle(request.Title);
-    dialog.setDirectory(request.Folder);
+    // No folder asked for: the dialog's own choice (the current folder), never the root.
+    if (!request.Folder.isEmpty()) dialog.setDirectory(request.Folder);
     if (!request.Filter.isEmpty()) dialog.setNameFilter(request.Filter);
     if (!request.DefaultSuffix.isEmpty()) dialog.setDefaultSuffix(request.DefaultSuffix);
     // With several types to choose from, a name typed without an extension takes the
@@ -175,11 +176,15 @@ QString QtDialogs::BrowseFolder(const QString& prompt, const QString& startFolde
 }
 
 std::optional<QString> QtDialogs::QueryText(const QString& title, const QString& prompt,
-                                            const QString& initial) {
+                                            const QString& initial, const TextRemark& remark) {
     QInputDialog dialog(Owner());
     dialog.setWindowTitle(title);
-    dialog.setLabelText(prompt);
     dialog.setTextValue(initial);
+    auto label = [&](const QString& typed) { return remark ? prompt + QLatin1Char('\n') + remark(typed) : prompt; };
+    dialog.setLabelText(label(initial));
+    if (remark)
+        QObject::connect(&dialog, &QInputDialog::textValueChanged, &dialog,
+                         [&](const QString& typed) { dialog.setLabelText(label(typed)); });
     // Wide enough for its title beside the title bar's buttons: a window manager cuts a
     // title that does not fit, and the box's own contents may be narrower than the title.
     // (The box sizes itself to its contents, so the width is given to its entry field.)

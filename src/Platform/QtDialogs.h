@@ -20,7 +20,7 @@ public:
     QString SaveFile(const FileRequest& request) override;
     QString BrowseFolder(const QString& prompt, const QString& startFolder) override;
     std::optional<QString> QueryText(const QString& title, const QString& prompt,
-                                     const QString& initial) override;
+                                     const QString& initial, const TextRemark& remark = {}) override;
     std::optional<QFont> ChooseFont(const QFont& initial) override;
     bool ChoosePrinter(QPrinter& printer) override;
     void PreviewPrint(QPrinter& printer, const std::function<void(QPrinter&)>& paint) override;

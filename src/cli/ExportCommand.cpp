@@ -19,7 +19,7 @@ struct ExportArguments {
     std::uint16_t Directions = ViewAll;
 };
 
-bool ParseArguments(const std::vector<std::string>& args, ExportArguments& a, std::ostream& err) {
+bool ParseArguments(const std::vector<std::string>& args, ExportArguments& a, std::ostream& err, bool pdf) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         std::string* value = arg == "--format"    ? &a.Format
@@ -51,14 +51,19 @@ bool ParseArguments(const std::vector<std::string>& args, ExportArguments& a, st
         }
     }
     if (a.File.empty()) err << "kestro-cli: export needs a data file\n";
-    if (a.Format != "csv" && a.Format != "html") err << "kestro-cli: --format must be csv or html\n";
-    return !a.File.empty() && (a.Format == "csv" || a.Format == "html");
+    const bool known = a.Format == "csv" || a.Format == "html" || (pdf && a.Format == "pdf");
+    if (!pdf && a.Format == "pdf")
+        err << "kestro-cli: --format pdf needs a kestro-cli built with Qt (KESTRO_ENGINE_ONLY off)\n";
+    else if (!known)
+        err << (pdf ? "kestro-cli: --format must be csv, html or pdf\n" : "kestro-cli: --format must be csv or html\n");
+    return !a.File.empty() && known;
 }
 }  // namespace
 
-int RunExportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunExportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                     const PdfMaker& pdf) {
     ExportArguments a;
-    if (!ParseArguments(args, a, err)) return 2;
+    if (!ParseArguments(args, a, err, static_cast<bool>(pdf))) return 2;
     if (!a.Output.empty() && !OutputsAreNotInputs({a.File}, {a.Output}, err)) return 2;
     MsgStore S;
     DefaultsType D;
@@ -80,10 +85,10 @@ int RunExportCommand(const std::vector<std::string>& args, std::ostream& out, st
     scope.Search = a.Search;
     if (!a.Contact.empty()) scope.Contact = DisplayUtf8(ActivityContactOfPhone(S, contactPhone).Key);
     const std::vector<std::int32_t> rows = PickExportRows(S, scope, contactPhone);
-    const std::string bytes =
-        a.Format == "csv"
-            ? CsvExport(S, rows)
-            : HtmlExport(S, rows, ExportLook{ExportTitle(scope), std::filesystem::path(a.File).filename().string()});
+    const ExportLook look{ExportTitle(scope), std::filesystem::path(a.File).filename().string()};
+    const std::string bytes = a.Format == "csv"    ? CsvExport(S, rows)
+                              : a.Format == "html" ? HtmlExport(S, rows, look)
+                                                   : pdf(S, rows, look);
     if (a.Output.empty()) {
         out << bytes;
         return out ? 0 : 1;

@@ -14,8 +14,19 @@
 #include "cli/Output.h"
 #include "cli/MergeCommand.h"
 #include "OFuncs/IoError.h"
+#ifdef KESTRO_CLI_PDF
+#include "cli/PdfFormat.h"
+#endif
 
 namespace {
+#ifdef KESTRO_CLI_PDF
+const PdfMaker Pdf = CliPdfExport;
+const char* const ExportFormats = "csv|html|pdf";
+#else
+const PdfMaker Pdf;  // an engine-only build paints no pages
+const char* const ExportFormats = "csv|html";
+#endif
+
 void PrintUsage(std::ostream& out) {
     out << "usage: kestro-cli import FILE... [-o OUT.kst] [--history FILE.hst] [--keep-duplicates] "
            "[--no-history] [--country CC]\n"
@@ -25,7 +36,9 @@ void PrintUsage(std::ostream& out) {
            "       kestro-cli summary FILE.kst\n"
            "       kestro-cli activity FILE.kst [--by month|weekday|hour] [--contact PHONE]\n"
            "       kestro-cli samples DIR\n"
-           "       kestro-cli export FILE.kst --format csv|html [-o OUT] [--contact PHONE] [--search TEXT] "
+           "       kestro-cli export FILE.kst --format "
+        << ExportFormats
+        << " [-o OUT] [--contact PHONE] [--search TEXT] "
            "[--sent|--received]\n"
            "       kestro-cli --help | --version\n";
 }
@@ -54,7 +67,7 @@ int RunCommand(int argc, char** argv, std::ostream& out) {
     const std::vector<std::string> args(argv + 2, argv + argc);
     if (command == "import") return RunImportCommand(args, out, std::cerr);
     if (command == "activity") return RunActivityCommand(args, out, std::cerr);
-    if (command == "export") return RunExportCommand(args, out, std::cerr);
+    if (command == "export") return RunExportCommand(args, out, std::cerr, Pdf);
     if (command == "merge") return RunMergeCommand(args, out, std::cerr);
     if (args.size() != 1) return Usage();
     if (command == "dump") return RunDumpCommand(args[0], out, std::cerr);

@@ -254,6 +254,17 @@ TEST(Export, TheCommandLinePicksAsTheViewsDo) {
     const std::vector<std::string> refused[] = {{kst, "--format", "pdf"}, {kst, "--format", "csv", "--sent", "--received"},
                                                 {kst}, {"--format", "csv"}};
     for (const auto& args : refused) EXPECT_EQ(RunExportCommand(args, out, err), 2) << testing::PrintToString(args);
+    EXPECT_NE(err.str().find("--format pdf needs a kestro-cli built with Qt"), std::string::npos) << err.str();
+    // PDF pages come from the program that paints them, with the rows and the look picked here.
+    std::vector<std::int32_t> painted;
+    const PdfMaker pdf = [&](const MsgStore&, ExportRows rows, const ExportLook& look) {
+        painted.assign(rows.begin(), rows.end());
+        return "%PDF " + look.Title + " - " + look.Source;
+    };
+    std::ostringstream pdfOut, pdfErr;
+    ASSERT_EQ(RunExportCommand({kst, "--format", "pdf", "--sent"}, pdfOut, pdfErr, pdf), 0) << pdfErr.str();
+    EXPECT_EQ(pdfOut.str(), "%PDF Sent messages - family.kst");
+    EXPECT_FALSE(painted.empty());
     std::ostringstream err2;
     EXPECT_EQ(RunExportCommand({PathIn(dir, "none.kst"), "--format", "csv"}, out, err2), 1);
     EXPECT_NE(err2.str().find("none.kst: No such file or directory"), std::string::npos);

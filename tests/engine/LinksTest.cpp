@@ -74,6 +74,11 @@ TEST(FindLinkInText, TheDetailLinesLinkAndWhereItIsWritten) {
         {"mail me@example.org#frag.", "mailto:me@example.org", "me@example.org#frag"},
         {"x?y@b.co", "", ""},
         {"no link at all", "", ""},
+        // Links written without their scheme, as people write them.
+        {"Menu at www.Example.com/menu.", "http://www.Example.com/menu", "www.Example.com/menu"},
+        {"WWW.example.org or mia@example.org", "http://WWW.example.org", "WWW.example.org"},
+        {"www. is no link, nor awww.example.org", "", ""},
+        {"www.!", "", ""},
     };
     for (const Case& c : cases) {
         const LinkInText found = FindLinkInText(c.text);

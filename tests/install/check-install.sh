@@ -109,7 +109,7 @@ case $mode in
     deb=$work/out/kestro_${version}_$(dpkg --print-architecture).deb
     [ -f "$deb" ] || { ls "$work/out" >&2; fail "no $(basename "$deb")"; exit 1; }
     depends=$(dpkg-deb -f "$deb" Depends)
-    for library in libc6 libstdc++6 libqt6widgets6; do
+    for library in libc6 libstdc++6 libqt6widgets6 fonts-symbola; do
       [[ $depends == *"$library"* ]] || fail "the package's dependencies ($depends) lack $library"
     done
     dpkg-deb -x "$deb" "$work/root"

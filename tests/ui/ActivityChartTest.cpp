@@ -2,6 +2,7 @@
 // The activity chart window: opened from the View menu beside the main window, its table
 // the same as kestro-cli's figures, redrawn on collection and colour changes, saved as a
 // picture.
+#include <QAbstractAxis>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
@@ -13,6 +14,8 @@
 #include <QStackedBarSeries>
 #include <QTableWidget>
 #include <QToolButton>
+#include <QFontMetricsF>
+#include <algorithm>
 #include <sstream>
 
 #include "FormFixture.h"
@@ -123,6 +126,41 @@ TEST_F(ActivityChartTest, RedrawsOnColourAndCollectionChanges) {
     EXPECT_EQ(chart.ContactBox->count(), 1);
 }
 
+TEST_F(ActivityChartTest, TheMonthsAxisLabelsWhatFitsAndEveryYear) {
+    // Ten years, a message a month.
+    MsgStore source;
+    for (int year = 2015; year <= 2024; ++year)
+        for (int month = 1; month <= 12; ++month)
+            AddMessage(source, QString::asprintf("%d.%02d.10 12:00", year, month).toStdString(), "555-0100", "hi",
+                       MsgSms | MsgSent);
+    Renumber(source);
+    DataFile = Documents.path().toStdString() + "/years.kst";
+    ASSERT_EQ(WriteDataFile(source, DataFile), 0);
+    WriteConfig([&](Settings& s, WindowSize&) { s.Defaults.LastSavedFile = DataFile; });
+    Open();
+    Form->ActivityChartMainMenu->trigger();
+    TActivityChart& chart = *Form->ActivityChart;
+    qsizetype wider = 0;
+    for (const int width : {400, 820, 1600}) {
+        chart.resize(width, 520);
+        QApplication::processEvents();
+        const QStringList labels = chart.AxisLabels();
+        ASSERT_FALSE(labels.isEmpty()) << width;
+        const QFontMetricsF metrics(chart.Chart->axes(Qt::Horizontal).front()->labelsFont());
+        double room = 0;
+        for (const QString& label : labels) room += metrics.horizontalAdvance(label) + metrics.averageCharWidth();
+        EXPECT_LE(room, chart.Chart->plotArea().width()) << width;
+        // Every year is named where room allows (a January label is its year alone).
+        const qsizetype years = std::count_if(labels.begin(), labels.end(), [](const QString& l) {
+            return l.size() == 4 && l.toInt() >= 2015;
+        });
+        EXPECT_GE(years, width >= 820 ? 9 : 4) << labels.join(' ').toStdString();
+        EXPECT_GE(labels.size(), wider) << width;
+        wider = labels.size();
+    }
+    EXPECT_GE(wider, 30);  // at 1600 pixels, every fourth month at least
+}
+
 TEST_F(ActivityChartTest, SavesThePictureAsPngOrSvg) {
     TActivityChart& chart = OpenChart();
     const QString png = Documents.path() + "/chart.png", svg = Documents.path() + "/chart.svg";
@@ -130,6 +168,14 @@ TEST_F(ActivityChartTest, SavesThePictureAsPngOrSvg) {
         Answers.FileAnswers.push_back({path});
         chart.SaveImageClick();
     }
+    // It starts in the program's folder with a name that says what the chart shows.
+    const auto asked = Answers.AskedOf("SaveFile");
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0].File.Folder, Documents.path() + "/Kestro");
+    EXPECT_EQ(asked[0].File.FileName, "activity-all-contacts-by-month.png");
+    chart.ContactBox->setCurrentIndex(chart.ContactBox->findText("Ann Example"));
+    chart.PeriodBox->setCurrentIndex(1);
+    EXPECT_EQ(chart.ImageFileName(), "activity-ann-example-by-weekday.png");
     QFile pngFile(png), svgFile(svg);
     ASSERT_TRUE(pngFile.open(QIODevice::ReadOnly));
     EXPECT_TRUE(pngFile.read(8).startsWith("\x89PNG"));

@@ -95,7 +95,7 @@ TEST_F(EditingTest, RenameAsksWithThePhoneAndNamesEveryMessageOfIt) {
     ASSERT_EQ(Answers.AskedOf("QueryText").size(), 1u);
     EXPECT_EQ(Answers.Asked.back().Title, "Rename this contact");
     EXPECT_EQ(Answers.Asked.back().Text,
-              "Enter a name for \"+15555550100\":\n(A name holds 30 characters; a longer one is cut.)|Anna Berg");
+              "Enter a name for \"+15555550100\":|Anna Berg|21 characters left");
     EXPECT_FALSE(Store.Modified);
     EXPECT_EQ(Store.Messages[2].Name, "");
 
@@ -121,8 +121,24 @@ TEST_F(EditingTest, RenameAsksWithThePhoneAndNamesEveryMessageOfIt) {
     EXPECT_EQ(Store.Messages[3].Name, Store.Messages[1].Name);
     // The cut is said, not silent.
     EXPECT_EQ(LastOf("ShowInfo"), "The name was cut to \"" + ShownText(Store.Messages[1].Name.view()) +
-                                      "\": a name holds 30 characters.");
+                                      "\", as many of its characters as a name holds.");
     EXPECT_EQ(Answers.AskedOf("ShowInfo").size(), 1u);  // a name that fits needs no word
+
+    // While typing, the room left is counted in characters like the name's own: two bytes
+    // each for Greek letters.
+    const struct {
+        QString Typed;
+        const char* Remark;
+    } typing[] = {
+        {"", "30 characters left"},
+        {QString::fromUtf8("\u0391\u03bb\u03ad\u03be\u03b1\u03bd\u03b4\u03c1\u03bf\u03c2"), "5 characters left"},
+        {QString(14, QChar(0x03b1)) + "b", "0 characters left"},
+        {QString(15, QChar(0x03b1)), "0 characters left"},
+        {QString(29, 'a'), "1 character left"},
+        {QString(17, QChar(0x03b1)), "2 characters too many: the name is cut"},
+    };
+    ASSERT_TRUE(Answers.LastRemark);
+    for (const auto& t : typing) EXPECT_EQ(Answers.LastRemark(t.Typed), t.Remark) << t.Typed.toStdString();
 }
 
 TEST_F(EditingTest, RemoveAllMessagesOfAContactWithoutAName) {

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QHeaderView>
+#include <QPainter>
+#include <QStyleOptionViewItem>
 #include <QPalette>
 #include <QPixmap>
 #include <QTest>
@@ -91,6 +93,65 @@ TEST_F(FormTest, PhoneAndNameCellsHoldAtMost31Characters) {
     EXPECT_EQ(form.MessageModel->CellText(0, NameColumn).size(), 31);
 }
 
+// The number column holds the widest number whole, whatever width the settings gave it;
+// a name cut by its column ends in an ellipsis.
+TEST_F(FormTest, TheNumberColumnFitsTheWidestNumberAndCutNamesShowIt) {
+    const std::string widest = "+4917098765432";
+    AddMessage(Store, "2007.01.01 10:00", widest, "x", MsgSms | MsgSent, "Wilhelmina Zuckerbergstein");
+    AddMessage(Store, "2007.01.02 10:00", "+15555550100", "y", MsgSms | MsgReceived);
+    BuildView(Store, ViewEverything);
+    Config.Defaults.ColumnWidth[PhoneColumn] = 40;
+    Config.Defaults.ColumnWidth[NameColumn] = 60;
+    TMBForm& form = Open();
+    QFont bold = form.MessageModel->GridFont();
+    bold.setBold(true);
+    EXPECT_GE(form.MessageView->columnWidth(PhoneColumn), QFontMetrics(bold).horizontalAdvance(QString::fromStdString(" " + widest)));
+    EXPECT_EQ(form.MessageView->columnWidth(NameColumn), 60);
+
+    // The name cell as drawn against the same cell drawn with an ellipsis at its end.
+    QStyleOptionViewItem option;
+    option.initFrom(form.MessageView);
+    option.widget = form.MessageView;
+    const QModelIndex cell = form.MessageModel->index(1, NameColumn);  // not the current row
+    option.rect = QRect(QPoint(0, 0), form.MessageView->visualRect(cell).size());
+    QImage drawn(option.rect.size(), QImage::Format_RGB32), elided = drawn;
+    {
+        QPainter p(&drawn);
+        form.MessageView->itemDelegate()->paint(&p, option, cell);
+    }
+    {
+        QPainter p(&elided);
+        p.fillRect(option.rect, drawn.pixel(0, 0));
+        p.setFont(ShapedAsNeeded(cell.data(Qt::FontRole).value<QFont>(), cell.data().toString()));
+        p.setPen(option.palette.color(QPalette::Active, QPalette::Text));
+        p.drawText(option.rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                   p.fontMetrics().elidedText(cell.data().toString(), Qt::ElideRight, option.rect.width()));
+    }
+    EXPECT_EQ(drawn, elided);
+}
+
+// Emoji sequences go through the shaper, as in the conversation pane; other texts skip it.
+TEST(GridTexts, EmojiSequencesAreShaped) {
+    const struct {
+        const char* Text;
+        bool Shaped;
+    } cases[] = {
+        {"ok \U0001F44D", true},                                   // thumbs up
+        {"\U0001F1E9\U0001F1EA", true},                           // a flag: two regional indicators
+        {"\U0001F44B\U0001F3FD", true},                           // a hand with a skin tone
+        {"\U0001F468\u200D\U0001F469\u200D\U0001F467", true},  // a family
+        {"\u2764\uFE0F", true},                                   // a red heart: a selector
+        {"Grüße, Ελένη", false},
+        {"", false},
+    };
+    const QFont font(QStringLiteral("DejaVu Sans"));
+    for (const auto& c : cases) {
+        const QFont drawn = ShapedAsNeeded(font, QString::fromUtf8(c.Text));
+        EXPECT_EQ(!(drawn.styleStrategy() & QFont::PreferNoShaping), c.Shaped) << c.Text;
+        EXPECT_EQ(drawn.family(), font.family());
+    }
+}
+
 TEST_F(FormTest, ColourModesChooseTheCellBackground) {
     AddMessage(Store, "2007.01.02 10:00", "+15555550100", "sent", MsgSms | MsgSent, "A", 0x0000FF);
     AddMessage(Store, "2007.01.01 10:00", "+15555550101", "received", MsgSms | MsgReceived, "B", 0);
@@ -143,6 +204,14 @@ TEST_F(FormTest, ASelectedRangeStandsOutInEveryColourModeAndColumn) {
             EXPECT_EQ(QColor(shown.pixel(current)), highlight) << mode << " " << column;
             EXPECT_NE(QColor(shown.pixel(outside)), highlight) << mode << " " << column;
         }
+    }
+    // A range down one column fills its whole rows: they are what a Delete removes.
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellRect(0, MessageColumn).center());
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::ShiftModifier, cellRect(2, MessageColumn).center());
+    const QImage rows = grid.viewport()->grab().toImage();
+    for (int column = TimeColumn; column <= SizeColumn; ++column) {
+        for (int row : {0, 1, 2}) EXPECT_EQ(QColor(rows.pixel(cellRect(row, column).topLeft() + QPoint(1, 1))), highlight);
+        EXPECT_NE(QColor(rows.pixel(cellRect(3, column).topLeft() + QPoint(1, 1))), highlight) << column;
     }
     // Without a range, the current cell alone shows its own ground.
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellRect(4, NameColumn).center());

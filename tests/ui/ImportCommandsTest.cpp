@@ -3,13 +3,19 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QAction>
+#include <QProgressDialog>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <map>
 #include <set>
 
 #include "ExportFiles.h"
 #include "FileRequests.h"
 #include "FormFixture.h"
+#include "MBrowser/BackupReadProgress.h"
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
 
@@ -37,7 +43,7 @@ TEST_F(ImportTest, AddFilesReportsOnlyTheFilesThatCouldBeRead) {
 
     const auto asked = Answers.AskedOf("OpenFiles");
     ASSERT_EQ(asked.size(), 1u);
-    ExpectFileRequest(asked[0], {"Add (.csv) files - keep Ctrl key down to select several files",
+    ExpectFileRequest(asked[0], {"Add phone backups, exports and address books - keep Ctrl key down to select several files",
                                  QString::fromStdString(ProgramFolder()), "",
                                  "Messages and address books (*.csv *.xml *.vcf *.db);;Messages (*.csv *.xml *.db);;vCard Files (*.vcf);;All files (*)",
                                  "csv"});
@@ -302,5 +308,41 @@ TEST_F(ImportTest, CancelWhileReadingABackupRestoresTheCollection) {
     EXPECT_EQ(Store.MessageCount, 1);
     EXPECT_EQ(Store.Messages[1].Text, "kept");
     EXPECT_EQ(Answers.AskedOf("ShowInfo").size(), infosBefore);
+}
+}  // namespace
+
+namespace {
+// A long reading's progress: a dialog with its title bar, over the middle of the main
+// window, however the main window was placed.
+TEST_F(ImportTest, ALongReadingShowsItsProgressAsADialogOverTheWindow) {
+    TMBForm& form = Open();
+    form.setGeometry(300, 200, 900, 640);
+    std::atomic<bool> looked = false;
+    QString title;
+    Qt::WindowFlags flags;
+    QPoint centre;
+    bool visible = false;
+    QTimer::singleShot(700, &form, [&] {
+        if (auto* progress = form.findChild<QProgressDialog*>()) {
+            visible = progress->isVisible();
+            title = progress->windowTitle();
+            flags = progress->windowFlags();
+            centre = progress->frameGeometry().center();
+        }
+        looked = true;
+    });
+    const int code = RunWithProgress(
+        &form, [](std::uint64_t, std::int64_t) { return QStringLiteral("Reading a.xml ..."); },
+        [&](const BackupProgress&) {
+            while (!looked) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            return 0;
+        });
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(visible);
+    EXPECT_EQ(title, "Importing");
+    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Dialog);
+    EXPECT_TRUE(flags & Qt::WindowTitleHint);
+    EXPECT_FALSE(flags & Qt::FramelessWindowHint);
+    EXPECT_LE((centre - form.frameGeometry().center()).manhattanLength(), 4);
 }
 }  // namespace

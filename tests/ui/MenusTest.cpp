@@ -77,7 +77,7 @@ TEST_F(FormTest, ToolTipsAndCaptions) {
     TMBForm& form = Open();
     const std::pair<QWidget*, const char*> tips[] = {
         {form.NewFileSB, "New file"},
-        {form.ImportFilesSB, "Add files (.csv)"},
+        {form.ImportFilesSB, "Add phone backups, exports and address books"},
         {form.OpenFileSB, "Open Kestro file"},
         {form.SaveFileSB, "Save Kestro file"},
         {form.OptionsSB, "Options"},

@@ -41,13 +41,14 @@ protected:
 TEST_F(SampleTest, TheWelcomeQuestionLeadsToTheSamplesAndTheirImport) {
     WriteWordList();
     TMBForm& form = OpenBesideWordList();
-    Answers.YesNoAnswers = {true, true, false};  // welcome, import, colours
+    Answers.ChoiceAnswers = {1};  // welcome: the samples
+    Answers.YesNoAnswers = {true, false};  // import, colours
     QTest::mouseClick(form.GridPanel, Qt::LeftButton);
 
     for (int i = 0; i < 4; ++i) EXPECT_TRUE(std::filesystem::exists(ProgramFolder() + "/" + SampleNames()[i]));
     const auto questions = Answers.AskedOf("AskYesNo");
-    ASSERT_EQ(questions.size(), 3u);
-    EXPECT_EQ(questions[1].Text.toStdString(),
+    ASSERT_EQ(questions.size(), 2u);
+    EXPECT_EQ(questions[0].Text.toStdString(),
               "The following sample files were created in folder\r\n\r\n" + ProgramFolder() +
                   ":\r\n\r\n1. sample_all_messages_from_phone_suite.csv\r\n"
                   "2. sample_sent_messages_from_classic_suite.csv\r\n"

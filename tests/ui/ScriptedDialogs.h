@@ -83,9 +83,12 @@ public:
         Record("BrowseFolder", startFolder, prompt);
         return Next(FolderAnswers, QString());
     }
+    // The remark of the last text query, for the tests to type into.
+    TextRemark LastRemark;
     std::optional<QString> QueryText(const QString& title, const QString& prompt,
-                                     const QString& initial) override {
-        Record("QueryText", title, prompt + "|" + initial);
+                                     const QString& initial, const TextRemark& remark = {}) override {
+        LastRemark = remark;
+        Record("QueryText", title, prompt + "|" + initial + (remark ? "|" + remark(initial) : QString()));
         return Next(TextAnswers, std::optional<QString>());
     }
     // Printing goes to this PDF file, never to a real printer.

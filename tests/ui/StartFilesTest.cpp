@@ -182,13 +182,17 @@ protected:
     QTemporaryDir Home;
 
     ProgramRun Run(const QStringList& arguments, const QString& platform = QStringLiteral("offscreen"),
-                 bool startupTiming = false) {
+                 bool startupTiming = false, const QString& display = {}) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         if (startupTiming) env.insert("KESTRO_STARTUP_TIMING", "1");
         env.insert("HOME", Home.path());
         env.insert("XDG_CONFIG_HOME", Home.path() + "/.config");
-        env.insert("QT_QPA_PLATFORM", platform);
+        if (platform.isEmpty())
+            env.remove("QT_QPA_PLATFORM");
+        else
+            env.insert("QT_QPA_PLATFORM", platform);
         env.remove("DISPLAY");
+        if (!display.isEmpty()) env.insert("DISPLAY", display);
         env.remove("WAYLAND_DISPLAY");
         QProcess program;
         program.setProcessEnvironment(env);
@@ -210,6 +214,20 @@ TEST_F(ProgramTest, HelpAndVersionPrintAndExitWithoutADisplay) {
     const QByteArray& text = help.Out;
     EXPECT_TRUE(text.startsWith("usage: kestro [FILE.kst] [EXPORT.csv...]\n")) << text.toStdString();
     EXPECT_TRUE(text.contains("--version"));
+}
+
+TEST_F(ProgramTest, WithoutADisplayItSaysSoAndStops) {
+    // The default platform, X11 asked for, and a local X display whose server is not running.
+    const struct {
+        QString Platform, Display;
+    } cases[] = {{{}, {}}, {QStringLiteral("xcb"), {}}, {QStringLiteral("wayland"), {}}, {{}, QStringLiteral(":4711")}};
+    for (const auto& c : cases) {
+        const ProgramRun run = Run({}, c.Platform, false, c.Display);
+        EXPECT_EQ(run.ExitCode, 1) << c.Platform.toStdString() << ' ' << c.Display.toStdString();
+        EXPECT_EQ(run.Err.toStdString(),
+                  "kestro: no display found; Kestro is a desktop program and needs X11 or Wayland\n");
+        EXPECT_FALSE(QDir(Home.path() + "/Documents/Kestro").exists());
+    }
 }
 
 TEST_F(ProgramTest, AMistakeIsNamedWithTheUsageAndNoWindowOpens) {

@@ -47,18 +47,26 @@ TEST_F(FormTest, StartWithoutFileShowsTheEmptyWindow) {
     EXPECT_TRUE(Answers.Asked.empty());
 }
 
-TEST_F(FormTest, ClickOnTheEmptyAreaAsksTheWelcomeQuestionAndNoChangesNothing) {
+TEST_F(FormTest, ClickOnTheEmptyAreaOffersABackupFirstThenTheSamples) {
     TMBForm& form = Open();
-    Answers.YesNoAnswers.push_back(false);
+    // Cancel changes nothing; the first choice asks for files to add, the second makes samples.
+    Answers.ChoiceAnswers = {2, 0};
     QTest::mouseClick(form.GridPanel, Qt::LeftButton);
-    const auto asked = Answers.AskedOf("AskYesNo");
+    const auto asked = Answers.AskedOf("AskChoice");
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].Title, "Confirm");
-    EXPECT_EQ(asked[0].Text, "Welcome to Kestro 1.1!\r\n\r\nDo you want to create a sample database?");
+    EXPECT_TRUE(asked[0].Text.startsWith("Welcome to Kestro 1.1!\r\n\r\nKestro reads the backups that Android backup "
+                                         "apps write of a phone's messages (XML)"));
+    EXPECT_TRUE(asked[0].Text.contains("address books (vCard)"));
+    EXPECT_EQ(asked[0].Buttons, QStringList({"Import a phone backup...", "Create sample files", "Cancel"}));
     EXPECT_EQ(Answers.Asked.size(), 1u);
     EXPECT_EQ(Store.MessageCount, 0);
     EXPECT_FALSE(form.MessageView->isVisible());
     EXPECT_FALSE(Store.Modified);
+
+    QTest::mouseClick(form.GridPanel, Qt::LeftButton);
+    ASSERT_EQ(Answers.AskedOf("OpenFiles").size(), 1u);
+    EXPECT_TRUE(Answers.AskedOf("OpenFiles")[0].File.Filter.contains("*.xml"));
+    EXPECT_EQ(Store.MessageCount, 0);  // the file dialog was cancelled
 }
 
 TEST_F(FormTest, OnlyALeftClickOnTheEmptyAreaAsksTheWelcomeQuestion) {

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QLocale>
 #include <QPageSize>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -14,7 +15,13 @@
 #include "Formats/HtmlExport.h"
 #include "MBVars/Store.h"
 
+class QFont;
 class QPagedPaintDevice;
+
+// The emoji font of the pages: vector outlines that a PDF embeds (Debian's fonts-symbola).
+inline constexpr const char* PageEmojiFamily = "Symbola";
+// The pages' font: the desktop's sans-serif, then the emoji font for what it lacks.
+QFont PageFont();
 
 // Called now and then with the rows laid out or painted so far (of twice the rows in
 // all); false cancels.
@@ -28,9 +35,11 @@ QPageSize PaperForLocale(const QLocale& locale);
 void SetUpPages(QPagedPaintDevice& device, const QLocale& locale);
 
 // Paints the rows on the device, one page after another (the device is already set to its
-// page size and margins); false when `progress` cancelled.
+// page size and margins); false when `progress` cancelled. `painted`, when given, receives
+// the texts drawn that may hold characters beyond the cells' own (title, cells, messages),
+// in the order drawn.
 bool PaintMessagePages(QPagedPaintDevice& device, const MsgStore& S, ExportRows rows, const ExportLook& look,
-                       const PageProgress& progress = {});
+                       const PageProgress& progress = {}, QStringList* painted = nullptr);
 
 // The rows as a PDF document on the locale's paper; empty when cancelled.
 QByteArray PdfExport(const MsgStore& S, ExportRows rows, const ExportLook& look, const QLocale& locale,

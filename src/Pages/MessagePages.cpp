@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "MBrowser/MessagePages.h"
+#include "Pages/MessagePages.h"
 
 #include <QBuffer>
+#include <QFontInfo>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
@@ -11,20 +13,37 @@
 #include <memory>
 
 #include "OFuncs/DisplayText.h"
+#include "Pages/PdfText.h"
+#include "Pages/Shaping.h"
 #include "Platform/ColorRef.h"
 
 namespace {
 constexpr int Columns = 5;
-constexpr double ColumnShare[Columns] = {0.19, 0.15, 0.16, 0.10, 0.40};
+constexpr double ColumnShare[Columns] = {0.19, 0.18, 0.13, 0.10, 0.40};  // numbers of 15 digits whole
 const char* const ColumnTitle[Columns] = {"Time", "Phone", "Name", "Direction", "Message"};
 constexpr std::int64_t ProgressStep = 256;
 
 QString FromUtf8(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
+}  // namespace
+
+QFont PageFont() {
+    // Emoji from Symbola before the desktop's own fallback, which may be a colour font of
+    // bitmaps that a PDF cannot embed: its emoji were left out of the pages and their text.
+    // The desktop's sans-serif by its real name: a family list skips names that are only
+    // the font configuration's aliases.
+    QFont font(QStringLiteral("sans-serif"));
+    font.setFamilies({QFontInfo(font).family(), QString::fromLatin1(PageEmojiFamily)});
+    return font;
+}
+
+namespace {
+
 // One message laid out: its short cells and the lines of its text.
 struct LaidRow {
     std::int32_t Message = 0;
     QString Cells[Columns - 1];
+    bool CellsShaped = false;             // a short cell needs the shaper (emoji)
     bool Wraps[Columns - 1] = {};         // the cell takes more than one line
     double CellsHeight = 0;               // the tallest short cell
     std::unique_ptr<QTextLayout> Text;    // positioned from y = 0
@@ -40,7 +59,7 @@ struct Geometry {
 
     Geometry(QPagedPaintDevice& device, QPainter& painter) {
         const QRectF page(QPointF(0, 0), QSizeF(painter.viewport().size()));
-        Font = QFont(QStringLiteral("sans-serif"));
+        Font = PageFont();
         Font.setPointSizeF(9);
         Bold = Font;
         Bold.setBold(true);
@@ -71,19 +90,38 @@ QTextOption Wrapping() {
     return option;
 }
 
+// The widths of the short cells that repeat (a contact's number and name, the direction),
+// measured once per font.
+using CellWidths = QHash<QString, double>;
+
+// The font of a row's short cells: shaped only when one of them needs it.
+QFont CellsFont(const QFont& font, const LaidRow& row) {
+    return row.CellsShaped ? font : WithoutShaping(font);
+}
+
 void LayOut(LaidRow& row, const XMsgRecType& m, const QFont& font, const Geometry& g, QPaintDevice& device,
-            std::string& text) {
+            std::string& text, CellWidths (&widthsByShaping)[2]) {
     row.Cells[0] = FromUtf8(ExportTime(m.Time.view()));
     row.Cells[1] = FromUtf8(DisplayUtf8(m.Phone.view()));
     row.Cells[2] = FromUtf8(DisplayUtf8(m.Name.view()));
     row.Cells[3] = FromUtf8(ExportDirection(m));
-    const QFontMetricsF metrics(font, &device);
+    row.CellsShaped = NeedsShaping(row.Cells[1]) || NeedsShaping(row.Cells[2]);
+    const QFont cellsFont = CellsFont(font, row);
+    CellWidths& widths = widthsByShaping[row.CellsShaped];
+    const QFontMetricsF metrics(cellsFont, &device);
     row.CellsHeight = 0;
     for (int c = 0; c < Columns - 1; ++c) {
         // Most short cells fit on one line: measured without a wrapping layout.
-        row.Wraps[c] = metrics.horizontalAdvance(row.Cells[c]) > g.Inner(c);
+        double width = 0;
+        if (c == 0) {
+            width = metrics.horizontalAdvance(row.Cells[c]);
+        } else {
+            const auto known = widths.constFind(row.Cells[c]);
+            width = known != widths.constEnd() ? *known : *widths.insert(row.Cells[c], metrics.horizontalAdvance(row.Cells[c]));
+        }
+        row.Wraps[c] = width > g.Inner(c);
         const double height =
-            row.Wraps[c] ? metrics.boundingRect(QRectF(0, 0, g.Inner(c), 1e9), Qt::TextWrapAnywhere, row.Cells[c]).height()
+            row.Wraps[c] ? QFontMetricsF(cellsFont, &device).boundingRect(QRectF(0, 0, g.Inner(c), 1e9), Qt::TextWrapAnywhere, row.Cells[c]).height()
                          : metrics.height();
         row.CellsHeight = std::max(row.CellsHeight, height);
     }
@@ -92,7 +130,7 @@ void LayOut(LaidRow& row, const XMsgRecType& m, const QFont& font, const Geometr
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     shown.replace(QLatin1Char('\n'), QChar::LineSeparator);
-    row.Text = std::make_unique<QTextLayout>(shown, font, &device);
+    row.Text = std::make_unique<QTextLayout>(shown, ShapedAsNeeded(font, shown), &device);
     row.Text->setTextOption(Wrapping());
     row.Text->beginLayout();
     double y = 0;
@@ -136,7 +174,10 @@ void SetUpPages(QPagedPaintDevice& device, const QLocale& locale) {
 }
 
 bool PaintMessagePages(QPagedPaintDevice& device, const MsgStore& S, ExportRows rows, const ExportLook& look,
-                       const PageProgress& progress) {
+                       const PageProgress& progress, QStringList* drawn) {
+    const auto record = [drawn](const QString& text) {
+        if (drawn) drawn->push_back(text);
+    };
     QPainter p(&device);
     const Geometry g(device, p);
     const auto total = static_cast<std::int64_t>(rows.size()) * 2;
@@ -145,9 +186,12 @@ bool PaintMessagePages(QPagedPaintDevice& device, const MsgStore& S, ExportRows 
     // First every row's height, so that the page count is known for the footers.
     std::vector<LaidRow> laid(rows.size());
     std::string text;
+    CellWidths widths[2][2];  // by direction, and by shaping
+    const QFont rowFonts[2] = {RowFont(g, look.ReceivedFont), RowFont(g, look.SentFont)};
     for (std::size_t k = 0; k < rows.size(); ++k) {
         const XMsgRecType& m = S.Messages[static_cast<std::size_t>(rows[k])];
-        LayOut(laid[k], m, RowFont(g, (m.Flags & MsgSent) ? look.SentFont : look.ReceivedFont), g, device, text);
+        const bool sent = m.Flags & MsgSent;
+        LayOut(laid[k], m, rowFonts[sent], g, device, text, widths[sent]);
         if (!goOn(static_cast<std::int64_t>(k) + 1)) return false;
     }
     const QFontMetricsF titleMetrics(g.TitleFont, &device), metrics(g.Font, &device);
@@ -199,6 +243,7 @@ bool PaintMessagePages(QPagedPaintDevice& device, const MsgStore& S, ExportRows 
         double top = g.Body.top();
         if (page == 0) {
             p.setFont(g.TitleFont);
+            record(FromUtf8(look.Title));
             p.drawText(QRectF(g.Body.left(), top, g.Body.width(), titleMetrics.height() * 1.2),
                        Qt::AlignLeft | Qt::AlignTop, FromUtf8(look.Title));
             p.setFont(g.Font);
@@ -216,11 +261,12 @@ bool PaintMessagePages(QPagedPaintDevice& device, const MsgStore& S, ExportRows 
             const std::int32_t color = look.RowColor(m);
             const QRectF band(g.Body.left(), piece.Top, g.Body.width(), piece.Height);
             if (color >= 0) p.fillRect(band, ToQColor(color));
-            p.setFont(RowFont(g, (m.Flags & MsgSent) ? look.SentFont : look.ReceivedFont));
+            p.setFont(CellsFont(RowFont(g, (m.Flags & MsgSent) ? look.SentFont : look.ReceivedFont), row));
             for (int c = 0; c < Columns; ++c) p.drawRect(QRectF(g.Left[c], piece.Top, g.Left[c + 1] - g.Left[c], piece.Height));
             if (piece.FirstLine == 0) {
                 const double ascent = QFontMetricsF(p.font(), &device).ascent();
                 for (int c = 0; c < Columns - 1; ++c) {
+                    record(row.Cells[c]);
                     if (!row.Wraps[c])  // one line: no wrapping layout to make
                         p.drawText(QPointF(g.Left[c] + g.Pad, piece.Top + g.Pad + ascent), row.Cells[c]);
                     else
@@ -234,6 +280,7 @@ bool PaintMessagePages(QPagedPaintDevice& device, const MsgStore& S, ExportRows 
                 const QPointF origin(g.Left[Columns - 1] + g.Pad, piece.Top + g.Pad - from);
                 p.save();
                 p.setClipRect(QRectF(g.Left[Columns - 1], piece.Top + g.Pad, g.Inner(Columns - 1) + 2 * g.Pad, to - from));
+                record(row.Text->text());
                 row.Text->draw(&p, origin);
                 p.restore();
             }
@@ -248,6 +295,7 @@ bool PaintMessagePages(QPagedPaintDevice& device, const MsgStore& S, ExportRows 
 QByteArray PdfExport(const MsgStore& S, ExportRows rows, const ExportLook& look, const QLocale& locale,
                      const PageProgress& progress) {
     QByteArray bytes;
+    QStringList painted;  // in the order drawn
     {
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
@@ -256,7 +304,7 @@ QByteArray PdfExport(const MsgStore& S, ExportRows rows, const ExportLook& look,
         SetUpPages(writer, locale);
         writer.setTitle(QString::fromUtf8(look.Title.data(), static_cast<qsizetype>(look.Title.size())));
         writer.setCreator(QStringLiteral("Kestro"));
-        if (!PaintMessagePages(writer, S, rows, look, progress)) return {};
+        if (!PaintMessagePages(writer, S, rows, look, progress, &painted)) return {};
     }
-    return bytes;
+    return WithTextBeyondBmp(bytes, painted, PageFont().families());
 }
