@@ -51,12 +51,13 @@ StartArguments ParseStartArguments(const std::vector<std::string>& args) {
 }
 
 std::string StartUsage() {
-    return "usage: kestro [FILE.kst] [EXPORT.csv...]\n"
+    return "usage: kestro [FILE.kst] [FILE...]\n"
            "Reads, searches and keeps the text messages of a mobile phone.\n"
            "\n"
            "  FILE.kst      open this data file instead of the last saved one\n"
-           "  EXPORT.csv    add these message or contacts exports to the collection\n"
-           "                (address books as vCard files, .vcf, too)\n"
+           "  FILE          add these files to the collection: phone backups (.xml),\n"
+           "                an iPhone's Messages database (sms.db) or backup folder,\n"
+           "                message or contacts exports (.csv), address books (.vcf)\n"
            "  -h, --help    print this help and exit\n"
            "  --version     print the version and exit\n"
            "\n"

@@ -212,7 +212,7 @@ TEST_F(ProgramTest, HelpAndVersionPrintAndExitWithoutADisplay) {
     const ProgramRun help = Run({"--help"}, QStringLiteral("xcb"));
     EXPECT_EQ(help.ExitCode, 0);
     const QByteArray& text = help.Out;
-    EXPECT_TRUE(text.startsWith("usage: kestro [FILE.kst] [EXPORT.csv...]\n")) << text.toStdString();
+    EXPECT_TRUE(text.startsWith("usage: kestro [FILE.kst] [FILE...]\n")) << text.toStdString();
     EXPECT_TRUE(text.contains("--version"));
 }
 
