@@ -250,6 +250,7 @@ bool PaintMessagePages(QPagedPaintDevice& device, const MsgStore& S, ExportRows 
             const QString source = FromUtf8(look.Source.empty() ? std::string() : look.Source + ", ") +
                                    QString::number(rows.size()) +
                                    (rows.size() == 1 ? QStringLiteral(" message") : QStringLiteral(" messages"));
+            record(source);
             p.drawText(QRectF(g.Body.left(), top + titleMetrics.height() * 1.2, g.Body.width(), metrics.height()),
                        Qt::AlignLeft | Qt::AlignTop, source);
             top += titleHeight;

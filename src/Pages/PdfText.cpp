@@ -12,12 +12,11 @@
 #include <vector>
 
 // Qt writes a classic cross-reference table, each object as "N 0 obj ... endobj", each
-// Type0 font named /F<object number> in the content streams, each glyph of a text as
-// "x y Td <gggg> Tj" with the glyph's number in the font's subset, the subset's glyphs
-// numbered in order of first use, and an uncompressed ToUnicode CMap whose bfrange and
-// bfchar entries leave out the glyphs of characters beyond U+FFFF. So the glyphs a font
-// lacks in its map, in order of first use, are the distinct characters beyond U+FFFF that
-// the texts drew from that font, in the order drawn; the glyph widths confirm the match.
+// font as a Type0 font with a subset of the glyphs, numbered in order of first use, their
+// widths in a /W array, and an uncompressed ToUnicode CMap whose bfrange and bfchar entries
+// leave out the glyphs of characters beyond U+FFFF. So the glyphs a font lacks in its map,
+// in order, are the distinct characters beyond U+FFFF that the texts drew from that font,
+// in the order drawn; their widths confirm the match.
 
 namespace {
 
@@ -166,31 +165,15 @@ QByteArray WithTextBeyondBmp(const QByteArray& pdf, const QStringList& painted, 
     if (!parsed) return pdf;
     const Pdf& doc = *parsed;
 
-    // Each font's glyphs in order of first use, from the pages' content streams.
-    std::map<int, std::vector<int>> used;  // by font object
-    std::map<int, QSet<int>> usedSet;
-    static const QRegularExpression pageType(QStringLiteral("/Type\\s*/Page[^s]"));
+    // The Type0 fonts, by their object numbers: their heads are short, their font files
+    // and the pages' contents (large) are other objects.
+    std::vector<int> fonts;
     for (std::size_t n = 1; n < doc.Offsets.size(); ++n) {
-        const QByteArray page = doc.Object(int(n));
-        if (!QString::fromLatin1(page.left(page.indexOf("stream") < 0 ? page.size() : page.indexOf("stream"))).contains(pageType)) continue;
-        const QByteArray content = StreamData(doc.Object(Reference(page, "/Contents")));
-        int font = -1;
-        for (qsizetype at = 0; at < content.size();) {
-            const qsizetype tf = content.indexOf(" Tf", at), tj = content.indexOf("> Tj", at);
-            if (tf < 0 && tj < 0) break;
-            if (tf >= 0 && (tj < 0 || tf < tj)) {
-                const qsizetype name = content.lastIndexOf("/F", tf);
-                const qsizetype space = name < 0 ? -1 : content.indexOf(' ', name);
-                font = name < 0 || space < 0 ? -1 : content.mid(name + 2, space - name - 2).toInt();
-                at = tf + 3;
-            } else {
-                const qsizetype open = content.lastIndexOf('<', tj);
-                bool ok = false;
-                const int g = open < 0 ? -1 : content.mid(open + 1, tj - open - 1).toInt(&ok, 16);
-                if (ok && font > 0 && !usedSet[font].contains(g)) usedSet[font].insert(g), used[font].push_back(g);
-                at = tj + 4;
-            }
-        }
+        const qsizetype at = doc.Offsets[n];
+        if (at <= 0) continue;
+        const QByteArray head = pdf.mid(at, 160);
+        const qsizetype stream = head.indexOf("stream");
+        if (head.indexOf("/Subtype /Type0") >= 0 && (stream < 0 || head.indexOf("/Subtype /Type0") < stream)) fonts.push_back(int(n));
     }
 
     // Which family draws each character: the first that has it.
@@ -208,7 +191,7 @@ QByteArray WithTextBeyondBmp(const QByteArray& pdf, const QStringList& painted, 
 
     // The new maps, by ToUnicode object.
     std::map<int, QByteArray> replaced;
-    for (const auto& [fontObject, glyphs] : used) {
+    for (const int fontObject : fonts) {
         const QByteArray font = doc.Object(fontObject);
         const int toUnicode = Reference(font, "/ToUnicode");
         const int descendant = Reference(font, "/DescendantFonts\\s*\\[");
@@ -222,9 +205,14 @@ QByteArray WithTextBeyondBmp(const QByteArray& pdf, const QStringList& painted, 
         const QByteArray cmapObject = doc.Object(toUnicode);
         const QByteArray cmap = StreamData(cmapObject);
         const QSet<int> mapped = MappedGlyphs(cmap);
+        // Qt numbers a subset's glyphs in order of first use (0 is the missing glyph's), and
+        // gives each its width: the glyphs without a character, in that order.
+        const QHash<int, double> widths = Widths(cid);
+        int glyphCount = 0;
+        for (auto it = widths.constBegin(); it != widths.constEnd(); ++it) glyphCount = std::max(glyphCount, it.key() + 1);
         std::vector<int> missing;
-        for (const int g : glyphs)
-            if (g != 0 && !mapped.contains(g)) missing.push_back(g);
+        for (int g = 1; g < glyphCount; ++g)
+            if (!mapped.contains(g)) missing.push_back(g);
         if (missing.empty()) continue;
         // The family of this font: the one whose PostScript name it bears.
         int family = -1;
@@ -238,7 +226,6 @@ QByteArray WithTextBeyondBmp(const QByteArray& pdf, const QStringList& painted, 
             if (familyOf(c) == family) chars.push_back(c);
         if (chars.size() != missing.size()) continue;
         // The style of the family whose widths these are (bold and italic are fonts of their own).
-        const QHash<int, double> widths = Widths(cid);
         QByteArray entries;
         for (const int style : {0, 1, 2, 3}) {
             QFont f(families[family]);

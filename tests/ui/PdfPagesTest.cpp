@@ -41,8 +41,11 @@ TEST(PdfPages, EmojiAreOnThePagesAndInTheTextAndTheCommandLineWritesTheSame) {
         "Keycap 1\uFE0F\u20E3", "\U0001F600 again, \U0001F44D\U0001F3FD and \U0001F44D", "\U0001F389 \U0001F1E9\U0001F1EA"};
     MsgStore S;
     int day = 1;
-    for (const char* text : texts)
-        AddMessage(S, "2026.07." + std::to_string(10 + day++) + " 21:55", "+15555550100", text, MsgSms | MsgReceived, "Eve");
+    for (const char* text : texts) {
+        ++day;
+        AddMessage(S, "2026.07." + std::to_string(9 + day) + " 21:55", day == 4 ? "+15555550199" : "+15555550100", text,
+                   MsgSms | MsgReceived, day == 4 ? "Ann \U0001F33B" : "Eve");  // a name's emoji drawn among the texts' ones
+    }
     Renumber(S);
     TempDir dir;
     const std::string kst = PathIn(dir, "emoji.kst"), pdf = PathIn(dir, "emoji.pdf");
@@ -54,6 +57,7 @@ TEST(PdfPages, EmojiAreOnThePagesAndInTheTextAndTheCommandLineWritesTheSame) {
     const std::string text = Output("pdftotext", {QString::fromStdString(pdf), "-"});
     const std::string words = QString::fromStdString(text).simplified().toStdString();
     for (const char* message : texts) EXPECT_NE(words.find(Visible(message)), std::string::npos) << message << "\n" << text;
+    EXPECT_NE(words.find("Ann \U0001F33B"), std::string::npos) << text;
     // On the pages: the emoji font is embedded, and used.
     const std::string fonts = Output("pdffonts", {QString::fromStdString(pdf)});
     EXPECT_NE(fonts.find(PageEmojiFamily), std::string::npos) << fonts;
