@@ -404,7 +404,9 @@ std::string WithCount(std::string tag, std::int64_t n) {
     while (i < tag.size() && !found) {
         while (i < tag.size() && (tag[i] == ' ' || tag[i] == '\t' || tag[i] == '\r' || tag[i] == '\n')) ++i;
         const std::size_t nameStart = i;
-        while (i < tag.size() && tag[i] != '=' && tag[i] != ' ' && tag[i] != '/' && tag[i] != '>') ++i;
+        while (i < tag.size() && tag[i] != '=' && tag[i] != ' ' && tag[i] != '\t' && tag[i] != '\r' && tag[i] != '\n' &&
+               tag[i] != '/' && tag[i] != '>')
+            ++i;
         const std::string_view attName = std::string_view(tag).substr(nameStart, i - nameStart);
         const std::size_t quote = tag.find_first_of("\"'", i);
         if (attName.empty() || quote == std::string::npos) break;

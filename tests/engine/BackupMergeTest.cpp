@@ -243,8 +243,9 @@ TEST(BackupMerge, EveryDistinctMessageOnceByteForByteInOrder) {
         // Read back, it holds what the two backups hold.
         EXPECT_EQ(ReadMessages({ab}), ReadMessages({pa, pb}));
 
-        // A backup merged with itself comes back, in its strict form.
-        const Backup single = Write(pool, inB, "<smses count=\"" + std::to_string(inB.size()) + "\">", rng);
+        // A backup merged with itself comes back, in its strict form (its count found
+        // across blanks).
+        const Backup single = Write(pool, inB, "<smses\tcount\n=\"" + std::to_string(inB.size()) + "\">", rng);
         const std::string ps = dir.Write("s.xml", single.Raw);
         ASSERT_EQ(MergeBackups({ps, ps}, aa).End, MergeEnd::Written);
         EXPECT_EQ(ReadAll(aa), single.Strict);
