@@ -201,9 +201,15 @@ public:
     bool NotBackup() const { return notBackup_ || !sawRoot_; }
 
 private:
+    // The file offset of the current tag's `<`, or of the byte after its `>`: found from the
+    // `>` itself, since a reference the filter still holds after it would move the place
+    // after it past the reference.
     std::uint64_t Place(bool end) const {
-        const XML_Index at = XML_GetCurrentByteIndex(parser_);
-        return repair_.InputOffset(static_cast<std::uint64_t>(at) + (end ? XML_GetCurrentByteCount(parser_) : 0));
+        const auto at = static_cast<std::uint64_t>(XML_GetCurrentByteIndex(parser_));
+        const auto count = static_cast<std::uint64_t>(XML_GetCurrentByteCount(parser_));
+        // (An empty element's end has no bytes of its own: its place is after the `/>`.)
+        if (!end || at + count == 0) return repair_.InputOffset(at);
+        return repair_.InputOffset(at + count - 1) + 1;
     }
 
     void Start(const XML_Char* name, const XML_Char** atts) {

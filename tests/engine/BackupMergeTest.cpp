@@ -311,6 +311,18 @@ TEST(BackupMerge, StoppedByProgressWritesNothing) {
     }
 }
 
+// A reference right after an element's end (one the filter holds until it sees the next
+// byte) stays out of the element: the elements come out exactly, and strict.
+TEST(BackupMerge, ReferenceAfterAnElementStaysOutOfIt) {
+    TempDir dir;
+    const std::string a = "<sms address=\"5550100\" date=\"1\" type=\"1\" body=\"one\" />";
+    const std::string b = "<sms address=\"5550100\" date=\"2\" type=\"1\" body=\"two\"></sms>";
+    const std::string in = dir.Write("in.xml", "<smses>&#xD83D;\n  " + a + "&#xD83D;\n  " + b + "&#55357;&#56832;</smses>");
+    const std::string out = PathIn(dir, "out.xml");
+    ASSERT_EQ(MergeBackups({in}, out).End, MergeEnd::Written);
+    EXPECT_EQ(ReadAll(out), "<smses count=\"2\">\n  " + a + "\n  " + b + "\n</smses>\n");
+}
+
 // The repair gives the same bytes however the file is cut into pieces, and leads every
 // tag's `<` back to the file's.
 TEST(BackupMergeRepair, SameBytesAndPlacesWhereverThePiecesEnd) {
