@@ -201,9 +201,15 @@ public:
     bool NotBackup() const { return notBackup_ || !sawRoot_; }
 
 private:
+    // The file offset of the current tag's `<`, or of the byte after its `>`: found from the
+    // `>` itself, since a reference the filter still holds after it would move the place
+    // after it past the reference.
     std::uint64_t Place(bool end) const {
-        const XML_Index at = XML_GetCurrentByteIndex(parser_);
-        return repair_.InputOffset(static_cast<std::uint64_t>(at) + (end ? XML_GetCurrentByteCount(parser_) : 0));
+        const auto at = static_cast<std::uint64_t>(XML_GetCurrentByteIndex(parser_));
+        const auto count = static_cast<std::uint64_t>(XML_GetCurrentByteCount(parser_));
+        // (An empty element's end has no bytes of its own: its place is after the `/>`.)
+        if (!end || at + count == 0) return repair_.InputOffset(at);
+        return repair_.InputOffset(at + count - 1) + 1;
     }
 
     void Start(const XML_Char* name, const XML_Char** atts) {
@@ -404,7 +410,9 @@ std::string WithCount(std::string tag, std::int64_t n) {
     while (i < tag.size() && !found) {
         while (i < tag.size() && (tag[i] == ' ' || tag[i] == '\t' || tag[i] == '\r' || tag[i] == '\n')) ++i;
         const std::size_t nameStart = i;
-        while (i < tag.size() && tag[i] != '=' && tag[i] != ' ' && tag[i] != '/' && tag[i] != '>') ++i;
+        while (i < tag.size() && tag[i] != '=' && tag[i] != ' ' && tag[i] != '\t' && tag[i] != '\r' && tag[i] != '\n' &&
+               tag[i] != '/' && tag[i] != '>')
+            ++i;
         const std::string_view attName = std::string_view(tag).substr(nameStart, i - nameStart);
         const std::size_t quote = tag.find_first_of("\"'", i);
         if (attName.empty() || quote == std::string::npos) break;

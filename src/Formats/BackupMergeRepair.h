@@ -56,7 +56,7 @@ private:
     void FlushPending(std::string& out, std::uint64_t nextIn);
     void HashValue(std::string_view in, std::string& out);
     std::size_t PlainRun(std::string_view in) const;
-    // A run of attribute-name bytes in a tag, copied at once; false when shorter than two.
+    // A run of names, blanks and equals signs in a tag, copied at once; false when none.
     bool NameRun(std::string_view in, std::string& out);
     // After a change: the next output byte stands for the input byte at `nextIn`.
     void Mark(const std::string& out, std::uint64_t nextIn);
