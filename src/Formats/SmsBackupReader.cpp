@@ -147,27 +147,34 @@ struct SmsBackupParser::State {
         others.emplace_back(n);
     }
 
-    // A message of a group starts with the line naming the group's other members.
-    static void AddGroupLine(const std::vector<std::string>& others, std::string& text) {
+    // A message of a group starts with the line naming the group's other members, in byte
+    // order, so that the same message reads the same whatever order a backup lists them in.
+    static void AddGroupLine(std::vector<std::string> others, std::string& text) {
         if (others.empty() || text.empty()) return;
+        std::sort(others.begin(), others.end());
         text.insert(0, GroupLine(others) + std::string(CrLf));
     }
 
     // The other party is the `address` when it names one number; else, and for a group,
-    // the sender of a received message and the first receiver of a sent one, as `addrs`
-    // give them. The other members of a group: the numbers of `address` when it names
-    // several, else the receivers `addrs` give for a sent message without `address`, or
-    // for any message that went to several (a received one then has the reader's own
-    // number among them: the file does not tell which it is).
+    // the sender of a received message and the smallest number among the receivers of a
+    // sent one (as `addrs` give them, else as `address` lists them), so that the same group
+    // message is read under the same number whatever order a backup lists its members in.
+    // The other members of a group, in byte order: the numbers of `address` when it names
+    // several, else the receivers `addrs` give for a sent message without `address`, or for
+    // any message that went to several (a received one then has the reader's own number
+    // among them: the file does not tell which it is).
     void EndMms() {
         InMms = false;
         const bool received = Mms.Record.Flags & MsgReceived;
         const std::vector<std::string_view> listed = BackupNumbers(MmsAddress);
         const std::vector<std::string>& party = received ? From : To;
-        std::string_view phone = listed.size() == 1 || party.empty() ? std::string_view() : std::string_view(party.front());
-        if (phone.empty() && !listed.empty()) phone = listed.front();
-        if (phone.empty() && !From.empty()) phone = From.front();
-        if (phone.empty() && !To.empty()) phone = To.front();
+        const auto smallest = [](const auto& numbers) { return std::string_view(*std::min_element(numbers.begin(), numbers.end())); };
+        std::string_view phone;
+        if (listed.size() == 1) phone = listed.front();
+        else if (!party.empty()) phone = received ? std::string_view(party.front()) : smallest(party);
+        else if (!listed.empty()) phone = received ? listed.front() : smallest(listed);
+        else if (!From.empty()) phone = From.front();
+        else if (!To.empty()) phone = To.front();
         Mms.Record.Phone = phone;
         Mms.Record.Name = BackupName(MmsName, phone);
         std::vector<std::string> others;
