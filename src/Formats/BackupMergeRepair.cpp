@@ -245,12 +245,17 @@ void BackupMergeRepair::HashValue(std::string_view in, std::string& out) {
     XXH3_128bits_update(hash_, start, static_cast<std::size_t>(stop - start));
     for (const char* p = start; (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(stop - p)))); ++p)
         ++newlines_;
+    const std::string_view value(start, static_cast<std::size_t>(stop - start));
+    strayMarkup_ = strayMarkup_ || value.find_first_of("<&") != std::string_view::npos;
     inAt_ = static_cast<std::size_t>(stop - in.data());
     if (!end) return;
     const XXH128_hash_t h = XXH3_128bits_digest(hash_);
     AppendHex(h.high64, out);
     AppendHex(h.low64, out);
     out.append(newlines_, '\n');
+    // Base64 holds neither: a value that does is damage the parser must see (a byte no XML
+    // may hold), since the merge would copy it into a file that no XML reader takes.
+    if (strayMarkup_) out += '\x01';
     out += quote_;
     last1_ = quote_;
     mode_ = Mode::Tag;
@@ -356,6 +361,7 @@ void BackupMergeRepair::TagByte(char c, std::string& out) {
         if (hashed) {
             XXH3_128bits_reset(hash_);
             newlines_ = 0;
+            strayMarkup_ = false;
         }
         quote_ = c;
         inName_ = afterEquals_ = afterDataEquals_ = false;

@@ -73,6 +73,7 @@ private:
     std::uint32_t pending_ = 0;   // a high surrogate waiting for its low half
     XXH3_state_t* hash_ = nullptr;
     std::size_t newlines_ = 0;    // the line feeds of the data value being hashed
+    bool strayMarkup_ = false;    // the data value being hashed holds a '<' or '&'
 
     // Where the offsets part: from out[k].first on, the input offset is out[k].second plus
     // the distance from there.

@@ -269,6 +269,10 @@ TEST(BackupMerge, DamagedOrForeignInputStopsBeforeAnythingIsWritten) {
         {"<?xml version='1.0'?>\n<html><body/></html>\n", MergeEnd::NotBackup, 0, 0},
         {"not xml at all", MergeEnd::NotBackup, 0, 0},
         {"<smses>\n  <sms body=\"caf\xE9\" date=\"1\" />\n</smses>", MergeEnd::Damaged, 2, 0},  // Latin-1, no UTF-8
+        // A picture's base64 with markup in it would be copied into a file no XML reader takes.
+        {"<smses>\n<mms date=\"1500000002000\" msg_box=\"1\" address=\"5550101\"><parts>\n"
+         "<part ct=\"image/png\" data=\"QUJD&#\nREVG\"/></parts></mms>\n</smses>\n",
+         MergeEnd::Damaged, 4, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Bytes);
