@@ -28,7 +28,7 @@ bool Taken(const std::string& path) {
 }  // namespace
 
 TMBForm::BackupChoice TMBForm::AskWhenBackupDoesNotFit(const QString& path, const BackupSelection& selection,
-                                                       BackupYearSplit& years, YearFilesWritten& aside) {
+                                                       const YearSplitOnDemand& years, YearFilesWritten& aside) {
     const QString file = QFileInfo(path).fileName();
     const std::size_t room = selection.Room();
     // A full collection can keep none: its question offers the years alone in words.
@@ -55,7 +55,10 @@ TMBForm::BackupChoice TMBForm::AskWhenBackupDoesNotFit(const QString& path, cons
     }
 }
 
-bool TMBForm::WriteBackupYears(const QString& folder, BackupYearSplit& years, YearFilesWritten& aside) {
+bool TMBForm::WriteBackupYears(const QString& folder, const YearSplitOnDemand& yearsOnDemand, YearFilesWritten& aside) {
+    BackupYearSplit* split = yearsOnDemand();
+    if (!split) return false;
+    BackupYearSplit& years = *split;
     const std::string dir = folder.toStdString();
     const std::vector<int> all = years.Years();
     // Files there already are named in one question: Yes replaces them, No keeps them.

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <cerrno>
+#include <memory>
 #include <utility>
 
 #include "Formats/AddressBook.h"
@@ -157,23 +158,35 @@ int TMBForm::ImportOneFile(const QString& path, QString& result, QString& notes,
 int TMBForm::TakeBackupWithProgress(const QString& path, const BackupRead& read, SmsBackupReport& backup,
                                     YearFilesWritten& aside) {
     // Read on a helper thread, which only reads the store; the messages are added here.
-    // One reading fills both the newest that fit and the years, so that a backup too large
-    // for the collection can go to one file per year without being read again.
+    // Only the newest that fit are kept while reading: a backup too large for the collection
+    // is read again, by year, when the user asks for one file per year, so that the window
+    // never holds every message of a large backup at once.
     BackupSelection selection(S);
-    BackupYearSplit years(S);
     const int code = ReadWithProgress(this, path, [&](const BackupProgress& progress) {
-        return read(
-            [&](BackupMessage& m) {
-                BackupMessage copy = m;  // the selection takes the message itself
-                years.Offer(copy);
-                selection.Offer(m);
-            },
-            backup.Read, progress);
+        return read([&](BackupMessage& m) { selection.Offer(m); }, backup.Read, progress);
     });
     if (code != 0) return code;
     if (backup.Read.End == BackupEnd::Stopped) return ECANCELED;
     if (backup.Read.End == BackupEnd::NotBackup) return 0;  // refused by ImportFile
     if (selection.OlderLeftOut() > 0) {
+        std::unique_ptr<BackupYearSplit> split;
+        const YearSplitOnDemand years = [&]() -> BackupYearSplit* {
+            if (split) return split.get();
+            auto fresh = std::make_unique<BackupYearSplit>(S);
+            BackupReadResult again;
+            const std::string file = path.toStdString();
+            const int err = ReadWithProgress(this, path, [&](const BackupProgress& progress) {
+                return ReadBackupFile(file, [&](BackupMessage& m) { fresh->Offer(m); }, again, progress);
+            });
+            if (err == ECANCELED || again.End == BackupEnd::Stopped) return nullptr;
+            if (err != 0 || again.End != backup.Read.End) {
+                Dlg.ShowError(QString::fromStdString(
+                    FileErrorText("read", file, err != 0 ? FileErrorReason(err) : "it changed since it was first read")));
+                return nullptr;
+            }
+            split = std::move(fresh);
+            return split.get();
+        };
         const BackupChoice choice = AskWhenBackupDoesNotFit(path, selection, years, aside);
         if (choice == BackupChoice::Cancel) return ECANCELED;
         if (choice == BackupChoice::ByYear) return 0;

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <future>
 #include <new>
 #include <optional>
@@ -184,11 +185,14 @@ public:
     // Asks whether to keep the newest that fit, write one data file per year into a folder
     // the user picks (then written here, and the collection takes nothing of the backup),
     // or cancel.
+    // The backup by year, read when first asked for (with progress); nothing when that
+    // reading was cancelled or failed (said).
+    using YearSplitOnDemand = std::function<BackupYearSplit*()>;
     BackupChoice AskWhenBackupDoesNotFit(const QString& path, const BackupSelection& selection,
-                                         BackupYearSplit& years, YearFilesWritten& aside);
+                                         const YearSplitOnDemand& years, YearFilesWritten& aside);
     // Writes the years into `folder`, asking once before replacing files there; false when
-    // that question was cancelled (nothing written).
-    bool WriteBackupYears(const QString& folder, BackupYearSplit& years, YearFilesWritten& aside);
+    // that question, or the reading of the years, was cancelled (nothing written).
+    bool WriteBackupYears(const QString& folder, const YearSplitOnDemand& years, YearFilesWritten& aside);
     // Shows `report`; with a year file written, asks instead whether to open the newest, and
     // opens it as File > Open would. True when it was opened.
     bool ReportAndOfferYearFile(const QString& report, const YearFilesWritten& aside);
