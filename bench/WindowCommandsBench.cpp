@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "QuietPlatform.h"
 #include "EventLoopTurn.h"
 #include "MBVars/DataFile.h"
 #include "MBVars/Ordering.h"
@@ -541,18 +542,8 @@ public:
 
 }  // namespace
 
-namespace {
-// The offscreen platform notes every window raised or activated ("This plugin does not
-// support raise()"), thousands of lines that buried the figures: those notes are dropped.
-QtMessageHandler QtDefaultHandler = nullptr;
-void WithoutPlatformNotes(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (text.startsWith(QStringLiteral("This plugin does not support"))) return;
-    if (QtDefaultHandler) QtDefaultHandler(type, context, text);
-}
-}  // namespace
-
 int main(int argc, char** argv) {
-    QtDefaultHandler = qInstallMessageHandler(WithoutPlatformNotes);
+    DropPlatformNotes();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     // Medians of 9 repetitions unless the command line asks otherwise.

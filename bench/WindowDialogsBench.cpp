@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "QuietPlatform.h"
 #include "EventLoopTurn.h"
 #include "MBColors/TColorDialog.h"
 #include "MBOptions/TOptionsDialog.h"
@@ -168,18 +169,8 @@ BENCHMARK(BM_LiveFontChange)->Unit(benchmark::kMillisecond)->Repetitions(5)->Rep
 
 }  // namespace
 
-namespace {
-// The offscreen platform notes every window raised or activated ("This plugin does not
-// support raise()"), thousands of lines that buried the figures: those notes are dropped.
-QtMessageHandler QtDefaultHandler = nullptr;
-void WithoutPlatformNotes(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (text.startsWith(QStringLiteral("This plugin does not support"))) return;
-    if (QtDefaultHandler) QtDefaultHandler(type, context, text);
-}
-}  // namespace
-
 int main(int argc, char** argv) {
-    QtDefaultHandler = qInstallMessageHandler(WithoutPlatformNotes);
+    DropPlatformNotes();
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);

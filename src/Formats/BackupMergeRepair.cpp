@@ -9,19 +9,12 @@
 #include <emmintrin.h>
 #endif
 
+#include "Formats/CharacterReferences.h"
 #include "OFuncs/Utf8.h"
 
 namespace {
-constexpr std::uint32_t Replacement = 0xFFFD;
-constexpr std::uint32_t NoCharacter = 0x110000;
-constexpr std::size_t LongestReference = 32;  // longer ones (leading zeros) pass as they are
+using namespace CharacterReferences;
 
-bool IsHigh(std::uint32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLow(std::uint32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-constexpr bool IsDroppedControl(std::uint32_t c) { return c < 0x20 && c != '\t' && c != '\n' && c != '\r'; }
 
 // The bytes each mode stops at; every other byte is copied as a run.
 enum : std::uint8_t { StopControl = 1, StopLess = 2, StopAmp = 4, StopGreater = 8, StopDouble = 16, StopSingle = 32 };
@@ -36,18 +29,6 @@ constexpr std::array<std::uint8_t, 256> StopTable = [] {
     t['\''] = StopSingle;
     return t;
 }();
-
-std::uint32_t ReferenceValue(std::string_view ref) {
-    const bool hex = ref[2] == 'x' || ref[2] == 'X';
-    std::uint32_t v = 0;
-    for (std::size_t i = hex ? 3 : 2; i + 1 < ref.size(); ++i) {
-        const char c = ref[i];
-        const std::uint32_t digit = IsDigit(c) ? std::uint32_t(c - '0') : std::uint32_t((c | 0x20) - 'a' + 10);
-        v = v * (hex ? 16 : 10) + digit;
-        if (v >= NoCharacter) return NoCharacter;
-    }
-    return v;
-}
 
 void AppendHex(std::uint64_t v, std::string& out) {
     static constexpr char Digits[] = "0123456789abcdef";

@@ -5,20 +5,12 @@
 #include <array>
 #include <cstring>
 
+#include "Formats/CharacterReferences.h"
 #include "OFuncs/Utf8.h"
 
 namespace {
-constexpr std::uint32_t Replacement = 0xFFFD;
-constexpr std::uint32_t NoCharacter = 0x110000;  // any value past the last character
-// Longer references (leading zeros) are passed on for the parser to judge.
-constexpr std::size_t LongestReference = 32;
+using namespace CharacterReferences;
 
-bool IsHigh(std::uint32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLow(std::uint32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-constexpr bool IsDroppedControl(unsigned char c) { return c < 0x20 && c != '\t' && c != '\n' && c != '\r'; }
 bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 // A byte of an entity name: ASCII letters, digits, ". - _ :" and any byte of a non-ASCII letter.
 bool IsNameByte(char c) {
@@ -44,18 +36,6 @@ constexpr std::array<std::uint8_t, 256> MakeClasses() {
 }
 constexpr std::array<std::uint8_t, 256> Classes = MakeClasses();
 
-// The character a complete "&#...;" or "&#x...;" names; NoCharacter past the last one.
-std::uint32_t ReferenceValue(std::string_view ref) {
-    const bool hex = ref[2] == 'x' || ref[2] == 'X';
-    std::uint32_t v = 0;
-    for (std::size_t i = hex ? 3 : 2; i + 1 < ref.size(); ++i) {
-        const char c = ref[i];
-        const std::uint32_t digit = IsDigit(c) ? std::uint32_t(c - '0') : std::uint32_t((c | 0x20) - 'a' + 10);
-        v = v * (hex ? 16 : 10) + digit;
-        if (v >= NoCharacter) return NoCharacter;
-    }
-    return v;
-}
 
 }  // namespace
 
