@@ -115,11 +115,12 @@ TEST(ImportPieces, AFailureOnTheHelperEndsTheImportAfterTheLinesBeforeItsPiece) 
         MessageLineSplit split;
         split.ParallelFrom = 0;
         split.PieceSize = 100 + rng() % 2000;
-        // The calling thread waits (a while at most) for the helper to fail in its first piece.
+        // The calling thread waits (a while at most: a loaded machine under the sanitizers
+        // may not run the helper for seconds) for the helper to fail in its first piece.
         std::atomic<bool> helperFailed = false;
         split.BeforePiece = [&](std::string_view piece, bool helper) {
             if (!helper) {
-                for (int wait = 0; wait < 2000 && !helperFailed; ++wait)
+                for (int wait = 0; wait < 20000 && !helperFailed; ++wait)
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 return;
             }
