@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Reading a phone backup for the window: into the newest that fit alone, against once into
-// both the newest that fit and the years, which lets a backup too large for the collection
-// go to one file per year without a second reading. Messages spread over ten years.
+// Reading a phone backup for the window: into the newest that fit. Messages spread over ten
+// years.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -10,7 +9,8 @@
 #include <set>
 #include <string>
 
-#include "Formats/BackupYearSplit.h"
+#include "Formats/SmsBackupImport.h"
+
 
 namespace {
 // The backups written, removed when the program ends.
@@ -49,17 +49,4 @@ void BM_ReadNewestThatFit(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadNewestThatFit)->Arg(10000)->Arg(60000)->Unit(benchmark::kMillisecond);
 
-void BM_ReadBothWays(benchmark::State& state) {
-    const std::string path = BackupFile(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        MsgStore S;
-        BackupSelection selection(S);
-        BackupYearSplit years(S);
-        BackupReadResult read;
-        ReadSmsBackupBothWays(path, selection, years, read);
-        benchmark::DoNotOptimize(selection.OlderLeftOut());
-    }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
-}
-BENCHMARK(BM_ReadBothWays)->Arg(10000)->Arg(60000)->Unit(benchmark::kMillisecond);
 }  // namespace

@@ -77,15 +77,3 @@ void BackupYearSplit::Write(const YearWriting& how, std::vector<YearFile>& writt
         y.reset();  // its memory goes before the next year's finishing
     }
 }
-
-int ReadSmsBackupBothWays(const std::string& path, BackupSelection& selection, BackupYearSplit& years,
-                          BackupReadResult& result, const BackupProgress& progress) {
-    return ReadSmsBackupFile(
-        path,
-        [&](BackupMessage& m) {
-            BackupMessage copy = m;  // the selection takes the message itself
-            years.Offer(copy);
-            selection.Offer(m);
-        },
-        result, progress);
-}

@@ -56,9 +56,3 @@ private:
     std::map<int, std::unique_ptr<Year>> years_;  // a year is let go once written
     std::int64_t leftOutWritten_ = 0;
 };
-
-// Reads the backup once into both: the newest messages that fit the selection's store, and
-// every message by year, for a caller that chooses between them once it knows whether the
-// backup fits. 0, or the failure code of opening it; throws IoError as the reader does.
-int ReadSmsBackupBothWays(const std::string& path, BackupSelection& selection, BackupYearSplit& years,
-                          BackupReadResult& result, const BackupProgress& progress = {});

@@ -31,12 +31,6 @@ std::optional<std::int64_t> BackupMillis(std::string_view millis) {
     return ms;
 }
 
-std::optional<TimeText> BackupTime(std::string_view millis) {
-    const std::optional<std::int64_t> ms = BackupMillis(millis);
-    if (!ms) return std::nullopt;
-    return BackupTimeOfMillis(*ms);
-}
-
 std::optional<TimeText> BackupTimeOfMillis(std::int64_t ms) {
     if (ms < 0 || ms > LastBackupMillis) return std::nullopt;
     const auto t = static_cast<std::time_t>(ms / 1000);

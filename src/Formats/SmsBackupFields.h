@@ -12,10 +12,8 @@
 // The milliseconds of a `date` value: decimal digits alone (spaces at their ends aside), a
 // time from 1970 to the last day of 9999; nothing for any other form or time.
 std::optional<std::int64_t> BackupMillis(std::string_view millis);
-// "yyyy.mm.dd hh:mm" of a `date` value, as the local time of the user's time zone at that
-// moment (summer time included); nothing where BackupMillis gives nothing.
-std::optional<TimeText> BackupTime(std::string_view millis);
-// The same for the milliseconds as a number (nothing outside 1970 to 9999): every reader of
+// "yyyy.mm.dd hh:mm" of milliseconds since 1970, as the local time of the user's time zone
+// at that moment (summer time included); nothing outside 1970 to 9999. Every reader of
 // phones' messages stores its times through it.
 std::optional<TimeText> BackupTimeOfMillis(std::int64_t millis);
 // The numbers an `address` names: a group's are joined by "~" (some phones add "," or ";"),

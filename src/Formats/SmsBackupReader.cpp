@@ -306,11 +306,6 @@ void ReadSmsBackupFrom(FileReader& file, const BackupMessageSink& sink, BackupRe
     result = parser.Result();
 }
 
-bool LooksLikeXmlFile(const std::string& path) {
-    FileReader file;
-    return file.Open(path) == 0 && LooksLikeXml(file.Head());
-}
-
 bool LooksLikeXml(std::string_view s) {
     if (s.substr(0, 3) == "\xEF\xBB\xBF") s.remove_prefix(3);
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r' || s.front() == '\n'))

@@ -71,6 +71,3 @@ void ReadSmsBackupFrom(class FileReader& file, const BackupMessageSink& sink, Ba
 // Whether bytes that start a file look like XML: the first byte after a byte-order mark
 // and white space is '<'.
 bool LooksLikeXml(std::string_view head);
-// Whether the file looks like XML: its first byte after a byte-order mark and white space
-// is '<'. Such a file is read as a backup (and refused when it is none).
-bool LooksLikeXmlFile(const std::string& path);

@@ -70,12 +70,6 @@ int TakeBackup(MsgStore& S, const OpenedBackup& opened, ImportFileReport& report
     report.NotTaken = NotTakenOf(report.BackupReport);
     return report.BackupReport.Read.End == BackupEnd::NotBackup ? NotValidFileCode : 0;
 }
-
-// An export's messages left out, and those of them that found the store full.
-int Counted(int code, ImportFileReport& report) {
-    report.DroppedWhenFull = static_cast<std::int32_t>(report.NotTaken[NotTakenReason::PastCapacity]);
-    return code;
-}
 }  // namespace
 
 int ImportFile(MsgStore& S, const std::string& path, ImportFileReport& report, const BackupTaker& take) {
@@ -91,9 +85,9 @@ int ImportFile(MsgStore& S, const std::string& path, ImportFileReport& report, c
         switch (kind) {
             case FileKind::MessagesDatabase: return TakeBackup(S, OpenDatabase(path), report, take);
             case FileKind::SmsBackup: return TakeBackup(S, OpenXml(file), report, take);
-            case FileKind::CsvExport: return Counted(ImportCsvExportFrom(S, file, path, report.NotTaken).value_or(0), report);
+            case FileKind::CsvExport: return ImportCsvExportFrom(S, file, path, report.NotTaken).value_or(0);
             case FileKind::AddressBook: return ImportVCardFrom(S, file, path);
-            case FileKind::SuiteExport: return Counted(ImportCsvFrom(S, file, path, report.NotTaken), report);
+            case FileKind::SuiteExport: return ImportCsvFrom(S, file, path, report.NotTaken);
             case FileKind::Unknown: return NotValidFileCode;
         }
     } catch (const IoError& e) {

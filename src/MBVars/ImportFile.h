@@ -11,7 +11,6 @@
 #include "MBVars/Store.h"
 
 struct ImportFileReport {
-    std::int32_t DroppedWhenFull = 0;  // an export's new lines that found the store full
     ImportNotTaken NotTaken;           // every message the file held that was left out, by reason
     bool Backup = false;               // the file was a phone's backup: XML, or an iPhone's messages
     SmsBackupReport BackupReport;      // when it was

@@ -150,7 +150,7 @@ int TMBForm::ImportOneFile(const QString& path, QString& result, QString& notes,
                                      .arg(QString::fromStdString(read.Reason))
                                : QStringLiteral(" - Damaged: reading stopped (%1)").arg(QString::fromStdString(read.Reason));
     notes = std::exchange(aside.Notes, {});
-    dropped = report.Backup ? 0 : report.DroppedWhenFull;
+    dropped = report.Backup ? 0 : static_cast<std::int32_t>(report.NotTaken[NotTakenReason::PastCapacity]);
     notTaken += report.NotTaken;
     return code;
 }
