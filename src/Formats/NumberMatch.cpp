@@ -1,21 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Formats/NumberMatch.h"
 
-#include <phonenumbers/phonenumberutil.h>
-
-#include <algorithm>
 #include <cctype>
-#include <set>
 
-using i18n::phonenumbers::PhoneNumber;
-using i18n::phonenumbers::PhoneNumberUtil;
+#include "Formats/NumberLibrary.h"
 
 namespace {
 // A number needs this many digits to be matched other than as text: shorter ones are short
 // codes (and a shorter national part shared by two numbers proves nothing).
 constexpr std::size_t TailDigits = 6;
-
-const PhoneNumberUtil& Util() { return *PhoneNumberUtil::GetInstance(); }
 
 // The digits of a phone written as a number ("+", digits, and blanks, dashes, dots, slashes
 // and brackets between them); false for anything else, such as an alphanumeric sender.
@@ -37,33 +30,46 @@ std::uint32_t TailOf(const std::string& digits) {
 }
 }  // namespace
 
-struct NumberMatcher::Parsed {
-    PhoneNumber Number;
-};
+void NumberMatcher::ParsedFree::operator()(KestroParsedNumber* number) const { library->FreeNumber(number); }
 
 namespace {
-// The number libphonenumber reads, "00" taken as the international prefix; false when it
+// The number libphonenumber reads, "00" taken as the international prefix; null when it
 // reads none or a number too short to be one (a short code).
-bool ParseNumber(const std::string& digits, bool plus, const std::string& home, PhoneNumber& number) {
+NumberMatcher::ParsedNumber ParseNumber(const NumberFunctions& f, const std::string& digits, bool plus,
+                                        const std::string& home) {
     const bool international = plus || (digits.size() > 2 && digits[0] == '0' && digits[1] == '0');
     const std::string text = international ? "+" + digits.substr(plus ? 0 : 2) : digits;
-    if (Util().Parse(text, international ? "ZZ" : home, &number) != PhoneNumberUtil::NO_PARSING_ERROR) return false;
-    const PhoneNumberUtil::ValidationResult possible = Util().IsPossibleNumberWithReason(number);
-    return possible == PhoneNumberUtil::IS_POSSIBLE || possible == PhoneNumberUtil::IS_POSSIBLE_LOCAL_ONLY;
+    return NumberMatcher::ParsedNumber(f.ParsePossible(text.data(), text.size(), international ? "ZZ" : home.c_str()),
+                                       NumberMatcher::ParsedFree{&f});
 }
 }  // namespace
 
 NumberMatcher::NumberMatcher(std::string homeCountry) : home_(std::move(homeCountry)) {
     for (char& c : home_) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (Util().GetCountryCodeForRegion(home_) == 0) home_ = "ZZ";
-    if (home_ == "ZZ") return;
-    homeCode_ = std::to_string(Util().GetCountryCodeForRegion(home_));
-    Util().GetNddPrefixForRegion(home_, true, &trunk_);
 }
 
-std::string NumberMatcher::InternationalDigits(const std::string& digits, bool plus) const {
+// The library is loaded here, when the first number is added or a phone is looked up
+// among added numbers, not when the matcher is made: most imports match no number.
+const NumberFunctions* NumberMatcher::Library() {
+    if (libraryTried_) return library_;
+    libraryTried_ = true;
+    library_ = NumberLibrary();
+    const int code = library_ ? library_->CallingCode(home_.c_str()) : 0;
+    if (code == 0) {
+        home_ = "ZZ";
+        return library_;
+    }
+    homeCode_ = std::to_string(code);
+    char trunk[16];
+    const std::size_t length = library_->TrunkPrefix(home_.c_str(), trunk, sizeof trunk);
+    if (length <= sizeof trunk) trunk_.assign(trunk, length);
+    return library_;
+}
+
+std::string NumberMatcher::InternationalDigits(const std::string& digits, bool plus) {
     if (plus) return digits;
     if (digits.size() > 2 && digits[0] == '0' && digits[1] == '0') return digits.substr(2);
+    Library();
     if (homeCode_.empty()) return {};
     const bool trunk = !trunk_.empty() && digits.compare(0, trunk_.size(), trunk_) == 0;
     return homeCode_ + digits.substr(trunk ? trunk_.size() : 0);
@@ -78,43 +84,44 @@ void NumberMatcher::Add(std::string_view number, std::int32_t value) {
     if (!DigitsOf(number, digits, plus)) return;
     if (std::string key = InternationalDigits(digits, plus); !key.empty()) byInternational_[std::move(key)] = value;
     byTail_[TailOf(digits)].push_back(static_cast<std::uint32_t>(entries_.size()));
-    entries_.push_back(Entry{std::string(number), value, nullptr, false});
+    entries_.push_back(Entry{std::string(number), value, ParsedNumber(nullptr, ParsedFree{nullptr}), false});
 }
 
-const NumberMatcher::Parsed* NumberMatcher::NumberOf(Entry& e) {
+const KestroParsedNumber* NumberMatcher::NumberOf(const NumberFunctions& f, Entry& e) {
     if (!e.Tried) {
         e.Tried = true;
         std::string digits;
         bool plus = false;
-        auto parsed = std::make_unique<Parsed>();
-        if (DigitsOf(e.Text, digits, plus) && ParseNumber(digits, plus, home_, parsed->Number)) e.Number = std::move(parsed);
+        if (DigitsOf(e.Text, digits, plus)) e.Number = ParseNumber(f, digits, plus, home_);
     }
     return e.Number.get();
 }
 
 std::int32_t NumberMatcher::Find(std::string_view phone) {
     if (const auto it = exact_.find(std::string(phone)); it != exact_.end()) return it->second;
+    if (entries_.empty()) return -1;  // no number to match as a number, and no library loaded for it
     std::string digits;
     bool plus = false;
     if (!DigitsOf(phone, digits, plus)) return -1;
     if (const auto it = byInternational_.find(InternationalDigits(digits, plus)); it != byInternational_.end()) return it->second;
     const auto candidates = byTail_.find(TailOf(digits));
     if (candidates == byTail_.end()) return -1;
-    PhoneNumber number;
-    if (!ParseNumber(digits, plus, home_, number)) return -1;
+    const NumberFunctions* f = Library();
+    if (!f) return -1;
+    const ParsedNumber number = ParseNumber(*f, digits, plus, home_);
+    if (!number) return -1;
 
     std::int32_t full = -1, shortMatch = -1;
     bool severalShort = false;
     for (const std::uint32_t i : candidates->second) {
         Entry& e = entries_[i];
-        const Parsed* other = NumberOf(e);
+        const KestroParsedNumber* other = NumberOf(*f, e);
         if (!other) continue;
-        switch (Util().IsNumberMatch(number, other->Number)) {
-        case PhoneNumberUtil::EXACT_MATCH:
-        case PhoneNumberUtil::NSN_MATCH:
+        switch (f->Match(number.get(), other)) {
+        case KestroFullMatch:
             full = e.Value;  // the later one wins
             break;
-        case PhoneNumberUtil::SHORT_NSN_MATCH:
+        case KestroShortMatch:
             if (shortMatch >= 0 && shortMatch != e.Value) severalShort = true;
             shortMatch = e.Value;
             break;
@@ -126,10 +133,18 @@ std::int32_t NumberMatcher::Find(std::string_view phone) {
     return severalShort ? -1 : shortMatch;
 }
 
-int CallingCodeOf(const std::string& country) { return Util().GetCountryCodeForRegion(country); }
+int CallingCodeOf(const std::string& country) {
+    const NumberFunctions* f = NumberLibrary();
+    return f ? f->CallingCode(country.c_str()) : 0;
+}
 
 std::vector<std::string> KnownCountries() {
-    std::set<std::string> regions;
-    Util().GetSupportedRegions(&regions);
-    return {regions.begin(), regions.end()};
+    const NumberFunctions* f = NumberLibrary();
+    if (!f) return {};
+    std::string all(1024, '\0');
+    all.resize(f->Countries(all.data(), all.size()));
+    if (all.size() > 1024) all.resize(f->Countries(all.data(), all.size()));
+    std::vector<std::string> countries;
+    for (std::size_t i = 0; i + 2 <= all.size(); i += 2) countries.push_back(all.substr(i, 2));
+    return countries;
 }

@@ -8,11 +8,14 @@
 #include <unordered_map>
 #include <vector>
 
+#include "Formats/NumberFunctions.h"
+
 // Numbers are added with the value they stand for (a card); a phone finds the value of the
 // number it equals as text, else of one that libphonenumber, reading national numbers as
 // the home country's, finds the same number in full or in its national part. A match of the
 // short end of a longer number alone (7 digits against 10) counts only when exactly one
 // value has such a number. Alphanumeric senders and short codes match only as text.
+// libphonenumber is loaded (Formats/NumberLibrary.h) only when a number is first added.
 class NumberMatcher {
 public:
     // `homeCountry`: an ISO 3166 two-letter code; any other text: no national numbers.
@@ -26,21 +29,31 @@ public:
     // The value, or -1.
     std::int32_t Find(std::string_view phone);
 
+    struct ParsedFree {
+        const NumberFunctions* library;
+        void operator()(KestroParsedNumber* number) const;
+    };
+    using ParsedNumber = std::unique_ptr<KestroParsedNumber, ParsedFree>;
+
 private:
-    struct Parsed;
     struct Entry {
         std::string Text;
         std::int32_t Value = 0;
-        std::unique_ptr<Parsed> Number;  // parsed when first a phone needs it
+        ParsedNumber Number{nullptr, ParsedFree{nullptr}};  // parsed when first a phone needs it
         bool Tried = false;
     };
-    const Parsed* NumberOf(Entry& e);
+    const KestroParsedNumber* NumberOf(const NumberFunctions& f, Entry& e);
+    // The library, and the home country's calling code and trunk prefix from it; null
+    // when it cannot be loaded.
+    const NumberFunctions* Library();
 
     // The number as the digits of its international form, composed from the home country's
     // calling code and trunk prefix as libphonenumber gives them; empty without a home
     // country for a national number. Most numbers are found by it at once, sparing the parsing.
-    std::string InternationalDigits(const std::string& digits, bool plus) const;
+    std::string InternationalDigits(const std::string& digits, bool plus);
 
+    const NumberFunctions* library_ = nullptr;
+    bool libraryTried_ = false;
     std::string home_;
     std::string homeCode_, trunk_;  // "49", "0" for DE
     std::unordered_map<std::string, std::int32_t> byInternational_;

@@ -15,12 +15,12 @@
 #include "cli/MergeCommand.h"
 #include "OFuncs/IoError.h"
 #ifdef KESTRO_CLI_PDF
-#include "cli/PdfFormat.h"
+#include "cli/PdfOnDemand.h"
 #endif
 
 namespace {
 #ifdef KESTRO_CLI_PDF
-const PdfMaker Pdf = CliPdfExport;
+const PdfMaker Pdf = PdfExportOnDemand;  // Qt is loaded only for it
 const char* const ExportFormats = "csv|html|pdf";
 #else
 const PdfMaker Pdf;  // an engine-only build paints no pages

@@ -91,6 +91,18 @@ check_tree() {
   mkdir -p "$work/samples"
   "$prefix/bin/kestro-cli" samples "$work/samples" >/dev/null || fail "the installed kestro-cli cannot write the samples"
   [ "$(find "$work/samples" -name 'sample_*.csv' | wc -l)" -eq 4 ] || fail "the installed kestro-cli wrote no four samples"
+
+  # The shared objects the programs open on demand, in the private library folder, found
+  # from the installed programs: the number library by an import that names a home country,
+  # the PDF painting by a PDF export.
+  for library in kestro-numbers.so kestro-pdf.so; do
+    [ -n "$(find "$prefix/lib" -path "*/kestro/$library" 2>/dev/null)" ] || fail "$library is not installed in a kestro library folder"
+  done
+  "$prefix/bin/kestro-cli" import --country DE "$source/examples/example_messages.csv" >/dev/null 2>"$work/numbers.err" ||
+    fail "the installed kestro-cli cannot import with a home country: $(cat "$work/numbers.err")"
+  if grep -q "cannot load" "$work/numbers.err"; then fail "the installed kestro-cli: $(cat "$work/numbers.err")"; fi
+  "$prefix/bin/kestro-cli" export "$work/written.kst" --format pdf -o "$work/written.pdf" 2>"$work/pdf.err" ||
+    fail "the installed kestro-cli cannot export a PDF: $(cat "$work/pdf.err")"
 }
 
 case $mode in
