@@ -28,13 +28,20 @@ std::optional<ExportFormat> ExportFormatOfPath(std::string_view path) {
 }
 
 std::string ExportTime(std::string_view stored) {
+    std::string out;
+    AppendExportTime(out, stored);
+    return out;
+}
+
+void AppendExportTime(std::string& out, std::string_view stored) {
     if (IsStoredTimeForm(stored)) {
-        std::string out(stored);
-        out[4] = out[7] = '-';
-        return out;
+        const std::size_t at = out.size();
+        out += stored;
+        out[at + 4] = out[at + 7] = '-';
+        return;
     }
     static const LocaleInfo english = LocaleInfo::English();  // ":" between hours and minutes
-    return FormatDateTime("yyyy-mm-dd hh:mm", TimeValue(stored), english);
+    out += FormatDateTime("yyyy-mm-dd hh:mm", TimeValue(stored), english);
 }
 
 std::string_view ExportDirection(const XMsgRecType& m) { return (m.Flags & MsgSent) ? "Sent" : "Received"; }

@@ -19,6 +19,8 @@ std::optional<ExportFormat> ExportFormatOfPath(std::string_view path);
 // The stored time "yyyy.mm.dd hh:mm" as "yyyy-mm-dd hh:mm"; a time that is not of that
 // form is read as the grid reads it (unreadable parts count as 0).
 std::string ExportTime(std::string_view stored);
+// The same, appended to `out`.
+void AppendExportTime(std::string& out, std::string_view stored);
 // "Sent" for a message with MsgSent, otherwise "Received".
 std::string_view ExportDirection(const XMsgRecType& m);
 

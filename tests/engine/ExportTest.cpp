@@ -120,6 +120,39 @@ TEST(Export, CsvReadByAStandardParserGivesTheGridRows) {
     EXPECT_EQ(ParsedByPython("csv", path), ExpectedRows(S, rows));
 }
 
+// The CSV export writes what its plain form writes: each cell shown, guarded, then quoted,
+// one after the other, for cells made of every piece that matters to any of those steps.
+TEST(Export, TheCsvExportWritesWhatThePlainFormWrites) {
+    const auto plain = [](const MsgStore& S, ExportRows rows) {
+        std::string out = std::string(Utf8ByteOrderMark) + std::string(CsvExportHeader) + "\r\n", room;
+        for (const std::int32_t n : rows) {
+            const XMsgRecType& m = S.Messages[static_cast<std::size_t>(n)];
+            out += ExportTime(m.Time.view()) + ",";
+            AppendCsvField(out, GuardCsvCell(Literal::Shown(m.Phone.view()), room, true));
+            out += ',';
+            AppendCsvField(out, GuardCsvCell(Literal::Shown(m.Name.view()), room));
+            out += "," + std::string(ExportDirection(m)) + ",";
+            AppendCsvField(out, GuardCsvCell(Literal::ShownMessage(m.Text), room));
+            out += "\r\n";
+        }
+        return out;
+    };
+    const std::vector<std::string> pieces = {",", "\"", "\r", "\n", "=", "+", "-", "@", "'", "\t", "a", "5", " ",
+                                             "(", "\xE9", "\xC3\xA4", "\xC3", "\x80", "\xF0\x9F\x98\x80", "plain words"};
+    const std::vector<std::string> times = {"2024.03.15 18:07", "2024.3.1 9:5", "", "2024.03.15 18:07:59"};
+    std::mt19937 rng(11);
+    const auto cell = [&](std::size_t most) {
+        std::string out;
+        for (std::size_t k = rng() % 12; k > 0; --k) out += pieces[rng() % pieces.size()];
+        return out.substr(0, most);
+    };
+    MsgStore S;
+    for (int i = 0; i < 3000; ++i)
+        AddMessage(S, times[rng() % times.size()], cell(30), cell(200), rng() % 2 ? Sent : Received, cell(30));
+    const std::vector<std::int32_t> rows = AllRows(S);
+    EXPECT_EQ(CsvExport(S, rows), plain(S, rows));
+}
+
 TEST(Export, HtmlReadByAStandardParserGivesTheGridRowsAndNoScript) {
     MsgStore S;
     FillAwkwardStore(S);
