@@ -6,6 +6,7 @@
 
 #include "MBVars/History.h"
 #include "Formats/NumberMatch.h"
+#include "MBVars/People.h"
 #include "MBVars/PhoneIndex.h"
 #include "MBVars/Removal.h"
 #include "OFuncs/WholeCharacters.h"
@@ -112,8 +113,12 @@ std::int32_t DeleteBlocked(MsgStore& S) {
 
 std::int32_t FitNames(MsgStore& S, bool useHistory) {
     ApplyContactNames(S);
-    if (!useHistory || S.HistoryCount <= 0) return 0;
-    const std::int32_t entries = std::min(S.HistoryCount, MaxHistory);
-    ApplyHistoryNames(S, entries);
-    return DeleteBlocked(S);
+    std::int32_t blocked = 0;
+    if (useHistory && S.HistoryCount > 0) {
+        ApplyHistoryNames(S, std::min(S.HistoryCount, MaxHistory));
+        blocked = DeleteBlocked(S);
+    }
+    // A person's numbers, named apart by the history or left nameless, take one name.
+    SpreadPersonNames(S);
+    return blocked;
 }

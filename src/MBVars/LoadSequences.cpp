@@ -12,6 +12,7 @@
 #include "MBVars/History.h"
 #include "MBVars/HistoryWriteInBackground.h"
 #include "MBVars/ImportHelper.h"
+#include "MBVars/NumberForms.h"
 #include "MBVars/Ordering.h"
 #include "MBVars/Removal.h"
 #include "MBVars/ShellOrder.h"
@@ -63,6 +64,7 @@ private:
 FinishImportResult FinishImport(MsgStore& S, DefaultsType& D, const FinishImportOptions& options) {
     FinishImportResult result;
     S.Book.HomeCountry = EffectiveHomeCountry(D.HomeCountry);
+    RewriteHeldNumbersInternationally(S, NumberForms(S.Book.HomeCountry));
     result.Blocked = FitNames(S, options.UseHistory);
     SortMessages(S, D, ByTime, Descending);
     std::optional<DuplicatesFoundAside> duplicates;
