@@ -46,7 +46,7 @@ std::string NumberForms::KeyOf(std::string_view phone) const {
 
 std::string StoredNumber(const NumberForms& forms, std::string_view phone) { return forms.KeyOf(phone); }
 
-std::int32_t RewriteHeldNumbersInternationally(MsgStore& S, const NumberForms& forms) {
+std::int32_t RewriteHeldNumbersInternationally(MsgStore& S, const NumberForms& forms, bool everyMessage) {
     // Each distinct phone is formed once; the messages then take the form of theirs.
     PhoneIndex formOf(256);
     std::vector<PhoneText> formed;
@@ -55,7 +55,7 @@ std::int32_t RewriteHeldNumbersInternationally(MsgStore& S, const NumberForms& f
     std::int32_t changed = 0;
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
         XMsgRecType& m = S.Messages[static_cast<std::size_t>(n)];
-        if (!(m.Flags & MsgExactTime) || m.Phone.empty()) continue;
+        if (!(everyMessage || (m.Flags & MsgExactTime)) || m.Phone.empty()) continue;
         phones.push_back(m.Phone);  // reserved: no reallocation moves what the index points at
         const auto [at, isNew] = formOf.TryEmplace(phones.back(), static_cast<std::int32_t>(formed.size()));
         if (isNew) {

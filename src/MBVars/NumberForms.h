@@ -29,8 +29,9 @@ private:
 std::string StoredNumber(const NumberForms& forms, std::string_view phone);
 
 // Rewrites the phone of every held message that came from a phone's backup or an iPhone
-// (MsgExactTime) into its international form where it has one. This is the one place where
-// held messages change their number: whatever is kept by a message's identity follows it
-// here. Address-book cards take their forms too. Returns how many messages changed; sets
+// (MsgExactTime), or of every message when `everyMessage` (the suites' exports' too), into
+// its international form where it has one. This is the one place where held messages
+// change their number: whatever is kept by a message's identity follows it here.
+// Address-book cards take their forms too. Returns how many messages changed; sets
 // Modified when any did.
-std::int32_t RewriteHeldNumbersInternationally(MsgStore& S, const NumberForms& forms);
+std::int32_t RewriteHeldNumbersInternationally(MsgStore& S, const NumberForms& forms, bool everyMessage);

@@ -85,21 +85,26 @@ People GroupPeople(const MsgStore& S) {
 }
 
 namespace {
-// The name most of the messages carry (the first in their order of equals), else empty.
+// The name most of the messages carry (of equal counts the one met first), else empty.
 std::string MostCarriedName(const MsgStore& S, const std::vector<std::int32_t>& messages) {
-    std::unordered_map<std::string_view, std::int32_t> count;
-    std::string_view best;
-    std::int32_t bestCount = 0;
+    struct Tally {
+        std::int32_t Count = 0, FirstMet = 0;
+    };
+    std::unordered_map<std::string_view, Tally> tally;
+    std::int32_t met = 0;
     for (const std::int32_t n : messages) {
         const std::string_view name = S.Messages[At(n)].Name.view();
         if (!IsPersonName(name)) continue;
-        const std::int32_t c = ++count[name];
-        if (c > bestCount) {
-            // Of equal counts the earlier name stays: it reached the count first.
-            best = name;
-            bestCount = c;
-        }
+        const auto [it, isNew] = tally.try_emplace(name, Tally{0, met++});
+        ++it->second.Count;
     }
+    std::string_view best;
+    Tally bestTally;
+    for (const auto& [name, t] : tally)
+        if (t.Count > bestTally.Count || (t.Count == bestTally.Count && t.FirstMet < bestTally.FirstMet)) {
+            best = name;
+            bestTally = t;
+        }
     return std::string(best);
 }
 }  // namespace
@@ -133,6 +138,19 @@ Person PersonOfPhone(const MsgStore& S, std::string_view phone) {
     return {};
 }
 
+std::vector<std::string> NumbersOfPeople(const MsgStore& S, const std::vector<std::int32_t>& positions) {
+    const People people = GroupPeople(S);
+    std::vector<bool> chosen(At(people.Count), false);
+    for (const std::int32_t n : positions)
+        if (n >= 1 && n <= S.MessageCount) chosen[At(people.PersonOf[At(n)])] = true;
+    std::vector<std::string> numbers;
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n)
+        if (chosen[At(people.PersonOf[At(n)])]) numbers.push_back(S.Messages[At(n)].Phone.str());
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    return numbers;
+}
+
 std::int32_t SpreadPersonNames(MsgStore& S) {
     const People people = GroupPeople(S);
     std::vector<std::int32_t> firstOf(At(people.Count), 0);
@@ -140,7 +158,8 @@ std::int32_t SpreadPersonNames(MsgStore& S) {
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
         std::int32_t& first = firstOf[At(people.PersonOf[At(n)])];
         if (first == 0) first = n;
-        else if (S.Messages[At(first)].Name != S.Messages[At(n)].Name) mixed[At(people.PersonOf[At(n)])] = true;
+        else if (S.Messages[At(first)].Name != S.Messages[At(n)].Name || S.Messages[At(first)].Phone != S.Messages[At(n)].Phone)
+            mixed[At(people.PersonOf[At(n)])] = true;
     }
     if (std::none_of(mixed.begin(), mixed.end(), [](bool b) { return b; })) return 0;
     std::vector<std::vector<std::int32_t>> messagesOf(At(people.Count));

@@ -37,9 +37,14 @@ Person PersonOfMessage(const MsgStore& S, std::int32_t n);
 // number has the same international form; nothing when no message has it.
 Person PersonOfPhone(const MsgStore& S, std::string_view phone);
 
-// Gives every message of a person whose messages carry different names one name: the
-// person name most of them carry (the first in store order of equals), else their number's
-// international form. Returns how many messages changed; sets Modified when any did.
+// The stored numbers of the people of the messages at the given store positions, each once,
+// in byte order: what blocking the selected rows' contacts blocks.
+std::vector<std::string> NumbersOfPeople(const MsgStore& S, const std::vector<std::int32_t>& positions);
+
+// Gives every message of a person whose messages carry different names or numbers one name
+// (so that what goes by name, the statistics and the contact view, sees one person): the
+// person name most of them carry (of equal counts the one met first in store order), else
+// the international form of the number of its first message. Returns how many messages changed; sets Modified when any did.
 std::int32_t SpreadPersonNames(MsgStore& S);
 
 // The words of a report's count of people: "19 contacts (37 numbers)".
