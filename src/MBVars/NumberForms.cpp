@@ -39,6 +39,12 @@ std::string NumberForms::Of(std::string_view phone) const {
     return form;
 }
 
+void NumberForms::ForgetAll() {
+    FormCache& cache = Cache();
+    const std::lock_guard lock(cache.Lock);
+    cache.Forms.clear();
+}
+
 std::string NumberForms::KeyOf(std::string_view phone) const {
     std::string form = Of(phone);
     return form.empty() ? std::string(phone) : form;

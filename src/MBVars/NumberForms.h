@@ -19,6 +19,9 @@ public:
     // The phone as a person's number: its international form, else the phone as written.
     std::string KeyOf(std::string_view phone) const;
     const std::string& Home() const { return home_; }
+    // Empties the shared cache: the next forms are asked of libphonenumber again (for
+    // measuring the first forming of a collection).
+    static void ForgetAll();
 
 private:
     std::string home_;
