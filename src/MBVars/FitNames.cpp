@@ -2,10 +2,13 @@
 // Fitting names, colours and blocked marks of the contact table and the history to a
 // freshly loaded collection.
 #include <algorithm>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "MBVars/History.h"
 #include "Formats/NumberMatch.h"
+#include "MBVars/NumberForms.h"
 #include "MBVars/People.h"
 #include "MBVars/PhoneIndex.h"
 #include "MBVars/Removal.h"
@@ -102,12 +105,22 @@ void ApplyHistoryNames(MsgStore& S, std::int32_t entries) {
 // rebuilds the view and sets Modified), and a phone listed twice loses its messages once.
 std::int32_t DeleteBlocked(MsgStore& S) {
     const std::int32_t entries = std::clamp(S.HistoryCount, 0, MaxHistory);
-    PhoneIndex blocked(static_cast<std::size_t>(entries));
+    // A blocked number is blocked in every form: its international form is what is compared.
+    const NumberForms forms(S.Book.HomeCountry);
+    std::unordered_set<std::string> blocked;
     for (std::int32_t h = 1; h <= entries; ++h)
-        if (S.History[h].Blocked != 0) blocked.TryEmplace(S.History[h].Phone, h);
-    if (blocked.Empty()) return 0;
-    for (std::int32_t n = 1; n <= S.MessageCount; ++n)
-        if (blocked.Find(S.Messages[n].Phone) >= 0) S.Messages[n].Flags |= MsgDoomed;
+        if (S.History[h].Blocked != 0) blocked.insert(forms.KeyOf(S.History[h].Phone.view()));
+    if (blocked.empty()) return 0;
+    PhoneIndex isBlocked(256);  // per distinct phone of the messages: 1 blocked, 0 not
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
+        XMsgRecType& m = S.Messages[n];
+        std::int32_t known = isBlocked.Find(m.Phone);
+        if (known < 0) {
+            known = blocked.contains(forms.KeyOf(m.Phone.view())) ? 1 : 0;
+            isBlocked.Assign(m.Phone, known);
+        }
+        if (known == 1) m.Flags |= MsgDoomed;
+    }
     return PurgeMarked(S);
 }
 

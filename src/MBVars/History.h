@@ -42,7 +42,8 @@ std::string KeepFileAside(const std::string& path, int& err);
 // and removal of blocked numbers, then one name per person (SpreadPersonNames); returns how
 // many messages were removed as blocked.
 std::int32_t FitNames(MsgStore& S, bool useHistory);
-// Removes the messages of every blocked entry, in one purge; returns how many went (the
-// sum that removing each blocked entry's phone in table order gives). Nothing happens,
+// Removes the messages of every blocked entry, its number in any form (the same
+// international form), in one purge; returns how many went (the sum that removing each
+// blocked entry's number in table order gives). Nothing happens,
 // and Modified stays, when no entry is blocked.
 std::int32_t DeleteBlocked(MsgStore& S);

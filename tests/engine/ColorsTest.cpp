@@ -153,8 +153,10 @@ TEST(ContactColors, ColouringOneContactByNameOrPhone) {
     EXPECT_EQ(ColorThisContact(S, D, 5, 0x42), 1);
     EXPECT_EQ(S.Messages[5].Color, 0x42);
     EXPECT_EQ(S.Messages[6].Color, 0);
-    EXPECT_EQ(ColorThisContact(S, D, 2, 0), 2);  // Clear: Ann by name, not Other
+    // Clear: Ann by name, and her number's message named otherwise, one person with her.
+    EXPECT_EQ(ColorThisContact(S, D, 2, 0), 3);
     EXPECT_EQ(S.Messages[1].Color, 0);
+    EXPECT_EQ(S.Messages[3].Color, 0);
 
     S.Modified = false;
     D.ColorMode = 1;

@@ -273,7 +273,16 @@ inline std::int32_t FitNamesByPhone(MsgStore& S, bool useHistory) {
         }
     std::int32_t removed = 0;
     for (std::int32_t h = 1; h <= S.HistoryCount; ++h)
-        if (S.History[h].Blocked != 0) removed += Literal::DeletePhone(S, S.History[h].Phone.view());
+        if (S.History[h].Blocked != 0) {
+            // Every form of the blocked number goes.
+            const NumberForms forms(S.Book.HomeCountry);
+            const std::string blocked = forms.KeyOf(S.History[h].Phone.view());
+            const std::int32_t before = S.MessageCount;
+            for (std::int32_t n = 1; n <= S.MessageCount; ++n)
+                if (forms.KeyOf(S.Messages[n].Phone.view()) == blocked) S.Messages[n].Flags |= MsgDoomed;
+            Literal::PurgeMarked(S);
+            removed += before - S.MessageCount;
+        }
     return removed;
 }
 
