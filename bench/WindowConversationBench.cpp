@@ -45,7 +45,7 @@ struct PaneWindow {
         {
             MsgStore built;
             DefaultsType defaults;
-            FillRandomStore(built, {.Messages = MaxMessages, .Phones = 1000, .Texts = 5000, .NamedPercent = 0}, 42);
+            FillRandomStore(built, {.Messages = MaxMessages, .Phones = 1000, .Texts = 5000, .NamedPercent = 90, .NamesByPhone = true}, 42);
             std::mt19937 rng(42);
             const char* words[] = {"see", "you", "at", "the", "caf\xC3\xA9", "tomorrow", "\xC3\x84pple",
                                    "http://example.com/x", "ok,", "thanks!", "bring", "the", "keys", "\n"};
@@ -54,9 +54,7 @@ struct PaneWindow {
                 // Ordinary lengths, and now and then a long one.
                 const std::size_t length = rng() % 20 == 0 ? 600 + rng() % 400 : 40 + rng() % 120;
                 while (m.Text.size() < length) m.Text += std::string(" ") + words[rng() % 14];
-                // One name per number, as an address book gives them; the talkative person
-                // writes from two numbers, one person by the name they share.
-                if (n % 10 != 0) m.Name = "Contact " + m.Phone.str().substr(5);
+                // The talkative person writes from two numbers, one person by the name they share.
                 if (n % 3 == 0 && n / 3 <= TalkativeCount) {
                     m.Phone = n % 2 ? Talkative : Talkative2;
                     m.Name = "Vera Holm";

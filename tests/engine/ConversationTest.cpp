@@ -10,7 +10,7 @@
 TEST(ConversationOf, EveryMessageOfThePersonOldestFirstAsAStableSortWould) {
     for (const int named : {0, 2}) {  // people of one number each, and people joined by names
         MsgStore S;
-        FillRandomStore(S, {.Messages = 3000, .Phones = 7, .Minutes = 500, .NamedPercent = named}, 3);  // many equal minutes
+        FillRandomStore(S, {.Messages = 1500, .Phones = 7, .Minutes = 500, .NamedPercent = named}, 3);  // many equal minutes
         const std::vector<std::int32_t> person = Literal::PersonOf(S);
         for (int contact = 0; contact < 8; ++contact) {
             const std::int32_t first = 1 + contact * 37 % S.MessageCount;
