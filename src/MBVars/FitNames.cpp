@@ -3,6 +3,7 @@
 // freshly loaded collection.
 #include <algorithm>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -77,21 +78,31 @@ void ApplyHistoryNames(MsgStore& S, std::int32_t entries) {
         const NameText* Name = nullptr;
         std::int32_t Color = 0;
     };
-    PhoneIndex fitOf(static_cast<std::size_t>(entries));
+    // An entry names its number in every form: a history written before the numbers were
+    // held in international form still names them. Compared by international form.
+    const NumberForms forms(S.Book.HomeCountry);
+    std::unordered_map<std::string, std::int32_t> fitOf;
     std::vector<Fit> fits;
     for (std::int32_t h = 1; h <= entries; ++h) {
         const HistoryRec& e = S.History[h];
         if (!UsableName(e.Name) || e.Phone.view() == e.Name.view()) continue;
-        const auto [at, isNew] = fitOf.TryEmplace(e.Phone, static_cast<std::int32_t>(fits.size()));
+        const auto [it, isNew] = fitOf.try_emplace(forms.KeyOf(e.Phone.view()), static_cast<std::int32_t>(fits.size()));
         if (isNew) fits.emplace_back();
-        Fit& fit = fits[static_cast<std::size_t>(at)];
+        Fit& fit = fits[static_cast<std::size_t>(it->second)];
         fit.Name = &e.Name;
         if (e.Color != 0) fit.Color = e.Color;
     }
     if (fits.empty()) return;
+    constexpr std::int32_t NotLookedUp = -1, NoFit = -2;  // NotLookedUp is what Find gives for a new phone
+    PhoneIndex fitOfPhone(256);  // per distinct phone of the messages: its fit, or NoFit
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
         XMsgRecType& m = S.Messages[n];
-        const std::int32_t at = fitOf.Find(m.Phone);
+        std::int32_t at = fitOfPhone.Find(m.Phone);
+        if (at == NotLookedUp) {
+            const auto it = fitOf.find(forms.KeyOf(m.Phone.view()));
+            at = it == fitOf.end() ? NoFit : it->second;
+            fitOfPhone.Assign(m.Phone, at);
+        }
         if (at < 0) continue;
         const Fit& fit = fits[static_cast<std::size_t>(at)];
         m.Name = *fit.Name;

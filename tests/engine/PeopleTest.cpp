@@ -176,3 +176,23 @@ TEST(RefitNumbers, ANewHomeCountryRewritesTheBackupsNumbersAndNamesThem) {
     EXPECT_EQ(RefitNumbers(S, D).Renumbered, 1);
     EXPECT_EQ(S.Messages[2].Phone, "+4915155501234");
 }
+
+TEST(FitNames, TheHistoryNamesAndBlocksANumberInAnyForm) {
+    MsgStore S;
+    S.Book.HomeCountry = "DE";
+    AddMessage(S, "2024.01.01 10:00", "+4915155501234", "a", MsgSms | MsgReceived | MsgExactTime);
+    AddMessage(S, "2024.01.01 10:01", "+49305550123", "b", MsgSms | MsgReceived | MsgExactTime);
+    AddMessage(S, "2024.01.01 10:02", "22222", "c", MsgSms | MsgReceived);
+    // A history written while the numbers were held as the phones wrote them.
+    S.HistoryCount = 2;
+    S.History[1] = HistoryRec{0, PhoneText("0151 55501234"), NameText("Lena Vogel"), 0x00ABCDEF};
+    S.History[2] = HistoryRec{1, PhoneText("030-5550123"), NameText("Office"), 0};
+    MsgStore literal = S;
+    EXPECT_EQ(FitNames(S, true), 1);
+    EXPECT_EQ(Literal::FitNames(literal, true), 1);
+    ASSERT_EQ(S.MessageCount, 2);
+    EXPECT_EQ(S.Messages[1].Name, "Lena Vogel");
+    EXPECT_EQ(S.Messages[1].Color, 0x00ABCDEF);
+    EXPECT_EQ(S.Messages[2].Phone, "22222");
+    for (std::int32_t n = 1; n <= 2; ++n) EXPECT_EQ(S.Messages[n].Name, literal.Messages[n].Name);
+}

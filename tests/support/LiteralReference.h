@@ -262,11 +262,17 @@ inline std::int32_t FitNamesByPhone(MsgStore& S, bool useHistory) {
             // AssignName is itself the literal one-pass procedure.
             ::AssignName(S, S.Contacts[c].Phone.view(), S.Contacts[c].Name.view());
     if (!useHistory || S.HistoryCount == 0) return 0;
+    // Numbers compared in international form (each formed once here, for speed alone).
+    const NumberForms forms(S.Book.HomeCountry);
+    std::vector<std::string> entryKey(static_cast<std::size_t>(S.HistoryCount) + 1), messageKey(static_cast<std::size_t>(S.MessageCount) + 1);
+    for (std::int32_t h = 1; h <= S.HistoryCount; ++h) entryKey[static_cast<std::size_t>(h)] = forms.KeyOf(S.History[h].Phone.view());
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) messageKey[static_cast<std::size_t>(n)] = forms.KeyOf(S.Messages[n].Phone.view());
     for (std::int32_t n = 1; n <= S.MessageCount; ++n)
         for (std::int32_t h = 1; h <= S.HistoryCount; ++h) {
             const HistoryRec& e = S.History[h];
             XMsgRecType& m = S.Messages[n];
-            if (e.Name > oneSpace && m.Phone == e.Phone && e.Phone.view() != e.Name.view()) {
+            if (e.Name > oneSpace && messageKey[static_cast<std::size_t>(n)] == entryKey[static_cast<std::size_t>(h)] &&
+                e.Phone.view() != e.Name.view()) {
                 m.Name = e.Name;
                 if (e.Color != 0) m.Color = e.Color;
             }
