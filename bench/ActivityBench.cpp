@@ -11,7 +11,7 @@ namespace {
 const MsgStore& FullStore() {
     static const MsgStore store = [] {
         MsgStore S;
-        FillRandomStore(S, {.Messages = MaxMessages, .Phones = 1000, .Minutes = 2000000}, 11);
+        FillRandomStore(S, {.Messages = MaxMessages, .Phones = 1000, .Minutes = 2000000, .NamesByPhone = true}, 11);
         return S;
     }();
     return store;

@@ -16,7 +16,7 @@ namespace {
 MsgStore& FullStore() {
     static MsgStore S = [] {
         MsgStore s;
-        FillRandomStore(s, {.Messages = MaxMessages, .Phones = 1000, .Texts = 5000, .NamedPercent = 90}, 42);
+        FillRandomStore(s, {.Messages = MaxMessages, .Phones = 1000, .Texts = 5000, .NamedPercent = 90, .NamesByPhone = true}, 42);
         std::mt19937 rng(42);
         const char* words[] = {"see", "you", "at", "the", "caf\xC3\xA9", "tomorrow", "\xC3\x84pple",
                                "http://example.com/x", "ok,", "thanks!", "bring", "the", "keys"};

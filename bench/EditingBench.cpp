@@ -20,7 +20,7 @@ namespace {
 const MsgStore& FullStore() {
     static const MsgStore store = [] {
         MsgStore S;
-        FillRandomStore(S, {.Messages = MaxMessages, .Phones = 1000, .Texts = 12000, .Minutes = 2000000}, 7);
+        FillRandomStore(S, {.Messages = MaxMessages, .Phones = 1000, .Texts = 12000, .Minutes = 2000000, .NamesByPhone = true}, 7);
         for (std::int32_t n = 1; n <= S.MessageCount; ++n) S.Messages[n].Text += " see you at the cafe, bring the keys!";
         DefaultsType D;
         SortMessages(S, D, 1, 0);

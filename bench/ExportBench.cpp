@@ -14,7 +14,7 @@ namespace {
 const MsgStore& FullExportStore() {
     static const MsgStore store = [] {
         MsgStore S;
-        FillRandomStore(S, {.Messages = MaxMessages, .Phones = 1000, .Texts = 12000}, 3);
+        FillRandomStore(S, {.Messages = MaxMessages, .Phones = 1000, .Texts = 12000, .NamesByPhone = true}, 3);
         const char* const extras[] = {"", ", with \"quotes\", and commas", "\r\non a second line",
                                       " <b>markup</b> & more", " caf\xE9 \x80 5"};
         for (std::int32_t n = 1; n <= S.MessageCount; ++n) {

@@ -11,7 +11,7 @@
 namespace {
 
 void FullStore(MsgStore& S) {
-    FillRandomStore(S, {.Messages = MaxMessages, .Phones = MaxContacts, .Texts = 5000}, 1);
+    FillRandomStore(S, {.Messages = MaxMessages, .Phones = MaxContacts, .Texts = 5000, .NamesByPhone = true}, 1);
 }
 
 void BM_DataFileWriteThenRead(benchmark::State& state) {

@@ -65,7 +65,7 @@ protected:
 
 void BM_ListFullStore(benchmark::State& state) {
     MsgStore S;
-    FillRandomStore(S, {.Messages = MaxMessages, .Phones = 1000, .Texts = 5000, .NamedPercent = 90}, 42);
+    FillRandomStore(S, {.Messages = MaxMessages, .Phones = 1000, .Texts = 5000, .NamedPercent = 90, .NamesByPhone = true}, 42);
     std::mt19937 rng(42);
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
         std::string& text = S.Messages[n].Text;

@@ -31,7 +31,7 @@ const std::vector<std::string> EmojiWords = {"\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD",
 // 16380 messages of 100 to 140 bytes from 1000 phones, one contact per phone.
 MsgStore MakeStore(const std::vector<std::string>& words, unsigned seed) {
     MsgStore s;
-    FillRandomStore(s, {.Messages = MaxMessages, .Phones = 1000, .Texts = 5000, .NamedPercent = 90}, seed);
+    FillRandomStore(s, {.Messages = MaxMessages, .Phones = 1000, .Texts = 5000, .NamedPercent = 90, .NamesByPhone = true}, seed);
     std::mt19937 rng(seed);
     for (int n = 1; n <= s.MessageCount; ++n) {
         std::string& text = s.Messages[static_cast<std::size_t>(n)].Text;

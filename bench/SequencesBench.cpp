@@ -77,6 +77,7 @@ std::string WriteFullDataFile(const TempDir& dir) {
     shape.Messages = MaxMessages;
     shape.Phones = 1000;
     shape.Texts = 5000;
+    shape.NamesByPhone = true;
     FillRandomStore(S, shape, 3);
     const std::string path = PathIn(dir, "full.kst");
     WriteDataFile(S, path);

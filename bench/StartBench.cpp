@@ -27,6 +27,7 @@ struct SavedCollection {
         shape.Messages = messages;
         shape.Phones = 1000;
         shape.Texts = 5000;
+        shape.NamesByPhone = true;
         FillRandomStore(S, shape, 5);
         for (std::int32_t n = 1; n <= S.MessageCount; ++n) S.Messages[n].Text.resize(100, 'x');
         SortMessages(S, D, 1, 0);

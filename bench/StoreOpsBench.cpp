@@ -14,7 +14,7 @@ namespace {
 const MsgStore& ImportedStore() {
     static const MsgStore store = [] {
         MsgStore S;
-        FillRandomStore(S, {.Messages = MaxMessages, .Phones = 1000, .Texts = 12000, .Minutes = 2000000}, 42);
+        FillRandomStore(S, {.Messages = MaxMessages, .Phones = 1000, .Texts = 12000, .Minutes = 2000000, .NamesByPhone = true}, 42);
         return S;
     }();
     return store;
@@ -102,7 +102,7 @@ BENCHMARK(BM_DeleteFirstRow)->Unit(benchmark::kMillisecond);
 void BM_SortMessagesBadOrder(benchmark::State& state) {
     static const MsgStore start = [] {
         MsgStore S;
-        FillRandomStore(S, {.Messages = 8192, .Phones = 1000}, 7);
+        FillRandomStore(S, {.Messages = 8192, .Phones = 1000, .NamesByPhone = true}, 7);
         for (std::int32_t n = 1; n <= S.MessageCount; ++n)
             S.Messages[n].Text.assign(static_cast<std::size_t>(n % 2 ? 9000 + n / 2 : 1 + n / 2), 'x');
         return S;

@@ -17,7 +17,7 @@ namespace {
 const MsgStore& ChartStore() {
     static const MsgStore store = [] {
         MsgStore S;
-        FillRandomStore(S, {.Messages = MaxMessages, .Phones = 1000, .Minutes = 2000000}, 13);
+        FillRandomStore(S, {.Messages = MaxMessages, .Phones = 1000, .Minutes = 2000000, .NamesByPhone = true}, 13);
         return S;
     }();
     return store;

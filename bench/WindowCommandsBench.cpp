@@ -58,7 +58,7 @@ FormEnvironment DocumentsOnly(const QString& documents) {
 
 // A full collection with texts of ordinary length (about 100 bytes).
 void FillFullStore(MsgStore& S) {
-    FillRandomStore(S, {.Messages = MaxMessages, .Phones = 1000, .Texts = 5000, .NamedPercent = 90}, 42);
+    FillRandomStore(S, {.Messages = MaxMessages, .Phones = 1000, .Texts = 5000, .NamedPercent = 90, .NamesByPhone = true}, 42);
     std::mt19937 rng(42);
     const char* words[] = {"see", "you", "at", "the", "caf\xC3\xA9", "tomorrow", "\xC3\x84pple",
                            "http://example.com/x", "ok,", "thanks!", "bring", "the", "keys"};

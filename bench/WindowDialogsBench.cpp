@@ -45,7 +45,7 @@ struct FullWindow {
         std::filesystem::create_directories(folder);
         {
             auto source = std::make_unique<MsgStore>();
-            FillRandomStore(*source, {.Messages = MaxMessages, .Phones = 1000, .Texts = 5000, .NamedPercent = 90}, 42);
+            FillRandomStore(*source, {.Messages = MaxMessages, .Phones = 1000, .Texts = 5000, .NamedPercent = 90, .NamesByPhone = true}, 42);
             Renumber(*source);
             WriteDataFile(*source, Documents.Path().string() + "/full.kst");
         }

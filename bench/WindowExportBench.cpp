@@ -13,7 +13,7 @@
 namespace {
 void BM_ExportPdfFull(benchmark::State& state) {
     MsgStore S;
-    FillRandomStore(S, {.Messages = MaxMessages, .Phones = 1000, .Texts = 12000}, 3);
+    FillRandomStore(S, {.Messages = MaxMessages, .Phones = 1000, .Texts = 12000, .NamesByPhone = true}, 3);
     std::vector<std::int32_t> rows;
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
         std::string& text = S.Messages[n].Text;

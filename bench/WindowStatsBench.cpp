@@ -18,7 +18,7 @@ namespace {
 const MsgStore& FullStore() {
     static const MsgStore store = [] {
         MsgStore S;
-        FillRandomStore(S, {.Messages = MaxMessages, .Phones = 1000, .Texts = 12000, .Minutes = 2000000}, 7);
+        FillRandomStore(S, {.Messages = MaxMessages, .Phones = 1000, .Texts = 12000, .Minutes = 2000000, .NamesByPhone = true}, 7);
         DefaultsType D;
         SortMessages(S, D, 1, 0);
         BuildContacts(S, ContactsByPhone, true);

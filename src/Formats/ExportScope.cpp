@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Formats/ExportScope.h"
 
+#include "MBVars/People.h"
 #include "MBVars/Search.h"
 
 std::string ExportTitle(const ExportScope& scope) {
@@ -20,11 +21,17 @@ std::string ExportTitle(const ExportScope& scope) {
 
 std::vector<std::int32_t> PickExportRows(MsgStore& S, const ExportScope& scope, const std::string& contactPhone) {
     MarkFound(S, FetchByText, scope.Search);  // every message when there is no search
+    // The contact is a person: every form of the number, and the numbers of the same name.
+    std::vector<bool> ofContact;
+    if (!contactPhone.empty()) {
+        ofContact.assign(static_cast<std::size_t>(S.MessageCount) + 1, false);
+        for (const std::int32_t n : PersonOfPhone(S, contactPhone).Messages) ofContact[static_cast<std::size_t>(n)] = true;
+    }
     std::vector<std::int32_t> rows;
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
         const XMsgRecType& m = S.Messages[static_cast<std::size_t>(n)];
         if (!(m.Flags & MsgFound) || !(m.Flags & scope.Directions)) continue;
-        if (!contactPhone.empty() && m.Phone.view() != contactPhone) continue;
+        if (!ofContact.empty() && !ofContact[static_cast<std::size_t>(n)]) continue;
         rows.push_back(n);
     }
     return rows;

@@ -21,7 +21,7 @@ struct ExportScope {
 std::string ExportTitle(const ExportScope& scope);
 
 // The store positions 1..MessageCount in store order whose direction is one of
-// scope.Directions, whose phone is `contactPhone` (stored form; any when empty) and whose
+// scope.Directions, of the person of `contactPhone` (People.h; any when empty) and whose
 // text as shown holds scope.Search ignoring letter case (as the window's search). Marks
 // the found messages as the search does.
 std::vector<std::int32_t> PickExportRows(MsgStore& S, const ExportScope& scope, const std::string& contactPhone);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "Lang/HomeCountry.h"
 #include "MBVars/HeldMessages.h"
 
 namespace {
@@ -37,11 +38,14 @@ struct BackupSelection::Held {
 };
 
 BackupSelection::BackupSelection(const MsgStore& S)
-    : held_(std::make_unique<Held>(S)), room_(static_cast<std::size_t>(std::max(0, MaxMessages - S.MessageCount))) {}
+    : held_(std::make_unique<Held>(S)), forms_(EffectiveHomeCountry(S.Book.HomeCountry)), room_(static_cast<std::size_t>(std::max(0, MaxMessages - S.MessageCount))) {}
 
 BackupSelection::~BackupSelection() = default;
 
 void BackupSelection::Offer(BackupMessage& m) {
+    // Held in international form, so that the forms of one number are one contact and one
+    // message read under two forms is held once.
+    m.Record.Phone = StoredNumber(forms_, m.Record.Phone.view());
     names_.Note(m.Record);
     if (held_->Index.Holds(m.Record)) {
         ++heldCount_;

@@ -9,6 +9,7 @@
 
 #include "Formats/SmsBackupReader.h"
 #include "MBVars/ImportNotTaken.h"
+#include "MBVars/NumberForms.h"
 #include "MBVars/Store.h"
 
 // What one backup brought, for the report.
@@ -38,7 +39,8 @@ private:
 
 // The messages of a backup chosen while it is read: those the store does not hold yet, and
 // of them the newest that fit into its free room (by time; of equal times the later in the
-// file). The store must stay unchanged until they are added.
+// file). Their numbers are taken in international form (S.Book.HomeCountry's, else the
+// locale's national numbers). The store must stay unchanged until they are added.
 class BackupSelection {
 public:
     explicit BackupSelection(const MsgStore& S);
@@ -68,6 +70,7 @@ private:
         std::uint32_t Slot = 0;  // in kept_
     };
     std::unique_ptr<Held> held_;
+    NumberForms forms_;  // the store's home country's
     FirstNames names_;
     std::size_t room_;
     std::vector<Entry> kept_;  // in no order; a newer message takes the place of the oldest

@@ -2,10 +2,12 @@
 #include "MBConversation/TConversation.h"
 
 #include <QLabel>
+#include <QStringList>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "MBConversation/ConversationView.h"
-#include "MBVars/Conversation.h"
+#include "MBVars/People.h"
 #include "MBrowser/GridFont.h"
 #include "Platform/Cp1252Text.h"
 
@@ -37,23 +39,25 @@ void TConversation::Follow(std::int32_t current, const std::string& search) {
         IsStale = true;  // caught up with when shown
         return;
     }
-    const XMsgRecType* m = current >= 1 && current <= S.MessageCount ? &S.Messages[static_cast<std::size_t>(current)] : nullptr;
-    const std::string phone = m ? m->Phone.str() : std::string();
+    const bool held = current >= 1 && current <= S.MessageCount;
     // The grid's rows clear the font's style (bold in the default font) and apply their own,
     // regular unless chosen otherwise: the bubbles read as the rows do.
     QFont font = ToQFont(*D.DefaultFont);
     font.setBold(false);
     font.setItalic(false);
-    const bool sameLook = phone == Phone && search == Search && font == ShownFont;
+    // Another message of the person shown is the same look: only its bubble is marked.
+    const bool samePerson = held && std::find(Shown.begin(), Shown.end(), current) != Shown.end();
+    const bool sameLook = samePerson && search == Search && font == ShownFont;
     if (IsStale || !sameLook) {
         IsStale = false;
-        Phone = phone;
         Search = search;
         ShownFont = font;
-        std::vector<std::int32_t> found = m ? ConversationOf(S, Phone) : std::vector<std::int32_t>();
-        // Most commands leave this contact's messages as they were: what is laid out stays.
-        if (!sameLook || found != Shown || !StillShown()) {
-            Shown = std::move(found);
+        Person person = held ? PersonOfMessage(S, current) : Person();
+        Name = std::move(person.Name);
+        Numbers = std::move(person.Numbers);
+        // Most commands leave this person's messages as they were: what is laid out stays.
+        if (!sameLook || person.Messages != Shown || !StillShown()) {
+            Shown = std::move(person.Messages);
             Kept.clear();
             for (const std::int32_t n : Shown) Kept.push_back(S.Messages[static_cast<std::size_t>(n)]);
             View->SetMessages(Shown, Search, font);
@@ -61,9 +65,12 @@ void TConversation::Follow(std::int32_t current, const std::string& search) {
             View->viewport()->update();  // the colours of the settings may have changed
         }
     }
-    Name = m ? m->Name.str() : std::string();
-    const QString contact = m ? ContactTitle() : QString();  // a message may lack both name and number
+    const QString contact = held ? ContactTitle() : QString();  // a message may lack both name and number
     Title->setText(contact.isEmpty() ? QStringLiteral("Conversation") : QStringLiteral("Conversation with ") + contact);
+    QStringList numbers;
+    if (held)
+        for (const std::string& number : Numbers) numbers << ShownText(number);
+    Title->setToolTip(numbers.join(QLatin1Char('\n')));
     View->SetMarked(current);
 }
 
@@ -79,10 +86,7 @@ bool TConversation::StillShown() const {
     return true;
 }
 
-QString TConversation::ContactTitle() const {
-    const QString name = ShownText(Name).trimmed();
-    return name.isEmpty() ? ShownText(Phone).trimmed() : name;
-}
+QString TConversation::ContactTitle() const { return ShownText(Name).trimmed(); }
 
 void TConversation::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);

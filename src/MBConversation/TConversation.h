@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The conversation pane beside the grid: every message of the current message's contact,
-// oldest first, as bubbles under the title "Conversation with <name>". The main window
+// The conversation pane beside the grid: every message of the current message's person
+// (every form of its number, People.h), oldest first, as bubbles under the title
+// "Conversation with <name>", the person's numbers in the title's tooltip. The main window
 // tells it which message is current and when the messages changed; it tells the window
 // which bubble was chosen, which link was clicked and when the conversation is to be
 // exported.
@@ -33,9 +34,10 @@ public:
 
     // The store positions shown, oldest first.
     const std::vector<std::int32_t>& Messages() const { return Shown; }
-    // The contact as the title names it: its name, or its number when it has none.
+    // The person as the title names it: its name, or its number when it has none.
     QString ContactTitle() const;
-    std::string ContactPhone() const { return Phone; }
+    // The person's numbers, as the title's tooltip lists them.
+    const std::vector<std::string>& ContactNumbers() const { return Numbers; }
 
     QLabel* Title = nullptr;
     ConversationView* View = nullptr;
@@ -56,7 +58,8 @@ private:
     const DefaultsType& D;
     std::vector<std::int32_t> Shown;
     std::vector<XMsgRecType> Kept;  // the shown messages as they were shown
-    std::string Phone, Name, Search;
+    std::string Name, Search;
+    std::vector<std::string> Numbers;
     std::int32_t Current = 0;
     QFont ShownFont;
     bool IsStale = true;

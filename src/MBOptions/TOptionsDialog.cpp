@@ -18,9 +18,11 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "Lang/HomeCountry.h"
 #include "MBOptions/HomeCountryBox.h"
 #include "MBrowser/GridFont.h"
-#include "MBrowser/TMBForm.h"
+#include "MBOptions/OptionsHost.h"
+#include "Platform/Dialogs.h"
 #include "Platform/AccessibleNames.h"
 #include "Platform/ColorRef.h"
 #include "Platform/Cp1252Text.h"
@@ -100,10 +102,11 @@ QColor InkOn(const QColor& ground) { return ground.lightness() >= 128 ? QColor(0
 
 }  // namespace
 
-TOptionsDialog::TOptionsDialog(TMBForm& form) : QDialog(&form), Form(form), D(form.Set.Defaults) {
+TOptionsDialog::TOptionsDialog(OptionsHost& host)
+    : QDialog(host.OptionsParent()), Host(host), D(host.OptionsSettings().Defaults) {
     setWindowTitle(QStringLiteral("Options"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    setFixedSize(358, 492);  // room below the message view for the home country
+    setFixedSize(358, 516);  // room below the message view for the home country and its numbers
     setFont(QFont(QStringLiteral("Verdana"), 8));
     setAutoFillBackground(true);
     BuildControls();
@@ -163,15 +166,18 @@ void TOptionsDialog::BuildControls() {
     HomeCountryBox = NewHomeCountryBox(this);
     HomeCountryBox->setGeometry(184, 432, 169, 22);
     NameAfterLabel(HomeCountryBox, HomeCountryLabel->text());
+    InternationalNumbersCB = CheckBox(this, QStringLiteral("Write numbers in international form"), {16, 460, 337, 17});
+    InternationalNumbersCB->setToolTip(
+        QStringLiteral("The numbers of the suites' exports are held in international form too, as the phones' backups' are"));
 
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
-    OKBtn->setGeometry(199, 462, 75, 25);
+    OKBtn->setGeometry(199, 486, 75, 25);
     OKBtn->setDefault(true);
     CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelBtn->setGeometry(279, 462, 75, 25);
+    CancelBtn->setGeometry(279, 486, 75, 25);
     CancelBtn->setAutoDefault(false);
 
-    connect(OKBtn, &QPushButton::clicked, this, [this] { Form.Safely([this] { OKBtnClick(); }); });
+    connect(OKBtn, &QPushButton::clicked, this, [this] { Host.RunOptionsCommand([this] { OKBtnClick(); }); });
     connect(CancelBtn, &QPushButton::clicked, this, &TOptionsDialog::reject);
     const std::pair<QToolButton*, void (TOptionsDialog::*)()> colourButtons[] = {
         {MainColorSB, &TOptionsDialog::MainColorSBClick},
@@ -182,18 +188,18 @@ void TOptionsDialog::BuildControls() {
         {MessageFontSB, &TOptionsDialog::MessageFontSBClick},
     };
     for (const auto& [button, handler] : colourButtons)
-        connect(button, &QToolButton::clicked, this, [this, handler] { Form.Safely([this, handler] { (this->*handler)(); }); });
+        connect(button, &QToolButton::clicked, this, [this, handler] { Host.RunOptionsCommand([this, handler] { (this->*handler)(); }); });
     const std::pair<QButtonGroup*, void (TOptionsDialog::*)()> radioGroups[] = {
         {ColorModeItems, &TOptionsDialog::ColorModeRBClick},
         {SentFontItems, &TOptionsDialog::SentFontRGClick},
         {ReceivedFontItems, &TOptionsDialog::ReceivedFontRGClick},
     };
     for (const auto& [group, handler] : radioGroups)
-        connect(group, &QButtonGroup::idClicked, this, [this, handler] { Form.Safely([this, handler] { (this->*handler)(); }); });
+        connect(group, &QButtonGroup::idClicked, this, [this, handler] { Host.RunOptionsCommand([this, handler] { (this->*handler)(); }); });
 }
 
 void TOptionsDialog::FormCreate() {
-    Form.Set.SavedDefaults = D;
+    Host.OptionsSettings().SavedDefaults = D;
     SavedFont = *D.DefaultFont;
     Check(ColorModeItems, D.ColorMode);
     LastSavedReadCB->setChecked(D.LastSavedRead);
@@ -202,6 +208,7 @@ void TOptionsDialog::FormCreate() {
     GridLinesCB->setChecked(D.GridLines);
     DateTimeEdit->setText(ShownText(D.DateTimeFormat));
     SelectHomeCountry(HomeCountryBox, D.HomeCountry);
+    InternationalNumbersCB->setChecked(D.InternationalNumbers);
     Check(SentFontItems, D.SentFont);
     Check(ReceivedFontItems, D.ReceivedFont);
     ShowMessageFont();
@@ -227,8 +234,8 @@ void TOptionsDialog::FormPaint() {
 }
 
 void TOptionsDialog::EditColor(const QString& prompt, std::int32_t& setting) {
-    Form.ColorSelect(this, false, prompt, setting);
-    Form.FormPaint();
+    Host.ChooseOptionsColour(this, prompt, setting);
+    Host.RepaintForOptions();
     FormPaint();
 }
 
@@ -244,24 +251,24 @@ void TOptionsDialog::FixedGridColorSBClick() {
 
 void TOptionsDialog::ColorModeRBClick() {
     D.ColorMode = static_cast<std::uint8_t>(std::max(0, ColorModeItems->checkedId()));
-    Form.FormPaint();
+    Host.RepaintForOptions();
 }
 
 void TOptionsDialog::SentFontRGClick() {
     D.SentFont = static_cast<std::uint8_t>(std::max(0, SentFontItems->checkedId()));
-    Form.FormPaint();
+    Host.RepaintForOptions();
 }
 
 void TOptionsDialog::ReceivedFontRGClick() {
     D.ReceivedFont = static_cast<std::uint8_t>(std::max(0, ReceivedFontItems->checkedId()));
-    Form.FormPaint();
+    Host.RepaintForOptions();
 }
 
 void TOptionsDialog::ApplyGridFont() {
     // One layout pass after the font is in place: a pass before it would be overwritten
     // whole by this one, so it would only cost time on a full store.
-    Form.UpdateMessageGrid();
-    Form.FormPaint();
+    Host.RefitGridForOptions();
+    Host.RepaintForOptions();
 }
 
 void TOptionsDialog::ShowMessageFont() {
@@ -281,7 +288,7 @@ void TOptionsDialog::ShowMessageFont() {
 }
 
 void TOptionsDialog::MessageFontSBClick() {
-    const std::optional<QFont> chosen = Form.Dlg.ChooseFont(ToQFont(*D.DefaultFont));
+    const std::optional<QFont> chosen = Host.OptionsDialogs().ChooseFont(ToQFont(*D.DefaultFont));
     if (!chosen) return;
     ToFontData(*chosen, *D.DefaultFont);  // the character set stays: the desktop has none to give
     ShowMessageFont();
@@ -295,24 +302,26 @@ void TOptionsDialog::OKBtnClick() {
     D.UseHistory = UseHistoryCB->isChecked();
     D.GridLines = GridLinesCB->isChecked();
     D.DateTimeFormat = StoredFromTyped(DateTimeEdit->text());
+    const bool numbersChanged = EffectiveHomeCountry(ChosenHomeCountry(HomeCountryBox)) != EffectiveHomeCountry(D.HomeCountry) ||
+                                InternationalNumbersCB->isChecked() != D.InternationalNumbers;
     D.HomeCountry = ChosenHomeCountry(HomeCountryBox);
+    D.InternationalNumbers = InternationalNumbersCB->isChecked();
     D.HintWait = Typed(HintWaitSpin);
     D.HintHideWait = Typed(HintHideWaitSpin);
-    Form.ApplyHintSettings();
-    Form.S.Modified = true;
     Restored = true;  // nothing to put back
     accept();
+    Host.OptionsAccepted(numbersChanged);
 }
 
 void TOptionsDialog::CancelBtnClick() {
     // The record copy shares the font object, so the font is restored from its own copy.
-    D = Form.Set.SavedDefaults;
+    D = Host.OptionsSettings().SavedDefaults;
     *D.DefaultFont = SavedFont;
     Restored = true;
     ApplyGridFont();
 }
 
 void TOptionsDialog::reject() {
-    if (!Restored) Form.Safely([this] { CancelBtnClick(); });
+    if (!Restored) Host.RunOptionsCommand([this] { CancelBtnClick(); });
     QDialog::reject();
 }

@@ -2,8 +2,9 @@
 #pragma once
 // The options dialog. Colours, the colour mode, the row styles and the message font take
 // effect at once in the main window behind it; the check boxes, the date-time format and
-// the tooltip times on OK. Cancel, Esc and the close box put every setting back as it was
-// when the dialog opened.
+// the tooltip times, the home country and the international numbers on OK (the open
+// collection takes the last two). Cancel, Esc and the close box put every setting back as
+// it was when the dialog opened. It talks to the main window through OptionsHost.
 #include <QDialog>
 
 #include "MBVars/Defaults.h"
@@ -16,13 +17,13 @@ class QLabel;
 class QLineEdit;
 class QSpinBox;
 class QToolButton;
-class TMBForm;
+class OptionsHost;
 
 class TOptionsDialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TOptionsDialog(TMBForm& form);
+    explicit TOptionsDialog(OptionsHost& host);
 
     QGroupBox* GeneralBox = nullptr;
     QCheckBox* LastSavedReadCB = nullptr;
@@ -54,6 +55,7 @@ public:
 
     QLabel* HomeCountryLabel = nullptr;  // whose national numbers the messages hold
     QComboBox* HomeCountryBox = nullptr;
+    QCheckBox* InternationalNumbersCB = nullptr;  // the suites' numbers in international form too
 
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
@@ -83,7 +85,7 @@ private:
     // The row height and every cell follow DefaultFont, then the layout pass.
     void ApplyGridFont();
 
-    TMBForm& Form;
+    OptionsHost& Host;
     DefaultsType& D;
     FontData SavedFont;
     bool Restored = false;

@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "Lang/TimeValue.h"
+#include "MBVars/People.h"
 
 namespace {
 
@@ -107,12 +108,19 @@ ActivityContact ActivityContactOfPhone(const MsgStore& S, std::string_view phone
 
 ActivityCounts CountActivity(const MsgStore& S, ActivityPeriod period, const ActivityContact& contact) {
     ActivityCounts counts;
+    // A person's messages are found once, as the conversation finds them.
+    std::vector<bool> ofPerson;
+    if (contact.By == ActivityContact::ByPerson) {
+        ofPerson.assign(static_cast<std::size_t>(S.MessageCount) + 1, false);
+        for (const std::int32_t n : PersonOfPhone(S, contact.Key).Messages) ofPerson[static_cast<std::size_t>(n)] = true;
+    }
     // Each counted message's slot (a month as year * 12 + month - 1) and whether it was sent.
     std::vector<std::pair<int, bool>> counted;
     counted.reserve(static_cast<std::size_t>(S.MessageCount));
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
         const XMsgRecType& m = S.Messages[n];
-        if (!(m.Flags & (MsgSent | MsgReceived)) || !Belongs(m, contact)) continue;
+        if (!(m.Flags & (MsgSent | MsgReceived))) continue;
+        if (contact.By == ActivityContact::ByPerson ? !ofPerson[static_cast<std::size_t>(n)] : !Belongs(m, contact)) continue;
         const auto t = ReadStoredTime(m.Time.view());
         if (!t) {
             ++counts.Malformed;

@@ -16,9 +16,10 @@ enum class ActivityPeriod { Month, Weekday, Hour };
 std::optional<ActivityPeriod> ActivityPeriodNamed(std::string_view name);
 
 // Which messages are counted: all, those carrying one name (every number of that name, as
-// the statistics gather their figures), or those of one number that carry no name.
+// the statistics gather their figures), those of one number that carry no name, or those
+// of the person of a number (People.h), as the conversation and the export by contact.
 struct ActivityContact {
-    enum Kind { All, ByName, ByPhone } By = All;
+    enum Kind { All, ByName, ByPhone, ByPerson } By = All;
     std::string Key;  // the stored name or number
     friend bool operator==(const ActivityContact&, const ActivityContact&) = default;
 };

@@ -13,13 +13,14 @@
 std::int32_t RandomLightColor(std::mt19937& rng);
 
 // Every uncoloured message takes the colour of the first message (in store order) of its
-// phone number; that first message, when uncoloured, gets a new RandomLightColor first.
+// person (People.h); that first message, when uncoloured, gets a new RandomLightColor first.
 // Coloured messages keep their colour. Returns the number of new colours drawn (one per
-// phone whose first message had none); sets Modified.
+// person whose first message had none); sets Modified.
 std::int32_t ColorContactsAutomatically(MsgStore& S, std::mt19937& rng);
 
 // The chooser's OK for the contact of message n: message n gets `color` (0 clears it), then
-// every message with n's Name or n's Phone, where not empty, gets it too; the grid switches
+// every message with n's Name, where not empty, or of n's person (People.h), when n
+// has a phone, gets it too; the grid switches
 // to contact colours and Modified is set. Returns how many messages got the colour; nothing happens
 // when n is not a stored message.
 std::int32_t ColorThisContact(MsgStore& S, DefaultsType& D, std::int32_t n, std::int32_t color);

@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "Lang/TimeValue.h"
+#include "MBVars/People.h"
 #include "MBVars/PhoneIndex.h"
 #include "MBVars/ShellOrder.h"
 #include "OFuncs/CharCount.h"
@@ -84,6 +85,12 @@ std::int32_t AssignName(MsgStore& S, std::string_view phone, std::string_view na
         }
     }
     S.Modified = true;
+    return count;
+}
+
+std::int32_t AssignPersonName(MsgStore& S, std::int32_t n, std::string_view name) {
+    std::int32_t count = 0;
+    for (const std::string& phone : PersonOfMessage(S, n).Numbers) count += AssignName(S, phone, name);
     return count;
 }
 

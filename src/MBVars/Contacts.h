@@ -21,6 +21,9 @@ void BuildContactsInOrder(MsgStore& S, int key, const std::vector<std::int32_t>&
 // name. Returns how many messages of `phone` there were; nothing happens for an empty phone.
 // A name longer than a name holds is cut on a character boundary (CutOnCharBoundary).
 std::int32_t AssignName(MsgStore& S, std::string_view phone, std::string_view name);
+// AssignName for every number of the person of message n (People.h), so that all its forms
+// carry the new name; returns how many messages were renamed.
+std::int32_t AssignPersonName(MsgStore& S, std::int32_t n, std::string_view name);
 // The whole day of a stored time, counted down (floor), so that a time before the scale's
 // start (1899-12-30) lies on its own day rather than the next one.
 std::int32_t ActivityDay(std::string_view time);

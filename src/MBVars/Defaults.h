@@ -44,6 +44,9 @@ struct DefaultsType {
     std::array<std::int32_t, 7> ColumnWidth{40, 130, 110, 110, 20, 100, 50};
     std::int32_t TestMode = 0;
     std::string HomeCountry;  // ISO 3166 two-letter code of the messages' national numbers; empty: the locale's
+    // The suites' exports' numbers are held in international form too, not only the
+    // backups', iPhones' and address books'.
+    bool InternationalNumbers = false;
 };
 
 // The program-wide settings: the record, its snapshot for the options dialog, and the

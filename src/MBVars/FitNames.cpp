@@ -2,10 +2,15 @@
 // Fitting names, colours and blocked marks of the contact table and the history to a
 // freshly loaded collection.
 #include <algorithm>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "MBVars/History.h"
 #include "Formats/NumberMatch.h"
+#include "MBVars/NumberForms.h"
+#include "MBVars/People.h"
 #include "MBVars/PhoneIndex.h"
 #include "MBVars/Removal.h"
 #include "OFuncs/WholeCharacters.h"
@@ -73,21 +78,31 @@ void ApplyHistoryNames(MsgStore& S, std::int32_t entries) {
         const NameText* Name = nullptr;
         std::int32_t Color = 0;
     };
-    PhoneIndex fitOf(static_cast<std::size_t>(entries));
+    // An entry names its number in every form: a history written before the numbers were
+    // held in international form still names them. Compared by international form.
+    const NumberForms forms(S.Book.HomeCountry);
+    std::unordered_map<std::string, std::int32_t> fitOf;
     std::vector<Fit> fits;
     for (std::int32_t h = 1; h <= entries; ++h) {
         const HistoryRec& e = S.History[h];
         if (!UsableName(e.Name) || e.Phone.view() == e.Name.view()) continue;
-        const auto [at, isNew] = fitOf.TryEmplace(e.Phone, static_cast<std::int32_t>(fits.size()));
+        const auto [it, isNew] = fitOf.try_emplace(forms.KeyOf(e.Phone.view()), static_cast<std::int32_t>(fits.size()));
         if (isNew) fits.emplace_back();
-        Fit& fit = fits[static_cast<std::size_t>(at)];
+        Fit& fit = fits[static_cast<std::size_t>(it->second)];
         fit.Name = &e.Name;
         if (e.Color != 0) fit.Color = e.Color;
     }
     if (fits.empty()) return;
+    constexpr std::int32_t NotLookedUp = -1, NoFit = -2;  // NotLookedUp is what Find gives for a new phone
+    PhoneIndex fitOfPhone(256);  // per distinct phone of the messages: its fit, or NoFit
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
         XMsgRecType& m = S.Messages[n];
-        const std::int32_t at = fitOf.Find(m.Phone);
+        std::int32_t at = fitOfPhone.Find(m.Phone);
+        if (at == NotLookedUp) {
+            const auto it = fitOf.find(forms.KeyOf(m.Phone.view()));
+            at = it == fitOf.end() ? NoFit : it->second;
+            fitOfPhone.Assign(m.Phone, at);
+        }
         if (at < 0) continue;
         const Fit& fit = fits[static_cast<std::size_t>(at)];
         m.Name = *fit.Name;
@@ -101,19 +116,33 @@ void ApplyHistoryNames(MsgStore& S, std::int32_t entries) {
 // rebuilds the view and sets Modified), and a phone listed twice loses its messages once.
 std::int32_t DeleteBlocked(MsgStore& S) {
     const std::int32_t entries = std::clamp(S.HistoryCount, 0, MaxHistory);
-    PhoneIndex blocked(static_cast<std::size_t>(entries));
+    // A blocked number is blocked in every form: its international form is what is compared.
+    const NumberForms forms(S.Book.HomeCountry);
+    std::unordered_set<std::string> blocked;
     for (std::int32_t h = 1; h <= entries; ++h)
-        if (S.History[h].Blocked != 0) blocked.TryEmplace(S.History[h].Phone, h);
-    if (blocked.Empty()) return 0;
-    for (std::int32_t n = 1; n <= S.MessageCount; ++n)
-        if (blocked.Find(S.Messages[n].Phone) >= 0) S.Messages[n].Flags |= MsgDoomed;
+        if (S.History[h].Blocked != 0) blocked.insert(forms.KeyOf(S.History[h].Phone.view()));
+    if (blocked.empty()) return 0;
+    PhoneIndex isBlocked(256);  // per distinct phone of the messages: 1 blocked, 0 not
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
+        XMsgRecType& m = S.Messages[n];
+        std::int32_t known = isBlocked.Find(m.Phone);
+        if (known < 0) {
+            known = blocked.contains(forms.KeyOf(m.Phone.view())) ? 1 : 0;
+            isBlocked.Assign(m.Phone, known);
+        }
+        if (known == 1) m.Flags |= MsgDoomed;
+    }
     return PurgeMarked(S);
 }
 
 std::int32_t FitNames(MsgStore& S, bool useHistory) {
     ApplyContactNames(S);
-    if (!useHistory || S.HistoryCount <= 0) return 0;
-    const std::int32_t entries = std::min(S.HistoryCount, MaxHistory);
-    ApplyHistoryNames(S, entries);
-    return DeleteBlocked(S);
+    std::int32_t blocked = 0;
+    if (useHistory && S.HistoryCount > 0) {
+        ApplyHistoryNames(S, std::min(S.HistoryCount, MaxHistory));
+        blocked = DeleteBlocked(S);
+    }
+    // A person's numbers, named apart by the history or left nameless, take one name.
+    SpreadPersonNames(S);
+    return blocked;
 }

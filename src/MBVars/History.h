@@ -39,9 +39,11 @@ void RemoveContactsHistory(MsgStore& S, const std::string& path);
 // name is taken); the new path, or empty with the errno in `err`.
 std::string KeepFileAside(const std::string& path, int& err);
 // Names from the contact table, then (when useHistory) names and colours from the history
-// and removal of blocked numbers; returns how many messages were removed as blocked.
+// and removal of blocked numbers, then one name per person (SpreadPersonNames); returns how
+// many messages were removed as blocked.
 std::int32_t FitNames(MsgStore& S, bool useHistory);
-// Removes the messages of every blocked entry, in one purge; returns how many went (the
-// sum that removing each blocked entry's phone in table order gives). Nothing happens,
+// Removes the messages of every blocked entry, its number in any form (the same
+// international form), in one purge; returns how many went (the sum that removing each
+// blocked entry's number in table order gives). Nothing happens,
 // and Modified stays, when no entry is blocked.
 std::int32_t DeleteBlocked(MsgStore& S);

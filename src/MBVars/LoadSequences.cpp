@@ -12,6 +12,7 @@
 #include "MBVars/History.h"
 #include "MBVars/HistoryWriteInBackground.h"
 #include "MBVars/ImportHelper.h"
+#include "MBVars/NumberForms.h"
 #include "MBVars/Ordering.h"
 #include "MBVars/Removal.h"
 #include "MBVars/ShellOrder.h"
@@ -63,6 +64,7 @@ private:
 FinishImportResult FinishImport(MsgStore& S, DefaultsType& D, const FinishImportOptions& options) {
     FinishImportResult result;
     S.Book.HomeCountry = EffectiveHomeCountry(D.HomeCountry);
+    RewriteHeldNumbersInternationally(S, NumberForms(S.Book.HomeCountry), D.InternationalNumbers);
     result.Blocked = FitNames(S, options.UseHistory);
     SortMessages(S, D, ByTime, Descending);
     std::optional<DuplicatesFoundAside> duplicates;
@@ -93,6 +95,22 @@ FinishImportResult FinishImport(MsgStore& S, DefaultsType& D, const FinishImport
 std::int32_t FinishImport(MsgStore& S, DefaultsType& D, const std::string& historyPath,
                           HistoryWriteInBackground* historyWriter) {
     return FinishImport(S, D, FinishImportOptions{D.UseHistory, D.RemoveDups, historyPath, historyWriter}).Blocked;
+}
+
+NumbersRefitted RefitNumbers(MsgStore& S, const DefaultsType& D) {
+    NumbersRefitted refitted;
+    S.Book.HomeCountry = EffectiveHomeCountry(D.HomeCountry);
+    std::vector<NameText> names(static_cast<std::size_t>(S.MessageCount) + 1);
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) names[static_cast<std::size_t>(n)] = S.Messages[static_cast<std::size_t>(n)].Name;
+    refitted.Renumbered = RewriteHeldNumbersInternationally(S, NumberForms(S.Book.HomeCountry), D.InternationalNumbers);
+    BuildContacts(S, ContactsByPhone, true);  // the table the names are fitted from, by the numbers as they are now
+    FitNames(S, false);  // the history's names were fitted when the messages came; its blocked numbers are gone
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n)
+        if (S.Messages[static_cast<std::size_t>(n)].Name != names[static_cast<std::size_t>(n)]) ++refitted.Renamed;
+    BuildContacts(S, ContactsByPhone, true);
+    BuildView(S, S.ViewMask != 0 ? S.ViewMask : ViewEverything);
+    if (refitted.Renumbered > 0 || refitted.Renamed > 0) S.Modified = true;
+    return refitted;
 }
 
 int OpenCollection(MsgStore& S, DefaultsType& D, const std::string& path) {

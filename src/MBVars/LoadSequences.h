@@ -43,6 +43,17 @@ FinishImportResult FinishImport(MsgStore& S, DefaultsType& D, const FinishImport
 std::int32_t FinishImport(MsgStore& S, DefaultsType& D, const std::string& historyPath,
                           HistoryWriteInBackground* historyWriter = nullptr);
 
+// What applying the home country to the open collection changed.
+struct NumbersRefitted {
+    std::int32_t Renumbered = 0;  // messages whose number is now written in international form
+    std::int32_t Renamed = 0;     // messages whose name changed
+};
+// After the home country (or D.InternationalNumbers) changed: the held numbers take their
+// international forms (RewriteHeldNumbersInternationally), the contact table's and address
+// books' names are fitted again and each person takes one name, the contacts and the view
+// (of S.ViewMask) are rebuilt. The messages keep their places; no message goes.
+NumbersRefitted RefitNumbers(MsgStore& S, const DefaultsType& D);
+
 // Opens a data file as the collection: 0, or the errno of opening it, in which case the
 // store is untouched. A file that is not a data file, or ends early, throws IoError and
 // the store keeps its old collection too. Otherwise the history is applied (its blocked

@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "MBVars/NumberForms.h"
 #include "MBVars/Ordering.h"
+#include "MBVars/People.h"
+#include "MBVars/PhoneIndex.h"
 #include "MBVars/SameMessage.h"
 
 namespace {
@@ -17,8 +20,8 @@ namespace {
 // a group are a duplicate pair and no pair lies across two groups.
 class SameMessageGroups {
 public:
-    explicit SameMessageGroups(const MsgStore& S)
-        : store_(S), survivor_(static_cast<std::size_t>(std::max(S.MessageCount, 0)) + 1, 0) {
+    SameMessageGroups(const MsgStore& S, const std::vector<PhoneText>& numbers)
+        : store_(S), numbers_(numbers), survivor_(static_cast<std::size_t>(std::max(S.MessageCount, 0)) + 1, 0) {
         std::size_t size = 16;
         while (size < 2 * static_cast<std::size_t>(std::max(S.MessageCount, 1))) size *= 2;
         slots_.assign(size, Slot{});
@@ -39,7 +42,9 @@ public:
                 survivor_[static_cast<std::size_t>(n)] = n;
                 return n;
             }
-            if (slot.Tag == tag && SameMessage(store_.Messages[slot.First], m)) return slot.First;
+            if (slot.Tag == tag && SameMessageAs(store_.Messages[slot.First], numbers_[static_cast<std::size_t>(slot.First)],
+                                                 m, numbers_[static_cast<std::size_t>(n)]))
+                return slot.First;
         }
     }
     // The survivor so far of the group that `first` opened.
@@ -52,11 +57,28 @@ private:
     };
 
     const MsgStore& store_;
+    const std::vector<PhoneText>& numbers_;  // by store position: the number compared
     std::vector<Slot> slots_;               // a power of two, at least twice the messages
     std::vector<std::int32_t> survivor_;  // by the group's first member
 };
 
 void MarkDoomed(XMsgRecType& m) { m.Flags |= MsgDoomed; }
+
+// Every message's number as the duplicate rule compares it: its international form, else
+// its phone; each distinct phone is formed once.
+std::vector<PhoneText> NumbersInInternationalForm(const MsgStore& S) {
+    const NumberForms forms(S.Book.HomeCountry);
+    std::vector<PhoneText> numbers(static_cast<std::size_t>(std::max(S.MessageCount, 0)) + 1);
+    PhoneIndex firstOf(256);
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) {
+        const PhoneText& phone = S.Messages[static_cast<std::size_t>(n)].Phone;
+        const auto [first, isNew] = firstOf.TryEmplace(phone, n);
+        const std::string key = isNew ? forms.KeyOf(phone.view()) : std::string();
+        numbers[static_cast<std::size_t>(n)] =
+            isNew ? (key.size() <= PhoneText::Capacity ? PhoneText(key) : phone) : numbers[static_cast<std::size_t>(first)];
+    }
+    return numbers;
+}
 
 }  // namespace
 
@@ -96,12 +118,20 @@ std::int32_t DeletePhone(MsgStore& S, std::string_view phone) {
     return before - S.MessageCount;
 }
 
+std::int32_t DeletePerson(MsgStore& S, std::int32_t n) {
+    const std::int32_t before = S.MessageCount;
+    for (const std::int32_t k : PersonOfMessage(S, n).Messages) MarkDoomed(S.Messages[static_cast<std::size_t>(k)]);
+    PurgeMarked(S);
+    return before - S.MessageCount;
+}
+
 std::vector<std::int32_t> FindDuplicates(const MsgStore& S) {
     // Comparing every pair i < j marks j when j has no colour and i otherwise. So within a
     // group of one message, every member is marked except its last coloured member, or its
     // first member when none is coloured.
-    SameMessageGroups groups(S);
     const auto at = [](std::int32_t n) { return static_cast<std::size_t>(n); };
+    const std::vector<PhoneText> numbers = NumbersInInternationalForm(S);
+    SameMessageGroups groups(S, numbers);
     // Hashes first, then look-ups: the texts lie apart on the heap and the slots apart in the
     // table, so both are asked for a few messages ahead rather than waited for one by one.
     constexpr std::int32_t Ahead = 8;
@@ -112,7 +142,7 @@ std::vector<std::int32_t> FindDuplicates(const MsgStore& S) {
             __builtin_prefetch(later.data());
             __builtin_prefetch(later.data() + std::min<std::size_t>(later.size(), 64));
         }
-        hashes[at(n)] = SameMessageHash(S.Messages[n]);
+        hashes[at(n)] = SameMessageHashAs(S.Messages[n], numbers[at(n)]);
     }
     std::vector<std::int32_t> groupOf(at(S.MessageCount) + 1);
     for (std::int32_t n = 1; n <= S.MessageCount; ++n) {

@@ -14,7 +14,11 @@ std::int32_t PurgeMarked(MsgStore& S);
 std::int32_t DeleteViewRows(MsgStore& S, std::int32_t first, std::int32_t last);
 // Removes every message of the phone (cut to 30 characters).
 std::int32_t DeletePhone(MsgStore& S, std::string_view phone);
-// Counts the duplicates: of every pair of records of one and the same message (SameMessage.h),
+// Removes every message of the person of message n (People.h): all forms of its number,
+// and the numbers of its name.
+std::int32_t DeletePerson(MsgStore& S, std::int32_t n);
+// Counts the duplicates: of every pair of records of one and the same message (SameMessage.h,
+// the numbers compared in international form: SameMessageAs),
 // the later one when it has no colour, else the earlier one; removes them when `remove`.
 std::int32_t RemoveDuplicates(MsgStore& S, bool remove);
 // RemoveDuplicates in two steps. Finding reads only the messages' phones, texts, times,

@@ -14,3 +14,7 @@
 bool SameMessage(const XMsgRecType& a, const XMsgRecType& b);
 // A hash of what SameMessage compares: equal for any two records it calls the same.
 std::uint64_t SameMessageHash(const XMsgRecType& m);
+// The same with each record's number given in place of its phone: the duplicate rule
+// compares numbers in international form, so that one message under two forms is one.
+bool SameMessageAs(const XMsgRecType& a, const PhoneText& numberA, const XMsgRecType& b, const PhoneText& numberB);
+std::uint64_t SameMessageHashAs(const XMsgRecType& m, const PhoneText& number);

@@ -146,6 +146,7 @@ int ReadSettingsFile(const std::string& path, Settings& s, WindowSize& window) {
     d.HintHideWait = r.Clamped("HintHideWait", HintHideWaitDefault, 0, noLimit);
     d.TestMode = r.Clamped("TestMode", 0, 0, noLimit);
     d.HomeCountry = r.Text("HomeCountry", "");
+    d.InternationalNumbers = r.Bool("InternationalNumbers", false);
 
     r.Section("Colors");
     d.DefaultColor = r.Int("DefaultColor", DefaultColorDefault);
@@ -195,7 +196,8 @@ int WriteSettingsFile(const std::string& path, const Settings& s, const WindowSi
                           {"HintWait", integer(d.HintWait)},
                           {"HintHideWait", integer(d.HintHideWait)},
                           {"TestMode", integer(d.TestMode)},
-                          {"HomeCountry", d.HomeCountry}});
+                          {"HomeCountry", d.HomeCountry},
+                          {"InternationalNumbers", boolean(d.InternationalNumbers)}});
     ini.ClearSection("Colors");
     writeKeys("Colors", {{"DefaultColor", integer(d.DefaultColor)},
                          {"SentColor", integer(d.SentColor)},

@@ -7,6 +7,7 @@
 #include "MBHistory/THistoryDlg.h"
 #include "MBVars/BlockList.h"
 #include "MBVars/History.h"
+#include "MBVars/People.h"
 #include "MBrowser/TMBForm.h"
 #include "OFuncs/IoError.h"
 
@@ -36,16 +37,16 @@ void TMBForm::TellHistoryKeptAside() {
 }
 
 void TMBForm::BlockThisMainMenuClick() {
-    // The contacts of the selected rows come checked: the command is about them.
-    std::vector<std::string> picked;
+    // The contacts of the selected rows come checked, every number of each person: the
+    // command is about them.
+    std::vector<std::int32_t> selected;
     if (S.ViewCount > 0) {
         auto [top, bottom] = SelectedRowSpan();
         bottom = std::min(bottom, static_cast<int>(S.ViewCount));
-        for (int row = std::max(top, 1); row <= bottom; ++row) {
-            const XMsgRecType& m = S.Messages[S.ViewIndex[static_cast<std::size_t>(row)]];
-            if (!m.Phone.empty()) picked.emplace_back(m.Phone.view());  // the dialog takes each once
-        }
+        for (int row = std::max(top, 1); row <= bottom; ++row) selected.push_back(S.ViewIndex[static_cast<std::size_t>(row)]);
     }
+    std::vector<std::string> picked = NumbersOfPeople(S, selected);
+    std::erase(picked, std::string());
     THistoryDlg dialog(BlockList(S), picked, D.DefaultColor, this);
     if (Dlg.RunDialog(dialog) != QDialog::Accepted) return;
 

@@ -3,11 +3,13 @@
 #include <QAction>
 #include <QItemSelectionModel>
 #include <QMenu>
+#include <QStringList>
 #include <QToolButton>
 #include <algorithm>
 
 #include "MBVars/Contacts.h"
 #include "MBVars/History.h"
+#include "MBVars/People.h"
 #include "MBVars/Removal.h"
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
@@ -76,14 +78,17 @@ void TMBForm::RenameSBClick() {
     const XMsgRecType& current = S.Messages[static_cast<std::size_t>(CurrentMessage)];
     const std::string phone = current.Phone.str();
     if (phone.empty()) return;
+    // The question names every number of the person: the name goes to all of them.
+    QStringList numbers;
+    for (const std::string& number : PersonOfMessage(S, CurrentMessage).Numbers) numbers << ShownText(number);
     const std::optional<QString> typed =
         Dlg.QueryText(QStringLiteral("Rename this contact"),
-                      QStringLiteral("Enter a name for \"") + ShownText(phone) + QStringLiteral("\":"),
+                      QStringLiteral("Enter a name for \"") + numbers.join(QStringLiteral(", ")) + QStringLiteral("\":"),
                       ShownText(current.Name.view()), NameRoomRemark);
     if (!typed) return;
     const std::string stored = StoredFromTyped(*typed);
     const std::string kept(CutToWholeCharacters(stored, NameText::Capacity));
-    AssignName(S, phone, kept);
+    AssignPersonName(S, CurrentMessage, kept);
     UpdateMessageView();
     if (kept.size() < stored.size())
         Dlg.ShowInfo(QStringLiteral("The name was cut to \"%1\", as many of its characters as a name holds.")
@@ -101,7 +106,7 @@ void TMBForm::DeleteThisClick() {
                       DefaultButton::No))
         return;
     const int row = CurrentRow();
-    DeletePhone(S, phone);
+    DeletePerson(S, CurrentMessage);
     KeepOneRow(row);
     UpdateMessageView();
 }

@@ -11,6 +11,7 @@
 #include "Formats/AddressBook.h"
 #include "Formats/BackupYearSplit.h"
 #include "Formats/IPhoneBackup.h"
+#include "MBVars/People.h"
 #include "MBVars/HistoryWriteInBackground.h"
 #include "MBVars/ImportFile.h"
 #include "MBVars/ImportNotTaken.h"
@@ -284,9 +285,9 @@ void TMBForm::FinishImporting(int importCount, const QString& report, std::int32
     if (importCount == 0 && aside.Backups == 0) {
         // Nothing came in: the collection is not finished, sorted or marked as changed.
         FormPaint();
-        ReportAndOfferYearFile(QString::asprintf("0 file(s) imported: %s%s%s%d messages (%d sent, %d received, %d blocked), %d contacts",
+        ReportAndOfferYearFile(QString::asprintf("0 file(s) imported: %s%s%s%d messages (%d sent, %d received, %d blocked), %s",
                                                  "\r\n", Utf8(report).constData(), "\r\n", S.MessageCount, S.SentCount,
-                                                 S.ReceivedCount, 0, S.ContactCount),
+                                                 S.ReceivedCount, 0, PeopleCountText(GroupPeople(S)).c_str()),
                                aside);
         return;
     }
@@ -306,9 +307,9 @@ void TMBForm::FinishImporting(int importCount, const QString& report, std::int32
     FormPaint();
     history.Finish();
     const bool opened = ReportAndOfferYearFile(
-        QString::asprintf("%d file(s) imported: %s%s%s%d messages (%d sent, %d received, %d blocked), %d contacts",
+        QString::asprintf("%d file(s) imported: %s%s%s%d messages (%d sent, %d received, %d blocked), %s",
                           importCount, "\r\n", Utf8(report + QString::fromStdString(TakeAddressBookReport(S.Book))).constData(), "\r\n", S.MessageCount, S.SentCount,
-                          S.ReceivedCount, blocked, S.ContactCount) +
+                          S.ReceivedCount, blocked, PeopleCountText(GroupPeople(S)).c_str()) +
             NotTakenText(notTaken) + DroppedAccount(countBefore, added, dropped, finished, S.MessageCount),
         aside);
     TellHistoryKeptAside();

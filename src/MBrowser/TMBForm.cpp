@@ -216,9 +216,10 @@ void TMBForm::FormPaint() {
     FitGridColumns();
 
     const bool hasMessages = S.MessageCount > 0;
-    for (QToolButton* b : {SaveFileSB, OptionsSB, DispSentSB, DispReceivedSB, DispAllSB, ThisPersonSB})
-        b->setEnabled(hasMessages);
-    for (QMenu* m : {EditMenu, ViewMenu, ToolsMenu}) m->menuAction()->setEnabled(hasMessages);
+    for (QToolButton* b : {SaveFileSB, DispSentSB, DispReceivedSB, DispAllSB, ThisPersonSB}) b->setEnabled(hasMessages);
+    for (QMenu* m : {EditMenu, ViewMenu}) m->menuAction()->setEnabled(hasMessages);
+    // The options do not depend on messages: the home country is set before the first import.
+    for (QAction* a : {CryptMainMenu, RemoveHistoryMainMenu, RemoveDupsMainMenu}) a->setEnabled(hasMessages);
     SaveAsMainMenu->setEnabled(hasMessages);
     for (QAction* a : {ExportMainMenu, PrintMainMenu, PrintPreviewMainMenu}) a->setEnabled(hasMessages);
     SaveMainMenu->setEnabled(hasMessages);

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "Lang/LocaleInfo.h"
+#include "MBOptions/OptionsHost.h"
 #include "MBVars/Defaults.h"
 #include "MBVars/ImportFile.h"
 #include "MBVars/StartReading.h"
@@ -63,7 +64,7 @@ inline constexpr int MinFormWidth = 768, MinFormHeight = 256;
 // The window's size when the settings give none.
 inline constexpr int DesignedWidth = 1067, DesignedHeight = 635;
 
-class TMBForm : public QMainWindow {
+class TMBForm : public QMainWindow, public OptionsHost {
     Q_OBJECT
 
 public:
@@ -249,6 +250,14 @@ public:
 
     // --- Options (OptionsCommands.cpp) -------------------------------------------------------
     void OptionsMainMenuClick();
+    QWidget* OptionsParent() override { return this; }
+    Settings& OptionsSettings() override { return Set; }
+    Dialogs& OptionsDialogs() override { return Dlg; }
+    void RunOptionsCommand(const std::function<void()>& handler) override { Safely(handler); }
+    bool ChooseOptionsColour(QWidget* owner, const QString& prompt, std::int32_t& colour) override;
+    void RepaintForOptions() override { FormPaint(); }
+    void RefitGridForOptions() override { UpdateMessageGrid(); }
+    void OptionsAccepted(bool numbersChanged) override;
 
     // --- Sorting, search, scrambling and copy (BrowsingCommands.cpp and beside it) --------
     // A mouse button released over grid cell (column, row); row 0 is the header row and

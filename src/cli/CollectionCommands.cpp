@@ -12,6 +12,7 @@
 #include "Lang/LocaleInfo.h"
 #include "MBVars/ActivityCounts.h"
 #include "MBVars/Contacts.h"
+#include "MBVars/People.h"
 #include "MBVars/DataFile.h"
 #include "MBVars/Samples.h"
 #include "MBVars/Stats.h"
@@ -112,10 +113,9 @@ int RunActivityCommand(const std::vector<std::string>& args, std::ostream& out, 
     if (!Load(S, file, err)) return 1;
     ActivityContact contact;
     if (phone) {
-        contact = ActivityContactOfPhone(S, *phone);
-        const bool known = std::any_of(S.Messages.begin() + 1, S.Messages.begin() + 1 + S.MessageCount,
-                                       [&](const XMsgRecType& m) { return m.Phone.view() == *phone; });
-        if (!known) {
+        // The person of the number, as the export by contact and the conversation pane count them.
+        contact = ActivityContact{ActivityContact::ByPerson, *phone};
+        if (PersonOfPhone(S, *phone).Messages.empty()) {
             err << "kestro-cli: " << file << " holds no message of " << *phone << '\n';
             return 1;
         }

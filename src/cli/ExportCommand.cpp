@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <new>
 
+#include "MBVars/People.h"
 #include "MBVars/ActivityCounts.h"
 #include "Formats/CsvExport.h"
 #include "Formats/ExportScope.h"
@@ -83,7 +84,10 @@ int RunExportCommand(const std::vector<std::string>& args, std::ostream& out, st
     ExportScope scope;
     scope.Directions = a.Directions;
     scope.Search = a.Search;
-    if (!a.Contact.empty()) scope.Contact = DisplayUtf8(ActivityContactOfPhone(S, contactPhone).Key);
+    if (!a.Contact.empty()) {
+        const Person person = PersonOfPhone(S, contactPhone);
+        scope.Contact = DisplayUtf8(person.Messages.empty() ? contactPhone : person.Name);
+    }
     const std::vector<std::int32_t> rows = PickExportRows(S, scope, contactPhone);
     const ExportLook look{ExportTitle(scope), std::filesystem::path(a.File).filename().string()};
     const std::string bytes = a.Format == "csv"    ? CsvExport(S, rows)

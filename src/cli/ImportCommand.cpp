@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <new>
 
+#include "Lang/HomeCountry.h"
 #include "MBVars/DataFile.h"
 #include "MBVars/History.h"
 #include "Formats/BackupYearSplit.h"
@@ -258,11 +259,12 @@ int RunImportCommand(const std::vector<std::string>& args, std::ostream& out, st
     }
     if (!a.SplitDir.empty()) return RunSplitByYear(a, S, inputFailed, out, err);
     ImportNotTaken notTaken;
+    D.HomeCountry = a.Country;  // none: the locale's
+    S.Book.HomeCountry = EffectiveHomeCountry(D.HomeCountry);  // the backups' numbers are read as its
     for (const std::string& file : a.Files)
         if (!ImportInput(S, file, notTaken, err)) inputFailed = true;
 
     FinishImportOptions finish;
-    D.HomeCountry = a.Country;  // none: the locale's
     finish.UseHistory = !a.NoHistory;
     finish.RemoveDups = !a.KeepDuplicates;
     const FinishImportResult result = FinishImport(S, D, finish);

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "MBVars/People.h"
+
 namespace {
 
 // True when one of the eight bytes of `word` may need an escape: a byte below 14 (tab, LF
@@ -127,7 +129,7 @@ std::string MessageCountLine(const MsgStore& S) {
 
 std::string ImportReportLine(const MsgStore& S, std::int32_t blocked) {
     char line[160];
-    std::snprintf(line, sizeof line, "%d messages (%d sent, %d received, %d blocked), %d contacts",
-                  S.MessageCount, S.SentCount, S.ReceivedCount, blocked, S.ContactCount);
-    return line;
+    std::snprintf(line, sizeof line, "%d messages (%d sent, %d received, %d blocked), ", S.MessageCount, S.SentCount,
+                  S.ReceivedCount, blocked);
+    return line + PeopleCountText(GroupPeople(S));
 }

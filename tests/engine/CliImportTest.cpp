@@ -24,7 +24,7 @@ const std::string kExampleListing =
     "1\t0x0025\t0\t2007.05.02 09:10\t+15555550123\t\tOn my way\n"
     "2\t0x0015\t0\t2007.05.01 18:25\t+15555550100\t\tOK\n"
     "3\t0x0016\t0\t2007.05.01 18:22\t+15555550100\t\tSee you at 8\n"
-    "3 messages (2 sent, 1 received, 0 blocked), 2 contacts\n";
+    "3 messages (2 sent, 1 received, 0 blocked), 2 contacts (2 numbers)\n";
 }  // namespace
 
 TEST(CliImport, ListsTheStoreNewestFirst) {
@@ -87,7 +87,7 @@ TEST(CliImport, FinishesTheCollectionWithNamesHistoryDuplicatesAndDataFile) {
               "1\t0x0015\t0\t2026.03.02 11:00\t+15555550188\t+15555550188\tSure\n"
               "2\t0x0016\t0\t2026.03.02 10:00\t+15555550177\tMs Vera\tLunch?\n"
               "3\t0x0016\t0\t2026.03.01 10:00\t+15555550177\tMs Vera\tLunch?\n"
-              "3 messages (1 sent, 2 received, 0 blocked), 2 contacts\n");
+              "3 messages (1 sent, 2 received, 0 blocked), 2 contacts (2 numbers)\n");
 
     // The history now names the number and can block it on the next import.
     MsgStore S;
@@ -97,11 +97,11 @@ TEST(CliImport, FinishesTheCollectionWithNamesHistoryDuplicatesAndDataFile) {
     ASSERT_EQ(WriteHistory(S, history), 0);
     std::ostringstream again, againErr;
     ASSERT_EQ(RunImportCommand({files.messages, "--history", history, "--keep-duplicates"}, again, againErr), 0);
-    EXPECT_NE(again.str().find("1 messages (1 sent, 0 received, 2 blocked), 1 contacts\n"), std::string::npos)
+    EXPECT_NE(again.str().find("1 messages (1 sent, 0 received, 2 blocked), 1 contacts (1 numbers)\n"), std::string::npos)
         << again.str();
     std::ostringstream off, offErr;
     ASSERT_EQ(RunImportCommand({files.messages, "--history", history, "--no-history", "--keep-duplicates"}, off, offErr), 0);
-    EXPECT_NE(off.str().find("3 messages (1 sent, 2 received, 0 blocked), 2 contacts\n"), std::string::npos);
+    EXPECT_NE(off.str().find("3 messages (1 sent, 2 received, 0 blocked), 2 contacts (2 numbers)\n"), std::string::npos);
 
     // dump prints the data file as stored, newest first.
     std::ostringstream dump, dumpErr;

@@ -7,6 +7,7 @@
 
 #include "MBColors/NamedColors.h"
 #include "MBVars/ContactColors.h"
+#include "support/LiteralReference.h"
 #include "support/StoreBuilder.h"
 
 namespace {
@@ -18,6 +19,7 @@ std::size_t RowOf(const NamedColorTable& t, std::string_view name) {
 
 // Automatic colouring as written: every message against every other message.
 std::int32_t LiteralAutomaticColors(MsgStore& S, std::mt19937& rng) {
+    const std::vector<std::int32_t> person = Literal::PersonOf(S);  // one colour per person
     std::int32_t assigned = 0;
     for (int j = 1; j <= S.MessageCount; ++j) {
         XMsgRecType& mj = S.Messages[static_cast<std::size_t>(j)];
@@ -27,7 +29,8 @@ std::int32_t LiteralAutomaticColors(MsgStore& S, std::mt19937& rng) {
         }
         for (int k = 1; k <= S.MessageCount; ++k) {
             XMsgRecType& mk = S.Messages[static_cast<std::size_t>(k)];
-            if (k != j && mk.Color == 0 && mk.Phone == mj.Phone) mk.Color = mj.Color;
+            if (k != j && mk.Color == 0 && person[static_cast<std::size_t>(k)] == person[static_cast<std::size_t>(j)])
+                mk.Color = mj.Color;
         }
     }
     S.Modified = true;
@@ -102,7 +105,9 @@ TEST(ContactColors, RandomLightColorDrawsBlueGreenRed) {
 TEST(ContactColors, AutomaticColoursEqualTheEveryPairProcedure) {
     for (unsigned seed = 1; seed <= 8; ++seed) {
         MsgStore fast, literal;
+        // Few names, so that some numbers are joined into one person by a name and most are not.
         const RandomStoreShape shape{.Messages = 1500, .Phones = 1 + static_cast<int>(seed) * 20,
+                                     .NamedPercent = static_cast<int>(seed % 3),
                                      .ColoredPercent = static_cast<int>(seed % 4) * 30};
         FillRandomStore(fast, shape, seed);
         FillRandomStore(literal, shape, seed);
@@ -121,7 +126,7 @@ TEST(ContactColors, AutomaticColoursOnColouredAndEmptyCollections) {
     MsgStore S;
     std::mt19937 rng(1);
     EXPECT_EQ(ColorContactsAutomatically(S, rng), 0);
-    FillRandomStore(S, {.Messages = 50, .Phones = 5, .ColoredPercent = 100}, 4);
+    FillRandomStore(S, {.Messages = 50, .Phones = 5, .NamedPercent = 0, .ColoredPercent = 100}, 4);
     std::vector<std::int32_t> before;
     for (int n = 1; n <= S.MessageCount; ++n) before.push_back(S.Messages[static_cast<std::size_t>(n)].Color);
     EXPECT_EQ(ColorContactsAutomatically(S, rng), 0);
@@ -148,8 +153,10 @@ TEST(ContactColors, ColouringOneContactByNameOrPhone) {
     EXPECT_EQ(ColorThisContact(S, D, 5, 0x42), 1);
     EXPECT_EQ(S.Messages[5].Color, 0x42);
     EXPECT_EQ(S.Messages[6].Color, 0);
-    EXPECT_EQ(ColorThisContact(S, D, 2, 0), 2);  // Clear: Ann by name, not Other
+    // Clear: Ann by name, and her number's message named otherwise, one person with her.
+    EXPECT_EQ(ColorThisContact(S, D, 2, 0), 3);
     EXPECT_EQ(S.Messages[1].Color, 0);
+    EXPECT_EQ(S.Messages[3].Color, 0);
 
     S.Modified = false;
     D.ColorMode = 1;

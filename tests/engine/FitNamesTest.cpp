@@ -101,6 +101,7 @@ TEST(FitNames, NoUsableContactLeavesNamelessMessagesAlone) {
     S.ContactCount = 1;
     S.Contacts[1].Phone = "+15555550100";
     S.Contacts[1].Name = " ";
+    S.Messages[3].Name = "";  // no name its number's other message could give it
     EXPECT_EQ(FitNames(S, true), 0);
     EXPECT_EQ(S.Messages[1].Name, "");
     EXPECT_FALSE(S.Modified);

@@ -31,6 +31,7 @@ const char* const AllDefaults =
     "HintHideWait=5000\n"
     "TestMode=0\n"
     "HomeCountry=\n"
+    "InternationalNumbers=0\n"
     "[Colors]\n"
     "DefaultColor=16777215\n"
     "SentColor=15780518\n"
@@ -107,14 +108,16 @@ TEST(SettingsFile, IntegerValueForms) {
 TEST(SettingsFile, BooleansAreWrittenBackAsOneOrZero) {
     TempDir dir;
     const std::string path = PathIn(dir, SettingsFileName);
-    WriteFileBytes(path, "[general]\ngridlines = 2\nremovedups=0\n");
+    WriteFileBytes(path, "[general]\ngridlines = 2\nremovedups=0\ninternationalnumbers=1\n");
     Settings s;
     WindowSize window;
     ReadSettingsFile(path, s, window);
     EXPECT_TRUE(s.Defaults.GridLines);
     EXPECT_FALSE(s.Defaults.RemoveDups);
+    EXPECT_TRUE(s.Defaults.InternationalNumbers);
     ASSERT_EQ(WriteSettingsFile(path, s, window), 0);
     const std::string text = TempDir::Read(path);
+    EXPECT_NE(text.find("InternationalNumbers=1\n"), std::string::npos);
     EXPECT_NE(text.find("GridLines=1\n"), std::string::npos);
     EXPECT_NE(text.find("RemoveDups=0\n"), std::string::npos);
 }

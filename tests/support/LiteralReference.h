@@ -18,6 +18,8 @@
 #include "MBVars/Defaults.h"
 #include "MBVars/ImportMessageLine.h"
 #include "MBVars/ImportSource.h"
+#include "MBVars/NumberForms.h"
+#include "MBVars/People.h"
 #include "MBVars/Ordering.h"
 #include "MBVars/Store.h"
 #include "OFuncs/Cp1252.h"
@@ -183,26 +185,118 @@ inline std::int32_t RemoveDuplicates(MsgStore& S, bool remove) {
     return count;
 }
 
-inline std::int32_t FitNames(MsgStore& S, bool useHistory) {
+// The person of every message (entry 0: -1), numbered by first message: a person grows
+// from its first message by scanning every message for one that shares an international
+// form (else the phone's text) or a person name with a message of it.
+inline std::vector<std::int32_t> PersonOf(const MsgStore& S) {
+    const NumberForms forms(S.Book.HomeCountry);
+    const auto at = [](std::int32_t n) { return static_cast<std::size_t>(n); };
+    std::vector<std::string> key(at(S.MessageCount) + 1);
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) key[at(n)] = forms.KeyOf(S.Messages[at(n)].Phone.view());
+    std::vector<std::int32_t> person(at(S.MessageCount) + 1, -1);
+    std::int32_t count = 0;
+    for (std::int32_t i = 1; i <= S.MessageCount; ++i) {
+        if (person[at(i)] >= 0) continue;
+        person[at(i)] = count;
+        std::vector<std::int32_t> open{i};
+        while (!open.empty()) {
+            const std::int32_t j = open.back();
+            open.pop_back();
+            const NameText& name = S.Messages[at(j)].Name;
+            for (std::int32_t k = 1; k <= S.MessageCount; ++k)
+                if (person[at(k)] < 0 &&
+                    (key[at(k)] == key[at(j)] || (IsPersonName(name.view()) && S.Messages[at(k)].Name == name))) {
+                    person[at(k)] = count;
+                    open.push_back(k);
+                }
+        }
+        ++count;
+    }
+    return person;
+}
+
+// One name for every person whose messages carry different names or numbers: the person name most
+// of them carry (of equal counts the one met first), else the first message's number in
+// international form. Counted by a double loop.
+inline std::int32_t SpreadPersonNames(MsgStore& S) {
+    const std::vector<std::int32_t> person = PersonOf(S);
+    const auto at = [](std::int32_t n) { return static_cast<std::size_t>(n); };
+    std::vector<NameText> chosen(at(S.MessageCount) + 1);
+    for (std::int32_t i = 1; i <= S.MessageCount; ++i) {
+        bool firstOfPerson = true;  // each person's name is chosen at its first message
+        for (std::int32_t j = 1; j < i; ++j) firstOfPerson = firstOfPerson && person[at(j)] != person[at(i)];
+        if (!firstOfPerson) continue;
+        std::int32_t bestCount = 0, best = 0;
+        bool mixed = false;
+        for (std::int32_t j = i; j <= S.MessageCount; ++j) {
+            if (person[at(j)] != person[at(i)]) continue;
+            mixed = mixed || S.Messages[at(j)].Name != S.Messages[at(i)].Name || S.Messages[at(j)].Phone != S.Messages[at(i)].Phone;
+            if (!IsPersonName(S.Messages[at(j)].Name.view())) continue;
+            std::int32_t count = 0;
+            for (std::int32_t k = i; k <= S.MessageCount; ++k)
+                count += person[at(k)] == person[at(i)] && S.Messages[at(k)].Name == S.Messages[at(j)].Name;
+            if (count > bestCount) {
+                bestCount = count;
+                best = j;
+            }
+        }
+        const NameText name = !mixed ? S.Messages[at(i)].Name
+                              : best ? S.Messages[at(best)].Name
+                                     : NameText(NumberForms(S.Book.HomeCountry).KeyOf(S.Messages[at(i)].Phone.view()));
+        for (std::int32_t j = i; j <= S.MessageCount; ++j)
+            if (person[at(j)] == person[at(i)]) chosen[at(j)] = name;
+    }
+    std::int32_t changed = 0;
+    for (std::int32_t i = 1; i <= S.MessageCount; ++i) {
+        changed += S.Messages[at(i)].Name != chosen[at(i)];
+        S.Messages[at(i)].Name = chosen[at(i)];
+    }
+    if (changed > 0) S.Modified = true;
+    return changed;
+}
+
+inline std::int32_t FitNamesByPhone(MsgStore& S, bool useHistory) {
     const NameText oneSpace(" ");
     for (std::int32_t c = 1; c <= S.ContactCount; ++c)
         if (S.Contacts[c].Name > oneSpace)
             // AssignName is itself the literal one-pass procedure.
             ::AssignName(S, S.Contacts[c].Phone.view(), S.Contacts[c].Name.view());
     if (!useHistory || S.HistoryCount == 0) return 0;
+    // Numbers compared in international form (each formed once here, for speed alone).
+    const NumberForms forms(S.Book.HomeCountry);
+    std::vector<std::string> entryKey(static_cast<std::size_t>(S.HistoryCount) + 1), messageKey(static_cast<std::size_t>(S.MessageCount) + 1);
+    for (std::int32_t h = 1; h <= S.HistoryCount; ++h) entryKey[static_cast<std::size_t>(h)] = forms.KeyOf(S.History[h].Phone.view());
+    for (std::int32_t n = 1; n <= S.MessageCount; ++n) messageKey[static_cast<std::size_t>(n)] = forms.KeyOf(S.Messages[n].Phone.view());
     for (std::int32_t n = 1; n <= S.MessageCount; ++n)
         for (std::int32_t h = 1; h <= S.HistoryCount; ++h) {
             const HistoryRec& e = S.History[h];
             XMsgRecType& m = S.Messages[n];
-            if (e.Name > oneSpace && m.Phone == e.Phone && e.Phone.view() != e.Name.view()) {
+            if (e.Name > oneSpace && messageKey[static_cast<std::size_t>(n)] == entryKey[static_cast<std::size_t>(h)] &&
+                e.Phone.view() != e.Name.view()) {
                 m.Name = e.Name;
                 if (e.Color != 0) m.Color = e.Color;
             }
         }
     std::int32_t removed = 0;
     for (std::int32_t h = 1; h <= S.HistoryCount; ++h)
-        if (S.History[h].Blocked != 0) removed += Literal::DeletePhone(S, S.History[h].Phone.view());
+        if (S.History[h].Blocked != 0) {
+            // Every form of the blocked number goes.
+            const NumberForms forms(S.Book.HomeCountry);
+            const std::string blocked = forms.KeyOf(S.History[h].Phone.view());
+            const std::int32_t before = S.MessageCount;
+            for (std::int32_t n = 1; n <= S.MessageCount; ++n)
+                if (forms.KeyOf(S.Messages[n].Phone.view()) == blocked) S.Messages[n].Flags |= MsgDoomed;
+            Literal::PurgeMarked(S);
+            removed += before - S.MessageCount;
+        }
     return removed;
+}
+
+// Names fitted by phone, then one name per person.
+inline std::int32_t FitNames(MsgStore& S, bool useHistory) {
+    const std::int32_t blocked = FitNamesByPhone(S, useHistory);
+    Literal::SpreadPersonNames(S);
+    return blocked;
 }
 
 // The listing line of kestro-cli built field by field and escaped byte by byte.

@@ -31,6 +31,9 @@ struct RandomStoreShape {
     int Minutes = 100000;   // distinct minutes of time (small numbers give equal times)
     int NamedPercent = 50;  // messages that carry a name
     int ColoredPercent = 20;
+    // A named message carries its own number's name, as an address book gives them,
+    // rather than any of the names: each number is then a person of its own.
+    bool NamesByPhone = false;
 };
 
 inline std::string RandomTime(std::mt19937& rng, int minutes) {
@@ -53,7 +56,7 @@ inline void FillRandomStore(MsgStore& S, const RandomStoreShape& shape, unsigned
                                  std::string(static_cast<std::size_t>(pick(4)), ' ') + "!";
         const std::uint16_t dir = pick(2) ? MsgSent : MsgReceived;
         const std::string name =
-            pick(100) < shape.NamedPercent ? "Person " + std::to_string(pick(shape.Phones)) : "";
+            pick(100) < shape.NamedPercent ? "Person " + std::to_string(shape.NamesByPhone ? p : pick(shape.Phones)) : "";
         const std::int32_t color = pick(100) < shape.ColoredPercent ? 0x100000 + pick(50) : 0;
         AddMessage(S, RandomTime(rng, shape.Minutes), phone, text,
                    static_cast<std::uint16_t>(MsgSms | MsgWordCodes | dir), name, color);

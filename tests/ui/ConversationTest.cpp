@@ -290,3 +290,34 @@ TEST_F(ConversationTest, ThePanePaintsWhileACommandIsStillChangingTheStore) {
     form.FormPaint();
     ExpectTheTruth(form, "the refresh");
 }
+
+// A person written under several forms of a number is one conversation, titled by its
+// name, its numbers in the title's tooltip; renaming and removing take every form.
+TEST_F(ConversationTest, APersonsFormsOfANumberAreOneConversation) {
+    MsgStore source;
+    AddMessage(source, "2024.05.01 08:00", "+4915155501234", "From the backup", MsgSms | MsgReceived | MsgExactTime, "Lena Vogel");
+    AddMessage(source, "2024.05.02 08:00", "0151 55501234", "From a suite", MsgSms | MsgSent | MsgWordCodes);
+    AddMessage(source, "2024.05.03 08:00", "0151-555-01234", "Another suite", MsgSms | MsgReceived | MsgWordCodes);
+    AddMessage(source, "2024.05.04 08:00", Anna, "Someone else", MsgSms | MsgReceived, "Anna Berg");
+    Renumber(source);
+    const std::string path = Documents.path().toStdString() + "/forms.kst";
+    ASSERT_EQ(WriteDataFile(source, path), 0);
+    WriteConfig([&](Settings& s, WindowSize&) {
+        s.Defaults.LastSavedFile = path;
+        s.Defaults.HomeCountry = "DE";
+    });
+    TMBForm& form = Open();
+    form.ConversationMainMenu->trigger();
+    ClickRow(form, RowOf(Store, "0151-555-01234"));
+    EXPECT_EQ(form.Conversation->Title->text(), "Conversation with Lena Vogel");
+    EXPECT_EQ(form.Conversation->Title->toolTip(), "+4915155501234\n0151 55501234\n0151-555-01234");
+    EXPECT_EQ(form.Conversation->View->Count(), 3);
+    Answers.TextAnswers.push_back(QStringLiteral("Lena V."));
+    form.RenameMainMenu->trigger();
+    EXPECT_TRUE(LastOf("QueryText").startsWith("Enter a name for \"+4915155501234, 0151 55501234, 0151-555-01234\":"))
+        << LastOf("QueryText").toStdString();
+    EXPECT_EQ(form.Conversation->Title->text(), "Conversation with Lena V.");
+    Answers.YesNoAnswers.push_back(true);
+    form.RemoveContactMainMenu->trigger();
+    EXPECT_EQ(Store.MessageCount, 1);
+}

@@ -67,7 +67,7 @@ TEST_F(DropTest, DroppedExportsAreImportedAsAddFilesImportsThem) {
     const auto info = Answers.AskedOf("ShowInfo");
     ASSERT_EQ(info.size(), 1u);
     EXPECT_EQ(info[0].Text, "2 file(s) imported: \r\ninbox.CSV - Successful\r\nmia.csv - Successful\r\n\r\n"
-                            "5 messages (2 sent, 3 received, 0 blocked), 3 contacts");
+                            "5 messages (2 sent, 3 received, 0 blocked), 3 contacts (3 numbers)");
     EXPECT_EQ(Config.ImportDir, Files.path().toStdString());
     EXPECT_EQ(Store.MessageCount, 5);
     EXPECT_TRUE(form.MessageView->isVisible());
@@ -162,6 +162,6 @@ TEST_F(DropTest, ADroppedAddressBookIsImportedWithTheExports) {
     ASSERT_EQ(info.size(), 1u);
     EXPECT_EQ(info[0].Text, "2 file(s) imported: \r\nmia.csv - Successful\r\nphone.VCF - Successful\r\n"
                             "phone.VCF: 1 cards read, 1 contacts named messages\r\n\r\n"
-                            "2 messages (1 sent, 1 received, 0 blocked), 1 contacts");
+                            "2 messages (1 sent, 1 received, 0 blocked), 1 contacts (1 numbers)");
     EXPECT_EQ(Store.Messages[1].Name.str(), "Mia Lee");
 }

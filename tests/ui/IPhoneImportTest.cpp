@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 QString Reactions(int n) {
     return QStringLiteral("\r\n%1 %2 to other messages not taken").arg(n).arg(n == 1 ? "reaction" : "reactions");
 }
-const QString Counts = QStringLiteral("1 messages (0 sent, 1 received, 0 blocked), 1 contacts");
+const QString Counts = QStringLiteral("1 messages (0 sent, 1 received, 0 blocked), 1 contacts (1 numbers)");
 
 class IPhoneImportTest : public FormTest {
 protected:

@@ -50,7 +50,7 @@ TEST_F(ImportTest, AddFilesReportsOnlyTheFilesThatCouldBeRead) {
     EXPECT_EQ(Config.ImportDir, Folder().toStdString());
 
     EXPECT_EQ(LastInfo(), "1 file(s) imported: \r\ngood.csv - Successful\r\n\r\n"
-                          "3 messages (1 sent, 2 received, 0 blocked), 2 contacts");
+                          "3 messages (1 sent, 2 received, 0 blocked), 2 contacts (2 numbers)");
     EXPECT_EQ(form.MessageModel->rowCount(), Store.MessageCount);
     EXPECT_EQ(Store.ViewCount, 3);
     EXPECT_TRUE(form.MessageView->isVisible());
@@ -87,7 +87,7 @@ TEST_F(ImportTest, AddFolderListsEveryMatchingEntryAndReportsEach) {
     EXPECT_EQ(questions[0].Text, "3 files found in folder\r\n\r\n" + Folder() +
                                      ":\r\n\r\na.csv\r\nb.csv\r\nc.csv\r\n\r\nDo you want to add them now?");
     EXPECT_EQ(LastInfo(), "2 file(s) imported: \r\na.csv - Successful\r\nb.csv - Successful\r\n"
-                          "c.csv - Is a directory\r\n\r\n5 messages (2 sent, 3 received, 0 blocked), 3 contacts");
+                          "c.csv - Is a directory\r\n\r\n5 messages (2 sent, 3 received, 0 blocked), 3 contacts (3 numbers)");
     EXPECT_EQ(questions[1].Text, ColourQuestion);
     EXPECT_EQ(Config.ImportDir, Folder().toStdString());
     EXPECT_EQ(form.MessageModel->rowCount(), 5);
@@ -151,10 +151,10 @@ TEST_F(ImportTest, BlockedNumbersAreKeptWhenTheHistoryIsNotUsed) {
         Answers.FileAnswers.push_back({QString::fromStdString(file)});
         form.ImportMainMenuClick();
         if (useHistory)
-            EXPECT_TRUE(LastInfo().endsWith("1 messages (1 sent, 0 received, 2 blocked), 1 contacts\r\n2 messages not taken: blocked"))
+            EXPECT_TRUE(LastInfo().endsWith("1 messages (1 sent, 0 received, 2 blocked), 1 contacts (1 numbers)\r\n2 messages not taken: blocked"))
                 << LastInfo().toStdString();
         else
-            EXPECT_TRUE(LastInfo().endsWith("3 messages (1 sent, 2 received, 0 blocked), 2 contacts")) << LastInfo().toStdString();
+            EXPECT_TRUE(LastInfo().endsWith("3 messages (1 sent, 2 received, 0 blocked), 2 contacts (2 numbers)")) << LastInfo().toStdString();
         EXPECT_EQ(form.MessageModel->rowCount(), Store.MessageCount);
     }
 }
@@ -197,7 +197,7 @@ TEST_F(ImportTest, AFullCollectionsReportSaysHowManyLinesWereLeftOutAndWhereEver
     EXPECT_EQ(LastInfo(), "2 file(s) imported: \r\n"
                           "full.csv - Successful\r\n"
                           "fits.csv - Successful\r\n"
-                          "\r\n16378 messages (0 sent, 16378 received, 0 blocked), 901 contacts\r\n"
+                          "\r\n16378 messages (0 sent, 16378 received, 0 blocked), 901 contacts (901 numbers)\r\n"
                           "2 messages not taken: duplicates of messages already held\r\n"
                           "4 messages not taken: past the collection's capacity (16380 messages)\r\n"
                           "16379 messages before + 1 added - 0 blocked - 2 duplicates removed = 16378 messages.\r\n"
@@ -213,7 +213,7 @@ TEST_F(ImportTest, AnImportThatLeavesTheCollectionEmptyOffersNoColours) {
     form.ImportMainMenuClick();
     EXPECT_EQ(Store.MessageCount, 0);
     EXPECT_EQ(LastInfo(), "1 file(s) imported: \r\nempty.csv - Successful\r\n\r\n"
-                          "0 messages (0 sent, 0 received, 0 blocked), 0 contacts");
+                          "0 messages (0 sent, 0 received, 0 blocked), 0 contacts (0 numbers)");
     EXPECT_TRUE(Answers.AskedOf("AskYesNo").empty());
 
     // With messages it is offered.
@@ -237,7 +237,7 @@ TEST_F(ImportTest, AnAddressBookNamesTheMessagesAndIsCounted) {
     form.ImportMainMenuClick();
     EXPECT_EQ(LastInfo(), "2 file(s) imported: \r\ncontacts.vcf - Successful\r\nmessages.csv - Successful\r\n"
                           "contacts.vcf: 2 cards read, 1 contacts named messages\r\n\r\n"
-                          "3 messages (1 sent, 2 received, 0 blocked), 2 contacts");
+                          "3 messages (1 sent, 2 received, 0 blocked), 2 contacts (2 numbers)");
     int named = 0;
     for (std::int32_t n = 1; n <= Store.MessageCount; ++n) named += Store.Messages[n].Name == std::string_view("Anna Lee");
     EXPECT_EQ(named, 2);

@@ -66,7 +66,7 @@ TEST_F(OptionsTest, EveryControlWithItsCaptionRangeAndName) {
     TMBForm& form = OpenWith([](Settings&) {});
     RunOptions(form, [](TOptionsDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Options");
-        EXPECT_EQ(d.size(), QSize(358, 492));
+        EXPECT_EQ(d.size(), QSize(358, 516));
         EXPECT_EQ(d.GeneralBox->title(), " General ");
         EXPECT_EQ(d.ColorsBox->title(), " Colours ");
         EXPECT_EQ(d.FontBox->title(), " Message view ");
@@ -84,6 +84,7 @@ TEST_F(OptionsTest, EveryControlWithItsCaptionRangeAndName) {
             {d.FixedGridColorSB, "Message border colour"},
             {d.MessageFontSB, "Default message font"},
             {d.GridLinesCB, "Show grid lines"},
+            {d.InternationalNumbersCB, "Write numbers in international form"},
             {d.OKBtn, "OK"},
             {d.CancelBtn, "Cancel"},
         };
@@ -335,4 +336,47 @@ TEST_F(OptionsTest, HomeCountryListsCallingCodesAndOkStoresTheChoice) {
         d.OKBtn->click();
     });
     EXPECT_EQ(form.Set.Defaults.HomeCountry, "AT");
+}
+
+// The options do not depend on messages: they open before the first import, and OK keeps
+// the home country and the international numbers for the settings file.
+TEST_F(OptionsTest, OptionsOpenWithAnEmptyCollection) {
+    TMBForm& form = Open();
+    ASSERT_TRUE(form.OptionsSB->isEnabled());
+    RunOptions(form, [](TOptionsDialog& d) {
+        EXPECT_FALSE(d.InternationalNumbersCB->isChecked());
+        d.HomeCountryBox->setCurrentIndex(d.HomeCountryBox->findData(QStringLiteral("DE")));
+        d.InternationalNumbersCB->setChecked(true);
+        d.OKBtn->click();
+    });
+    EXPECT_EQ(form.Set.Defaults.HomeCountry, "DE");
+    EXPECT_TRUE(form.Set.Defaults.InternationalNumbers);
+    EXPECT_TRUE(Answers.AskedOf("ShowInfo").empty());  // nothing to apply them to
+}
+
+// A new home country applies to the collection that is open: the backups' numbers take
+// their international form, and the user is told what changed.
+TEST_F(OptionsTest, ANewHomeCountryAppliesToTheOpenCollection) {
+    MsgStore source;
+    AddMessage(source, "2024.05.01 08:00", "0151 55501234", "Hallo", MsgSms | MsgReceived | MsgExactTime);
+    AddMessage(source, "2024.05.01 08:01", "0151 55501234", "Hallo zurueck", MsgSms | MsgSent | MsgExactTime);
+    AddMessage(source, "2024.05.01 09:00", "0151 55501234", "From a suite", MsgSms | MsgReceived | MsgWordCodes);
+    Renumber(source);
+    const std::string path = Documents.path().toStdString() + "/backup.kst";
+    ASSERT_EQ(WriteDataFile(source, path), 0);
+    TMBForm& form = OpenWith([&](Settings& s) {
+        s.Defaults.LastSavedFile = path;
+        s.Defaults.HomeCountry = "US";
+    });
+    RunOptions(form, [](TOptionsDialog& d) {
+        d.HomeCountryBox->setCurrentIndex(d.HomeCountryBox->findData(QStringLiteral("DE")));
+        d.OKBtn->click();
+    });
+    std::int32_t international = 0;
+    for (std::int32_t n = 1; n <= Store.MessageCount; ++n) international += Store.Messages[n].Phone == "+4915155501234";
+    EXPECT_EQ(international, 2);
+    ASSERT_EQ(Answers.AskedOf("ShowInfo").size(), 1u);
+    EXPECT_EQ(Answers.AskedOf("ShowInfo")[0].Text,
+              "The numbers of 2 messages are now written in international form, and 3 messages have another name: "
+              "1 contacts (2 numbers).");
 }

@@ -100,7 +100,7 @@ TEST_F(StartFilesTest, ExportsAreImportedWithTheReportOfTheImportCommand) {
     const auto info = Answers.AskedOf("ShowInfo");
     ASSERT_EQ(info.size(), 1u);
     EXPECT_EQ(info[0].Text, "1 file(s) imported: \r\n" + good + " - Successful\r\n" + missing +
-                                " - No such file or directory\r\n\r\n3 messages (1 sent, 2 received, 0 blocked), 2 contacts");
+                                " - No such file or directory\r\n\r\n3 messages (1 sent, 2 received, 0 blocked), 2 contacts (2 numbers)");
     EXPECT_EQ(Answers.AskedOf("AskYesNo").size(), 1u);  // the offer of contact colours
     EXPECT_EQ(Store.MessageCount, 3);
     EXPECT_TRUE(Store.Modified);
@@ -118,7 +118,7 @@ TEST_F(StartFilesTest, AnExportThatCannotBeReadLeavesTheCollectionUnmodified) {
     const auto info = Answers.AskedOf("ShowInfo");
     ASSERT_EQ(info.size(), 1u);
     EXPECT_EQ(info[0].Text, "0 file(s) imported: \r\n" + missing +
-                                " - No such file or directory\r\n\r\n0 messages (0 sent, 0 received, 0 blocked), 0 contacts");
+                                " - No such file or directory\r\n\r\n0 messages (0 sent, 0 received, 0 blocked), 0 contacts (0 numbers)");
     EXPECT_FALSE(Store.Modified);
     form.close();
     EXPECT_TRUE(Answers.AskedOf("AskYesNoCancel").empty());
@@ -134,7 +134,7 @@ TEST_F(StartFilesTest, ExportsAreAddedToTheReopenedLastSavedFile) {
     EXPECT_EQ(Store.MessageCount, 9);
     EXPECT_TRUE(Store.Modified);
     ASSERT_EQ(Answers.AskedOf("ShowInfo").size(), 1u);
-    EXPECT_TRUE(Answers.AskedOf("ShowInfo")[0].Text.endsWith("9 messages (4 sent, 5 received, 0 blocked), 3 contacts"))
+    EXPECT_TRUE(Answers.AskedOf("ShowInfo")[0].Text.endsWith("9 messages (4 sent, 5 received, 0 blocked), 3 contacts (3 numbers)"))
         << Answers.AskedOf("ShowInfo")[0].Text.toStdString();
 }
 
@@ -146,7 +146,7 @@ TEST_F(StartFilesTest, ExportsAreAddedToTheNamedDataFileAfterItOpened) {
     EXPECT_EQ(Store.MessageCount, 9);
     EXPECT_TRUE(Store.Modified);
     ASSERT_EQ(Answers.AskedOf("ShowInfo").size(), 1u);
-    EXPECT_TRUE(Answers.AskedOf("ShowInfo")[0].Text.endsWith("9 messages (4 sent, 5 received, 0 blocked), 3 contacts"))
+    EXPECT_TRUE(Answers.AskedOf("ShowInfo")[0].Text.endsWith("9 messages (4 sent, 5 received, 0 blocked), 3 contacts (3 numbers)"))
         << Answers.AskedOf("ShowInfo")[0].Text.toStdString();
 }
 
