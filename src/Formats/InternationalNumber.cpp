@@ -1,12 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Formats/InternationalNumber.h"
 
-#include <phonenumbers/phonenumberutil.h>
+#include "Formats/NumberLibrary.h"
 
 #include <cctype>
-
-using i18n::phonenumbers::PhoneNumber;
-using i18n::phonenumbers::PhoneNumberUtil;
 
 namespace {
 // The number as libphonenumber should read it: its digits, "+" in front for an international
@@ -35,12 +32,8 @@ std::string InternationalForm(std::string_view number, std::string_view homeCoun
     if (dialled.empty()) return {};
     std::string region(homeCountry);
     for (char& c : region) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    const PhoneNumberUtil& util = *PhoneNumberUtil::GetInstance();
-    if (dialled[0] == '+' || util.GetCountryCodeForRegion(region) == 0) region = "ZZ";
-    PhoneNumber parsed;
-    if (util.Parse(dialled, region, &parsed) != PhoneNumberUtil::NO_PARSING_ERROR) return {};
-    if (!util.IsValidNumber(parsed)) return {};
-    std::string e164;
-    util.Format(parsed, PhoneNumberUtil::E164, &e164);
-    return e164;
+    // A number written with "+" is read as it is; libphonenumber takes "ZZ" for an unknown
+    // home country and then reads only such numbers.
+    if (dialled[0] == '+' || region.size() != 2) region = "ZZ";
+    return InternationalFormOf(dialled, region);
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A phone number in international form (E.164, "+4915112345678"), as libphonenumber gives
-// it. The only place besides NumberMatch that calls libphonenumber: callers cache the
+// it through the number library loaded on demand (NumberLibrary.h). Callers cache the
 // forms (NumberForms.h), so that the library is asked once per distinct number.
 #include <string>
 #include <string_view>
