@@ -9,38 +9,72 @@ using i18n::phonenumbers::PhoneNumber;
 using i18n::phonenumbers::PhoneNumberUtil;
 
 namespace {
-// The number as libphonenumber should read it: its digits, "+" in front for an international
-// one; empty for text that is no number (letters would be read as a keypad's digits).
-std::string DialledText(std::string_view text) {
-    std::string out;
+const PhoneNumberUtil& Util() { return *PhoneNumberUtil::GetInstance(); }
+
+// The digits of a number, and whether it is written in full ("+" or "00"); false for text
+// that is no number (letters would be read as a keypad's digits).
+bool DigitsOf(std::string_view text, std::string& digits, bool& international) {
+    digits.clear();
     bool plus = false;
     for (const char c : text) {
-        if (c >= '0' && c <= '9') out += c;
-        else if (c == '+' && out.empty() && !plus) plus = true;
-        else if (c != ' ' && c != '-' && c != '.' && c != '/' && c != '(' && c != ')' && c != '\t') return {};
+        if (c >= '0' && c <= '9') digits += c;
+        else if (c == '+' && digits.empty() && !plus) plus = true;
+        else if (c != ' ' && c != '-' && c != '.' && c != '/' && c != '(' && c != ')' && c != '\t') return false;
     }
-    if (out.empty()) return {};
+    if (digits.empty()) return false;
     // "00" opens an international number wherever the messages were written, as the
     // address-book matching reads it.
-    if (!plus && out.size() > 2 && out[0] == '0' && out[1] == '0') {
-        out.erase(0, 2);
-        plus = true;
-    }
-    return plus ? "+" + out : out;
+    international = plus || (digits.size() > 2 && digits[0] == '0' && digits[1] == '0');
+    if (!plus && international) digits.erase(0, 2);
+    return true;
+}
+
+std::string Region(std::string_view homeCountry) {
+    std::string region(homeCountry);
+    for (char& c : region) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return Util().GetCountryCodeForRegion(region) == 0 ? std::string() : region;
 }
 }  // namespace
 
-std::string InternationalForm(std::string_view number, std::string_view homeCountry) {
-    const std::string dialled = DialledText(number);
-    if (dialled.empty()) return {};
-    std::string region(homeCountry);
-    for (char& c : region) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    const PhoneNumberUtil& util = *PhoneNumberUtil::GetInstance();
-    if (dialled[0] == '+' || util.GetCountryCodeForRegion(region) == 0) region = "ZZ";
+bool WrittenInternationally(std::string_view number) {
+    std::string digits;
+    bool international = false;
+    return DigitsOf(number, digits, international) && international;
+}
+
+std::string DialledFromAbroad(std::string_view number, std::string_view homeCountry) {
+    std::string digits;
+    bool international = false;
+    if (!DigitsOf(number, digits, international)) return {};
+    if (international) return "+" + digits;
+    const std::string region = Region(homeCountry);
+    if (region.empty()) return {};
+    std::string trunk;
+    Util().GetNddPrefixForRegion(region, true, &trunk);
+    const bool trunked = !trunk.empty() && digits.compare(0, trunk.size(), trunk) == 0;
+    return "+" + std::to_string(Util().GetCountryCodeForRegion(region)) + digits.substr(trunked ? trunk.size() : 0);
+}
+
+std::string ValidInternational(std::string_view dialled) {
+    if (dialled.size() < 2 || dialled[0] != '+') return {};
     PhoneNumber parsed;
-    if (util.Parse(dialled, region, &parsed) != PhoneNumberUtil::NO_PARSING_ERROR) return {};
-    if (!util.IsValidNumber(parsed)) return {};
+    if (Util().Parse(std::string(dialled), "ZZ", &parsed) != PhoneNumberUtil::NO_PARSING_ERROR) return {};
+    if (!Util().IsValidNumber(parsed)) return {};
     std::string e164;
-    util.Format(parsed, PhoneNumberUtil::E164, &e164);
+    Util().Format(parsed, PhoneNumberUtil::E164, &e164);
+    return e164;
+}
+
+std::string InternationalForm(std::string_view number, std::string_view homeCountry) {
+    if (std::string form = ValidInternational(DialledFromAbroad(number, homeCountry)); !form.empty()) return form;
+    std::string digits;
+    bool international = false;
+    const std::string region = Region(homeCountry);
+    if (!DigitsOf(number, digits, international) || international || region.empty()) return {};
+    PhoneNumber parsed;
+    if (Util().Parse(digits, region, &parsed) != PhoneNumberUtil::NO_PARSING_ERROR || !Util().IsValidNumber(parsed))
+        return {};
+    std::string e164;
+    Util().Format(parsed, PhoneNumberUtil::E164, &e164);
     return e164;
 }
