@@ -67,6 +67,10 @@ std::string ValidInternational(std::string_view dialled) {
 
 std::string InternationalForm(std::string_view number, std::string_view homeCountry) {
     if (std::string form = ValidInternational(DialledFromAbroad(number, homeCountry)); !form.empty()) return form;
+    return NationalReading(number, homeCountry);
+}
+
+std::string NationalReading(std::string_view number, std::string_view homeCountry) {
     std::string digits;
     bool international = false;
     const std::string region = Region(homeCountry);

@@ -23,3 +23,6 @@ std::string ValidInternational(std::string_view dialled);
 // ValidInternational(DialledFromAbroad(...)) first; a national number that does not compose
 // into a valid one is read by libphonenumber with the home country's own rules.
 std::string InternationalForm(std::string_view number, std::string_view homeCountry);
+// The second step alone: the E.164 form libphonenumber reads a national number as, by the
+// home country's own rules; empty for a number written in full.
+std::string NationalReading(std::string_view number, std::string_view homeCountry);

@@ -51,7 +51,7 @@ std::string NumberForms::Of(std::string_view phone) const {
         }
         // A national number that does not compose into a valid one may still be one by the
         // home country's own rules.
-        if (form.empty() && !WrittenInternationally(phone)) form = InternationalForm(phone, home_);
+        if (form.empty() && !WrittenInternationally(phone)) form = NationalReading(phone, home_);
     }
     const std::lock_guard lock(cache.Lock);
     if (cache.Forms.size() >= MostKeptForms) cache.Forms.clear();
