@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "Formats/InternationalNumber.h"
 #include "MBVars/Conversation.h"
 #include "MBVars/NumberForms.h"
 #include "MBVars/People.h"
@@ -17,8 +18,8 @@ constexpr std::int32_t TalkativeCount = 5000;
 
 // A German number (mobile or Berlin) in one of the five forms phones store it in.
 std::string FormOf(int number, int form) {
-    const std::string digits = std::to_string(5550000 + number);
     const std::string area = number % 2 ? "151" : "30";
+    const std::string digits = std::to_string((number % 2 ? 55500000 : 5550000) + number);  // mobiles have eight digits
     switch (form % 5) {
         case 0: return "+49" + area + digits;
         case 1: return "0" + area + " " + digits;
@@ -76,11 +77,20 @@ BENCHMARK(BM_GroupPeopleOfAFullCollection)->Unit(benchmark::kMillisecond);
 void BM_ConversationOfA5000MessagePerson(benchmark::State& state) {
     const MsgStore& S = BackupStore();
     for (auto _ : state) {
-        const std::vector<std::int32_t> found = ConversationOf(S, "030 5551000");
+        const std::vector<std::int32_t> found = ConversationOf(S, "030 5551000");  // number 1000
         if (found.size() != static_cast<std::size_t>(TalkativeCount)) state.SkipWithError("not the whole person");
         benchmark::DoNotOptimize(found.data());
     }
 }
 BENCHMARK(BM_ConversationOfA5000MessagePerson)->Unit(benchmark::kMillisecond);
 
+}  // namespace
+
+namespace {
+// What one number costs libphonenumber: parsing, validating and formatting a mobile number.
+void BM_LibphonenumberOneNumber(benchmark::State& state) {
+    int k = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(InternationalForm("+4915155" + std::to_string(510000 + k++ % 1000), "DE"));
+}
+BENCHMARK(BM_LibphonenumberOneNumber);
 }  // namespace

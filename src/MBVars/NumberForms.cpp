@@ -32,7 +32,27 @@ std::string NumberForms::Of(std::string_view phone) const {
         const std::lock_guard lock(cache.Lock);
         if (const auto it = cache.Forms.find(key); it != cache.Forms.end()) return it->second;
     }
-    std::string form = InternationalForm(phone, home_);  // outside the lock: other threads go on
+    // The forms of one number (national, "+", "00", blanks and dashes) are one number dialled
+    // from abroad: libphonenumber is asked once for them all, under that key.
+    const std::string dialled = DialledFromAbroad(phone, home_);
+    std::string form;
+    if (!dialled.empty()) {
+        const std::string dialledKey = "\x01" + dialled;  // no home country: it is written in full
+        bool known = false;
+        {
+            const std::lock_guard lock(cache.Lock);
+            if (const auto it = cache.Forms.find(dialledKey); it != cache.Forms.end()) form = it->second, known = true;
+        }
+        if (!known) {
+            form = ValidInternational(dialled);  // outside the lock: other threads go on
+            const std::lock_guard lock(cache.Lock);
+            if (cache.Forms.size() >= MostKeptForms) cache.Forms.clear();
+            cache.Forms.emplace(dialledKey, form);
+        }
+        // A national number that does not compose into a valid one may still be one by the
+        // home country's own rules.
+        if (form.empty() && !WrittenInternationally(phone)) form = NationalReading(phone, home_);
+    }
     const std::lock_guard lock(cache.Lock);
     if (cache.Forms.size() >= MostKeptForms) cache.Forms.clear();
     cache.Forms.emplace(std::move(key), form);

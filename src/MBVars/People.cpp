@@ -67,6 +67,7 @@ People GroupPeople(const MsgStore& S) {
             if (isNew) it->second = links.Add();
             node = it->second;
             nodeOfPhone.Assign(m.Phone, node);
+            ++people.Numbers;
         }
         nodeOf[At(n)] = node;
         if (!IsPersonName(m.Name.view())) continue;
@@ -80,7 +81,6 @@ People GroupPeople(const MsgStore& S) {
         if (person < 0) person = people.Count++;
         people.PersonOf[At(n)] = person;
     }
-    people.Numbers = static_cast<std::int32_t>(nodeOfNumber.size());
     return people;
 }
 

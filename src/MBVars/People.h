@@ -14,7 +14,7 @@
 struct People {
     std::vector<std::int32_t> PersonOf;  // by store position 1..MessageCount (entry 0: -1)
     std::int32_t Count = 0;              // people, numbered 0..Count-1 by their first message
-    std::int32_t Numbers = 0;            // distinct numbers: international forms, or phones as written
+    std::int32_t Numbers = 0;            // distinct numbers as stored (each form of a number counts)
 };
 
 // Whether a message's name names a person: not empty and not a number written out (a

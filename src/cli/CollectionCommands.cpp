@@ -11,6 +11,7 @@
 
 #include "Lang/LocaleInfo.h"
 #include "MBVars/ActivityCounts.h"
+#include "Lang/HomeCountry.h"
 #include "MBVars/Contacts.h"
 #include "MBVars/People.h"
 #include "MBVars/DataFile.h"
@@ -85,12 +86,13 @@ int RunSamplesCommand(const std::string& folder, const std::string& programDir, 
 
 int RunActivityCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const auto usage = [&err] {
-        err << "usage: kestro-cli activity FILE.kst [--by month|weekday|hour] [--contact PHONE]\n";
+        err << "usage: kestro-cli activity FILE.kst [--by month|weekday|hour] [--contact PHONE] [--country CC]\n";
         return 2;
     };
     std::string file;
     ActivityPeriod period = ActivityPeriod::Month;
     std::optional<std::string> phone;
+    std::string country;  // whose national numbers are forms of the contact's; none: the locale's
     for (std::size_t i = 0; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
         if (args[i] == "--by" && hasValue) {
@@ -102,6 +104,8 @@ int RunActivityCommand(const std::vector<std::string>& args, std::ostream& out, 
             period = *named;
         } else if (args[i] == "--contact" && hasValue) {
             phone = args[++i];
+        } else if (args[i] == "--country" && hasValue) {
+            country = args[++i];
         } else if (file.empty() && !args[i].starts_with("--")) {
             file = args[i];
         } else {
@@ -111,6 +115,7 @@ int RunActivityCommand(const std::vector<std::string>& args, std::ostream& out, 
     if (file.empty()) return usage();
     MsgStore S;
     if (!Load(S, file, err)) return 1;
+    S.Book.HomeCountry = EffectiveHomeCountry(country);
     ActivityContact contact;
     if (phone) {
         // The person of the number, as the export by contact and the conversation pane count them.

@@ -16,7 +16,7 @@
 
 namespace {
 struct ExportArguments {
-    std::string File, Format, Output, Contact, Search;
+    std::string File, Format, Output, Contact, Search, Country;
     std::uint16_t Directions = ViewAll;
 };
 
@@ -27,6 +27,7 @@ bool ParseArguments(const std::vector<std::string>& args, ExportArguments& a, st
                              : arg == "-o"        ? &a.Output
                              : arg == "--contact" ? &a.Contact
                              : arg == "--search"  ? &a.Search
+                             : arg == "--country" ? &a.Country
                                                   : nullptr;
         if (value) {
             if (i + 1 == args.size()) {
@@ -68,6 +69,7 @@ int RunExportCommand(const std::vector<std::string>& args, std::ostream& out, st
     if (!a.Output.empty() && !OutputsAreNotInputs({a.File}, {a.Output}, err)) return 2;
     MsgStore S;
     DefaultsType D;
+    D.HomeCountry = a.Country;  // whose national numbers are forms of the contact's; none: the locale's
     std::string reason;
     try {
         if (const int code = OpenCollection(S, D, a.File)) reason = FileErrorReason(code);

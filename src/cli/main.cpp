@@ -34,11 +34,11 @@ void PrintUsage(std::ostream& out) {
            "       kestro-cli merge BACKUP.xml... -o MERGED.xml [--skip-damaged]\n"
            "       kestro-cli dump FILE.kst\n"
            "       kestro-cli summary FILE.kst\n"
-           "       kestro-cli activity FILE.kst [--by month|weekday|hour] [--contact PHONE]\n"
+           "       kestro-cli activity FILE.kst [--by month|weekday|hour] [--contact PHONE] [--country CC]\n"
            "       kestro-cli samples DIR\n"
            "       kestro-cli export FILE.kst --format "
         << ExportFormats
-        << " [-o OUT] [--contact PHONE] [--search TEXT] "
+        << " [-o OUT] [--contact PHONE] [--country CC] [--search TEXT] "
            "[--sent|--received]\n"
            "       kestro-cli --help | --version\n";
 }

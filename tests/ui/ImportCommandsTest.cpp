@@ -267,7 +267,7 @@ TEST_F(ImportTest, AddFilesTakesPhoneBackups) {
     EXPECT_TRUE(info.startsWith("2 file(s) imported: \r\ngood.xml - Successful\r\n"
                                 "cut.xml - Damaged: reading stopped at line 3 ("))
         << info.toStdString();
-    EXPECT_TRUE(info.endsWith("contacts\r\n1 message not taken: not sent or received (drafts, outbox, failed)"
+    EXPECT_TRUE(info.endsWith("contacts (2 numbers)\r\n1 message not taken: not sent or received (drafts, outbox, failed)"
                               "\r\n1 message not taken: with a date that is not a date"))
         << info.toStdString();
     EXPECT_TRUE(info.contains("\r\npage.xml is not a phone backup, an address book or a message export\r\n"));

@@ -378,5 +378,6 @@ TEST_F(OptionsTest, ANewHomeCountryAppliesToTheOpenCollection) {
     ASSERT_EQ(Answers.AskedOf("ShowInfo").size(), 1u);
     EXPECT_EQ(Answers.AskedOf("ShowInfo")[0].Text,
               "The numbers of 2 messages are now written in international form, and 3 messages have another name: "
-              "1 contacts (2 numbers).");
+              "1 contacts (2 numbers).")
+        << Answers.AskedOf("ShowInfo")[0].Text.toStdString();
 }
