@@ -422,7 +422,7 @@ void MediaIndex::RemoveUnusedFiles() const {
     ::rmdir(folder_.c_str());  // only when empty
 }
 
-void MediaIndex::CopyTo(const std::string& folder) {
+void MediaIndex::CopyTo(const std::string& folder, bool link) {
     if (folder == folder_ || folder.empty()) {
         folder_ = folder;
         return;
@@ -432,6 +432,7 @@ void MediaIndex::CopyTo(const std::string& folder) {
     for (const auto& [file, uses] : table_->Uses) {
         const std::string from = folder_ + "/" + file, to = folder + "/" + file;
         if (PathExists(to) || !PathExists(from)) continue;  // the same name is the same bytes; a lost file stays lost
+        if (link && ::link(from.c_str(), to.c_str()) == 0) continue;
         // Under a temporary name first, so that a name in the folder always has its whole file.
         const std::string temp = folder + "/" + std::string(IncomingPrefix) + file;
         std::error_code ec;

@@ -103,9 +103,11 @@ public:
     // removed (and the folder too when empty); nothing is made when there never were media.
     // Throws IoError naming the file on failure.
     void Save(const struct MsgStore& S, std::uint8_t textMask = 0);
-    // Copies the media folder to `folder` (the media files that entries name, and the
-    // index) and makes the index refer to it; for Save As. Throws IoError on failure.
-    void CopyTo(const std::string& folder);
+    // Copies the media files that entries name into `folder` (made when needed) and makes
+    // the index refer to it, for Save As; Save then writes the index there. With `link`,
+    // a file is a hard link to its original where the file system allows it (the files
+    // never change: their name is their content). Throws IoError naming the file on failure.
+    void CopyTo(const std::string& folder, bool link = false);
     // Switches to another folder with no entries (New; Open then Loads).
     void SetFolder(std::string folder);
 

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
+#include <filesystem>
 #include <utility>
 
 #include "Formats/Base64.h"
@@ -134,7 +135,10 @@ void MediaWriter::Drop(std::string_view token) {
 
 void MediaWriter::MakeFolder() {
     if (folderMade_ || Exists(folder_)) return;
-    if (::mkdir(folder_.c_str(), 0777) != 0 && errno != EEXIST) throw IoError(FileErrorReason(errno), folder_, "write");
+    // The untitled collection's folder may not be there yet either.
+    std::error_code ec;
+    std::filesystem::create_directories(folder_, ec);
+    if (ec) throw IoError(ec.message(), folder_, "write");
     folderMade_ = true;
 }
 
