@@ -10,6 +10,7 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmar
           libexpat1-dev libsqlite3-dev libplist-dev libxxhash-dev)
 packages+=(fonts-symbola)  # the emoji of the PDF export and printing, a font the PDF can embed
 packages+=(poppler-utils python3)  # the export tests read PDFs (pdftotext) and CSV/HTML (python3)
+packages+=(libheif-dev)  # HEIC pictures of messages (iPhones' photos)
 packages+=(lintian)
 packages+=(clang libclang-rt-14-dev)  # the libFuzzer programs of the test command
 missing=()
