@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "Formats/MediaFolder.h"
 #include "Lang/LocaleInfo.h"
 #include "MBVars/Defaults.h"
 #include "MBVars/ImportFile.h"
@@ -80,6 +81,8 @@ public:
     std::string DocumentsDir;
     std::string ProgramDir;
     std::string CurrentFile;
+    // The media of the collection's MMS, in the folder beside its data file (MediaFolder.h).
+    MediaIndex Media;
     // The data file as it was on disk when it was last opened or saved here, so that a save
     // does not silently replace what another program (or another Kestro) wrote since.
     std::string StampedFile;
