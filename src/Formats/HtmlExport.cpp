@@ -80,7 +80,7 @@ void AppendMedia(std::string& out, const std::vector<MediaItem>& items, const Pa
         const bool present = !item.Damaged && !item.File.empty() && media.Files.count(item.File) > 0;
         if (!present) {
             out += "<span class=\"medium\">";
-            AppendHtmlText(out, MediumCaption(MediaItem{.Damaged = true}));
+            AppendHtmlText(out, UnreadableMedium);
             out += "</span>";
             continue;
         }

@@ -35,7 +35,7 @@ std::string ReadableSize(std::uint64_t bytes) {
 }
 
 std::string MediumCaption(const MediaItem& item) {
-    if (item.Damaged || item.File.empty()) return "picture could not be read";
+    if (item.Damaged || item.File.empty()) return std::string(UnreadableMedium);
     static const char* const Kinds[] = {"Picture", "Video", "Audio", "Contact card", "File"};
     std::string caption = Kinds[static_cast<int>(KindOfMedium(item.ContentType))];
     if (const std::string type = MediumTypeName(item.ContentType); !type.empty()) caption += ", " + type;

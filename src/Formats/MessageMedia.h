@@ -28,6 +28,8 @@ MediumKind KindOfMedium(std::string_view contentType);
 std::string MediumTypeName(std::string_view contentType);
 // A size in bytes as people read it: "830 bytes", "42 KB", "1.2 MB".
 std::string ReadableSize(std::uint64_t bytes);
+// What is shown in place of a medium that could not be read (or whose file is lost).
+inline constexpr std::string_view UnreadableMedium = "picture could not be read";
 // What a tile or a page says of an item: "picture could not be read" when damaged, else its
 // kind, type and size ("Video, 3GPP, 1.2 MB").
 std::string MediumCaption(const MediaItem& item);

@@ -3,6 +3,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QStringList>
 #include <algorithm>
 #include <array>
 
@@ -81,10 +82,11 @@ std::string WithoutMediaWords(std::string_view shown) {
     return kept;
 }
 
-QString MediaSpoken(const std::vector<MediaItem>& items) {
-    QString spoken;
-    for (const MediaItem& item : items) spoken += QStringLiteral(", ") + Caption(item);
-    return spoken;
+QString MediaSpoken(const QString& words, const std::vector<MediaItem>& items) {
+    QStringList parts;
+    if (!words.isEmpty()) parts << words;
+    for (const MediaItem& item : items) parts << Caption(item);
+    return parts.join(QStringLiteral(". "));
 }
 
 void PaintMedium(QPainter& p, const QRect& box, const MediaItem& item, const QString& path, Thumbnails& thumbnails,

@@ -32,8 +32,9 @@ std::vector<QRect> MediaRects(const std::vector<MediaItem>& items, int left, int
 // The message's text as the bubble shows it with its media: without the lines that only
 // stood for them ("[image]", "[video]", ...), which the media replace.
 std::string WithoutMediaWords(std::string_view shown);
-// What a screen reader hears of the media: ", Picture, JPEG, 42 KB" for each item.
-QString MediaSpoken(const std::vector<MediaItem>& items);
+// What a screen reader hears of a bubble with media: its words, then each medium's caption
+// ("Look. Picture, JPEG, 42 KB. Video, 3GPP, 1.2 MB").
+QString MediaSpoken(const QString& words, const std::vector<MediaItem>& items);
 
 // Paints an item in its rectangle: the decoded picture, a placeholder until it is, or a tile.
 void PaintMedium(QPainter& p, const QRect& box, const MediaItem& item, const QString& path, Thumbnails& thumbnails,

@@ -436,7 +436,7 @@ QString ConversationView::ItemName(int index) const {
     if (!m) return {};
     const bool sent = SentOnly(*m);
     return (sent ? QStringLiteral("Sent ") : QStringLiteral("Received ")) + ::ShownText(m->Time.view()) +
-           QStringLiteral(": ") + ShownText(index) + (MediaOf(index) ? MediaSpoken(*MediaOf(index)) : QString());
+           QStringLiteral(": ") + (MediaOf(index) ? MediaSpoken(ShownText(index), *MediaOf(index)) : ShownText(index));
 }
 
 QString ConversationView::ShownText(int index) const { return QString::fromUtf8(BubbleShown(index)); }

@@ -141,7 +141,7 @@ void DrawMedium(QPainter& p, const LaidRow::Medium& medium, const QPointF& at, d
     const QImage picture = ReadScaledPicture(medium.Path, medium.Size.toSize());
     if (picture.isNull())
         p.drawText(QPointF(at.x(), at.y() + pad + QFontMetricsF(p.font(), &device).ascent()),
-                   QString::fromStdString(MediumCaption(MediaItem{.Damaged = true})));
+                   QString::fromUtf8(UnreadableMedium.data(), static_cast<qsizetype>(UnreadableMedium.size())));
     else
         p.drawImage(QRectF(QPointF(at.x(), at.y() + pad), medium.Size), picture);
 }
