@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,16 @@ struct MediaItem {
 // The folder that keeps the media of the data file `dataFile`: its name with the extension
 // `.kst` (or any last extension) replaced by `.media`; "NAME.media" for a name without one.
 std::string MediaFolderOf(const std::string& dataFile);
+
+// A part's content type as an item keeps it: lower case, without parameters (";name=...").
+std::string MediaContentType(std::string_view contentType);
+// A part's file name as an item keeps it: empty for none ("null"), at most 255 bytes.
+std::string MediaPartName(std::string_view name);
+// The extension of a medium's file, from its content type ("jpg", "heic", "mp4", "vcf"; the
+// subtype's letters and digits for others, "bin" without any).
+std::string MediaExtensionOf(std::string_view contentType);
+// Whether a name in a media folder is that of a medium's file (64 hex digits, '.', extension).
+bool IsMediaFileName(std::string_view name);
 
 // The name of the index file inside a media folder.
 constexpr std::string_view MediaIndexName = "index.tsv";
@@ -63,12 +74,15 @@ public:
 
     // Ties the media to the message (replacing what it had); an empty list unties it.
     void Set(const XMsgRecType& m, std::vector<MediaItem> items);
+    // Whether an entry names the file (a name in the folder).
+    bool Names(std::string_view file) const;
     // How many messages have media.
     std::size_t Messages() const;
     bool Empty() const { return Messages() == 0; }
-    // Every message's entry, in no particular order.
+    // Every message's entry, in no particular order; the index keeps a text only as the
+    // SHA-256 of its bytes (hex), so that it never holds the messages' words.
     void ForEach(const std::function<void(std::string_view phone, std::string_view time, std::uint16_t direction,
-                                          std::string_view text, const std::vector<MediaItem>& items)>& f) const;
+                                          std::string_view textDigest, const std::vector<MediaItem>& items)>& f) const;
 
     // Follows a renumbering of the held messages: each entry whose phone `renumber` maps to
     // another gets that one (a function returning its argument, or empty, keeps it).
@@ -77,19 +91,28 @@ public:
     // Reads Folder()/index.tsv: 0 (also when the folder or the index does not exist: no
     // media), or the errno of a failed read. Lines it cannot read are passed over.
     int Load();
+    // The same from the index file's bytes; and the bytes Save writes.
+    void LoadFrom(std::string_view bytes);
+    std::string Text() const;
+    // Lets go of the entries of messages the store does not hold (texts scrambled with
+    // `textMask`).
+    void KeepHeld(const struct MsgStore& S, std::uint8_t textMask = 0);
     // Writes Folder()/index.tsv atomically, keeping only the entries of messages the store
     // holds (slots 1..MessageCount, texts scrambled with `textMask`), then removes from the
     // folder the media files no kept entry names. With no entry left the index file is
     // removed (and the folder too when empty); nothing is made when there never were media.
     // Throws IoError naming the file on failure.
     void Save(const struct MsgStore& S, std::uint8_t textMask = 0);
-    // Copies the media folder to `folder` (the media files that entries name, and the
-    // index) and makes the index refer to it; for Save As. Throws IoError on failure.
-    void CopyTo(const std::string& folder);
-    // Switches to another folder without copying (New, Open).
+    // Copies the media files that entries name into `folder` (made when needed) and makes
+    // the index refer to it, for Save As; Save then writes the index there. With `link`,
+    // a file is a hard link to its original where the file system allows it (the files
+    // never change: their name is their content). Throws IoError naming the file on failure.
+    void CopyTo(const std::string& folder, bool link = false);
+    // Switches to another folder with no entries (New; Open then Loads).
     void SetFolder(std::string folder);
 
 private:
+    void RemoveUnusedFiles() const;
     struct Table;
     std::string folder_;
     std::unique_ptr<Table> table_;
