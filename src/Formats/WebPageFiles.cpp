@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Formats/WebPageFiles.h"
 
-#include <cctype>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -12,14 +11,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-// A name as the media folder names its files: 64 hex digits, a dot and an extension.
-bool IsOurMediaFileName(const std::string& name) {
-    if (name.size() < 66 || name[64] != '.') return false;
-    for (std::size_t i = 0; i < 64; ++i)
-        if (!std::isxdigit(static_cast<unsigned char>(name[i]))) return false;
-    return true;
-}
-
 [[noreturn]] void Fail(const std::error_code& ec, const fs::path& path) {
     throw IoError(FileErrorReason(ec.value()), path.string(), "write");
 }
@@ -90,7 +81,7 @@ void WriteWebPage(const std::string& path, const MsgStore& S, ExportRows rows, c
     std::vector<fs::path> gone;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
         const std::string name = entry.path().filename().string();
-        if (IsOurMediaFileName(name) && page.Files.count(name) == 0) gone.push_back(entry.path());
+        if (IsMediaFileName(name) && page.Files.count(name) == 0) gone.push_back(entry.path());
     }
     for (const fs::path& file : gone) fs::remove(file, ec);
     if (page.Files.empty()) fs::remove(folder, ec);  // only when empty
