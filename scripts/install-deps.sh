@@ -11,6 +11,7 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmar
 packages+=(libssl-dev)  # OpenSSL's libcrypto: the SHA-256 names of the MMS media files
 packages+=(fonts-symbola)  # the emoji of the PDF export and printing, a font the PDF can embed
 packages+=(poppler-utils python3)  # the export tests read PDFs (pdftotext) and CSV/HTML (python3)
+packages+=(libheif-dev)  # HEIC pictures of messages (iPhones' photos)
 packages+=(lintian)
 packages+=(clang libclang-rt-14-dev)  # the libFuzzer programs of the test command
 missing=()

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "Formats/MessageMedia.h"
 #include "OFuncs/DisplayText.h"
 
 namespace {
@@ -32,6 +33,8 @@ std::string StyleSheet(const ExportLook& look) {
         "td.message{white-space:pre-wrap;overflow-wrap:anywhere}\n"
         "thead{display:table-header-group}\n"
         "tr{page-break-inside:avoid;break-inside:avoid}\n"
+        "img.picture{display:block;max-width:min(100%,320px);max-height:320px;margin:.3em 0}\n"
+        "span.medium{display:block;margin:.3em 0}\n"
         "*{-webkit-print-color-adjust:exact;print-color-adjust:exact}\n";
     css += "th{background:" + CssColor(look.HeaderColor) + "}\n";
     const bool sentReceived = look.ColorMode == 1;
@@ -45,6 +48,55 @@ void Cell(std::string& out, const char* cls, std::string_view utf8) {
     out += cls == nullptr ? "<td>" : std::string("<td class=\"") + cls + "\">";
     AppendHtmlText(out, utf8);
     out += "</td>";
+}
+
+// A relative address: every byte but the unreserved ones and "/" percent-encoded, so that a
+// page named "a #1.html" finds its "a #1_files".
+std::string AddressOf(std::string_view folder, std::string_view file) {
+    std::string address;
+    const std::string path = std::string(folder) + "/" + std::string(file);
+    for (const char c : path) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || std::string_view("-._~/").find(c) != std::string_view::npos) {
+            address += c;
+        } else {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%%%02X", b);
+            address += hex;
+        }
+    }
+    return address;
+}
+
+// Browsers show these pictures themselves; others (HEIC) are links like a video's.
+bool BrowsersShow(std::string_view contentType) {
+    for (const std::string_view shown : {"image/jpeg", "image/jpg", "image/png", "image/gif", "image/webp", "image/bmp"})
+        if (contentType == shown) return true;
+    return false;
+}
+
+void AppendMedia(std::string& out, const std::vector<MediaItem>& items, const PageMedia& media) {
+    for (const MediaItem& item : items) {
+        const bool present = !item.Damaged && !item.File.empty() && media.Files.count(item.File) > 0;
+        if (!present) {
+            out += "<span class=\"medium\">";
+            AppendHtmlText(out, UnreadableMedium);
+            out += "</span>";
+            continue;
+        }
+        std::string address;
+        AppendHtmlText(address, AddressOf(media.Folder, item.File));
+        const std::string caption = MediumCaption(item);
+        if (BrowsersShow(item.ContentType)) {
+            out += "<a href=\"" + address + "\"><img class=\"picture\" src=\"" + address + "\" alt=\"";
+            AppendHtmlText(out, caption);
+            out += "\"></a>";
+        } else {
+            out += "<span class=\"medium\"><a href=\"" + address + "\">";
+            AppendHtmlText(out, caption);
+            out += "</a></span>";
+        }
+    }
 }
 }  // namespace
 
@@ -97,7 +149,7 @@ void AppendHtmlText(std::string& out, std::string_view utf8) {
     }
 }
 
-std::string HtmlExport(const MsgStore& S, ExportRows rows, const ExportLook& look) {
+std::string HtmlExport(const MsgStore& S, ExportRows rows, const ExportLook& look, const PageMedia* media) {
     std::string out;
     out.reserve(2048 + rows.size() * 260);
     out += "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>";
@@ -122,7 +174,15 @@ std::string HtmlExport(const MsgStore& S, ExportRows rows, const ExportLook& loo
         Cell(out, nullptr, DisplayUtf8(m.Name.view()));
         Cell(out, nullptr, ExportDirection(m));
         DisplayMessageUtf8Into(m.Text, text);
-        Cell(out, "message", text);
+        const std::vector<MediaItem>* items = media && media->Media ? media->Media->Find(m) : nullptr;
+        if (items && !items->empty()) {
+            out += "<td class=\"message\">";
+            AppendHtmlText(out, text);
+            AppendMedia(out, *items, *media);
+            out += "</td>";
+        } else {
+            Cell(out, "message", text);
+        }
         out += "</tr>\n";
     }
     out += "</tbody>\n</table>\n</body>\n</html>\n";

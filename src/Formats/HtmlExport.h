@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 #include "MBVars/Defaults.h"
 #include "Formats/ExportFields.h"
@@ -33,4 +34,14 @@ std::string CssColor(std::int32_t colorRef);
 // as <br>, other control characters as spaces.
 void AppendHtmlText(std::string& out, std::string_view utf8);
 
-std::string HtmlExport(const MsgStore& S, ExportRows rows, const ExportLook& look);
+struct MessageMedia;
+// The media a page shows under each message's text: its pictures, and links to its other
+// media. `Folder` is the folder of their files as the page names it ("messages_files");
+// an item whose file is not in `Files` shows as "picture could not be read".
+struct PageMedia {
+    const MessageMedia* Media = nullptr;
+    std::string Folder;
+    std::unordered_set<std::string> Files;
+};
+
+std::string HtmlExport(const MsgStore& S, ExportRows rows, const ExportLook& look, const PageMedia* media = nullptr);

@@ -15,7 +15,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "MBConversation/BubbleMedia.h"
 #include "MBConversation/ConversationAccessible.h"
+#include "MBConversation/Thumbnails.h"
 #include "MBVars/Search.h"
 #include "OFuncs/DisplayText.h"
 #include "OFuncs/Links.h"
@@ -30,6 +32,7 @@ constexpr int Gap = 6;          // between bubbles
 constexpr int TimeGap = 3;      // between a bubble's text and its time
 constexpr double Share = 0.8;   // of the pane's width a bubble may take
 constexpr std::size_t MostLaidOut = 400;  // laid-out texts kept at once
+constexpr int PictureWidth = 240, PictureHeight = 180;  // a picture's box, at most
 const QColor Paper(0xF6, 0xF7, 0xF9);
 const QColor MarkBlue(0x1A, 0x5F, 0xC8);
 const QColor MatchYellow(0xFF, 0xE0, 0x66);
@@ -88,6 +91,8 @@ ConversationView::ConversationView(const MsgStore& store, const DefaultsType& de
     viewport()->setMouseTracking(true);
     viewport()->setAutoFillBackground(false);
     Tops.assign(1, 0);
+    Decoder = new Thumbnails(this);
+    connect(Decoder, &Thumbnails::Decoded, viewport(), qOverload<>(&QWidget::update));
     // An interface made while the base classes were being built would be the scroll
     // area's: it goes, so that the next one asked for is the conversation's.
     InstallConversationAccessible();
@@ -109,6 +114,49 @@ ConversationView::~ConversationView() = default;
 const XMsgRecType* ConversationView::MessageOf(int index) const {
     const std::int32_t n = MessageAt(index);
     return n > 0 ? &S.Messages[static_cast<std::size_t>(n)] : nullptr;
+}
+
+const std::vector<MediaItem>* ConversationView::MediaOf(int index) const {
+    const XMsgRecType* m = MessageOf(index);
+    const std::vector<MediaItem>* items = m ? Media.Find(*m) : nullptr;
+    return items && !items->empty() ? items : nullptr;
+}
+
+std::string ConversationView::BubbleShown(int index) const {
+    const XMsgRecType* m = MessageOf(index);
+    if (!m) return {};
+    std::string shown = DisplayMessageUtf8(m->Text);
+    return MediaOf(index) ? WithoutMediaWords(shown) : shown;
+}
+
+BubbleMediaLook ConversationView::MediaLook() const {
+    return {std::min(PictureWidth, TextWidthLimit()), PictureHeight, 2 * LineHeight, Pad};
+}
+
+int ConversationView::RowHeight(const Row& r) const {
+    return (r.NewDay ? DateHeight : 0) + Pad + r.TextHeight + r.MediaHeight + TimeGap + TimeHeight + Pad + Gap;
+}
+
+void ConversationView::SetMedia(MessageMedia media) {
+    Media = std::move(media);
+    RefreshMedia();
+}
+
+void ConversationView::RefreshMedia() {
+    bool changed = false;
+    for (int i = 0; i < Count(); ++i) {
+        Row& r = Rows[static_cast<std::size_t>(i)];
+        const std::vector<MediaItem>* items = MediaOf(i);
+        const int height = items ? MediaHeight(*items, MediaLook()) : 0;
+        if (height == r.MediaHeight) continue;
+        Layouts.erase(i);  // the text without its media's words
+        Guess(i);
+        changed = true;
+    }
+    if (!changed) return;
+    RebuildTops();
+    UpdateScrollRange();
+    viewport()->update();
 }
 
 std::int32_t ConversationView::MessageAt(int index) const {
@@ -165,8 +213,10 @@ void ConversationView::Guess(int index) {
     const int breaks = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
     const int lines = 1 + breaks + static_cast<int>(text.size()) / perLine;
     r.Measured = false;
-    r.TextHeight = lines * LineHeight;
-    r.Height = (r.NewDay ? DateHeight : 0) + Pad + r.TextHeight + TimeGap + TimeHeight + Pad + Gap;
+    const std::vector<MediaItem>* items = m ? MediaOf(index) : nullptr;
+    r.MediaHeight = items ? MediaHeight(*items, MediaLook()) : 0;
+    r.TextHeight = (items ? std::max(0, lines - static_cast<int>(items->size())) : lines) * LineHeight;  // a word for each medium goes
+    r.Height = RowHeight(r);
 }
 
 ConversationView::Laid& ConversationView::LayoutOf(int index) {
@@ -176,8 +226,7 @@ ConversationView::Laid& ConversationView::LayoutOf(int index) {
     // no caller holds a layout across another call.
     if (Layouts.size() >= 2 * MostLaidOut) ForgetLayouts();
     Laid& laid = Layouts[index];
-    const XMsgRecType* m = MessageOf(index);
-    const std::string shown = m ? DisplayMessageUtf8(m->Text) : std::string();
+    const std::string shown = BubbleShown(index);
     laid.Layout = std::make_unique<QTextLayout>(BubbleText(shown), TextFont);
     QList<QTextLayout::FormatRange> formats;
     for (const TextSpan& match : FindShownMatches(shown, Search)) {
@@ -216,8 +265,11 @@ ConversationView::Laid& ConversationView::LayoutOf(int index) {
     Row& r = Rows[static_cast<std::size_t>(index)];
     r.Measured = true;
     r.TextWidth = std::min(limit, static_cast<int>(std::ceil(widest)));
-    r.TextHeight = std::max(LineHeight, static_cast<int>(std::ceil(height)));
-    r.Height = (r.NewDay ? DateHeight : 0) + Pad + r.TextHeight + TimeGap + TimeHeight + Pad + Gap;
+    const std::vector<MediaItem>* items = MediaOf(index);
+    r.MediaHeight = items ? MediaHeight(*items, MediaLook()) : 0;
+    // A picture without words has no empty line above it.
+    r.TextHeight = items && shown.empty() ? 0 : std::max(LineHeight, static_cast<int>(std::ceil(height)));
+    r.Height = RowHeight(r);
     return laid;
 }
 
@@ -252,7 +304,7 @@ int ConversationView::TextWidthLimit() const {
 }
 
 int ConversationView::BubbleWidth(const Row& row) const {
-    return std::max(row.TextWidth, TimeWidth) + 2 * Pad;
+    return std::max({row.TextWidth, TimeWidth, row.MediaHeight > 0 ? MediaLook().Width : 0}) + 2 * Pad;
 }
 
 QRect ConversationView::BubbleRect(int index) const {
@@ -384,12 +436,28 @@ QString ConversationView::ItemName(int index) const {
     if (!m) return {};
     const bool sent = SentOnly(*m);
     return (sent ? QStringLiteral("Sent ") : QStringLiteral("Received ")) + ::ShownText(m->Time.view()) +
-           QStringLiteral(": ") + ShownText(index);
+           QStringLiteral(": ") + (MediaOf(index) ? MediaSpoken(ShownText(index), *MediaOf(index)) : ShownText(index));
 }
 
-QString ConversationView::ShownText(int index) const {
-    const XMsgRecType* m = MessageOf(index);
-    return m ? QString::fromUtf8(DisplayMessageUtf8(m->Text)) : QString();
+QString ConversationView::ShownText(int index) const { return QString::fromUtf8(BubbleShown(index)); }
+
+std::vector<QRect> ConversationView::MediaRectsOf(int index) {
+    const std::vector<MediaItem>* items = MediaOf(index);
+    if (!items) return {};
+    const QRect bubble = ItemRect(index);
+    const BubbleMediaLook look = MediaLook();
+    const int textHeight = Rows[static_cast<std::size_t>(index)].TextHeight;
+    return MediaRects(*items, bubble.x() + Pad, bubble.y() + Pad + textHeight + look.Gap, look);
+}
+
+QString ConversationView::MediumAt(const QPoint& at) {
+    const int index = IndexAt(at);
+    const std::vector<MediaItem>* items = MediaOf(index);
+    if (!items) return {};
+    const std::vector<QRect> rects = MediaRectsOf(index);
+    for (std::size_t k = 0; k < rects.size() && k < items->size(); ++k)
+        if (rects[k].contains(at) && !(*items)[k].File.empty()) return QString::fromStdString(Media.PathOf((*items)[k]));
+    return {};
 }
 
 std::vector<std::pair<int, int>> ConversationView::HighlightedRanges(int index) {
@@ -510,6 +578,18 @@ void ConversationView::paintEvent(QPaintEvent*) {
         const QColor ink = InkOn(ground);
         p.setPen(ink);
         laid.Layout->draw(&p, QPointF(bubble.x() + Pad, bubble.y() + Pad));
+        if (r.MediaHeight > 0)
+            if (const std::vector<MediaItem>* items = MediaOf(i)) {
+                const BubbleMediaLook look = MediaLook();
+                const std::vector<QRect> boxes =
+                    MediaRects(*items, static_cast<int>(bubble.x()) + Pad, static_cast<int>(bubble.y()) + Pad + r.TextHeight + look.Gap, look);
+                for (std::size_t k = 0; k < boxes.size(); ++k) {
+                    const MediaItem& item = (*items)[k];
+                    PaintMedium(p, boxes[k], item, QString::fromStdString(Media.PathOf(item)), *Decoder,
+                                viewport()->devicePixelRatioF(), ground, TimeFont);
+                }
+                p.setPen(ink);
+            }
         p.setFont(TimeFont);
         p.setPen(ink == Ink ? QColor(0x5A, 0x64, 0x73) : ink);
         p.drawText(QRectF(bubble.x() + Pad, bubble.bottom() - Pad - TimeHeight, bubble.width() - 2 * Pad, TimeHeight),
@@ -546,14 +626,17 @@ void ConversationView::mousePressEvent(QMouseEvent* event) {
         viewport()->update();
         return;
     }
+    const QString medium = MediumAt(event->position().toPoint());
     MoveTo(index, event->modifiers() & Qt::ShiftModifier);
     if (!url.isEmpty()) emit LinkActivated(url);
+    if (!medium.isEmpty()) emit FileActivated(medium);
 }
 
 void ConversationView::mouseMoveEvent(QMouseEvent* event) {
     QString url;
     LinkAt(event->position().toPoint(), url);
-    viewport()->setCursor(url.isEmpty() ? Qt::ArrowCursor : Qt::PointingHandCursor);
+    const bool opens = !url.isEmpty() || !MediumAt(event->position().toPoint()).isEmpty();
+    viewport()->setCursor(opens ? Qt::PointingHandCursor : Qt::ArrowCursor);
     QAbstractScrollArea::mouseMoveEvent(event);
 }
 
@@ -575,8 +658,13 @@ void ConversationView::keyPressEvent(QKeyEvent* event) {
         verticalScrollBar()->triggerAction(event->key() == Qt::Key_PageUp ? QAbstractSlider::SliderPageStepSub
                                                                           : QAbstractSlider::SliderPageStepAdd);
     } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        // The keyboard's way to a bubble's link.
-        if (const QString url = LinkOf(Current); !url.isEmpty()) emit LinkActivated(url);
+        // The keyboard's way to a bubble's link, or else to its first medium.
+        if (const QString url = LinkOf(Current); !url.isEmpty()) {
+            emit LinkActivated(url);
+        } else if (const std::vector<MediaItem>* items = MediaOf(Current)) {
+            const auto opened = std::find_if(items->begin(), items->end(), [](const MediaItem& item) { return !item.File.empty(); });
+            if (opened != items->end()) emit FileActivated(QString::fromStdString(Media.PathOf(*opened)));
+        }
     } else if (event->key() == Qt::Key_Delete) {
         // Nothing: the window's Delete acts on the grid's rows, which are not in sight here.
     } else {

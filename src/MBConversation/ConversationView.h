@@ -14,12 +14,15 @@
 #include <unordered_map>
 #include <vector>
 
+#include "Formats/MessageMedia.h"
 #include "MBVars/Defaults.h"
 #include "MBVars/Store.h"
 
 class QAction;
 class QMenu;
 class QTextLayout;
+class Thumbnails;
+struct BubbleMediaLook;
 
 class ConversationView : public QAbstractScrollArea {
     Q_OBJECT
@@ -34,6 +37,11 @@ public:
     // Marks the grid's current message (0: none), makes it the pane's current bubble and
     // scrolls it into view.
     void SetMarked(std::int32_t position);
+    // Where the messages' media are found; without it the bubbles show only texts.
+    void SetMedia(MessageMedia media);
+    // The media of the messages shown may have changed (an import, a save): measured anew.
+    void RefreshMedia();
+    Thumbnails& Pictures() { return *Decoder; }
     std::int32_t Marked() const { return MarkedMessage; }
 
     int Count() const { return static_cast<int>(Rows.size()); }
@@ -55,6 +63,8 @@ public:
     QString ShownText(int index) const;
     std::vector<std::pair<int, int>> HighlightedRanges(int index);
     QString LinkOf(int index);
+    // The rectangles of a bubble's media in the viewport, in the order of its parts.
+    std::vector<QRect> MediaRectsOf(int index);
 
     // Makes bubble `index` current and selected alone (with `extend`, the selection runs
     // from the anchor to it), scrolls it into view and tells the window.
@@ -71,6 +81,8 @@ public:
 signals:
     void MessageChosen(std::int32_t position);
     void LinkActivated(const QString& url);
+    // A picture, video or other medium was clicked (or Enter pressed on its bubble): its file.
+    void FileActivated(const QString& path);
     void ExportRequested();
 
 protected:
@@ -93,6 +105,7 @@ private:
         int TextHeight = 0;
         bool Measured = false;
         bool NewDay = false;
+        int MediaHeight = 0;  // the media under the text, their gaps included
     };
     // A bubble's laid-out text, made when it is first shown and kept while it may be again.
     struct Laid {
@@ -102,6 +115,13 @@ private:
     };
 
     const XMsgRecType* MessageOf(int index) const;
+    const std::vector<MediaItem>* MediaOf(int index) const;
+    // The text a bubble shows (without the words that stood for its media).
+    std::string BubbleShown(int index) const;
+    BubbleMediaLook MediaLook() const;
+    // The file of the medium at a point of the viewport; empty when none (or damaged).
+    QString MediumAt(const QPoint& viewportPoint);
+    int RowHeight(const Row& r) const;
     void Guess(int index);
     Laid& LayoutOf(int index);
     // Measures the bubbles from the top of the view down to its bottom; true when a height changed.
@@ -122,6 +142,8 @@ private:
 
     const MsgStore& S;
     const DefaultsType& D;
+    MessageMedia Media;
+    Thumbnails* Decoder = nullptr;
     std::vector<Row> Rows;
     std::vector<int> Tops;  // Tops[i]: content y of row i; Tops[Count()]: the whole height
     std::vector<char> Selected;

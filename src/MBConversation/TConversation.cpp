@@ -30,6 +30,7 @@ TConversation::TConversation(const MsgStore& store, const DefaultsType& defaults
     column->addWidget(View, 1);
     connect(View, &ConversationView::MessageChosen, this, &TConversation::MessageChosen);
     connect(View, &ConversationView::LinkActivated, this, &TConversation::LinkActivated);
+    connect(View, &ConversationView::FileActivated, this, &TConversation::FileActivated);
     connect(View, &ConversationView::ExportRequested, this, &TConversation::ExportRequested);
 }
 
@@ -62,6 +63,7 @@ void TConversation::Follow(std::int32_t current, const std::string& search) {
             for (const std::int32_t n : Shown) Kept.push_back(S.Messages[static_cast<std::size_t>(n)]);
             View->SetMessages(Shown, Search, font);
         } else {
+            View->RefreshMedia();  // an import or a save may have changed the media
             View->viewport()->update();  // the colours of the settings may have changed
         }
     }

@@ -45,6 +45,7 @@ public:
 signals:
     void MessageChosen(std::int32_t position);
     void LinkActivated(const QString& url);
+    void FileActivated(const QString& path);
     void ExportRequested();
 
 protected:

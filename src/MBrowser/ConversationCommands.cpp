@@ -6,10 +6,12 @@
 #include <QHBoxLayout>
 #include <QSplitter>
 #include <QToolButton>
+#include <QUrl>
 #include <algorithm>
 
 #include "MBConversation/ConversationView.h"
 #include "MBConversation/TConversation.h"
+#include "Formats/MessageMedia.h"
 #include "MBrowser/DetailLineEdit.h"
 #include "Formats/ExportScope.h"
 #include "MBrowser/MessageGrid.h"
@@ -56,6 +58,7 @@ QSplitter* TMBForm::CreateConversationPane() {
     Conversation = new TConversation(S, D, GridSplitter);
     Conversation->setMinimumWidth(PaneMinimumWidth);
     Conversation->hide();
+    Conversation->View->SetMedia(MediaOfMessages());
     GridSplitter->addWidget(Conversation);
     GridSplitter->setStretchFactor(0, 1);
     GridSplitter->setStretchFactor(1, 0);
@@ -85,6 +88,8 @@ void TMBForm::ConnectConversation() {
             [this](std::int32_t n) { Safely([this, n] { ConversationMessageChosen(n); }); });
     connect(Conversation, &TConversation::LinkActivated, this,
             [this](const QString& url) { Safely([this, url] { OpenOnDesktop(url, url); }); });
+    connect(Conversation, &TConversation::FileActivated, this,
+            [this](const QString& path) { Safely([this, path] { OpenOnDesktop(QUrl::fromLocalFile(path).toString(), path); }); });
     Wire(Conversation, &TConversation::ExportRequested, &TMBForm::ExportConversationClick);
     // F6 takes the focus from the grid to the pane and back.
     auto* nextPane = new QAction(this);

@@ -12,6 +12,8 @@
 #include "Formats/CsvExport.h"
 #include "Formats/ExportScope.h"
 #include "Formats/HtmlExport.h"
+#include "Formats/MessageMedia.h"
+#include "Formats/WebPageFiles.h"
 #include "MBVars/Ordering.h"
 #include "MBrowser/MessageGrid.h"
 #include "MBrowser/MessageGridModel.h"
@@ -100,17 +102,20 @@ void TMBForm::ExportMessages(const std::vector<std::int32_t>& rows, const std::s
         return;
     }
     const ExportLook look = ExportLook::FromSettings(D, title, current.filename().string());
+    const MessageMedia media = MediaOfMessages();
     std::string bytes;
     if (*format == ExportFormat::Csv) bytes = CsvExport(S, rows);
-    if (*format == ExportFormat::Html) bytes = HtmlExport(S, rows, look);
     if (*format == ExportFormat::Pdf) {
         ExportProgress progress(this, QStringLiteral("Exporting..."));
-        const QByteArray pdf = PdfExport(S, rows, look, QLocale::system(), progress.Callback());
+        const QByteArray pdf = PdfExport(S, rows, look, QLocale::system(), progress.Callback(), &media);
         if (pdf.isEmpty()) return;  // cancelled: nothing written
         bytes.assign(pdf.constData(), static_cast<std::size_t>(pdf.size()));
     }
     try {
-        WriteExportFile(path, bytes);
+        if (*format == ExportFormat::Html)
+            WriteWebPage(path, S, rows, look, &media);  // with the files of its pictures beside it
+        else
+            WriteExportFile(path, bytes);
     } catch (const IoError& e) {
         Dlg.ShowError(QString::fromStdString(FileErrorText("export", path, e.what())));
     }
@@ -121,7 +126,12 @@ void TMBForm::PaintExportedPages(QPrinter& printer) {
     const std::vector<std::int32_t> rows = ExportedRows(selection);
     const ExportLook look = ExportLook::FromSettings(D, ExportedTitle(selection), fs::path(CurrentFile).filename().string());
     ExportProgress progress(this, QStringLiteral("Printing..."));
-    PaintMessagePages(printer, S, rows, look, progress.Callback());
+    const MessageMedia media = MediaOfMessages();
+    PaintMessagePages(printer, S, rows, look, progress.Callback(), nullptr, &media);
+}
+
+MessageMedia TMBForm::MediaOfMessages() const {
+    return {&Media, [this] { return ScreenScrambled ? TextMask : std::uint8_t{0}; }};
 }
 
 namespace {

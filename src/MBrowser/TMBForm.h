@@ -246,6 +246,8 @@ public:
     void ExportMessages(const std::vector<std::int32_t>& rows, const std::string& title);
     // What Print and Print preview put on paper: the pages of the PDF export.
     void PaintExportedPages(QPrinter& printer);
+    // The collection's media as the pane and the exports find them (texts may be scrambled on screen).
+    struct MessageMedia MediaOfMessages() const;
 
     // --- Contact colours (ColourCommands.cpp) ----------------------------------------------
     // Edits one colour (0x00BBGGRR, 0 = none) in the colour chooser: true, with the choice

@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <memory>
 
+#include "Formats/MessageMedia.h"
 #include "OFuncs/DisplayText.h"
+#include "Pages/MediaPicture.h"
 #include "Pages/PdfText.h"
 #include "Pages/Shaping.h"
 #include "Platform/ColorRef.h"
@@ -22,6 +24,7 @@ constexpr int Columns = 5;
 constexpr double ColumnShare[Columns] = {0.19, 0.18, 0.13, 0.10, 0.40};  // numbers of 15 digits whole
 const char* const ColumnTitle[Columns] = {"Time", "Phone", "Name", "Direction", "Message"};
 constexpr std::int64_t ProgressStep = 256;
+constexpr double PictureMostHeightMm = 60;  // a picture's height on the page, at most
 
 QString FromUtf8(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
@@ -47,7 +50,15 @@ struct LaidRow {
     bool Wraps[Columns - 1] = {};         // the cell takes more than one line
     double CellsHeight = 0;               // the tallest short cell
     std::unique_ptr<QTextLayout> Text;    // positioned from y = 0
-    std::vector<double> LineBottoms;      // y of each line's bottom
+    std::vector<double> LineBottoms;      // y of each line's bottom, then of each medium's
+    // The media under the text, one "line" each: a picture (its path and size on the page)
+    // or, for what is no picture or cannot be read, its caption.
+    struct Medium {
+        QString Path, Caption;
+        QSizeF Size;  // empty: the caption is shown
+    };
+    std::size_t TextLines = 0;
+    std::vector<Medium> Media;
 };
 
 // The page geometry: column edges, padding, fonts, all in device units.
@@ -99,6 +110,42 @@ QFont CellsFont(const QFont& font, const LaidRow& row) {
     return row.CellsShaped ? font : WithoutShaping(font);
 }
 
+// The media of the row as lines after its text's.
+void LayOutMedia(LaidRow& row, const std::vector<MediaItem>& items, const MessageMedia& media, const Geometry& g,
+                 QPaintDevice& device) {
+    const QFontMetricsF metrics(g.Font, &device);
+    const QSizeF box(g.Inner(Columns - 1), device.logicalDpiY() * PictureMostHeightMm / 25.4);
+    double y = row.LineBottoms.empty() ? 0 : row.LineBottoms.back();
+    for (const MediaItem& item : items) {
+        LaidRow::Medium medium;
+        medium.Caption = QString::fromStdString(MediumCaption(item));
+        if (!item.Damaged && !item.File.empty()) {
+            medium.Path = QString::fromStdString(media.PathOf(item));
+            if (KindOfMedium(item.ContentType) == MediumKind::Picture) {
+                if (const QSize size = PictureSize(medium.Path); size.isValid())
+                    medium.Size = QSizeF(size).scaled(box, Qt::KeepAspectRatio);  // small pictures too: the page's scale
+            }
+        }
+        y += (medium.Size.isEmpty() ? metrics.height() : medium.Size.height()) + g.Pad;
+        row.LineBottoms.push_back(y);
+        row.Media.push_back(std::move(medium));
+    }
+}
+
+void DrawMedium(QPainter& p, const LaidRow::Medium& medium, const QPointF& at, double pad, QPaintDevice& device) {
+    if (medium.Size.isEmpty()) {
+        p.drawText(QPointF(at.x(), at.y() + pad + QFontMetricsF(p.font(), &device).ascent()), medium.Caption);
+        return;
+    }
+    // Decoded at the size it takes on the page, one at a time.
+    const QImage picture = ReadScaledPicture(medium.Path, medium.Size.toSize());
+    if (picture.isNull())
+        p.drawText(QPointF(at.x(), at.y() + pad + QFontMetricsF(p.font(), &device).ascent()),
+                   QString::fromUtf8(UnreadableMedium.data(), static_cast<qsizetype>(UnreadableMedium.size())));
+    else
+        p.drawImage(QRectF(QPointF(at.x(), at.y() + pad), medium.Size), picture);
+}
+
 void LayOut(LaidRow& row, const XMsgRecType& m, const QFont& font, const Geometry& g, QPaintDevice& device,
             std::string& text, CellWidths (&widthsByShaping)[2]) {
     row.Cells[0] = FromUtf8(ExportTime(m.Time.view()));
@@ -142,6 +189,8 @@ void LayOut(LaidRow& row, const XMsgRecType& m, const QFont& font, const Geometr
         row.LineBottoms.push_back(y);
     }
     row.Text->endLayout();
+    row.TextLines = row.LineBottoms.size();
+    row.Media.clear();
 }
 
 void DrawHeader(QPainter& p, const Geometry& g, double top, double height, const ExportLook& look) {
@@ -174,7 +223,7 @@ void SetUpPages(QPagedPaintDevice& device, const QLocale& locale) {
 }
 
 bool PaintMessagePages(QPagedPaintDevice& device, const MsgStore& S, ExportRows rows, const ExportLook& look,
-                       const PageProgress& progress, QStringList* drawn) {
+                       const PageProgress& progress, QStringList* drawn, const MessageMedia* media) {
     const auto record = [drawn](const QString& text) {
         if (drawn) drawn->push_back(text);
     };
@@ -192,6 +241,8 @@ bool PaintMessagePages(QPagedPaintDevice& device, const MsgStore& S, ExportRows 
         const XMsgRecType& m = S.Messages[static_cast<std::size_t>(rows[k])];
         const bool sent = m.Flags & MsgSent;
         LayOut(laid[k], m, rowFonts[sent], g, device, text, widths[sent]);
+        if (const std::vector<MediaItem>* items = media ? media->Find(m) : nullptr; items && !items->empty())
+            LayOutMedia(laid[k], *items, *media, g, device);
         if (!goOn(static_cast<std::int64_t>(k) + 1)) return false;
     }
     const QFontMetricsF titleMetrics(g.TitleFont, &device), metrics(g.Font, &device);
@@ -283,6 +334,9 @@ bool PaintMessagePages(QPagedPaintDevice& device, const MsgStore& S, ExportRows 
                 p.setClipRect(QRectF(g.Left[Columns - 1], piece.Top + g.Pad, g.Inner(Columns - 1) + 2 * g.Pad, to - from));
                 record(row.Text->text());
                 row.Text->draw(&p, origin);
+                for (std::size_t line = std::max(piece.FirstLine, row.TextLines); line < piece.EndLine; ++line)
+                    DrawMedium(p, row.Media[line - row.TextLines], QPointF(origin.x(), origin.y() + (line == 0 ? 0 : row.LineBottoms[line - 1])),
+                               g.Pad, device);
                 p.restore();
             }
             if (piece.EndLine == row.LineBottoms.size() && !goOn(++painted)) return false;
@@ -294,7 +348,7 @@ bool PaintMessagePages(QPagedPaintDevice& device, const MsgStore& S, ExportRows 
 }
 
 QByteArray PdfExport(const MsgStore& S, ExportRows rows, const ExportLook& look, const QLocale& locale,
-                     const PageProgress& progress) {
+                     const PageProgress& progress, const MessageMedia* media) {
     QByteArray bytes;
     QStringList painted;  // in the order drawn
     {
@@ -305,7 +359,7 @@ QByteArray PdfExport(const MsgStore& S, ExportRows rows, const ExportLook& look,
         SetUpPages(writer, locale);
         writer.setTitle(QString::fromUtf8(look.Title.data(), static_cast<qsizetype>(look.Title.size())));
         writer.setCreator(QStringLiteral("Kestro"));
-        if (!PaintMessagePages(writer, S, rows, look, progress, &painted)) return {};
+        if (!PaintMessagePages(writer, S, rows, look, progress, &painted, media)) return {};
     }
     return WithTextBeyondBmp(bytes, painted, PageFont().families());
 }

@@ -16,6 +16,7 @@
 #include "MBVars/Store.h"
 
 class QFont;
+struct MessageMedia;
 class QPagedPaintDevice;
 
 // The emoji font of the pages: vector outlines that a PDF embeds (Debian's fonts-symbola).
@@ -37,10 +38,12 @@ void SetUpPages(QPagedPaintDevice& device, const QLocale& locale);
 // Paints the rows on the device, one page after another (the device is already set to its
 // page size and margins); false when `progress` cancelled. `painted`, when given, receives
 // the texts drawn that may hold characters beyond the cells' own (title, cells, messages),
-// in the order drawn.
+// in the order drawn. With `media`, each message's pictures are placed under its text,
+// scaled to the column, and its other media are named there.
 bool PaintMessagePages(QPagedPaintDevice& device, const MsgStore& S, ExportRows rows, const ExportLook& look,
-                       const PageProgress& progress = {}, QStringList* painted = nullptr);
+                       const PageProgress& progress = {}, QStringList* painted = nullptr,
+                       const MessageMedia* media = nullptr);
 
 // The rows as a PDF document on the locale's paper; empty when cancelled.
 QByteArray PdfExport(const MsgStore& S, ExportRows rows, const ExportLook& look, const QLocale& locale,
-                     const PageProgress& progress = {});
+                     const PageProgress& progress = {}, const MessageMedia* media = nullptr);
