@@ -30,6 +30,8 @@ struct Entry {
     std::uint64_t Start = 0, End = 0;  // the element's bytes in its input
     std::uint32_t Input = 0;
     bool Clean = false;  // no byte of the element needs the repair: copied as it is
+    // Else: its long data values, copied as they are, are these of its input's spans.
+    std::uint32_t FirstSpan = 0, Spans = 0;
 };
 
 // The entries by key: open addressing over entry numbers, half full at most.
@@ -166,8 +168,8 @@ std::size_t ReadAt(int fd, const std::string& path, char* dst, std::size_t n, st
 class InputReader {
 public:
     InputReader(std::uint32_t input, InputInfo& info, MergeInputReport& report, std::vector<Entry>& entries,
-                KeyTable& table, const std::vector<InputInfo>& all)
-        : input_(input), info_(info), report_(report), entries_(entries), table_(table), all_(all) {
+                KeyTable& table, const std::vector<InputInfo>& all, std::vector<BackupMergeRepair::Span>& spans)
+        : input_(input), info_(info), report_(report), entries_(entries), table_(table), all_(all), spans_(spans) {
         parser_ = XML_ParserCreate("UTF-8");  // whatever the file declares: the merge writes UTF-8
         if (!parser_) throw std::bad_alloc();
         XML_SetUserData(parser_, this);
@@ -276,6 +278,9 @@ private:
         }
         current_.End = Place(true);
         current_.Clean = !repair_.ChangedIn(current_.Start, current_.End);
+        current_.FirstSpan = static_cast<std::uint32_t>(spans_.size());
+        if (!current_.Clean) repair_.LongValuesIn(current_.Start, current_.End, spans_);
+        current_.Spans = static_cast<std::uint32_t>(spans_.size()) - current_.FirstSpan;
         key_.Done(current_);
         report_.Read++;
         report_.BytesTaken = current_.End;
@@ -289,6 +294,8 @@ private:
             held.Start = current_.Start;
             held.End = current_.End;
             held.Clean = current_.Clean;
+            held.FirstSpan = current_.FirstSpan;
+            held.Spans = current_.Spans;
         }
         repair_.Forget(static_cast<std::uint64_t>(XML_GetCurrentByteIndex(parser_)));
     }
@@ -299,6 +306,7 @@ private:
     std::vector<Entry>& entries_;
     KeyTable& table_;
     const std::vector<InputInfo>& all_;
+    std::vector<BackupMergeRepair::Span>& spans_;
     XML_Parser parser_ = nullptr;
     BackupMergeRepair repair_{BackupMergeRepair::DataValues::Hash};
     std::string repaired_;
@@ -311,35 +319,41 @@ private:
 };
 
 // The bytes of the inputs again, through a few windows per input, since the elements are
-// asked for by time, which jumps between an input's SMS and its MMS.
+// asked for by time, which jumps between an input's SMS and its MMS; long runs that stay as
+// they are go from file to file in the kernel.
 class InputBytes {
 public:
-    explicit InputBytes(const std::vector<InputInfo>& info) : info_(info), files_(info.size()) {}
+    InputBytes(const std::vector<InputInfo>& info, const std::vector<std::vector<BackupMergeRepair::Span>>& spans)
+        : info_(info), spans_(spans), files_(info.size()) {}
 
-    // Copies bytes [start, end) of input `input` as they are into `writer`.
-    void CopyPlain(std::uint32_t input, std::uint64_t start, std::uint64_t end, AtomicFileWriter& writer) {
-        while (start < end) {
-            const std::string_view piece = Bytes(input, start, end);
-            if (piece.empty()) throw IoError("The file changed while it was merged", info_[input].Path);
-            writer.Write(piece);
-            start += piece.size();
+    // Copies one element into `writer`: as it is when clean, else through a fresh repair
+    // that passes over its long data values, which are copied as they are.
+    void CopyElement(const Entry& e, AtomicFileWriter& writer) {
+        if (e.Clean) {
+            CopyPlain(e.Input, e.Start, e.End, writer);
+            return;
         }
+        BackupMergeRepair repair(BackupMergeRepair::DataValues::Keep);
+        out_.clear();
+        std::uint64_t at = e.Start;
+        for (std::uint32_t k = 0; k < e.Spans; ++k) {
+            const BackupMergeRepair::Span& span = spans_[e.Input][e.FirstSpan + k];
+            Filter(repair, e.Input, at, span.first, writer);
+            writer.Write(out_);
+            out_.clear();
+            CopyPlain(e.Input, span.first, span.second, writer);
+            at = span.second;
+        }
+        Filter(repair, e.Input, at, e.End, writer);
+        repair.Finish(out_);
+        writer.Write(out_);
     }
 
     // Copies bytes [start, end) of input `input` through a fresh repair into `writer`.
     void Copy(std::uint32_t input, std::uint64_t start, std::uint64_t end, AtomicFileWriter& writer) {
         BackupMergeRepair repair(BackupMergeRepair::DataValues::Keep);
         out_.clear();
-        while (start < end) {
-            const std::string_view piece = Bytes(input, start, end);
-            if (piece.empty()) throw IoError("The file changed while it was merged", info_[input].Path);
-            repair.Feed(piece, out_);
-            start += piece.size();
-            if (out_.size() >= ChunkSize) {
-                writer.Write(out_);
-                out_.clear();
-            }
-        }
+        Filter(repair, input, start, end, writer);
         repair.Finish(out_);
         writer.Write(out_);
     }
@@ -349,7 +363,6 @@ public:
         std::string out;
         while (start < end) {
             const std::string_view piece = Bytes(input, start, end);
-            if (piece.empty()) throw IoError("The file changed while it was merged", info_[input].Path);
             repair.Feed(piece, out);
             start += piece.size();
         }
@@ -368,13 +381,50 @@ private:
         std::array<Window, 4> Windows;
     };
 
-    // The bytes from `start` on, up to `end` and to what one window holds.
-    std::string_view Bytes(std::uint32_t input, std::uint64_t start, std::uint64_t end) {
+    int Handle(std::uint32_t input) {
         File& f = files_[input];
         if (f.Handle.Value < 0) {
             std::uint64_t size = 0;
             f.Handle.Value = OpenInput(info_[input].Path, size);
         }
+        return f.Handle.Value;
+    }
+
+    [[noreturn]] void Changed(std::uint32_t input) const {
+        throw IoError("The file changed while it was merged", info_[input].Path);
+    }
+
+    // Bytes [start, end) of input `input` as they are into `writer`.
+    void CopyPlain(std::uint32_t input, std::uint64_t start, std::uint64_t end, AtomicFileWriter& writer) {
+        if (end - start >= BackupMergeRepair::LongValue) {
+            if (writer.CopyFrom(Handle(input), info_[input].Path, start, end - start) != end - start) Changed(input);
+            return;
+        }
+        while (start < end) {
+            const std::string_view piece = Bytes(input, start, end);
+            writer.Write(piece);
+            start += piece.size();
+        }
+    }
+
+    // Bytes [start, end) of input `input` through `repair` into out_, written out in chunks.
+    void Filter(BackupMergeRepair& repair, std::uint32_t input, std::uint64_t start, std::uint64_t end,
+                AtomicFileWriter& writer) {
+        while (start < end) {
+            const std::string_view piece = Bytes(input, start, end);
+            repair.Feed(piece, out_);
+            start += piece.size();
+            if (out_.size() >= ChunkSize) {
+                writer.Write(out_);
+                out_.clear();
+            }
+        }
+    }
+
+    // The bytes from `start` on, up to `end` and to what one window holds; never empty.
+    std::string_view Bytes(std::uint32_t input, std::uint64_t start, std::uint64_t end) {
+        File& f = files_[input];
+        Handle(input);
         ++clock_;
         for (Window& w : f.Windows) {
             if (start >= w.Start && start < w.Start + w.Bytes.size()) {
@@ -389,10 +439,12 @@ private:
         w.Start = start;
         w.Bytes.resize(WindowSize);
         w.Bytes.resize(ReadAt(f.Handle.Value, info_[input].Path, w.Bytes.data(), WindowSize, start));
+        if (w.Bytes.empty()) Changed(input);
         return std::string_view(w.Bytes).substr(0, static_cast<std::size_t>(end - start));
     }
 
     const std::vector<InputInfo>& info_;
+    const std::vector<std::vector<BackupMergeRepair::Span>>& spans_;
     std::vector<File> files_;
     std::uint64_t clock_ = 0;
     std::string out_;
@@ -459,12 +511,13 @@ MergeResult MergeBackupsInto(const std::vector<std::string>& inputs, AtomicFileW
         return !options.Progress || options.Progress(done, all);
     };
     std::vector<Entry> entries;
+    std::vector<std::vector<BackupMergeRepair::Span>> spans(inputs.size());
     KeyTable table;
     std::uint64_t done = 0;
     std::vector<char> chunk(ChunkSize);
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         MergeInputReport& report = result.Inputs[i];
-        InputReader reader(static_cast<std::uint32_t>(i), info[i], report, entries, table, info);
+        InputReader reader(static_cast<std::uint32_t>(i), info[i], report, entries, table, info, spans[i]);
         Fd f;
         std::uint64_t size = 0;
         f.Value = OpenInput(inputs[i], size);
@@ -509,17 +562,14 @@ MergeResult MergeBackupsInto(const std::vector<std::string>& inputs, AtomicFileW
 
     std::uint64_t keptBytes = 1;
     for (const Entry& e : entries) keptBytes += e.End - e.Start;
-    InputBytes bytes(info);
+    InputBytes bytes(info, spans);
     bytes.Copy(newest, 0, info[newest].RootStart, writer);
     writer.Write(WithCount(bytes.Repaired(newest, info[newest].RootStart, info[newest].RootEnd), result.Written));
     std::uint64_t written = 0;
     for (std::size_t k = 0; k < entries.size(); ++k) {
         const Entry& e = entries[k];
         writer.Write("\n  ");
-        if (e.Clean)
-            bytes.CopyPlain(e.Input, e.Start, e.End, writer);
-        else
-            bytes.Copy(e.Input, e.Start, e.End, writer);
+        bytes.CopyElement(e, writer);
         written += e.End - e.Start;
         if ((k & 255) == 0 && !progress(total + written * total / keptBytes, 2 * total)) {
             result.End = MergeEnd::Stopped;

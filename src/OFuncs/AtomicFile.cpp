@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OFuncs/AtomicFile.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -323,6 +324,7 @@ int AtomicFileWriter::Open(const std::string& path) {
     }
     buffer_.clear();
     buffer_.reserve(kBufferSize);
+    kernelCopy_ = true;
     return 0;
 }
 
@@ -333,6 +335,36 @@ void AtomicFileWriter::Write(const void* data, std::size_t n) {
         WriteOut(p, n);  // a large run goes out as it is, not copied through the buffer
     else
         buffer_.append(p, n);
+}
+
+std::uint64_t AtomicFileWriter::CopyFrom(int from, const std::string& fromPath, std::uint64_t offset,
+                                        std::uint64_t n) {
+    Flush();
+    std::uint64_t done = 0;
+    while (done < n && kernelCopy_) {
+        auto at = static_cast<off64_t>(offset + done);
+        const ssize_t c = ::copy_file_range(from, &at, fd_, nullptr, n - done, 0);
+        if (c > 0) {
+            done += static_cast<std::uint64_t>(c);
+        } else if (c == 0) {
+            return done;
+        } else if (errno != EINTR) {
+            // Not between these files (another file system, an old kernel), or a failure
+            // that the plain copy names on the right file.
+            kernelCopy_ = false;
+        }
+    }
+    std::vector<char> buffer;
+    while (done < n) {
+        buffer.resize(static_cast<std::size_t>(std::min<std::uint64_t>(n - done, kBufferSize * 16)));
+        const ssize_t r = ::pread(from, buffer.data(), buffer.size(), static_cast<off_t>(offset + done));
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) throw IoError(FileErrorReason(errno), fromPath);
+        if (r == 0) break;
+        WriteOut(buffer.data(), static_cast<std::size_t>(r));
+        done += static_cast<std::uint64_t>(r);
+    }
+    return done;
 }
 
 void AtomicFileWriter::Flush() {
