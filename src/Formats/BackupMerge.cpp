@@ -9,9 +9,15 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
 #include <limits>
+#include <mutex>
 #include <new>
+#include <thread>
 
 #include "Formats/BackupMergeRepair.h"
 #include "Formats/SmsBackupFields.h"
@@ -168,8 +174,8 @@ std::size_t ReadAt(int fd, const std::string& path, char* dst, std::size_t n, st
 class InputReader {
 public:
     InputReader(std::uint32_t input, InputInfo& info, MergeInputReport& report, std::vector<Entry>& entries,
-                KeyTable& table, const std::vector<InputInfo>& all, std::vector<BackupMergeRepair::Span>& spans)
-        : input_(input), info_(info), report_(report), entries_(entries), table_(table), all_(all), spans_(spans) {
+                std::vector<BackupMergeRepair::Span>& spans)
+        : input_(input), info_(info), report_(report), entries_(entries), spans_(spans) {
         parser_ = XML_ParserCreate("UTF-8");  // whatever the file declares: the merge writes UTF-8
         if (!parser_) throw std::bad_alloc();
         XML_SetUserData(parser_, this);
@@ -284,19 +290,7 @@ private:
         key_.Done(current_);
         report_.Read++;
         report_.BytesTaken = current_.End;
-        const auto index = static_cast<std::uint32_t>(entries_.size());
-        const std::uint32_t found = table_.FindOrAdd(entries_, current_, index);
-        if (found == index) {
-            entries_.push_back(current_);
-        } else if (Newer(all_, input_, entries_[found].Input)) {
-            Entry& held = entries_[found];
-            held.Input = input_;
-            held.Start = current_.Start;
-            held.End = current_.End;
-            held.Clean = current_.Clean;
-            held.FirstSpan = current_.FirstSpan;
-            held.Spans = current_.Spans;
-        }
+        entries_.push_back(current_);
         repair_.Forget(static_cast<std::uint64_t>(XML_GetCurrentByteIndex(parser_)));
     }
 
@@ -304,8 +298,6 @@ private:
     InputInfo& info_;
     MergeInputReport& report_;
     std::vector<Entry>& entries_;
-    KeyTable& table_;
-    const std::vector<InputInfo>& all_;
     std::vector<BackupMergeRepair::Span>& spans_;
     XML_Parser parser_ = nullptr;
     BackupMergeRepair repair_{BackupMergeRepair::DataValues::Hash};
@@ -317,6 +309,87 @@ private:
     std::string mmsAddress_;
     std::vector<std::string> addresses_;
 };
+
+// A newer copy of a message, in the place in time of the copy found first.
+Entry WithDateOf(Entry newer, const Entry& first) {
+    newer.Date = first.Date;
+    return newer;
+}
+
+// What the first reading of one input gives.
+struct Reading {
+    std::vector<Entry> Entries;  // its messages in file order
+    std::vector<BackupMergeRepair::Span> Spans;
+    bool NotBackup = false;
+    std::exception_ptr Failure;  // it could not be read
+};
+
+// Reads input `i` once, adding the bytes read to `done`; false when `keepOn` said to stop.
+bool ReadInput(std::uint32_t i, InputInfo& info, MergeInputReport& report, Reading& reading,
+               std::atomic<std::uint64_t>& done, const std::function<bool()>& keepOn) {
+    InputReader reader(i, info, report, reading.Entries, reading.Spans);
+    Fd f;
+    std::uint64_t size = 0;
+    f.Value = OpenInput(info.Path, size);
+    std::vector<char> chunk(ChunkSize);
+    std::uint64_t at = 0;
+    for (;;) {
+        const std::size_t n = ReadAt(f.Value, info.Path, chunk.data(), chunk.size(), at);
+        at += n;
+        done += n;
+        if (!keepOn()) return false;
+        const bool last = n < chunk.size();
+        if (!reader.Feed(std::string_view(chunk.data(), n), last) || last) break;
+    }
+    reading.NotBackup = reader.NotBackup();
+    if (info.Size > at) done += info.Size - at;  // what an early end left unread counts as done
+    return true;
+}
+
+// Reads every input once, two at a time where there are two cores: the readings are
+// independent and are put together afterwards in the inputs' order, so the result is the
+// same. `progress` (bytes read so far) is called on this thread only; false when it said
+// to stop.
+bool ReadAll(std::vector<InputInfo>& info, std::vector<MergeInputReport>& reports, std::vector<Reading>& readings,
+             const std::function<bool(std::uint64_t)>& progress) {
+    std::atomic<std::size_t> next{0};
+    std::atomic<std::uint64_t> done{0};
+    std::atomic<bool> stop{false};
+    const auto work = [&](bool here) {
+        const std::function<bool()> keepOn = [&] {
+            if (here && !stop && !progress(done)) stop = true;
+            return !stop;
+        };
+        for (std::size_t i; (i = next++) < info.size() && !stop;) {
+            try {
+                if (!ReadInput(static_cast<std::uint32_t>(i), info[i], reports[i], readings[i], done, keepOn)) return;
+            } catch (...) {
+                readings[i].Failure = std::current_exception();
+            }
+        }
+    };
+    if (info.size() < 2 || std::thread::hardware_concurrency() < 2) {
+        work(true);
+        return !stop;
+    }
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool helperEnded = false;
+    std::thread helper([&] {
+        work(false);
+        const std::lock_guard lock(mutex);
+        helperEnded = true;
+        ended.notify_one();
+    });
+    work(true);
+    // The helper may read on: the progress still shows, and can stop it.
+    std::unique_lock lock(mutex);
+    while (!ended.wait_for(lock, std::chrono::milliseconds(50), [&] { return helperEnded; }))
+        if (!stop && !progress(done)) stop = true;
+    lock.unlock();
+    helper.join();
+    return !stop;
+}
 
 // The bytes of the inputs again, through a few windows per input, since the elements are
 // asked for by time, which jumps between an input's SMS and its MMS; long runs that stay as
@@ -510,41 +583,42 @@ MergeResult MergeBackupsInto(const std::vector<std::string>& inputs, AtomicFileW
     const auto progress = [&](std::uint64_t done, std::uint64_t all) {
         return !options.Progress || options.Progress(done, all);
     };
+    std::vector<Reading> readings(inputs.size());
+    if (!ReadAll(info, result.Inputs, readings, [&](std::uint64_t done) { return progress(done, 2 * total); })) {
+        result.End = MergeEnd::Stopped;
+        return result;
+    }
+
+    // The messages of the inputs in the inputs' order, each once: the copy of the newest
+    // input, the first of several in one.
     std::vector<Entry> entries;
     std::vector<std::vector<BackupMergeRepair::Span>> spans(inputs.size());
     KeyTable table;
-    std::uint64_t done = 0;
-    std::vector<char> chunk(ChunkSize);
     for (std::size_t i = 0; i < inputs.size(); ++i) {
-        MergeInputReport& report = result.Inputs[i];
-        InputReader reader(static_cast<std::uint32_t>(i), info[i], report, entries, table, info, spans[i]);
-        Fd f;
-        std::uint64_t size = 0;
-        f.Value = OpenInput(inputs[i], size);
-        for (std::uint64_t at = 0;;) {
-            const std::size_t n = ReadAt(f.Value, inputs[i], chunk.data(), chunk.size(), at);
-            at += n;
-            done += n;
-            if (!progress(done, 2 * total)) {
-                result.End = MergeEnd::Stopped;
-                return result;
+        Reading& reading = readings[i];
+        if (reading.Failure) std::rethrow_exception(reading.Failure);
+        const bool notBackup = reading.NotBackup;
+        if (notBackup || (result.Inputs[i].Damaged && !options.SkipDamaged)) {
+            result.End = notBackup ? MergeEnd::NotBackup : MergeEnd::Damaged;
+            result.Input = i;
+            // As if reading had stopped here: the later inputs were not read.
+            for (std::size_t k = i + 1; k < inputs.size(); ++k) {
+                result.Inputs[k] = MergeInputReport{};
+                result.Inputs[k].Path = inputs[k];
+                result.Inputs[k].Size = info[k].Size;
             }
-            const bool last = n < chunk.size();
-            if (!reader.Feed(std::string_view(chunk.data(), n), last)) break;
-            if (last) break;
-        }
-        if (reader.NotBackup()) {
-            result.End = MergeEnd::NotBackup;
-            result.Input = i;
             return result;
         }
-        if (report.Damaged && !options.SkipDamaged) {
-            result.End = MergeEnd::Damaged;
-            result.Input = i;
-            return result;
+        for (const Entry& e : reading.Entries) {
+            const auto index = static_cast<std::uint32_t>(entries.size());
+            const std::uint32_t found = table.FindOrAdd(entries, e, index);
+            if (found == index)
+                entries.push_back(e);
+            else if (Newer(info, e.Input, entries[found].Input))
+                entries[found] = WithDateOf(e, entries[found]);
         }
-        done = 0;
-        for (std::size_t k = 0; k <= i; ++k) done += info[k].Size;
+        reading.Entries = {};
+        spans[i] = std::move(reading.Spans);
     }
 
     // The newest input gives the declaration and the root.

@@ -290,6 +290,12 @@ TEST(BackupMerge, DamagedOrForeignInputStopsBeforeAnythingIsWritten) {
         EXPECT_EQ(r.Input, 1u);
         EXPECT_FALSE(std::filesystem::exists(out));
         EXPECT_EQ(FileCount(dir), 2u);
+        // First of two, it stops the merge as well, though both are read at once.
+        const MergeResult first = MergeBackups({in, other}, out);
+        EXPECT_EQ(first.End, c.End);
+        EXPECT_EQ(first.Input, 0u);
+        EXPECT_EQ(first.Inputs[1].Read, 0);
+        EXPECT_FALSE(std::filesystem::exists(out));
         const std::vector<std::string> lines = MergeReportLines(r, out);
         ASSERT_EQ(lines.size(), 1u);
         EXPECT_NE(lines[0].find("\"" + in + "\""), std::string::npos);
