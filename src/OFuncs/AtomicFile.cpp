@@ -23,6 +23,9 @@
 
 namespace {
 constexpr std::size_t kBufferSize = 1 << 16;
+// A large file's bytes are sent to the disk every so many bytes while it is written, so that
+// the flush before the rename has little left to wait for.
+constexpr std::uint64_t kWritebackStep = std::uint64_t(32) << 20;
 constexpr int kMaxLinkHops = 40;  // as the system follows them
 constexpr std::size_t kTemporarySuffixLength = 6;
 constexpr std::string_view kLockSuffix = "lock";
@@ -325,6 +328,7 @@ int AtomicFileWriter::Open(const std::string& path) {
     buffer_.clear();
     buffer_.reserve(kBufferSize);
     kernelCopy_ = true;
+    written_ = sentToDisk_ = 0;
     return 0;
 }
 
@@ -346,6 +350,7 @@ std::uint64_t AtomicFileWriter::CopyFrom(int from, const std::string& fromPath, 
         const ssize_t c = ::copy_file_range(from, &at, fd_, nullptr, n - done, 0);
         if (c > 0) {
             done += static_cast<std::uint64_t>(c);
+            Written(static_cast<std::uint64_t>(c));
         } else if (c == 0) {
             return done;
         } else if (errno != EINTR) {
@@ -388,6 +393,16 @@ void AtomicFileWriter::WriteOut(const char* p, std::size_t n) {
         }
         done += static_cast<std::size_t>(w);
     }
+    Written(n);
+}
+
+void AtomicFileWriter::Written(std::uint64_t n) {
+    written_ += n;
+    if (written_ - sentToDisk_ < kWritebackStep) return;
+    // Only a start: a failure shows in the flush before the rename.
+    ::sync_file_range(fd_, static_cast<off64_t>(sentToDisk_), static_cast<off64_t>(written_ - sentToDisk_),
+                      SYNC_FILE_RANGE_WRITE);
+    sentToDisk_ = written_;
 }
 
 void AtomicFileWriter::Commit() {

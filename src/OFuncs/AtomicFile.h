@@ -65,6 +65,7 @@ private:
     void Unlock();
     void Flush();
     void WriteOut(const char* p, std::size_t n);  // every byte, or Discard and throw
+    void Written(std::uint64_t n);                // counts bytes written, sending them to disk now and then
     void Discard();
 
     std::string given_;   // the path as the caller named it, for error messages
@@ -77,6 +78,7 @@ private:
     int slot_ = -1;  // this writer's place among the files removed on a signal
     std::string buffer_;
     bool kernelCopy_ = true;  // copy_file_range works between the files so far
+    std::uint64_t written_ = 0, sentToDisk_ = 0;
 };
 
 // What identifies a file's contents on disk, to see whether another program replaced or
