@@ -8,6 +8,7 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmar
           desktop-file-utils appstream shared-mime-info libxml2-utils groff-base dpkg-dev file
           qt6-charts-dev libqt6opengl6-dev qt6-svg-dev libphonenumber-dev
           libexpat1-dev libsqlite3-dev libplist-dev libxxhash-dev)
+packages+=(libssl-dev)  # OpenSSL's libcrypto: the SHA-256 names of the MMS media files
 packages+=(fonts-symbola)  # the emoji of the PDF export and printing, a font the PDF can embed
 packages+=(poppler-utils python3)  # the export tests read PDFs (pdftotext) and CSV/HTML (python3)
 packages+=(lintian)

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "Formats/MediaFolder.h"
 #include "MBVars/DataFile.h"
 #include "OFuncs/IoError.h"
 
@@ -58,7 +59,8 @@ void BackupYearSplit::Write(const YearWriting& how, std::vector<YearFile>& writt
     for (auto& [year, y] : years_) {
         if (!y || (how.Wanted && !how.Wanted(year))) continue;
         if (how.Progress && !how.Progress(written.size(), messages)) return;
-        y->Chosen->AddTo(y->Store);
+        MediaIndex media(how.MediaFrom);
+        y->Chosen->AddTo(y->Store, how.MediaFrom.empty() ? nullptr : &media);
         for (std::int32_t n = 1; n <= y->Store.MessageCount; ++n) firstNames_.Fill(y->Store.Messages[n]);
         const std::int64_t leftOut = y->Chosen->OlderLeftOut();
         leftOutWritten_ += leftOut;
@@ -68,7 +70,9 @@ void BackupYearSplit::Write(const YearWriting& how, std::vector<YearFile>& writt
         FinishImport(y->Store, D, options);
         const std::string path = PathOf(how.Dir, year);
         try {
+            if (!media.Empty()) media.CopyTo(MediaFolderOf(path), true);
             if (const int err = WriteDataFile(y->Store, path)) throw IoError(FileErrorReason(err), path, "write");
+            if (!media.Empty()) media.Save(y->Store);
         } catch (const IoError& e) {
             throw e.In(path, "write");
         }

@@ -28,6 +28,10 @@ struct YearWriting {
     std::function<bool(int year)> Wanted;
     // Before each file: the files written so far and their messages; false stops there.
     BackupProgress Progress;
+    // The media folder the backup's media were written into while it was read (empty:
+    // none): each year's file gets its own media folder (YYYY.media) with those of its
+    // messages.
+    std::string MediaFrom;
 };
 
 class BackupYearSplit {

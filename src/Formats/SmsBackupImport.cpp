@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "Formats/MediaWriter.h"
 #include "MBVars/HeldMessages.h"
 
 namespace {
@@ -45,6 +46,7 @@ void BackupSelection::Offer(BackupMessage& m) {
     names_.Note(m.Record);
     if (held_->Index.Holds(m.Record)) {
         ++heldCount_;
+        if (!m.Media.empty()) heldWithMedia_.push_back(std::move(m));
         return;
     }
     const Key key{m.Millis, next_, static_cast<std::uint32_t>(kept_.size())};
@@ -66,7 +68,11 @@ void BackupSelection::Offer(BackupMessage& m) {
     std::push_heap(heap_.begin(), heap_.end(), newerFirst);
 }
 
-std::int32_t BackupSelection::AddTo(MsgStore& S) {
+std::int32_t BackupSelection::AddTo(MsgStore& S, MediaIndex* media) {
+    if (media)
+        for (BackupMessage& m : heldWithMedia_)
+            if (!media->Find(m.Record)) media->Set(m.Record, std::move(m.Media));
+    heldWithMedia_.clear();
     heap_.clear();
     std::sort(kept_.begin(), kept_.end(), [](const Entry& a, const Entry& b) { return a.Order < b.Order; });
     ReserveRoom(S);
@@ -83,6 +89,7 @@ std::int32_t BackupSelection::AddTo(MsgStore& S) {
             continue;
         }
         names_.Fill(e.Message.Record);
+        if (media && !e.Message.Media.empty()) media->Set(e.Message.Record, std::move(e.Message.Media));
         GrowMessages(S, S.MessageCount + 1);
         S.Messages[++S.MessageCount] = std::move(e.Message.Record);
         held_->Index.Add(S.MessageCount, key);
@@ -93,16 +100,24 @@ std::int32_t BackupSelection::AddTo(MsgStore& S) {
 }
 
 int ReadSmsBackupSelection(const std::string& path, BackupSelection& selection, BackupReadResult& result,
-                           const BackupProgress& progress) {
-    return ReadSmsBackupFile(path, [&](BackupMessage& m) { selection.Offer(m); }, result, progress);
+                           const BackupProgress& progress, MediaWriter* writer) {
+    return ReadSmsBackupFile(path, [&](BackupMessage& m) { selection.Offer(m); }, result, progress, writer);
 }
 
-int ImportSmsBackup(MsgStore& S, const std::string& path, SmsBackupReport& report, const BackupProgress& progress) {
+int ImportSmsBackup(MsgStore& S, const std::string& path, SmsBackupReport& report, const BackupProgress& progress,
+                    MediaWriter* writer, MediaIndex* media) {
     report = SmsBackupReport{};
     BackupSelection selection(S);
-    if (const int err = ReadSmsBackupSelection(path, selection, report.Read, progress)) return err;
-    if (report.Read.End == BackupEnd::NotBackup || report.Read.End == BackupEnd::Stopped) return 0;
-    report.Added = selection.AddTo(S);
+    if (const int err = ReadSmsBackupSelection(path, selection, report.Read, progress, writer)) {
+        if (writer) writer->RemoveAll();
+        return err;
+    }
+    if (report.Read.End == BackupEnd::NotBackup || report.Read.End == BackupEnd::Stopped) {
+        if (writer) writer->RemoveAll();
+        return 0;
+    }
+    report.Added = selection.AddTo(S, media);
+    if (writer) writer->RemoveUnused(media ? *media : MediaIndex());
     report.OlderNotImported = selection.OlderLeftOut();
     report.AlreadyHeld = selection.AlreadyHeld();
     return 0;

@@ -53,7 +53,9 @@ public:
     // The room the store had: how many can be kept.
     std::size_t Room() const { return room_; }
     // Appends the chosen messages in file order to the store it was made for; returns how many.
-    std::int32_t AddTo(MsgStore& S);
+    // With an index, the media of the messages added are tied to them there, and those of
+    // messages the store held already to them, unless the index ties them to some already.
+    std::int32_t AddTo(MsgStore& S, MediaIndex* media = nullptr);
 
 private:
     struct Entry {
@@ -72,6 +74,7 @@ private:
     std::size_t room_;
     std::vector<Entry> kept_;  // in no order; a newer message takes the place of the oldest
     std::vector<Key> heap_;    // of kept_, the oldest on top, once full
+    std::vector<BackupMessage> heldWithMedia_;  // held by the store, with media the backup gives them
     std::uint64_t next_ = 0;
     std::int64_t leftOut_ = 0;
     std::int64_t heldCount_ = 0;
@@ -80,8 +83,11 @@ private:
 // Reads the backup into `selection`: 0, or the failure code of opening it. Throws IoError
 // naming the file when reading fails.
 int ReadSmsBackupSelection(const std::string& path, BackupSelection& selection, BackupReadResult& result,
-                           const BackupProgress& progress = {});
+                           const BackupProgress& progress = {}, MediaWriter* writer = nullptr);
 
 // Reads the backup and adds what was chosen: everything read before damage too; nothing when
 // the file is no backup or the progress stopped it. 0, or the failure code of opening it.
-int ImportSmsBackup(MsgStore& S, const std::string& path, SmsBackupReport& report, const BackupProgress& progress = {});
+// With a media writer and index, the media of the messages added are written into the
+// writer's folder and tied to them in the index; the media of messages left out are not kept.
+int ImportSmsBackup(MsgStore& S, const std::string& path, SmsBackupReport& report, const BackupProgress& progress = {},
+                    MediaWriter* writer = nullptr, MediaIndex* media = nullptr);

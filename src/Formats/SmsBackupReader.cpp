@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "Formats/MediaWriter.h"
 #include "Formats/SmsBackupFields.h"
 #include "MBVars/Store.h"
 #include "OFuncs/FileReader.h"
@@ -20,6 +21,7 @@ constexpr std::string_view FromAddress = "137";
 constexpr std::string_view ToAddress = "151";
 constexpr std::string_view CcAddress = "130";
 constexpr std::size_t MaxMembers = 64;  // of one group: more would only fill the text
+constexpr std::size_t MaxMedia = 100;   // of one message: a phone sends a few
 
 // The value of attribute `name`, or empty.
 std::string_view Attribute(const XML_Char** atts, std::string_view name) {
@@ -38,7 +40,8 @@ std::uint16_t Direction(std::string_view type) {
 struct SmsBackupParser::State {
     XML_Parser Parser = nullptr;
     // Only the attributes read here reach the parser: a phone writes a dozen more per message.
-    XmlRepairFilter Filter{{"address", "body", "contact_name", "ct", "date", "msg_box", "text", "type"}};
+    XmlRepairFilter Filter{{"address", "body", "cl", "contact_name", "ct", "date", "fn", "msg_box", "name", "text", "type"}};
+    MediaWriter* Media = nullptr;
     std::string Repaired;
     BackupMessageSink Sink;
     BackupReadResult Result;
@@ -132,13 +135,28 @@ struct SmsBackupParser::State {
     }
 
     void AddPart(const XML_Char** atts) {
+        const std::string_view type = Attribute(atts, "ct");
+        if (Media) TakeMedium(atts, type);
         std::string& text = Mms.Record.Text;
         if (text.size() > MaxTextLength) return;  // cut below; the rest is not needed
-        const std::optional<std::string_view> word = PartPlaceholder(Attribute(atts, "ct"));
+        const std::optional<std::string_view> word = PartPlaceholder(type);
         const std::string_view piece = word ? *word : Attribute(atts, "text");
         if (piece.empty()) return;
         if (!text.empty()) text += CrLf;
         AppendBackupText(piece, text);
+    }
+
+    // The data of a part went to the media writer, which left its token in its place: the
+    // medium is kept for a part that shows as a placeholder (not a text, not a layout).
+    void TakeMedium(const XML_Char** atts, std::string_view type) {
+        std::string_view token = Attribute(atts, "data");
+        token = token.substr(0, token.find(' '));  // the value's line feeds follow it
+        if (token.empty()) return;
+        const std::optional<std::string_view> word = PartPlaceholder(type);
+        if (!word || word->empty() || Mms.Media.size() >= MaxMedia) return Media->Drop(token);
+        std::string_view name = MediaPartName(Attribute(atts, "name")).empty() ? Attribute(atts, "fn") : Attribute(atts, "name");
+        if (MediaPartName(name).empty()) name = Attribute(atts, "cl");
+        if (std::optional<MediaItem> item = Media->Keep(token, type, name)) Mms.Media.push_back(std::move(*item));
     }
 
     // Adds n to a group's other members unless it is the message's phone or listed already.
@@ -230,8 +248,10 @@ struct SmsBackupParser::State {
     }
 };
 
-SmsBackupParser::SmsBackupParser(BackupMessageSink sink) : state_(std::make_unique<State>()) {
+SmsBackupParser::SmsBackupParser(BackupMessageSink sink, MediaWriter* media) : state_(std::make_unique<State>()) {
     state_->Sink = std::move(sink);
+    state_->Media = media;
+    if (media) state_->Filter.SendValues("part", "data", media);
     state_->Parser = XML_ParserCreate(nullptr);
     if (!state_->Parser) throw std::bad_alloc();
     XML_SetUserData(state_->Parser, state_.get());
@@ -257,7 +277,9 @@ bool SmsBackupParser::Feed(std::string_view bytes, bool last) {
         s.Filter.Feed(piece, s.Repaired);
         const bool end = last && bytes.empty();
         if (end) s.Filter.Finish(s.Repaired);
-        if (!s.Parse(s.Repaired.data(), s.Repaired.size(), end)) return false;
+        const bool going = s.Parse(s.Repaired.data(), s.Repaired.size(), end);
+        if (s.Media) s.Media->Settle();  // media of parts the parser has passed and no reader kept
+        if (!going) return false;
     } while (!bytes.empty());
     return !s.Ended;
 }
@@ -274,23 +296,23 @@ const BackupReadResult& SmsBackupParser::Result() const {
     return state_->Result;
 }
 
-BackupReadResult ReadSmsBackupBytes(std::string_view bytes, const BackupMessageSink& sink) {
-    SmsBackupParser parser(sink);
+BackupReadResult ReadSmsBackupBytes(std::string_view bytes, const BackupMessageSink& sink, MediaWriter* media) {
+    SmsBackupParser parser(sink, media);
     parser.Feed(bytes, true);
     return parser.Result();
 }
 
 int ReadSmsBackupFile(const std::string& path, const BackupMessageSink& sink, BackupReadResult& result,
-                      const BackupProgress& progress) {
+                      const BackupProgress& progress, MediaWriter* media) {
     FileReader file;
     if (const int err = file.Open(path)) return err;
-    ReadSmsBackupFrom(file, sink, result, progress);
+    ReadSmsBackupFrom(file, sink, result, progress, media);
     return 0;
 }
 
 void ReadSmsBackupFrom(FileReader& file, const BackupMessageSink& sink, BackupReadResult& result,
-                       const BackupProgress& progress) {
-    SmsBackupParser parser(sink);
+                       const BackupProgress& progress, MediaWriter* media) {
+    SmsBackupParser parser(sink, media);
     std::vector<char> chunk(ChunkSize);
     std::uint64_t read = 0;
     for (;;) {

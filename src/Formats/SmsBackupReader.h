@@ -9,12 +9,18 @@
 #include <string>
 #include <string_view>
 
+#include <vector>
+
+#include "Formats/MediaFolder.h"
 #include "MBVars/MsgRec.h"
+
+class MediaWriter;
 
 // One message as the backup gives it, with the exact time for ordering.
 struct BackupMessage {
     XMsgRecType Record;  // Flags, Time, Phone, Name, Text
     std::int64_t Millis = 0;
+    std::vector<MediaItem> Media;  // of an MMS, when the reading keeps media: in the order of its parts
 };
 
 enum class BackupEnd : std::uint8_t {
@@ -44,7 +50,9 @@ using BackupProgress = std::function<bool(std::uint64_t bytesRead, std::int64_t 
 // Parses a backup fed in pieces; each message goes to the sink as soon as it is complete.
 class SmsBackupParser {
 public:
-    explicit SmsBackupParser(BackupMessageSink sink);
+    // With a media writer, the media of each MMS part (pictures, videos, voice messages,
+    // contact cards) are written into its folder and listed in the message's Media.
+    explicit SmsBackupParser(BackupMessageSink sink, MediaWriter* media = nullptr);
     ~SmsBackupParser();
     SmsBackupParser(const SmsBackupParser&) = delete;
     SmsBackupParser& operator=(const SmsBackupParser&) = delete;
@@ -60,14 +68,14 @@ private:
 };
 
 // The bytes of a whole backup, read as the file reader reads them.
-BackupReadResult ReadSmsBackupBytes(std::string_view bytes, const BackupMessageSink& sink);
+BackupReadResult ReadSmsBackupBytes(std::string_view bytes, const BackupMessageSink& sink, MediaWriter* media = nullptr);
 // The file: 0, or the failure code of opening it (an errno; NotRegularFileCode for no plain
 // file). Throws IoError, naming the file, when a read fails after opening.
 int ReadSmsBackupFile(const std::string& path, const BackupMessageSink& sink, BackupReadResult& result,
-                      const BackupProgress& progress = {});
+                      const BackupProgress& progress = {}, MediaWriter* media = nullptr);
 // The same for a file opened (and perhaps peeked at) by the caller.
 void ReadSmsBackupFrom(class FileReader& file, const BackupMessageSink& sink, BackupReadResult& result,
-                       const BackupProgress& progress = {});
+                       const BackupProgress& progress = {}, MediaWriter* media = nullptr);
 // Whether bytes that start a file look like XML: the first byte after a byte-order mark
 // and white space is '<'.
 bool LooksLikeXml(std::string_view head);

@@ -43,14 +43,16 @@ void XmlRepairFilter::Feed(std::string_view in, std::string& out) {
     const char* p = in.data();
     const char* const end = p + in.size();
     while (p < end) {
-        if (mode_ == Mode::SkipValue) {
+        if (mode_ == Mode::SkipValue || mode_ == Mode::SinkValue) {
             const auto* quote = static_cast<const char*>(std::memchr(p, quote_, static_cast<std::size_t>(end - p)));
             const char* stop = quote ? quote : end;
+            if (mode_ == Mode::SinkValue && stop != p) sink_->Feed(std::string_view(p, static_cast<std::size_t>(stop - p)));
             for (const char* n = p; (n = static_cast<const char*>(std::memchr(n, '\n', static_cast<std::size_t>(stop - n))));
                  ++n)
                 out += '\n';
             p = stop;
             if (quote) {
+                if (mode_ == Mode::SinkValue) sink_->End();
                 if (!dropValue_) out += quote_;
                 mode_ = Mode::Tag;
                 ++p;
@@ -89,6 +91,12 @@ void XmlRepairFilter::Feed(std::string_view in, std::string& out) {
 }
 
 XmlRepairFilter::XmlRepairFilter(std::vector<std::string> kept) : kept_(std::move(kept)) {}
+
+void XmlRepairFilter::SendValues(std::string_view element, std::string_view attribute, XmlValueSink* sink) {
+    sinkElement_ = element;
+    sinkAttribute_ = attribute;
+    sink_ = sink;
+}
 
 void XmlRepairFilter::Finish(std::string& out) {
     if (holding_) FlushHeld(out);
@@ -137,7 +145,8 @@ void XmlRepairFilter::Byte(char c, std::string& out) {
             if (c == '>') mode_ = Mode::Text;
             break;
         case Mode::Value:
-        case Mode::SkipValue: break;  // ValueByte and Feed take these
+        case Mode::SkipValue:
+        case Mode::SinkValue: break;  // ValueByte and Feed take these
     }
 }
 
@@ -224,8 +233,10 @@ void XmlRepairFilter::MarkupByte(char c, std::string& out) {
     if (head_.empty() && c != '!' && c != '?') {
         // A start or end tag.
         mode_ = Mode::Tag;
-        elementNamed_ = inName_ = holding_ = afterEquals_ = false;
+        elementNamed_ = inName_ = holding_ = afterEquals_ = sunk_ = false;
         held_.clear();
+        elementName_.clear();
+        if (sink_) sink_->TagStarts();
         tagValueBytes_ = 0;
         return TagByte(c, out);
     }
@@ -267,6 +278,8 @@ void XmlRepairFilter::TagName(std::string_view run, std::string& out) {
     const std::size_t room = LongestName - std::min(LongestName, nameBytes_);
     nameBytes_ += run.size();
     run = run.substr(0, room);
+    if (!elementNamed_ && sink_ && elementName_.size() <= sinkElement_.size())
+        elementName_.append(run.substr(0, sinkElement_.size() + 1 - elementName_.size()));
     if (!holding_) {
         out.append(run);
         return;
@@ -298,6 +311,15 @@ void XmlRepairFilter::TagByte(char c, std::string& out) {
 void XmlRepairFilter::StartValue(char quote, std::string& out) {
     quote_ = quote;
     valueBytes_ = 0;
+    if (holding_ && afterEquals_ && ForSink()) {
+        FlushHeld(out);
+        afterEquals_ = dropValue_ = false;
+        out += quote;
+        out += sink_->Begin();
+        sunk_ = true;
+        mode_ = Mode::SinkValue;
+        return;
+    }
     if (holding_ && afterEquals_ && !Wanted()) {
         for (const char c : held_)
             if (c == '\n') out += c;
@@ -325,8 +347,16 @@ void XmlRepairFilter::FlushHeld(std::string& out) {
     holding_ = false;
 }
 
+std::string_view XmlRepairFilter::HeldName() const {
+    return std::string_view(held_).substr(0, held_.find_first_of(" \t\r\n="));
+}
+
+bool XmlRepairFilter::ForSink() const {
+    return sink_ && !sunk_ && elementName_ == sinkElement_ && HeldName() == sinkAttribute_;
+}
+
 bool XmlRepairFilter::Wanted() const {
-    const std::string_view name = std::string_view(held_).substr(0, held_.find_first_of(" \t\r\n="));
+    const std::string_view name = HeldName();
     if (kept_.empty()) return name != "data";
     return std::find(kept_.begin(), kept_.end(), name) != kept_.end();
 }

@@ -26,6 +26,18 @@
 #include <string_view>
 #include <vector>
 
+// Takes, in place of the parser, the values of one attribute of one element (the megabytes
+// of a picture's base64), so that the parser never sees them: only a short token stands in
+// the value's place (and the value's line feeds, for the line numbers).
+class XmlValueSink {
+public:
+    virtual ~XmlValueSink() = default;
+    virtual std::string Begin() = 0;  // a value begins: the token that stands for it
+    virtual void Feed(std::string_view raw) = 0;  // its bytes as the file has them, in pieces
+    virtual void End() = 0;
+    virtual void TagStarts() = 0;  // a start or end tag begins
+};
+
 class XmlRepairFilter {
 public:
     // Keeps the attributes named in `kept`; with none named, every attribute but `data`.
@@ -36,6 +48,10 @@ public:
     static constexpr std::size_t MaxMarkupBytes = std::size_t(64) << 10;
     static constexpr std::size_t LongestName = 1024;  // of an element or attribute: the rest is left out
 
+    // Sends the first value of `attribute` in each tag of `element` to the sink (which
+    // must outlive the filter's use); no sink sends none.
+    void SendValues(std::string_view element, std::string_view attribute, XmlValueSink* sink);
+
     // Appends the repaired form of the next bytes of the file to `out`.
     void Feed(std::string_view in, std::string& out);
     // The end of the file: a reference still open is passed on as it was.
@@ -44,7 +60,7 @@ public:
     std::int64_t ValuesCut() const { return valuesCut_; }
 
 private:
-    enum class Mode : std::uint8_t { Text, Markup, Tag, Value, SkipValue, Comment, CData, Pi, Doctype, Declaration };
+    enum class Mode : std::uint8_t { Text, Markup, Tag, Value, SkipValue, SinkValue, Comment, CData, Pi, Doctype, Declaration };
     void Byte(char c, std::string& out);
     bool ReferenceByte(char c, std::string& out);  // true when c went into the open reference
     void ValueByte(char c, std::string& out);
@@ -54,7 +70,9 @@ private:
     void TagName(std::string_view run, std::string& out);  // name bytes in a tag
     void StartValue(char quote, std::string& out);
     void FlushHeld(std::string& out);
+    std::string_view HeldName() const;  // of the attribute held
     bool Wanted() const;  // whether the held attribute is kept
+    bool ForSink() const;  // whether the held attribute's value goes to the sink
     void EndReference(std::string& out);  // ref_ holds a complete "&#...;"
     void FlushReference(std::string& out);  // ref_ is no reference the filter repairs
     void FlushPending(std::string& out);  // a high surrogate not followed by a low one
@@ -70,6 +88,10 @@ private:
     bool afterEquals_ = false;
     bool dropValue_ = false;  // the value passed over belongs to an attribute left out whole
     std::string held_;
+    XmlValueSink* sink_ = nullptr;
+    std::string sinkElement_, sinkAttribute_;
+    std::string elementName_;  // of the tag being read, as far as the sink's element name goes
+    bool sunk_ = false;        // a value of this tag went to the sink
     std::size_t nameBytes_ = 0;  // of the name being read
     std::string head_;  // what follows '<' until the kind of markup is known
     int closers_ = 0;   // "--" or "]]" seen before a '>' in a comment or CDATA section; '?' in a PI

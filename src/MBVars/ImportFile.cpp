@@ -11,6 +11,7 @@
 #include "Formats/IPhoneBackup.h"
 #include "Formats/IPhoneMessages.h"
 #include "Formats/ImportVCard.h"
+#include "Formats/MediaWriter.h"
 #include "MBVars/Import.h"
 #include "MBVars/ImportSource.h"
 #include "OFuncs/FileReader.h"
@@ -39,9 +40,9 @@ OpenedBackup OpenDatabase(const std::string& path) {
             }};
 }
 
-OpenedBackup OpenXml(FileReader& file) {
-    return {0, [&file](const BackupMessageSink& sink, BackupReadResult& result, const BackupProgress& progress) {
-                ReadSmsBackupFrom(file, sink, result, progress);
+OpenedBackup OpenXml(FileReader& file, MediaWriter* writer) {
+    return {0, [&file, writer](const BackupMessageSink& sink, BackupReadResult& result, const BackupProgress& progress) {
+                ReadSmsBackupFrom(file, sink, result, progress, writer);
                 return 0;
             }};
 }
@@ -52,27 +53,37 @@ bool IsFolder(const std::string& path) {
 }
 
 // The default taking of a backup: the newest that fit.
-int AddNewest(MsgStore& S, const BackupRead& read, SmsBackupReport& report) {
+int AddNewest(MsgStore& S, const BackupRead& read, SmsBackupReport& report, MediaWriter* writer, MediaIndex* media) {
     BackupSelection selection(S);
     if (const int err = read([&](BackupMessage& m) { selection.Offer(m); }, report.Read, {})) return err;
     if (report.Read.End == BackupEnd::NotBackup || report.Read.End == BackupEnd::Stopped) return 0;
-    report.Added = selection.AddTo(S);
+    report.Added = selection.AddTo(S, media);
+    if (writer) writer->RemoveUnused(media ? *media : MediaIndex());
     report.OlderNotImported = selection.OlderLeftOut();
     report.AlreadyHeld = selection.AlreadyHeld();
     return 0;
 }
 
-int TakeBackup(MsgStore& S, const OpenedBackup& opened, ImportFileReport& report, const BackupTaker& take) {
+int TakeBackup(MsgStore& S, const OpenedBackup& opened, ImportFileReport& report, const BackupTaker& take,
+               MediaWriter* writer = nullptr, MediaIndex* media = nullptr) {
     if (opened.Code) return opened.Code;
     report.Backup = true;
-    const int code = take ? take(opened.Read, report.BackupReport) : AddNewest(S, opened.Read, report.BackupReport);
+    int code = 0;
+    try {
+        code = take ? take(opened.Read, report.BackupReport) : AddNewest(S, opened.Read, report.BackupReport, writer, media);
+    } catch (...) {
+        if (writer) writer->RemoveUnused(media ? *media : MediaIndex());
+        throw;
+    }
+    if (code && writer) writer->RemoveUnused(media ? *media : MediaIndex());
     if (code) return code;
     report.NotTaken = NotTakenOf(report.BackupReport);
     return report.BackupReport.Read.End == BackupEnd::NotBackup ? NotValidFileCode : 0;
 }
 }  // namespace
 
-int ImportFile(MsgStore& S, const std::string& path, ImportFileReport& report, const BackupTaker& take) {
+int ImportFile(MsgStore& S, const std::string& path, ImportFileReport& report, const BackupTaker& take,
+               MediaWriter* writer, MediaIndex* media) {
     report = ImportFileReport{};
     if (IsFolder(path)) return TakeBackup(S, OpenFolder(path), report, take);
     FileReader file;
@@ -84,7 +95,7 @@ int ImportFile(MsgStore& S, const std::string& path, ImportFileReport& report, c
             return EFBIG;
         switch (kind) {
             case FileKind::MessagesDatabase: return TakeBackup(S, OpenDatabase(path), report, take);
-            case FileKind::SmsBackup: return TakeBackup(S, OpenXml(file), report, take);
+            case FileKind::SmsBackup: return TakeBackup(S, OpenXml(file, writer), report, take, writer, media);
             case FileKind::CsvExport: return ImportCsvExportFrom(S, file, path, report.NotTaken).value_or(0);
             case FileKind::AddressBook: return ImportVCardFrom(S, file, path);
             case FileKind::SuiteExport: return ImportCsvFrom(S, file, path, report.NotTaken);
@@ -97,7 +108,7 @@ int ImportFile(MsgStore& S, const std::string& path, ImportFileReport& report, c
 }
 
 int ReadBackupFile(const std::string& path, const BackupMessageSink& sink, BackupReadResult& result,
-                   const BackupProgress& progress) {
+                   const BackupProgress& progress, MediaWriter* writer) {
     result = BackupReadResult{};
     FileReader file;
     OpenedBackup opened;
@@ -107,7 +118,7 @@ int ReadBackupFile(const std::string& path, const BackupMessageSink& sink, Backu
         if (const int err = file.Open(path)) return err;
         const FileKind kind = KindOfFile(file.Head());
         opened = kind == FileKind::MessagesDatabase ? OpenDatabase(path)
-                 : kind == FileKind::SmsBackup      ? OpenXml(file)
+                 : kind == FileKind::SmsBackup      ? OpenXml(file, writer)
                                                     : OpenedBackup{NotValidFileCode, {}};
     }
     if (opened.Code) return opened.Code;

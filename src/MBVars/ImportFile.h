@@ -35,9 +35,13 @@ inline constexpr const char* EncryptedBackup = "is an encrypted iPhone backup; K
 // that is no Messages database), EncryptedBackupCode, EISDIR for a folder that is no iPhone
 // backup, or the code of opening or reading it. A damaged backup gives 0 after adding what was read
 // before the damage, and says so in the report.
-int ImportFile(MsgStore& S, const std::string& path, ImportFileReport& report, const BackupTaker& take = {});
+// With a media writer, a phone's XML backup writes the media of its MMS into the writer's
+// folder while it is read (the reading `take` is given does so too); the default taking ties
+// those of the messages added to them in `media`, and removes the files of the others.
+int ImportFile(MsgStore& S, const std::string& path, ImportFileReport& report, const BackupTaker& take = {},
+               MediaWriter* writer = nullptr, MediaIndex* media = nullptr);
 
 // Reads a file or folder that must be a backup (XML or iPhone) into the sink: 0, or the
 // failure code, NotValidFileCode for anything else.
 int ReadBackupFile(const std::string& path, const BackupMessageSink& sink, BackupReadResult& result,
-                   const BackupProgress& progress = {});
+                   const BackupProgress& progress = {}, MediaWriter* writer = nullptr);

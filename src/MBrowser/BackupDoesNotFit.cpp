@@ -80,7 +80,7 @@ bool TMBForm::WriteBackupYears(const QString& folder, const YearSplitOnDemand& y
     // Written on a helper thread, with progress and Cancel, which stops before the next file.
     std::vector<YearFile> written;
     const YearWriting how{dir, FinishImportOptions{D.UseHistory, D.RemoveDups, {}, nullptr}, D.HomeCountry,
-                          [&kept](int year) { return !kept.contains(year); }, {}};
+                          [&kept](int year) { return !kept.contains(year); }, {}, Media.Folder()};
     try {
         RunWithProgress(
             this,

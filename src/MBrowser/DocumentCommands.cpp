@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "Formats/MediaFolder.h"
 #include "MBVars/DataFile.h"
 #include "MBVars/LoadSequences.h"
 #include "MBrowser/TMBForm.h"
@@ -21,6 +22,17 @@ QString FromPath(const std::string& path) { return QString::fromStdString(path);
 }  // namespace
 
 std::string TMBForm::UntitledPath() const { return DocumentsDir + "/" + ProgramTitle + "/" + "untitled.kst"; }
+
+std::string TMBForm::MediaFolderFor(const std::string& path) const { return MediaFolderOf(path.empty() ? UntitledPath() : path); }
+
+void TMBForm::SwitchMedia(const std::string& path, bool load) {
+    Media.SetFolder(MediaFolderFor(path));
+    if (!load) return;
+    // A collection whose media cannot be read still opens: its messages show without them.
+    if (const int error = Media.Load())
+        ReportError(QString::fromStdString(
+            FileErrorText("read", Media.Folder() + "/" + std::string(MediaIndexName), FileErrorReason(error))));
+}
 
 void TMBForm::EndScreenScrambling() {
     if (!ScreenScrambled) return;
@@ -63,6 +75,7 @@ void TMBForm::StartUntitled() {
     ClearStore(S, D);
     ScreenScrambled = false;  // nothing is left to unscramble
     CurrentFile = UntitledPath();
+    SwitchMedia(CurrentFile, false);  // its files there go at the next save
     ShowEverythingNewestFirst();
     KeepOneRow(1);
     LayOutAndRefresh();
@@ -98,6 +111,7 @@ void TMBForm::OpenDataFile(const std::string& path) {
     }
     ScreenScrambled = false;  // the texts just read are plain
     CurrentFile = path;
+    SwitchMedia(path, true);
     RememberFileOnDisk(path);
     ShowEverythingNewestFirst();
     KeepOneRow(1);  // the newest message
@@ -108,18 +122,28 @@ bool TMBForm::SaveCollection(const std::string& path) {
     if (!MayReplaceChangedFile(path)) return false;
     EndScreenScrambling();  // the file always receives the plain texts
     UpdateMenus();
-    std::string reason;
+    std::string reason, failed = path;
+    // The media reach the new file's folder before the data file that needs them; the
+    // index follows the data file, and only then do media no message uses go.
+    MediaIndex media = Media;
     try {
+        media.CopyTo(MediaFolderFor(path));
         if (const int error = WriteDataFile(S, path)) reason = FileErrorReason(error);
+        if (reason.empty()) {
+            failed = media.Folder();
+            media.Save(S);
+        }
     } catch (const IoError& e) {
         reason = e.what();
+        if (!e.Path().empty()) failed = e.Path();
     } catch (const std::bad_alloc&) {
         reason = FileErrorReason(OutOfMemoryCode);
     }
     if (!reason.empty()) {
-        Dlg.ShowError(QString::fromStdString(FileErrorText("save", path, reason)));
+        Dlg.ShowError(QString::fromStdString(FileErrorText("save", failed, reason)));
         return false;
     }
+    Media = std::move(media);
     D.LastSavedFile = path;
     RememberFileOnDisk(path);
     return true;

@@ -11,6 +11,7 @@
 #include "Formats/AddressBook.h"
 #include "Formats/BackupYearSplit.h"
 #include "Formats/IPhoneBackup.h"
+#include "Formats/MediaWriter.h"
 #include "MBVars/HistoryWriteInBackground.h"
 #include "MBVars/ImportFile.h"
 #include "MBVars/ImportNotTaken.h"
@@ -82,6 +83,7 @@ void TMBForm::ImportChosenFiles(const QStringList& files) {
     int imported = 0;
     QString report;
     const MsgStore before = S;  // what Cancel gives back
+    MediaBeforeImport = Media;
     std::int32_t droppedInAll = 0;
     ImportNotTaken notTaken;
     YearFilesWritten aside;  // backups too large for the collection, written by year
@@ -136,9 +138,19 @@ int TMBForm::ImportOneFile(const QString& path, QString& result, QString& notes,
                            ImportNotTaken& notTaken, YearFilesWritten& aside) {
     const std::string file = path.toStdString();
     ImportFileReport report;
-    const int code = ImportFile(S, file, report, [&](const BackupRead& read, SmsBackupReport& backup) {
-        return TakeBackupWithProgress(path, read, backup, aside);
-    });
+    // The media of a phone backup go into the collection's media folder while it is read;
+    // those of the messages not taken go again at once.
+    MediaWriter media(Media.Folder());
+    int code = 0;
+    try {
+        code = ImportFile(S, file, report, [&](const BackupRead& read, SmsBackupReport& backup) {
+            return TakeBackupWithProgress(path, read, backup, aside, &media);
+        }, &media, &Media);
+    } catch (...) {
+        media.RemoveUnused(MediaBeforeImport);
+        throw;
+    }
+    media.RemoveUnused(code == ECANCELED ? MediaBeforeImport : Media);
     if (code == ECANCELED) return code;
     if (code == OutOfMemoryCode) throw IoError(FileErrorReason(code), file, "import");
     if (code == EFBIG) ReportError(QString::fromStdString(FileErrorText("import", file, FileErrorReason(code))));
@@ -156,7 +168,7 @@ int TMBForm::ImportOneFile(const QString& path, QString& result, QString& notes,
 }
 
 int TMBForm::TakeBackupWithProgress(const QString& path, const BackupRead& read, SmsBackupReport& backup,
-                                    YearFilesWritten& aside) {
+                                    YearFilesWritten& aside, MediaWriter* media) {
     // Read on a helper thread, which only reads the store; the messages are added here.
     // Only the newest that fit are kept while reading: a backup too large for the collection
     // is read again, by year, when the user asks for one file per year, so that the window
@@ -176,7 +188,7 @@ int TMBForm::TakeBackupWithProgress(const QString& path, const BackupRead& read,
             BackupReadResult again;
             const std::string file = path.toStdString();
             const int err = ReadWithProgress(this, path, [&](const BackupProgress& progress) {
-                return ReadBackupFile(file, [&](BackupMessage& m) { fresh->Offer(m); }, again, progress);
+                return ReadBackupFile(file, [&](BackupMessage& m) { fresh->Offer(m); }, again, progress, media);
             });
             if (err == ECANCELED || again.End == BackupEnd::Stopped) return nullptr;
             if (err != 0 || again.End != backup.Read.End) {
@@ -191,7 +203,7 @@ int TMBForm::TakeBackupWithProgress(const QString& path, const BackupRead& read,
         if (choice == BackupChoice::Cancel) return ECANCELED;
         if (choice == BackupChoice::ByYear) return 0;
     }
-    backup.Added = selection.AddTo(S);
+    backup.Added = selection.AddTo(S, &Media);
     backup.OlderNotImported = selection.OlderLeftOut();
     backup.AlreadyHeld = selection.AlreadyHeld();
     return 0;
@@ -199,12 +211,14 @@ int TMBForm::TakeBackupWithProgress(const QString& path, const BackupRead& read,
 
 void TMBForm::RestoreAfterFailedImport(const MsgStore& before) {
     S = before;
+    Media = MediaBeforeImport;
     ReserveRoom(S);  // the copy holds only its slots
     UpdateMessageView();
 }
 
 void TMBForm::CancelImport(const MsgStore& before, const YearFilesWritten& aside) {
     S = before;
+    Media = MediaBeforeImport;
     ReserveRoom(S);  // the copy holds only its slots
     UpdateMessageView();
     // Files already written stay: complete, and the user may want them.
@@ -241,6 +255,7 @@ void TMBForm::ReadSelectedFiles(const QString& list) {
     int imported = 0;
     QString report;
     const MsgStore before = S;  // what Cancel gives back
+    MediaBeforeImport = Media;
     std::int32_t droppedInAll = 0;
     ImportNotTaken notTaken;
     YearFilesWritten aside;  // backups too large for the collection, written by year

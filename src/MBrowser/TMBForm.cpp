@@ -165,6 +165,7 @@ void TMBForm::TellLastSavedFileReopened(const StartRead& read) {
         }
     });
     if (openError != 0) CurrentFile.clear();
+    SwitchMedia(CurrentFile, !CurrentFile.empty());
     if (!CurrentFile.empty()) RememberFileOnDisk(CurrentFile);
     MessageView->setFocus();
 }

@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "Formats/MediaFolder.h"
 #include "Lang/LocaleInfo.h"
 #include "MBVars/Defaults.h"
 #include "MBVars/ImportFile.h"
@@ -80,6 +81,14 @@ public:
     std::string DocumentsDir;
     std::string ProgramDir;
     std::string CurrentFile;
+    // The media of the collection's MMS, in the folder beside its data file (MediaFolder.h);
+    // a collection without a name keeps them beside the untitled data file.
+    MediaIndex Media;
+    MediaIndex MediaBeforeImport;  // what Cancel of an import gives back
+    // The media folder of the data file `path` (of the untitled one when empty).
+    std::string MediaFolderFor(const std::string& path) const;
+    // Switches the media to those of the data file `path` (read from its folder when `load`).
+    void SwitchMedia(const std::string& path, bool load);
     // The data file as it was on disk when it was last opened or saved here, so that a save
     // does not silently replace what another program (or another Kestro) wrote since.
     std::string StampedFile;
@@ -151,7 +160,9 @@ public:
     // A phone backup (XML, or an iPhone's messages) read by `read` with progress and Cancel
     // (ECANCELED); `backup` as ImportFile's report has it. One that does not fit is asked
     // about (AskWhenBackupDoesNotFit).
-    int TakeBackupWithProgress(const QString& path, const BackupRead& read, SmsBackupReport& backup, YearFilesWritten& aside);
+    // Its media go through `media` into the collection's media folder.
+    int TakeBackupWithProgress(const QString& path, const BackupRead& read, SmsBackupReport& backup, YearFilesWritten& aside,
+                               class MediaWriter* media);
     // Cancel of an import: the collection as it was before the command; the year files
     // written before it are named.
     void CancelImport(const MsgStore& before, const YearFilesWritten& aside = {});

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <new>
 
 #include "MBVars/DataFile.h"
@@ -15,6 +16,7 @@
 #include "MBVars/ImportFile.h"
 #include "MBVars/LoadSequences.h"
 #include "Formats/ImportVCard.h"
+#include "Formats/MediaWriter.h"
 #include "Formats/NumberMatch.h"
 #include "OFuncs/IoError.h"
 #include "cli/Listing.h"
@@ -115,11 +117,13 @@ void PrintNotTaken(const ImportNotTaken& notTaken, std::ostream& err) {
 
 // Imports one file, adding what it left out to `notTaken`; false when it could not be read
 // completely (a damaged backup too, after its messages before the damage were added).
-bool ImportInput(MsgStore& S, const std::string& file, ImportNotTaken& notTaken, std::ostream& err) {
+bool ImportInput(MsgStore& S, const std::string& file, ImportNotTaken& notTaken, std::ostream& err,
+                 MediaWriter* writer, MediaIndex* media) {
     ImportFileReport report;
     int code = 0;
-    const bool read =
-        Attempt("import", file, err, [&] { return Refused(code = ImportFile(S, file, report), file, err) ? 0 : code; });
+    const bool read = Attempt("import", file, err, [&] {
+        return Refused(code = ImportFile(S, file, report, {}, writer, media), file, err) ? 0 : code;
+    });
     notTaken += report.NotTaken;
     if (!read || code == NotValidFileCode || code == EncryptedBackupCode) return false;
     if (!report.Backup) return true;
@@ -130,7 +134,7 @@ bool ImportInput(MsgStore& S, const std::string& file, ImportNotTaken& notTaken,
 // years, adding what it passed over to `notTaken`; false when it is neither or could not
 // be read completely.
 bool ReadIntoYears(BackupYearSplit& years, MsgStore& names, const std::string& file, bool backups,
-                   ImportNotTaken& notTaken, std::ostream& err) {
+                   ImportNotTaken& notTaken, std::ostream& err, MediaWriter& writer) {
     const bool book = IsAddressBook(file);
     if (book == backups) return true;  // address books first, so that every year has their names
     BackupReadResult read;
@@ -138,7 +142,7 @@ bool ReadIntoYears(BackupYearSplit& years, MsgStore& names, const std::string& f
     int code = 0;
     if (!Attempt("import", file, err, [&] {
             if (book) return ImportVCardFile(names, file);
-            return Refused(code = ReadBackupFile(file, sink, read), file, err) ? 0 : code;
+            return Refused(code = ReadBackupFile(file, sink, read, {}, &writer), file, err) ? 0 : code;
         }) ||
         code == NotValidFileCode || code == EncryptedBackupCode)
         return false;
@@ -170,18 +174,36 @@ int RunSplitByYear(const ImportArguments& a, MsgStore& names, bool inputFailed, 
                    std::ostream& err) {
     BackupYearSplit years(names);
     ImportNotTaken notTaken;
-    for (const bool backups : {false, true})
-        for (const std::string& file : a.Files)
-            if (!ReadIntoYears(years, names, file, backups, notTaken, err)) inputFailed = true;
-    PrintNotTaken(notTaken, err);
-    if (inputFailed) {
-        err << "kestro-cli: nothing written to " << a.SplitDir << ", since an input could not be read\n";
-        return 1;
-    }
     std::error_code made;
+    const bool existed = std::filesystem::is_directory(a.SplitDir, made);
     std::filesystem::create_directories(a.SplitDir, made);  // the folder and its parents
     if (made) {
         err << "kestro-cli: cannot create the folder " << a.SplitDir << ": " << made.message() << '\n';
+        return 1;
+    }
+    // The media are read into a folder of their own there, and shared out by year.
+    const std::string spool = (std::filesystem::path(a.SplitDir) / ".import.media").string();
+    struct SpoolGoes {
+        const std::string& Folder;
+        ~SpoolGoes() {
+            std::error_code ignored;
+            std::filesystem::remove_all(Folder, ignored);
+        }
+    } spoolGoes{spool};
+    MediaWriter writer(spool);
+    try {
+        for (const bool backups : {false, true})
+            for (const std::string& file : a.Files)
+                if (!ReadIntoYears(years, names, file, backups, notTaken, err, writer)) inputFailed = true;
+    } catch (const IoError& e) {  // writing a medium failed
+        err << "kestro-cli: cannot write " << (e.Path().empty() ? spool : e.Path()) << ": " << e.what() << '\n';
+        inputFailed = true;
+    }
+    PrintNotTaken(notTaken, err);
+    if (inputFailed) {
+        writer.RemoveAll();
+        if (!existed) std::filesystem::remove(a.SplitDir, made);  // only when empty
+        err << "kestro-cli: nothing written to " << a.SplitDir << ", since an input could not be read\n";
         return 1;
     }
     FinishImportOptions finish;
@@ -190,7 +212,7 @@ int RunSplitByYear(const ImportArguments& a, MsgStore& names, bool inputFailed, 
     std::vector<YearFile> written;
     bool done = false;
     try {
-        years.Write(YearWriting{a.SplitDir, finish, a.Country, {}, {}}, written);  // --country as for -o
+        years.Write(YearWriting{a.SplitDir, finish, a.Country, {}, {}, spool}, written);  // --country as for -o
         done = true;
     } catch (const IoError& e) {
         const std::string file = e.Path().empty() ? a.SplitDir : e.Path();
@@ -258,8 +280,12 @@ int RunImportCommand(const std::vector<std::string>& args, std::ostream& out, st
     }
     if (!a.SplitDir.empty()) return RunSplitByYear(a, S, inputFailed, out, err);
     ImportNotTaken notTaken;
+    // The media go beside the data file written; without one, nowhere.
+    MediaIndex media(a.Output.empty() ? std::string() : MediaFolderOf(a.Output));
+    std::unique_ptr<MediaWriter> writer;
+    if (!a.Output.empty()) writer = std::make_unique<MediaWriter>(media.Folder());
     for (const std::string& file : a.Files)
-        if (!ImportInput(S, file, notTaken, err)) inputFailed = true;
+        if (!ImportInput(S, file, notTaken, err, writer.get(), writer ? &media : nullptr)) inputFailed = true;
 
     FinishImportOptions finish;
     D.HomeCountry = a.Country;  // none: the locale's
@@ -278,7 +304,13 @@ int RunImportCommand(const std::vector<std::string>& args, std::ostream& out, st
             status = 1;
         if (!a.Output.empty() && !Attempt("write", a.Output, err, [&] { return WriteDataFile(S, a.Output); }))
             status = 1;
+        else if (writer && !Attempt("write", media.Folder(), err, [&] {
+                                media.Save(S);
+                                return 0;
+                            }))
+            status = 1;
     }
+    if (writer && status != 0) writer->RemoveAll();
 
     CountMessages(S);
     WriteMessageLines(out, S);

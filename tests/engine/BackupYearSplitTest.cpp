@@ -33,7 +33,7 @@ TEST(BackupYearSplit, WritesTheWantedYearsUntilTheProgressStops) {
                         [&](std::uint64_t files, std::int64_t messages) {
                             EXPECT_EQ(messages, static_cast<std::int64_t>(files));
                             return c.StopAfter < 0 || files < static_cast<std::uint64_t>(c.StopAfter);
-                        }};
+                        }, {}};
         std::vector<YearFile> written;
         years.Write(how, written);
         std::vector<int> got;

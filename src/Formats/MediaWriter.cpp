@@ -1,0 +1,178 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Formats/MediaWriter.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <filesystem>
+#include <utility>
+
+#include "Formats/Base64.h"
+#include "Formats/Sha256.h"
+#include "OFuncs/IoError.h"
+
+namespace {
+constexpr std::string_view IncomingPrefix = ".incoming-";
+
+std::string PathIn(const std::string& folder, std::string_view name) { return folder + "/" + std::string(name); }
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+}  // namespace
+
+struct MediaWriter::Medium {
+    std::uint64_t Token = 0;
+    Base64Decoder Decoder;
+    Sha256 Hash;
+    std::string Bytes;      // while in memory
+    std::string SpillPath;  // once in a temporary file
+    int SpillFd = -1;
+    std::uint64_t Size = 0;
+    bool Ended = false;
+    Sha256Digest Digest{};
+
+    ~Medium() {
+        if (SpillFd >= 0) ::close(SpillFd);
+        if (!SpillPath.empty()) ::unlink(SpillPath.c_str());
+    }
+};
+
+MediaWriter::MediaWriter(std::string folder) : folder_(std::move(folder)) {}
+MediaWriter::~MediaWriter() = default;
+
+std::string MediaWriter::Begin() {
+    auto m = std::make_unique<Medium>();
+    m->Token = next_++;
+    feeding_ = m.get();
+    open_.push_back(std::move(m));
+    return std::to_string(feeding_->Token);
+}
+
+void MediaWriter::Feed(std::string_view base64) {
+    Medium* m = feeding_;
+    if (!m || m->Decoder.Damaged()) return;
+    // In slices, so that the decoded piece stays small whatever the caller hands in.
+    constexpr std::size_t Slice = std::size_t(1) << 18;
+    while (!base64.empty() && !m->Decoder.Damaged()) {
+        const std::string_view piece = base64.substr(0, Slice);
+        base64.remove_prefix(piece.size());
+        decoded_.resize(Base64Decoder::DecodedRoom(piece.size()));
+        const std::size_t n = m->Decoder.Decode(piece, decoded_.data());
+        m->Hash.Update(decoded_.data(), n);
+        m->Size += n;
+        if (m->SpillFd < 0 && m->Bytes.size() + n > InMemoryBytes) Spill(*m);
+        if (m->SpillFd >= 0) WriteOut(m->SpillFd, m->SpillPath, decoded_.data(), n);
+        else m->Bytes.append(reinterpret_cast<const char*>(decoded_.data()), n);
+    }
+}
+
+void MediaWriter::End() {
+    Medium* m = std::exchange(feeding_, nullptr);
+    if (!m) return;
+    unsigned char tail[3];
+    const std::size_t n = m->Decoder.Finish(tail);
+    m->Hash.Update(tail, n);
+    m->Size += n;
+    if (m->SpillFd >= 0) WriteOut(m->SpillFd, m->SpillPath, tail, n);
+    else m->Bytes.append(reinterpret_cast<const char*>(tail), n);
+    m->Digest = m->Hash.Final();
+    m->Ended = true;
+}
+
+void MediaWriter::TagStarts() { tagStart_ = next_; }
+
+void MediaWriter::Settle() {
+    std::erase_if(open_, [&](const std::unique_ptr<Medium>& m) { return m->Ended && m->Token < tagStart_; });
+}
+
+MediaWriter::Medium* MediaWriter::Find(std::string_view token) {
+    std::uint64_t t = 0;
+    const auto [end, ec] = std::from_chars(token.data(), token.data() + token.size(), t);
+    if (ec != std::errc() || end != token.data() + token.size()) return nullptr;
+    for (const auto& m : open_)
+        if (m->Token == t && m->Ended) return m.get();
+    return nullptr;
+}
+
+std::optional<MediaItem> MediaWriter::Keep(std::string_view token, std::string_view contentType, std::string_view name) {
+    Medium* m = Find(token);
+    if (!m) return std::nullopt;
+    MediaItem item;
+    item.ContentType = MediaContentType(contentType);
+    item.Name = MediaPartName(name);
+    if (m->Decoder.Damaged() || m->Size == 0) {
+        item.Damaged = true;
+    } else {
+        item.File = HexOf(m->Digest) + "." + MediaExtensionOf(item.ContentType);
+        item.Size = m->Size;
+        const std::string path = PathIn(folder_, item.File);
+        if (!Exists(path)) {
+            if (m->SpillFd < 0) {
+                Spill(*m);
+                WriteOut(m->SpillFd, m->SpillPath, m->Bytes.data(), m->Bytes.size());
+            }
+            if (::close(std::exchange(m->SpillFd, -1)) != 0) throw IoError(FileErrorReason(errno), m->SpillPath, "write");
+            if (::rename(m->SpillPath.c_str(), path.c_str()) != 0) throw IoError(FileErrorReason(errno), path, "write");
+            m->SpillPath.clear();
+            made_.push_back(item.File);
+        }
+    }
+    Drop(token);
+    return item;
+}
+
+void MediaWriter::Drop(std::string_view token) {
+    const Medium* m = Find(token);
+    if (!m) return;
+    std::erase_if(open_, [&](const std::unique_ptr<Medium>& o) { return o.get() == m; });
+}
+
+void MediaWriter::MakeFolder() {
+    if (folderMade_ || Exists(folder_)) return;
+    // The untitled collection's folder may not be there yet either.
+    std::error_code ec;
+    std::filesystem::create_directories(folder_, ec);
+    if (ec) throw IoError(ec.message(), folder_, "write");
+    folderMade_ = true;
+}
+
+void MediaWriter::Spill(Medium& m) {
+    MakeFolder();
+    std::string path = PathIn(folder_, std::string(IncomingPrefix) + "XXXXXX");
+    const int fd = ::mkostemp(path.data(), O_CLOEXEC);
+    if (fd < 0) throw IoError(FileErrorReason(errno), folder_, "write");
+    m.SpillFd = fd;
+    m.SpillPath = std::move(path);
+    if (!m.Bytes.empty()) {
+        WriteOut(fd, m.SpillPath, m.Bytes.data(), m.Bytes.size());
+        std::string().swap(m.Bytes);
+    }
+}
+
+void MediaWriter::WriteOut(int fd, const std::string& path, const void* data, std::size_t n) {
+    const auto* p = static_cast<const char*>(data);
+    while (n > 0) {
+        const ssize_t w = ::write(fd, p, n);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) throw IoError(FileErrorReason(w < 0 ? errno : ENOSPC), path, "write");
+        p += w;
+        n -= static_cast<std::size_t>(w);
+    }
+}
+
+void MediaWriter::RemoveUnused(const MediaIndex& index) {
+    std::erase_if(made_, [&](const std::string& file) {
+        if (index.Names(file)) return false;
+        ::unlink(PathIn(folder_, file).c_str());
+        return true;
+    });
+    if (folderMade_) ::rmdir(folder_.c_str());  // only when empty
+}
+
+void MediaWriter::RemoveAll() { RemoveUnused(MediaIndex()); }
