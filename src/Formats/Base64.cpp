@@ -58,18 +58,17 @@ std::size_t Base64Decoder::Decode(std::string_view in, unsigned char* out) {
                 }
             }
         }
-        // A character at a time: white space, padding, a group across pieces, damage.
-        const unsigned char* const stop = p + std::min<std::ptrdiff_t>(end - p, 4);
-        out += Slow(p, stop, out);
-        p = stop;
+        // A character at a time until a group closes: white space, padding, a group
+        // across pieces, damage.
+        out += Slow(p, end, out);
     }
     return static_cast<std::size_t>(out - start);
 }
 
-std::size_t Base64Decoder::Slow(const unsigned char* p, const unsigned char* end, unsigned char* out) {
+std::size_t Base64Decoder::Slow(const unsigned char*& p, const unsigned char* end, unsigned char* out) {
     unsigned char* const start = out;
-    for (; p < end && !damaged_; ++p) {
-        const unsigned char c = *p;
+    while (p < end && !damaged_) {
+        const unsigned char c = *p++;
         if (IsSpace(c)) continue;
         if (c == '=') {
             // Padding completes a group of two or three characters.
@@ -91,6 +90,7 @@ std::size_t Base64Decoder::Slow(const unsigned char* p, const unsigned char* end
             out += 3;
             group_ = 0;
             count_ = 0;
+            break;  // back to whole groups
         }
     }
     // A padded group is complete once its padding is.

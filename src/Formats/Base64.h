@@ -27,7 +27,7 @@ public:
     static constexpr std::size_t DecodedRoom(std::size_t n) { return (n + 3) / 4 * 3 + 3; }
 
 private:
-    std::size_t Slow(const unsigned char* p, const unsigned char* end, unsigned char* out);
+    std::size_t Slow(const unsigned char*& p, const unsigned char* end, unsigned char* out);  // moves p on
     std::uint32_t group_ = 0;  // the bits of the open group
     int count_ = 0;            // characters in the open group
     int padding_ = 0;          // '=' seen; data has ended

@@ -30,8 +30,7 @@ struct MediaWriter::Medium {
     std::uint64_t Token = 0;
     Base64Decoder Decoder;
     Sha256 Hash;
-    std::string Bytes;      // while in memory
-    std::string SpillPath;  // once in a temporary file
+    std::string SpillPath;  // the temporary file its bytes go to
     int SpillFd = -1;
     std::uint64_t Size = 0;
     bool Ended = false;
@@ -66,9 +65,8 @@ void MediaWriter::Feed(std::string_view base64) {
         const std::size_t n = m->Decoder.Decode(piece, decoded_.data());
         m->Hash.Update(decoded_.data(), n);
         m->Size += n;
-        if (m->SpillFd < 0 && m->Bytes.size() + n > InMemoryBytes) Spill(*m);
-        if (m->SpillFd >= 0) WriteOut(m->SpillFd, m->SpillPath, decoded_.data(), n);
-        else m->Bytes.append(reinterpret_cast<const char*>(decoded_.data()), n);
+        if (m->SpillFd < 0) Spill(*m);
+        WriteOut(m->SpillFd, m->SpillPath, decoded_.data(), n);
     }
 }
 
@@ -79,8 +77,8 @@ void MediaWriter::End() {
     const std::size_t n = m->Decoder.Finish(tail);
     m->Hash.Update(tail, n);
     m->Size += n;
-    if (m->SpillFd >= 0) WriteOut(m->SpillFd, m->SpillPath, tail, n);
-    else m->Bytes.append(reinterpret_cast<const char*>(tail), n);
+    if (n > 0 && m->SpillFd < 0) Spill(*m);
+    if (n > 0) WriteOut(m->SpillFd, m->SpillPath, tail, n);
     m->Digest = m->Hash.Final();
     m->Ended = true;
 }
@@ -113,10 +111,6 @@ std::optional<MediaItem> MediaWriter::Keep(std::string_view token, std::string_v
         item.Size = m->Size;
         const std::string path = PathIn(folder_, item.File);
         if (!Exists(path)) {
-            if (m->SpillFd < 0) {
-                Spill(*m);
-                WriteOut(m->SpillFd, m->SpillPath, m->Bytes.data(), m->Bytes.size());
-            }
             if (::close(std::exchange(m->SpillFd, -1)) != 0) throw IoError(FileErrorReason(errno), m->SpillPath, "write");
             if (::rename(m->SpillPath.c_str(), path.c_str()) != 0) throw IoError(FileErrorReason(errno), path, "write");
             m->SpillPath.clear();
@@ -149,10 +143,6 @@ void MediaWriter::Spill(Medium& m) {
     if (fd < 0) throw IoError(FileErrorReason(errno), folder_, "write");
     m.SpillFd = fd;
     m.SpillPath = std::move(path);
-    if (!m.Bytes.empty()) {
-        WriteOut(fd, m.SpillPath, m.Bytes.data(), m.Bytes.size());
-        std::string().swap(m.Bytes);
-    }
 }
 
 void MediaWriter::WriteOut(int fd, const std::string& path, const void* data, std::size_t n) {

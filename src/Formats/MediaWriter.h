@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writes the media of a backup's MMS into a media folder while the backup is read: the
-// base64 of each part's data is decoded and hashed as it streams by, and kept in memory up
-// to InMemoryBytes (beyond, in a temporary file in the folder), until the reader knows the
-// part's content type. A medium the reader keeps becomes the file named by its SHA-256 and
-// an extension from its content type, written only when the folder does not hold it yet;
-// one it does not keep (the text of a text part, a layout) is let go. The folder is made
-// with the first file.
+// base64 of each part's data is decoded, hashed and written to a temporary file in the
+// folder as it streams by (never held whole in memory), until the reader knows the part's
+// content type. A medium the reader keeps becomes the file named by its SHA-256 and an
+// extension from its content type (renamed: each byte is written once; a repeat of a file
+// the folder holds is let go); one it does not keep (the text of a text part, a layout) is
+// removed. The folder is made with the first medium.
 //
 // Damaged data (bad base64, nothing in it) gives an item marked Damaged and no file. A disk
 // that fails throws IoError naming the file.
@@ -26,8 +26,6 @@ public:
     ~MediaWriter() override;  // removes temporary files of media never kept
     MediaWriter(const MediaWriter&) = delete;
     MediaWriter& operator=(const MediaWriter&) = delete;
-
-    static constexpr std::size_t InMemoryBytes = std::size_t(16) << 20;
 
     const std::string& Folder() const { return folder_; }
 
