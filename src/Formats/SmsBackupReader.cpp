@@ -21,6 +21,9 @@
 
 namespace {
 constexpr std::size_t ChunkSize = std::size_t(1) << 18;
+// What the reading thread hands over at a time: large, so that the threads seldom wait for
+// each other.
+constexpr std::size_t PieceSize = std::size_t(1) << 20;
 constexpr std::string_view CrLf = "\r\n";
 constexpr std::string_view FromAddress = "137";
 constexpr std::string_view ToAddress = "151";
@@ -356,7 +359,7 @@ void SmsBackupParser::FeedFile(FileReader& file, const BackupProgress& progress)
     const bool repairAhead = !s.Media;
     PiecePipe pipe;
     std::thread reader([&] {
-        std::vector<char> chunk(ChunkSize);
+        std::vector<char> chunk(PieceSize);
         std::uint64_t read = 0;
         for (bool last = false; !last;) {
             PiecePipe::Piece* piece = pipe.Free();
