@@ -381,14 +381,24 @@ bool ReadAll(std::vector<InputInfo>& info, std::vector<MergeInputReport>& report
         helperEnded = true;
         ended.notify_one();
     });
-    work(true);
-    // The helper may read on: the progress still shows, and can stop it.
-    std::unique_lock lock(mutex);
-    while (!ended.wait_for(lock, std::chrono::milliseconds(50), [&] { return helperEnded; }))
-        if (!stop && !progress(done)) stop = true;
-    lock.unlock();
-    helper.join();
-    return !stop;
+    struct Joined {  // however this thread leaves (a progress that throws), the helper stops first
+        std::atomic<bool>& Stop;
+        std::thread& Helper;
+        ~Joined() {
+            Stop = true;
+            Helper.join();
+        }
+    };
+    const bool stopped = [&] {
+        const Joined joined{stop, helper};
+        work(true);
+        // The helper may read on: the progress still shows, and can stop it.
+        std::unique_lock lock(mutex);
+        while (!ended.wait_for(lock, std::chrono::milliseconds(50), [&] { return helperEnded; }))
+            if (!stop && !progress(done)) stop = true;
+        return stop.load();
+    }();
+    return !stopped;
 }
 
 // The bytes of the inputs again, through a few windows per input, since the elements are
