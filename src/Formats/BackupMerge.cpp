@@ -9,9 +9,15 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
 #include <limits>
+#include <mutex>
 #include <new>
+#include <thread>
 
 #include "Formats/BackupMergeRepair.h"
 #include "Formats/SmsBackupFields.h"
@@ -30,6 +36,8 @@ struct Entry {
     std::uint64_t Start = 0, End = 0;  // the element's bytes in its input
     std::uint32_t Input = 0;
     bool Clean = false;  // no byte of the element needs the repair: copied as it is
+    // Else: its long data values, copied as they are, are these of its input's spans.
+    std::uint32_t FirstSpan = 0, Spans = 0;
 };
 
 // The entries by key: open addressing over entry numbers, half full at most.
@@ -166,8 +174,8 @@ std::size_t ReadAt(int fd, const std::string& path, char* dst, std::size_t n, st
 class InputReader {
 public:
     InputReader(std::uint32_t input, InputInfo& info, MergeInputReport& report, std::vector<Entry>& entries,
-                KeyTable& table, const std::vector<InputInfo>& all)
-        : input_(input), info_(info), report_(report), entries_(entries), table_(table), all_(all) {
+                std::vector<BackupMergeRepair::Span>& spans)
+        : input_(input), info_(info), report_(report), entries_(entries), spans_(spans) {
         parser_ = XML_ParserCreate("UTF-8");  // whatever the file declares: the merge writes UTF-8
         if (!parser_) throw std::bad_alloc();
         XML_SetUserData(parser_, this);
@@ -276,20 +284,13 @@ private:
         }
         current_.End = Place(true);
         current_.Clean = !repair_.ChangedIn(current_.Start, current_.End);
+        current_.FirstSpan = static_cast<std::uint32_t>(spans_.size());
+        if (!current_.Clean) repair_.LongValuesIn(current_.Start, current_.End, spans_);
+        current_.Spans = static_cast<std::uint32_t>(spans_.size()) - current_.FirstSpan;
         key_.Done(current_);
         report_.Read++;
         report_.BytesTaken = current_.End;
-        const auto index = static_cast<std::uint32_t>(entries_.size());
-        const std::uint32_t found = table_.FindOrAdd(entries_, current_, index);
-        if (found == index) {
-            entries_.push_back(current_);
-        } else if (Newer(all_, input_, entries_[found].Input)) {
-            Entry& held = entries_[found];
-            held.Input = input_;
-            held.Start = current_.Start;
-            held.End = current_.End;
-            held.Clean = current_.Clean;
-        }
+        entries_.push_back(current_);
         repair_.Forget(static_cast<std::uint64_t>(XML_GetCurrentByteIndex(parser_)));
     }
 
@@ -297,8 +298,7 @@ private:
     InputInfo& info_;
     MergeInputReport& report_;
     std::vector<Entry>& entries_;
-    KeyTable& table_;
-    const std::vector<InputInfo>& all_;
+    std::vector<BackupMergeRepair::Span>& spans_;
     XML_Parser parser_ = nullptr;
     BackupMergeRepair repair_{BackupMergeRepair::DataValues::Hash};
     std::string repaired_;
@@ -310,36 +310,133 @@ private:
     std::vector<std::string> addresses_;
 };
 
+// A newer copy of a message, in the place in time of the copy found first.
+Entry WithDateOf(Entry newer, const Entry& first) {
+    newer.Date = first.Date;
+    return newer;
+}
+
+// What the first reading of one input gives.
+struct Reading {
+    std::vector<Entry> Entries;  // its messages in file order
+    std::vector<BackupMergeRepair::Span> Spans;
+    bool NotBackup = false;
+    std::exception_ptr Failure;  // it could not be read
+};
+
+// Reads input `i` once, adding the bytes read to `done`; false when `keepOn` said to stop.
+bool ReadInput(std::uint32_t i, InputInfo& info, MergeInputReport& report, Reading& reading,
+               std::atomic<std::uint64_t>& done, const std::function<bool()>& keepOn) {
+    InputReader reader(i, info, report, reading.Entries, reading.Spans);
+    Fd f;
+    std::uint64_t size = 0;
+    f.Value = OpenInput(info.Path, size);
+    std::vector<char> chunk(ChunkSize);
+    std::uint64_t at = 0;
+    for (;;) {
+        const std::size_t n = ReadAt(f.Value, info.Path, chunk.data(), chunk.size(), at);
+        at += n;
+        done += n;
+        if (!keepOn()) return false;
+        const bool last = n < chunk.size();
+        if (!reader.Feed(std::string_view(chunk.data(), n), last) || last) break;
+    }
+    reading.NotBackup = reader.NotBackup();
+    if (info.Size > at) done += info.Size - at;  // what an early end left unread counts as done
+    return true;
+}
+
+// Reads every input once, two at a time where there are two cores: the readings are
+// independent and are put together afterwards in the inputs' order, so the result is the
+// same. `progress` (bytes read so far) is called on this thread only; false when it said
+// to stop.
+bool ReadAll(std::vector<InputInfo>& info, std::vector<MergeInputReport>& reports, std::vector<Reading>& readings,
+             const std::function<bool(std::uint64_t)>& progress) {
+    std::atomic<std::size_t> next{0};
+    std::atomic<std::uint64_t> done{0};
+    std::atomic<bool> stop{false};
+    const auto work = [&](bool here) {
+        const std::function<bool()> keepOn = [&] {
+            if (here && !stop && !progress(done)) stop = true;
+            return !stop;
+        };
+        for (std::size_t i; (i = next++) < info.size() && !stop;) {
+            try {
+                if (!ReadInput(static_cast<std::uint32_t>(i), info[i], reports[i], readings[i], done, keepOn)) return;
+            } catch (...) {
+                readings[i].Failure = std::current_exception();
+            }
+        }
+    };
+    if (info.size() < 2 || std::thread::hardware_concurrency() < 2) {
+        work(true);
+        return !stop;
+    }
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool helperEnded = false;
+    std::thread helper([&] {
+        work(false);
+        const std::lock_guard lock(mutex);
+        helperEnded = true;
+        ended.notify_one();
+    });
+    struct Joined {  // however this thread leaves (a progress that throws), the helper stops first
+        std::atomic<bool>& Stop;
+        std::thread& Helper;
+        ~Joined() {
+            Stop = true;
+            Helper.join();
+        }
+    };
+    const bool stopped = [&] {
+        const Joined joined{stop, helper};
+        work(true);
+        // The helper may read on: the progress still shows, and can stop it.
+        std::unique_lock lock(mutex);
+        while (!ended.wait_for(lock, std::chrono::milliseconds(50), [&] { return helperEnded; }))
+            if (!stop && !progress(done)) stop = true;
+        return stop.load();
+    }();
+    return !stopped;
+}
+
 // The bytes of the inputs again, through a few windows per input, since the elements are
-// asked for by time, which jumps between an input's SMS and its MMS.
+// asked for by time, which jumps between an input's SMS and its MMS; long runs that stay as
+// they are go from file to file in the kernel.
 class InputBytes {
 public:
-    explicit InputBytes(const std::vector<InputInfo>& info) : info_(info), files_(info.size()) {}
+    InputBytes(const std::vector<InputInfo>& info, const std::vector<std::vector<BackupMergeRepair::Span>>& spans)
+        : info_(info), spans_(spans), files_(info.size()) {}
 
-    // Copies bytes [start, end) of input `input` as they are into `writer`.
-    void CopyPlain(std::uint32_t input, std::uint64_t start, std::uint64_t end, AtomicFileWriter& writer) {
-        while (start < end) {
-            const std::string_view piece = Bytes(input, start, end);
-            if (piece.empty()) throw IoError("The file changed while it was merged", info_[input].Path);
-            writer.Write(piece);
-            start += piece.size();
+    // Copies one element into `writer`: as it is when clean, else through a fresh repair
+    // that passes over its long data values, which are copied as they are.
+    void CopyElement(const Entry& e, AtomicFileWriter& writer) {
+        if (e.Clean) {
+            CopyPlain(e.Input, e.Start, e.End, writer);
+            return;
         }
+        BackupMergeRepair repair(BackupMergeRepair::DataValues::Keep);
+        out_.clear();
+        std::uint64_t at = e.Start;
+        for (std::uint32_t k = 0; k < e.Spans; ++k) {
+            const BackupMergeRepair::Span& span = spans_[e.Input][e.FirstSpan + k];
+            Filter(repair, e.Input, at, span.first, writer);
+            writer.Write(out_);
+            out_.clear();
+            CopyPlain(e.Input, span.first, span.second, writer);
+            at = span.second;
+        }
+        Filter(repair, e.Input, at, e.End, writer);
+        repair.Finish(out_);
+        writer.Write(out_);
     }
 
     // Copies bytes [start, end) of input `input` through a fresh repair into `writer`.
     void Copy(std::uint32_t input, std::uint64_t start, std::uint64_t end, AtomicFileWriter& writer) {
         BackupMergeRepair repair(BackupMergeRepair::DataValues::Keep);
         out_.clear();
-        while (start < end) {
-            const std::string_view piece = Bytes(input, start, end);
-            if (piece.empty()) throw IoError("The file changed while it was merged", info_[input].Path);
-            repair.Feed(piece, out_);
-            start += piece.size();
-            if (out_.size() >= ChunkSize) {
-                writer.Write(out_);
-                out_.clear();
-            }
-        }
+        Filter(repair, input, start, end, writer);
         repair.Finish(out_);
         writer.Write(out_);
     }
@@ -349,7 +446,6 @@ public:
         std::string out;
         while (start < end) {
             const std::string_view piece = Bytes(input, start, end);
-            if (piece.empty()) throw IoError("The file changed while it was merged", info_[input].Path);
             repair.Feed(piece, out);
             start += piece.size();
         }
@@ -368,13 +464,50 @@ private:
         std::array<Window, 4> Windows;
     };
 
-    // The bytes from `start` on, up to `end` and to what one window holds.
-    std::string_view Bytes(std::uint32_t input, std::uint64_t start, std::uint64_t end) {
+    int Handle(std::uint32_t input) {
         File& f = files_[input];
         if (f.Handle.Value < 0) {
             std::uint64_t size = 0;
             f.Handle.Value = OpenInput(info_[input].Path, size);
         }
+        return f.Handle.Value;
+    }
+
+    [[noreturn]] void Changed(std::uint32_t input) const {
+        throw IoError("The file changed while it was merged", info_[input].Path);
+    }
+
+    // Bytes [start, end) of input `input` as they are into `writer`.
+    void CopyPlain(std::uint32_t input, std::uint64_t start, std::uint64_t end, AtomicFileWriter& writer) {
+        if (end - start >= BackupMergeRepair::LongValue) {
+            if (writer.CopyFrom(Handle(input), info_[input].Path, start, end - start) != end - start) Changed(input);
+            return;
+        }
+        while (start < end) {
+            const std::string_view piece = Bytes(input, start, end);
+            writer.Write(piece);
+            start += piece.size();
+        }
+    }
+
+    // Bytes [start, end) of input `input` through `repair` into out_, written out in chunks.
+    void Filter(BackupMergeRepair& repair, std::uint32_t input, std::uint64_t start, std::uint64_t end,
+                AtomicFileWriter& writer) {
+        while (start < end) {
+            const std::string_view piece = Bytes(input, start, end);
+            repair.Feed(piece, out_);
+            start += piece.size();
+            if (out_.size() >= ChunkSize) {
+                writer.Write(out_);
+                out_.clear();
+            }
+        }
+    }
+
+    // The bytes from `start` on, up to `end` and to what one window holds; never empty.
+    std::string_view Bytes(std::uint32_t input, std::uint64_t start, std::uint64_t end) {
+        File& f = files_[input];
+        Handle(input);
         ++clock_;
         for (Window& w : f.Windows) {
             if (start >= w.Start && start < w.Start + w.Bytes.size()) {
@@ -389,10 +522,12 @@ private:
         w.Start = start;
         w.Bytes.resize(WindowSize);
         w.Bytes.resize(ReadAt(f.Handle.Value, info_[input].Path, w.Bytes.data(), WindowSize, start));
+        if (w.Bytes.empty()) Changed(input);
         return std::string_view(w.Bytes).substr(0, static_cast<std::size_t>(end - start));
     }
 
     const std::vector<InputInfo>& info_;
+    const std::vector<std::vector<BackupMergeRepair::Span>>& spans_;
     std::vector<File> files_;
     std::uint64_t clock_ = 0;
     std::string out_;
@@ -458,40 +593,42 @@ MergeResult MergeBackupsInto(const std::vector<std::string>& inputs, AtomicFileW
     const auto progress = [&](std::uint64_t done, std::uint64_t all) {
         return !options.Progress || options.Progress(done, all);
     };
+    std::vector<Reading> readings(inputs.size());
+    if (!ReadAll(info, result.Inputs, readings, [&](std::uint64_t done) { return progress(done, 2 * total); })) {
+        result.End = MergeEnd::Stopped;
+        return result;
+    }
+
+    // The messages of the inputs in the inputs' order, each once: the copy of the newest
+    // input, the first of several in one.
     std::vector<Entry> entries;
+    std::vector<std::vector<BackupMergeRepair::Span>> spans(inputs.size());
     KeyTable table;
-    std::uint64_t done = 0;
-    std::vector<char> chunk(ChunkSize);
     for (std::size_t i = 0; i < inputs.size(); ++i) {
-        MergeInputReport& report = result.Inputs[i];
-        InputReader reader(static_cast<std::uint32_t>(i), info[i], report, entries, table, info);
-        Fd f;
-        std::uint64_t size = 0;
-        f.Value = OpenInput(inputs[i], size);
-        for (std::uint64_t at = 0;;) {
-            const std::size_t n = ReadAt(f.Value, inputs[i], chunk.data(), chunk.size(), at);
-            at += n;
-            done += n;
-            if (!progress(done, 2 * total)) {
-                result.End = MergeEnd::Stopped;
-                return result;
+        Reading& reading = readings[i];
+        if (reading.Failure) std::rethrow_exception(reading.Failure);
+        const bool notBackup = reading.NotBackup;
+        if (notBackup || (result.Inputs[i].Damaged && !options.SkipDamaged)) {
+            result.End = notBackup ? MergeEnd::NotBackup : MergeEnd::Damaged;
+            result.Input = i;
+            // As if reading had stopped here: the later inputs were not read.
+            for (std::size_t k = i + 1; k < inputs.size(); ++k) {
+                result.Inputs[k] = MergeInputReport{};
+                result.Inputs[k].Path = inputs[k];
+                result.Inputs[k].Size = info[k].Size;
             }
-            const bool last = n < chunk.size();
-            if (!reader.Feed(std::string_view(chunk.data(), n), last)) break;
-            if (last) break;
-        }
-        if (reader.NotBackup()) {
-            result.End = MergeEnd::NotBackup;
-            result.Input = i;
             return result;
         }
-        if (report.Damaged && !options.SkipDamaged) {
-            result.End = MergeEnd::Damaged;
-            result.Input = i;
-            return result;
+        for (const Entry& e : reading.Entries) {
+            const auto index = static_cast<std::uint32_t>(entries.size());
+            const std::uint32_t found = table.FindOrAdd(entries, e, index);
+            if (found == index)
+                entries.push_back(e);
+            else if (Newer(info, e.Input, entries[found].Input))
+                entries[found] = WithDateOf(e, entries[found]);
         }
-        done = 0;
-        for (std::size_t k = 0; k <= i; ++k) done += info[k].Size;
+        reading.Entries = {};
+        spans[i] = std::move(reading.Spans);
     }
 
     // The newest input gives the declaration and the root.
@@ -509,17 +646,14 @@ MergeResult MergeBackupsInto(const std::vector<std::string>& inputs, AtomicFileW
 
     std::uint64_t keptBytes = 1;
     for (const Entry& e : entries) keptBytes += e.End - e.Start;
-    InputBytes bytes(info);
+    InputBytes bytes(info, spans);
     bytes.Copy(newest, 0, info[newest].RootStart, writer);
     writer.Write(WithCount(bytes.Repaired(newest, info[newest].RootStart, info[newest].RootEnd), result.Written));
     std::uint64_t written = 0;
     for (std::size_t k = 0; k < entries.size(); ++k) {
         const Entry& e = entries[k];
         writer.Write("\n  ");
-        if (e.Clean)
-            bytes.CopyPlain(e.Input, e.Start, e.End, writer);
-        else
-            bytes.Copy(e.Input, e.Start, e.End, writer);
+        bytes.CopyElement(e, writer);
         written += e.End - e.Start;
         if ((k & 255) == 0 && !progress(total + written * total / keptBytes, 2 * total)) {
             result.End = MergeEnd::Stopped;

@@ -4,9 +4,9 @@
 // element of the inputs once, oldest first, each copied byte for byte from its input but
 // for the character references a strict XML parser refuses (see BackupMergeRepair.h).
 //
-// The inputs are read twice, streaming: first to know each message by a 128-bit key of
-// what makes it the same message, with the place of its element, then to copy the chosen
-// elements into the new file. Memory holds only the keys and places (about 60 bytes a
+// The inputs are read twice, streaming: first (two inputs at once where there are two
+// cores) to know each message by a 128-bit key of what makes it the same message, with the
+// place of its element, then to copy the chosen elements into the new file. Memory holds only the keys and places (about 60 bytes a
 // message) and the largest element.
 //
 // The same message: for an SMS the same address (each number of a group as the reader

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #if defined(__SSE2__)
@@ -75,6 +76,16 @@ bool BackupMergeRepair::ChangedIn(std::uint64_t start, std::uint64_t end) {
         firstChange_ = 0;
     }
     return firstChange_ < changes_.size() && changes_[firstChange_] < end;
+}
+
+void BackupMergeRepair::LongValuesIn(std::uint64_t start, std::uint64_t end, std::vector<Span>& out) {
+    while (firstLongValue_ < longValues_.size() && longValues_[firstLongValue_].first < start) ++firstLongValue_;
+    if (firstLongValue_ > 1024 && firstLongValue_ * 2 > longValues_.size()) {
+        longValues_.erase(longValues_.begin(), longValues_.begin() + static_cast<std::ptrdiff_t>(firstLongValue_));
+        firstLongValue_ = 0;
+    }
+    for (std::size_t k = firstLongValue_; k < longValues_.size() && longValues_[k].second <= end; ++k)
+        out.push_back(longValues_[k]);
 }
 
 #if !defined(__SSE2__)
@@ -219,17 +230,73 @@ void BackupMergeRepair::Finish(std::string& out) {
     outTotal_ = outBase_ + out.size();
 }
 
+namespace {
+// What one look over a data value (up to its closing quote, or all of the piece) learns.
+struct ValueRun {
+    std::size_t Length = 0;    // the bytes before the closing quote, or all of them
+    bool Closed = false;       // the closing quote was found
+    std::size_t Newlines = 0;  // line feeds among them
+    bool Markup = false;       // a '<' or '&' among them
+    std::size_t FirstDropped = SIZE_MAX;  // the first control a strict parser refuses
+};
+
+// The slow steps for the bytes [from, to) of p, of which one may be the quote.
+bool ValueBytes(const unsigned char* p, std::size_t from, std::size_t to, char quote, ValueRun& r) {
+    for (std::size_t k = from; k < to; ++k) {
+        const unsigned char c = p[k];
+        if (c == static_cast<unsigned char>(quote)) {
+            r.Length = k;
+            r.Closed = true;
+            return true;
+        }
+        if (c == '\n') ++r.Newlines;
+        if (c == '<' || c == '&') r.Markup = true;
+        if (IsDroppedControl(c) && r.FirstDropped == SIZE_MAX) r.FirstDropped = k;
+    }
+    return false;
+}
+
+// The value's bytes in one pass: a picture's base64 holds none of the bytes that matter,
+// so blocks of 32 are tested at once and only a block holding one is looked at bytewise.
+ValueRun ScanValue(std::string_view in, char quote) {
+    ValueRun r;
+    const auto* p = reinterpret_cast<const unsigned char*>(in.data());
+    const std::size_t n = in.size();
+    std::size_t k = 0;
+#if defined(__SSE2__)
+    const __m128i wantQuote = _mm_set1_epi8(quote), less = _mm_set1_epi8('<'), amp = _mm_set1_epi8('&');
+    const __m128i lastControl = _mm_set1_epi8(0x1F);
+    const auto stops = [&](__m128i v) {
+        const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(v, lastControl), v);
+        return _mm_or_si128(_mm_or_si128(control, _mm_cmpeq_epi8(v, wantQuote)),
+                            _mm_or_si128(_mm_cmpeq_epi8(v, less), _mm_cmpeq_epi8(v, amp)));
+    };
+    for (; k + 32 <= n; k += 32) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k + 16));
+        if (_mm_movemask_epi8(_mm_or_si128(stops(a), stops(b))) == 0) continue;
+        if (ValueBytes(p, k, k + 32, quote, r)) return r;
+    }
+#endif
+    if (ValueBytes(p, k, n, quote, r)) return r;
+    r.Length = n;
+    return r;
+}
+}  // namespace
+
 void BackupMergeRepair::HashValue(std::string_view in, std::string& out) {
-    const char* start = in.data() + inAt_;
-    const auto* end = static_cast<const char*>(std::memchr(start, quote_, in.size() - inAt_));
-    const char* stop = end ? end : in.data() + in.size();
-    XXH3_128bits_update(hash_, start, static_cast<std::size_t>(stop - start));
-    for (const char* p = start; (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(stop - p)))); ++p)
-        ++newlines_;
-    const std::string_view value(start, static_cast<std::size_t>(stop - start));
-    strayMarkup_ = strayMarkup_ || value.find_first_of("<&") != std::string_view::npos;
-    inAt_ = static_cast<std::size_t>(stop - in.data());
-    if (!end) return;
+    const ValueRun run = ScanValue(in.substr(inAt_), quote_);
+    XXH3_128bits_update(hash_, in.data() + inAt_, run.Length);
+    newlines_ += run.Newlines;
+    strayMarkup_ = strayMarkup_ || run.Markup;
+    // A control the copy drops makes the element one to copy through the filter.
+    if (run.FirstDropped != SIZE_MAX && !droppedInValue_) {
+        droppedInValue_ = true;
+        changes_.push_back(Here() + run.FirstDropped);
+    }
+    inAt_ += run.Length;
+    if (!run.Closed) return;
+    if (!strayMarkup_ && !droppedInValue_ && Here() - valueStart_ >= LongValue) longValues_.emplace_back(valueStart_, Here());
     const XXH128_hash_t h = XXH3_128bits_digest(hash_);
     AppendHex(h.high64, out);
     AppendHex(h.low64, out);
@@ -342,7 +409,8 @@ void BackupMergeRepair::TagByte(char c, std::string& out) {
         if (hashed) {
             XXH3_128bits_reset(hash_);
             newlines_ = 0;
-            strayMarkup_ = false;
+            strayMarkup_ = droppedInValue_ = false;
+            valueStart_ = Here() + 1;
         }
         quote_ = c;
         inName_ = afterEquals_ = afterDataEquals_ = false;

@@ -47,6 +47,15 @@ public:
     // are. Changes before `start` are forgotten, so ranges are asked for in file order.
     bool ChangedIn(std::uint64_t start, std::uint64_t end);
 
+    // A hashed reading's data values of at least LongValue bytes that a fresh filter passes
+    // on untouched (no control, reference or markup in them): as bytes of the file, [first,
+    // second). A copy through the filter skips them and copies them as they are.
+    static constexpr std::uint64_t LongValue = std::uint64_t(1) << 16;
+    using Span = std::pair<std::uint64_t, std::uint64_t>;
+    // Appends those lying in [start, end) to `out`; those before `start` are forgotten, so
+    // ranges are asked for in file order.
+    void LongValuesIn(std::uint64_t start, std::uint64_t end, std::vector<Span>& out);
+
 private:
     enum class Mode : std::uint8_t { Text, Open, Bang, BangDash, Comment, CData, Instruction, Tag, Value, DataValue };
     void Byte(char c, std::string& out);
@@ -74,6 +83,10 @@ private:
     XXH3_state_t* hash_ = nullptr;
     std::size_t newlines_ = 0;    // the line feeds of the data value being hashed
     bool strayMarkup_ = false;    // the data value being hashed holds a '<' or '&'
+    bool droppedInValue_ = false; // ... or a control the copy drops (its first one is a change)
+    std::uint64_t valueStart_ = 0;  // the file offset of the hashed value's first byte
+    std::vector<Span> longValues_;  // rising
+    std::size_t firstLongValue_ = 0;
 
     // Where the offsets part: from out[k].first on, the input offset is out[k].second plus
     // the distance from there.

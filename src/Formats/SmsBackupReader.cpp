@@ -4,7 +4,12 @@
 #include <expat.h>
 
 #include <algorithm>
+#include <array>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "Formats/MediaWriter.h"
@@ -16,6 +21,9 @@
 
 namespace {
 constexpr std::size_t ChunkSize = std::size_t(1) << 18;
+// What the reading thread hands over at a time: large, so that the threads seldom wait for
+// each other.
+constexpr std::size_t PieceSize = std::size_t(1) << 20;
 constexpr std::string_view CrLf = "\r\n";
 constexpr std::string_view FromAddress = "137";
 constexpr std::string_view ToAddress = "151";
@@ -284,6 +292,124 @@ bool SmsBackupParser::Feed(std::string_view bytes, bool last) {
     return !s.Ended;
 }
 
+namespace {
+// The pieces of a file on their way from the thread that reads them to the one that parses
+// them: a few at a time, each slot's buffer used again.
+class PiecePipe {
+public:
+    struct Piece {
+        std::string Bytes;
+        std::uint64_t Read = 0;  // bytes of the file read so far
+        bool Last = false;
+        std::exception_ptr Failure;
+    };
+    // The slot to fill next, once one is free; nullptr when the reader is to stop.
+    Piece* Free() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return stop_ || count_ < slots_.size(); });
+        return stop_ ? nullptr : &slots_[(head_ + count_) % slots_.size()];
+    }
+    void Filled() {
+        const std::lock_guard lock(mutex_);
+        ++count_;
+        changed_.notify_all();
+    }
+    // The next piece, once there is one.
+    Piece& Next() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return count_ > 0; });
+        return slots_[head_];
+    }
+    void Used() {
+        const std::lock_guard lock(mutex_);
+        head_ = (head_ + 1) % slots_.size();
+        --count_;
+        changed_.notify_all();
+    }
+    void Stop() {
+        const std::lock_guard lock(mutex_);
+        stop_ = true;
+        changed_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::array<Piece, 4> slots_;
+    std::size_t head_ = 0, count_ = 0;
+    bool stop_ = false;
+};
+}  // namespace
+
+void SmsBackupParser::FeedFile(FileReader& file, const BackupProgress& progress) {
+    State& s = *state_;
+    if (std::thread::hardware_concurrency() < 2) {
+        std::vector<char> chunk(ChunkSize);
+        std::uint64_t read = 0;
+        for (;;) {
+            const std::size_t n = file.ReadSome(chunk.data(), chunk.size());
+            read += n;
+            const bool last = n < chunk.size();
+            if (progress && !progress(read, s.Result.Messages)) return Stop();
+            if (!Feed(std::string_view(chunk.data(), n), last) || last) return;
+        }
+    }
+    // The media writer hears from the filter and from the parser alike: with one, the
+    // filter stays on this thread.
+    const bool repairAhead = !s.Media;
+    PiecePipe pipe;
+    std::thread reader([&] {
+        std::vector<char> chunk(PieceSize);
+        std::uint64_t read = 0;
+        for (bool last = false; !last;) {
+            PiecePipe::Piece* piece = pipe.Free();
+            if (!piece) return;
+            piece->Bytes.clear();
+            try {
+                const std::size_t n = file.ReadSome(chunk.data(), chunk.size());
+                read += n;
+                last = n < chunk.size();
+                const std::string_view bytes(chunk.data(), n);
+                if (repairAhead) {
+                    s.Filter.Feed(bytes, piece->Bytes);
+                    if (last) s.Filter.Finish(piece->Bytes);
+                } else {
+                    piece->Bytes.assign(bytes);
+                }
+            } catch (...) {
+                piece->Failure = std::current_exception();
+                last = true;
+            }
+            piece->Read = read;
+            piece->Last = last;
+            pipe.Filled();
+        }
+    });
+    struct Joined {  // however this thread leaves, the reader stops and is waited for
+        PiecePipe& Pipe;
+        std::thread& Reader;
+        ~Joined() {
+            Pipe.Stop();
+            Reader.join();
+        }
+    } joined{pipe, reader};
+    std::exception_ptr failure;
+    for (;;) {
+        PiecePipe::Piece& piece = pipe.Next();
+        if ((failure = piece.Failure)) break;
+        if (progress && !progress(piece.Read, s.Result.Messages)) {
+            Stop();
+            break;
+        }
+        const bool going = repairAhead ? s.Parse(piece.Bytes.data(), piece.Bytes.size(), piece.Last)
+                                       : Feed(piece.Bytes, piece.Last);
+        const bool last = piece.Last;
+        pipe.Used();
+        if (!going || last || s.Ended) break;
+    }
+    if (failure) std::rethrow_exception(failure);
+}
+
 void SmsBackupParser::Stop() {
     State& s = *state_;
     if (s.Ended) return;
@@ -313,18 +439,7 @@ int ReadSmsBackupFile(const std::string& path, const BackupMessageSink& sink, Ba
 void ReadSmsBackupFrom(FileReader& file, const BackupMessageSink& sink, BackupReadResult& result,
                        const BackupProgress& progress, MediaWriter* media) {
     SmsBackupParser parser(sink, media);
-    std::vector<char> chunk(ChunkSize);
-    std::uint64_t read = 0;
-    for (;;) {
-        const std::size_t n = file.ReadSome(chunk.data(), chunk.size());
-        read += n;
-        const bool last = n < chunk.size();
-        if (progress && !progress(read, parser.Result().Messages)) {
-            parser.Stop();
-            break;
-        }
-        if (!parser.Feed(std::string_view(chunk.data(), n), last) || last) break;
-    }
+    parser.FeedFile(file, progress);
     result = parser.Result();
 }
 

@@ -59,6 +59,9 @@ public:
 
     // False once reading has ended (not a backup, damaged, or after Stop); `last` ends the file.
     bool Feed(std::string_view bytes, bool last);
+    // Feeds the rest of `file`, read (and, without media, repaired) ahead on a second
+    // thread while this one parses; `progress` as ReadSmsBackupFrom takes it.
+    void FeedFile(class FileReader& file, const BackupProgress& progress);
     void Stop();
     const BackupReadResult& Result() const;
 

@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "Formats/CharacterReferences.h"
 #include "OFuncs/Utf8.h"
@@ -36,6 +39,44 @@ constexpr std::array<std::uint8_t, 256> MakeClasses() {
 }
 constexpr std::array<std::uint8_t, 256> Classes = MakeClasses();
 
+// The first byte of [p, end) of a class in `stops`, where `a` and `b` are the two stops
+// besides the controls; end when there is none. Sixteen bytes are tested at once.
+const char* FindStop(const char* p, const char* end, std::uint8_t stops, char a, char b) {
+#if defined(__SSE2__)
+    const __m128i wantA = _mm_set1_epi8(a), wantB = _mm_set1_epi8(b), lastControl = _mm_set1_epi8(0x1F);
+    for (; end - p >= 16; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(v, lastControl), v);
+        auto hits = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(control, _mm_or_si128(_mm_cmpeq_epi8(v, wantA), _mm_cmpeq_epi8(v, wantB)))));
+        for (; hits != 0; hits &= hits - 1) {
+            const char* at = p + __builtin_ctz(hits);
+            if (Classes[static_cast<unsigned char>(*at)] & stops) return at;
+        }
+    }
+#endif
+    while (p < end && !(Classes[static_cast<unsigned char>(*p)] & stops)) ++p;
+    return p;
+}
+
+// The closing quote in [p, end), or end; the line feeds before it go to `out`.
+const char* SkipToQuote(const char* p, const char* end, char quote, std::string& out) {
+#if defined(__SSE2__)
+    const __m128i wantQuote = _mm_set1_epi8(quote), lineFeed = _mm_set1_epi8('\n');
+    for (; end - p >= 16; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const auto quotes = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, wantQuote)));
+        auto feeds = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lineFeed)));
+        if (quotes != 0) feeds &= (1u << __builtin_ctz(quotes)) - 1;
+        if (feeds != 0) out.append(static_cast<std::size_t>(__builtin_popcount(feeds)), '\n');
+        if (quotes != 0) return p + __builtin_ctz(quotes);
+    }
+#endif
+    for (; p < end && *p != quote; ++p)
+        if (*p == '\n') out += '\n';
+    return p;
+}
+
 
 }  // namespace
 
@@ -44,14 +85,10 @@ void XmlRepairFilter::Feed(std::string_view in, std::string& out) {
     const char* const end = p + in.size();
     while (p < end) {
         if (mode_ == Mode::SkipValue || mode_ == Mode::SinkValue) {
-            const auto* quote = static_cast<const char*>(std::memchr(p, quote_, static_cast<std::size_t>(end - p)));
-            const char* stop = quote ? quote : end;
+            const char* stop = SkipToQuote(p, end, quote_, out);
             if (mode_ == Mode::SinkValue && stop != p) sink_->Feed(std::string_view(p, static_cast<std::size_t>(stop - p)));
-            for (const char* n = p; (n = static_cast<const char*>(std::memchr(n, '\n', static_cast<std::size_t>(stop - n))));
-                 ++n)
-                out += '\n';
             p = stop;
-            if (quote) {
+            if (stop != end) {
                 if (mode_ == Mode::SinkValue) sink_->End();
                 if (!dropValue_) out += quote_;
                 mode_ = Mode::Tag;
@@ -66,8 +103,7 @@ void XmlRepairFilter::Feed(std::string_view in, std::string& out) {
             const char* limit = end;
             if (value)
                 limit = p + std::min(static_cast<std::size_t>(end - p), valueRoom_ - std::min(valueRoom_, valueBytes_));
-            const char* q = p;
-            while (q < limit && !(Classes[static_cast<unsigned char>(*q)] & stops)) ++q;
+            const char* q = FindStop(p, limit, stops, value ? quote_ : '<', '&');
             if (q != p) {
                 FlushPending(out);
                 out.append(p, q);
@@ -348,7 +384,10 @@ void XmlRepairFilter::FlushHeld(std::string& out) {
 }
 
 std::string_view XmlRepairFilter::HeldName() const {
-    return std::string_view(held_).substr(0, held_.find_first_of(" \t\r\n="));
+    // A plain loop: find_first_of would look each byte up in the set with a call of its own.
+    std::size_t n = 0;
+    while (n < held_.size() && !IsSpace(held_[n]) && held_[n] != '=') ++n;
+    return std::string_view(held_).substr(0, n);
 }
 
 bool XmlRepairFilter::ForSink() const {

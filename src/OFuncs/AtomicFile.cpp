@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OFuncs/AtomicFile.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -22,6 +23,9 @@
 
 namespace {
 constexpr std::size_t kBufferSize = 1 << 16;
+// A large file's bytes are sent to the disk every so many bytes while it is written, so that
+// the flush before the rename has little left to wait for.
+constexpr std::uint64_t kWritebackStep = std::uint64_t(32) << 20;
 constexpr int kMaxLinkHops = 40;  // as the system follows them
 constexpr std::size_t kTemporarySuffixLength = 6;
 constexpr std::string_view kLockSuffix = "lock";
@@ -323,6 +327,8 @@ int AtomicFileWriter::Open(const std::string& path) {
     }
     buffer_.clear();
     buffer_.reserve(kBufferSize);
+    kernelCopy_ = true;
+    written_ = sentToDisk_ = 0;
     return 0;
 }
 
@@ -333,6 +339,37 @@ void AtomicFileWriter::Write(const void* data, std::size_t n) {
         WriteOut(p, n);  // a large run goes out as it is, not copied through the buffer
     else
         buffer_.append(p, n);
+}
+
+std::uint64_t AtomicFileWriter::CopyFrom(int from, const std::string& fromPath, std::uint64_t offset,
+                                        std::uint64_t n) {
+    Flush();
+    std::uint64_t done = 0;
+    while (done < n && kernelCopy_) {
+        auto at = static_cast<off64_t>(offset + done);
+        const ssize_t c = ::copy_file_range(from, &at, fd_, nullptr, n - done, 0);
+        if (c > 0) {
+            done += static_cast<std::uint64_t>(c);
+            Written(static_cast<std::uint64_t>(c));
+        } else if (c == 0) {
+            return done;
+        } else if (errno != EINTR) {
+            // Not between these files (another file system, an old kernel), or a failure
+            // that the plain copy names on the right file.
+            kernelCopy_ = false;
+        }
+    }
+    std::vector<char> buffer;
+    while (done < n) {
+        buffer.resize(static_cast<std::size_t>(std::min<std::uint64_t>(n - done, kBufferSize * 16)));
+        const ssize_t r = ::pread(from, buffer.data(), buffer.size(), static_cast<off_t>(offset + done));
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) throw IoError(FileErrorReason(errno), fromPath);
+        if (r == 0) break;
+        WriteOut(buffer.data(), static_cast<std::size_t>(r));
+        done += static_cast<std::uint64_t>(r);
+    }
+    return done;
 }
 
 void AtomicFileWriter::Flush() {
@@ -356,6 +393,16 @@ void AtomicFileWriter::WriteOut(const char* p, std::size_t n) {
         }
         done += static_cast<std::size_t>(w);
     }
+    Written(n);
+}
+
+void AtomicFileWriter::Written(std::uint64_t n) {
+    written_ += n;
+    if (written_ - sentToDisk_ < kWritebackStep) return;
+    // Only a start: a failure shows in the flush before the rename.
+    ::sync_file_range(fd_, static_cast<off64_t>(sentToDisk_), static_cast<off64_t>(written_ - sentToDisk_),
+                      SYNC_FILE_RANGE_WRITE);
+    sentToDisk_ = written_;
 }
 
 void AtomicFileWriter::Commit() {

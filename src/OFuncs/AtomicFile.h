@@ -41,6 +41,11 @@ public:
     // when the bytes cannot be written.
     void Write(const void* data, std::size_t n);
     void Write(std::string_view s) { Write(s.data(), s.size()); }
+    // Appends n bytes of the open file `from` (named `fromPath`) from `offset` on, copied by
+    // the kernel where it can (copy_file_range), else through a buffer; returns the bytes
+    // copied, fewer only where that file ends. Throws IoError naming `fromPath` when it
+    // cannot be read, and as Write does when the bytes cannot be written.
+    std::uint64_t CopyFrom(int from, const std::string& fromPath, std::uint64_t offset, std::uint64_t n);
     // Flushes, closes and renames over the target, then flushes the folder and lets go of
     // the lock; throws IoError on failure.
     void Commit();
@@ -60,6 +65,7 @@ private:
     void Unlock();
     void Flush();
     void WriteOut(const char* p, std::size_t n);  // every byte, or Discard and throw
+    void Written(std::uint64_t n);                // counts bytes written, sending them to disk now and then
     void Discard();
 
     std::string given_;   // the path as the caller named it, for error messages
@@ -71,6 +77,8 @@ private:
     int fd_ = -1;
     int slot_ = -1;  // this writer's place among the files removed on a signal
     std::string buffer_;
+    bool kernelCopy_ = true;  // copy_file_range works between the files so far
+    std::uint64_t written_ = 0, sentToDisk_ = 0;
 };
 
 // What identifies a file's contents on disk, to see whether another program replaced or

@@ -90,6 +90,17 @@ std::size_t FileReader::ReadSome(void* dst, std::size_t n) {
     auto* out = static_cast<unsigned char*>(dst);
     std::size_t done = 0;
     while (done < n) {
+        // A request as large as the buffer, with nothing buffered, is read straight in.
+        if (pos_ == end_ && n - done >= bufferSize_ && fd_ >= 0) {
+            const ssize_t r = ::read(fd_, out + done, n - done);
+            if (r > 0) {
+                done += static_cast<std::size_t>(r);
+                continue;
+            }
+            if (r == 0) break;
+            if (errno != EINTR) throw IoError::Other(errno).In(path_);
+            continue;
+        }
         if (pos_ == end_ && !Fill()) break;
         const std::size_t take = std::min(n - done, end_ - pos_);
         std::memcpy(out + done, buffer_.get() + pos_, take);

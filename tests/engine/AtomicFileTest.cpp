@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -182,4 +183,43 @@ TEST_F(SaveTarget, TheLongestFileNamesSave) {
     }
     EXPECT_LE(AtomicFileWriter::TemporaryPrefix(std::string(255, 'n')).size() + 6, 32u);
     EXPECT_EQ(FileCount(dir), 0u);
+}
+
+// Runs copied from another file land between the written bytes in order; a run past that
+// file's end is copied up to it; a source that cannot be read is named.
+TEST_F(SaveTarget, CopiedRunsLandBetweenWrittenBytes) {
+    std::string source;
+    for (int k = 0; k < 300000; ++k) source += static_cast<char>('a' + k % 23);
+    const std::string from = dir.Write("source.bin", source);
+    const int fd = ::open(from.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    const std::string out = PathIn(dir, "out.bin");
+    AtomicFileWriter w;
+    ASSERT_EQ(w.Open(out), 0);
+    std::string expected;
+    struct Run {
+        std::uint64_t Offset, Length, Copied;
+    };
+    for (const Run& r : {Run{5, 10, 10}, Run{1000, 200000, 200000}, Run{0, 0, 0}, Run{299990, 100, 10},
+                         Run{400000, 5, 0}}) {
+        w.Write("<" + std::to_string(r.Offset) + ">");
+        expected += "<" + std::to_string(r.Offset) + ">";
+        EXPECT_EQ(w.CopyFrom(fd, from, r.Offset, r.Length), r.Copied);
+        expected += source.substr(std::min<std::size_t>(r.Offset, source.size()), r.Copied);
+    }
+    w.Commit();
+    ::close(fd);
+    EXPECT_EQ(TempDir::Read(out), expected);
+
+    const std::string folder = dir.Path().string();
+    const int notFile = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    AtomicFileWriter again;
+    ASSERT_EQ(again.Open(out), 0);
+    try {
+        again.CopyFrom(notFile, folder, 0, 10);
+        ADD_FAILURE() << "a folder was read";
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.Text(), "Cannot read \"" + folder + "\": " + std::strerror(EISDIR));
+    }
+    ::close(notFile);
 }

@@ -41,6 +41,7 @@ struct Message {
     std::vector<std::string> Addresses;
     std::vector<std::string> BodyTokens;  // "GRIN" and "LONE" stand for the two forms
     std::string Data;                     // the picture's base64 (MMS)
+    std::size_t Control = std::string::npos;  // where a stray control byte lies in it
 };
 
 Piece Body(const Message& m, std::mt19937& rng) {
@@ -82,8 +83,10 @@ Piece Copy(const Message& m, std::mt19937& rng) {
     }
     both(e, "<mms date=\"" + std::to_string(m.Date) + "\" msg_box=\"" + std::to_string(m.Type) + "\" address=\"" + group +
                 "\" read=\"" + read + "\">\n    <parts>\n      <part seq=\"-1\" ct=\"application/smil\" "
-                "text=\"&lt;smil&gt;&lt;/smil&gt;\" />\n      <part seq=\"0\" ct=\"image/jpeg\" data=\"" + m.Data +
-                "\" />\n      <part seq=\"1\" ct=\"text/plain\" text=\"");
+                "text=\"&lt;smil&gt;&lt;/smil&gt;\" />\n      <part seq=\"0\" ct=\"image/jpeg\" data=\"");
+    e.Raw += m.Control == std::string::npos ? m.Data : m.Data.substr(0, m.Control) + '\x02' + m.Data.substr(m.Control);
+    e.Strict += m.Data;
+    both(e, "\" />\n      <part seq=\"1\" ct=\"text/plain\" text=\"");
     const Piece b = Body(m, rng);
     e.Raw += b.Raw;
     e.Strict += b.Strict;
@@ -111,6 +114,9 @@ std::vector<Message> Pool(std::mt19937& rng, int n) {
         for (unsigned k = 0, c = 1 + rng() % 6; k < c; ++k) m.BodyTokens.push_back(words[rng() % words.size()]);
         for (unsigned k = 0, c = 8 + rng() % 64; k < c; ++k) m.Data += "QUJDRA+/"[rng() % 8];
         if (m.Mms && rng() % 2) m.Data += "\nQUJD";
+        // Long pictures, which the copy passes over, and stray controls, which it drops.
+        if (m.Mms && rng() % 4 == 0) m.Data += std::string(BackupMergeRepair::LongValue + rng() % 3, 'Q');
+        if (m.Mms && rng() % 5 == 0) m.Control = rng() % m.Data.size();
         pool.push_back(m);
         if (rng() % 4 != 0) continue;
         Message v = m;  // the same date, one difference
@@ -284,6 +290,12 @@ TEST(BackupMerge, DamagedOrForeignInputStopsBeforeAnythingIsWritten) {
         EXPECT_EQ(r.Input, 1u);
         EXPECT_FALSE(std::filesystem::exists(out));
         EXPECT_EQ(FileCount(dir), 2u);
+        // First of two, it stops the merge as well, though both are read at once.
+        const MergeResult first = MergeBackups({in, other}, out);
+        EXPECT_EQ(first.End, c.End);
+        EXPECT_EQ(first.Input, 0u);
+        EXPECT_EQ(first.Inputs[1].Read, 0);
+        EXPECT_FALSE(std::filesystem::exists(out));
         const std::vector<std::string> lines = MergeReportLines(r, out);
         ASSERT_EQ(lines.size(), 1u);
         EXPECT_NE(lines[0].find("\"" + in + "\""), std::string::npos);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Formats/BackupYearSplit.h"
+#include "Formats/MediaWriter.h"
 #include "MBVars/ImportFile.h"
 #include "Formats/SmsBackupImport.h"
 #include "OFuncs/IoError.h"
@@ -246,6 +247,39 @@ TEST(SmsBackup, StreamingReadGivesWhatTheWholeRepairedFileGives) {
             EXPECT_EQ(got[i].Text, want[i].Text);
         }
     }
+}
+
+// A file's pieces are read (and repaired, without media) ahead on a second thread: the same
+// records come as from its bytes at once; a stop and a sink that throws end it cleanly.
+TEST(SmsBackup, AFileReadAheadGivesWhatItsBytesGive) {
+    TempDir dir;
+    const std::string x = GeneratedBackup(5, 3000);  // some pieces of the file reader
+    const std::string path = dir.Write("big.xml", x);
+    BackupReadResult reference;
+    const std::vector<XMsgRecType> want = Records(x, reference);
+    for (const bool media : {false, true}) {
+        SCOPED_TRACE(media);
+        MediaWriter writer((dir.Path() / "media").string());
+        std::vector<XMsgRecType> got;
+        BackupReadResult result;
+        ASSERT_EQ(ReadSmsBackupFile(path, [&](BackupMessage& m) { got.push_back(m.Record); }, result, {},
+                                    media ? &writer : nullptr),
+                  0);
+        EXPECT_EQ(result.End, BackupEnd::Complete);
+        ASSERT_EQ(got.size(), want.size());
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].Time, want[i].Time);
+            EXPECT_EQ(got[i].Phone, want[i].Phone);
+            EXPECT_EQ(got[i].Text, want[i].Text);
+        }
+    }
+    int calls = 0;
+    std::int64_t given = 0;
+    BackupReadResult stopped;
+    ReadSmsBackupFile(path, [&](BackupMessage&) { ++given; }, stopped, [&](std::uint64_t, std::int64_t) { return ++calls < 2; });
+    EXPECT_EQ(stopped.End, BackupEnd::Stopped);
+    EXPECT_LT(given, reference.Messages);
+    EXPECT_THROW(ReadSmsBackupFile(path, [](BackupMessage&) { throw IoError("Disk full"); }, stopped), IoError);
 }
 
 TEST(SmsBackup, CutOrBrokenFilesKeepWhatCameBeforeAndNameTheLine) {
