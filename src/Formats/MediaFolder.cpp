@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Formats/MediaFolder.h"
+#include "MBVars/NumberForms.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -449,4 +450,10 @@ void MediaIndex::CopyTo(const std::string& folder, bool link) {
 void MediaIndex::SetFolder(std::string folder) {
     folder_ = std::move(folder);
     table_ = std::make_unique<Table>();
+}
+
+void FollowInternationalForms(MediaIndex& media, const std::string& homeCountry) {
+    if (media.Empty()) return;  // no number is formed, no library loaded, for nothing
+    const NumberForms forms(homeCountry);
+    media.Renumber([&forms](std::string_view phone) { return StoredNumber(forms, phone); });
 }

@@ -117,3 +117,8 @@ private:
     std::string folder_;
     std::unique_ptr<Table> table_;
 };
+
+// Follows the rewriting of held messages' numbers into their international forms
+// (RewriteHeldNumbersInternationally), which a new home country or an import does: the
+// media of a message stay found under its new number.
+void FollowInternationalForms(MediaIndex& media, const std::string& homeCountry);

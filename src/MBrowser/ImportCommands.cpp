@@ -314,6 +314,7 @@ void TMBForm::FinishImporting(int importCount, const QString& report, std::int32
     const std::int32_t added = S.MessageCount - countBefore;
     const FinishImportResult finished =
         FinishImport(S, D, FinishImportOptions{D.UseHistory, D.RemoveDups, HistoryPath(), &history});
+    FollowInternationalForms(Media, S.Book.HomeCountry);
     const std::int32_t blocked = finished.Blocked;
     ImportNotTaken notTaken = filesNotTaken ? *filesNotTaken : ImportNotTaken{};
     finished.AddTo(notTaken);

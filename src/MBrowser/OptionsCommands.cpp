@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QToolButton>
 
+#include "Formats/MediaFolder.h"
 #include "MBOptions/TOptionsDialog.h"
 #include "MBVars/LoadSequences.h"
 #include "MBVars/People.h"
@@ -27,6 +28,7 @@ void TMBForm::OptionsAccepted(bool numbersChanged) {
     // The open collection takes the home country's numbers and names now: no new
     // collection is needed for them.
     const NumbersRefitted refitted = RefitNumbers(S, D);
+    FollowInternationalForms(Media, S.Book.HomeCountry);
     KeepOneRow(CurrentRow());
     FormPaint();
     Dlg.ShowInfo(QString::asprintf("The numbers of %d messages are now written in international form, and %d "

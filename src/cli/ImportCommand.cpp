@@ -294,6 +294,7 @@ int RunImportCommand(const std::vector<std::string>& args, std::ostream& out, st
     finish.UseHistory = !a.NoHistory;
     finish.RemoveDups = !a.KeepDuplicates;
     const FinishImportResult result = FinishImport(S, D, finish);
+    FollowInternationalForms(media, S.Book.HomeCountry);
     result.AddTo(notTaken);
     PrintNotTaken(notTaken, err);
     int status = 0;
