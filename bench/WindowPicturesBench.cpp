@@ -138,7 +138,7 @@ void BM_PicturesScrollFrame(benchmark::State& state) {
     }
     std::printf("    %ld frames, the slowest %.2f ms\n", frames, slowest);
 }
-BENCHMARK(BM_PicturesScrollFrame)->Repetitions(1)->Iterations(3000);
+BENCHMARK(BM_PicturesScrollFrame)->Repetitions(3)->Iterations(3000);
 
 // Every conversation from top to bottom, each screen's pictures decoded before the next:
 // the resident memory after 2,000 pictures (and its peak) against the same window before.
