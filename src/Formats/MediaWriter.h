@@ -2,7 +2,8 @@
 #pragma once
 // Writes the media of a backup's MMS into a media folder while the backup is read: the
 // base64 of each part's data is decoded, hashed and written to a temporary file in the
-// folder as it streams by (never held whole in memory), until the reader knows the part's
+// folder as it streams by (never held whole in memory; the hashing and writing on a thread
+// of their own, a few blocks behind the decoding), until the reader knows the part's
 // content type. A medium the reader keeps becomes the file named by its SHA-256 and an
 // extension from its content type (renamed: each byte is written once; a repeat of a file
 // the folder holds is let go); one it does not keep (the text of a text part, a layout) is
@@ -10,6 +11,7 @@
 //
 // Damaged data (bad base64, nothing in it) gives an item marked Damaged and no file. A disk
 // that fails throws IoError naming the file.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -53,17 +55,18 @@ public:
 
 private:
     struct Medium;
+    struct Worker;
     Medium* Find(std::string_view token);
     void MakeFolder();
     void Spill(Medium& m);
     void WriteOut(int fd, const std::string& path, const void* data, std::size_t n);
 
     std::string folder_;
-    bool folderMade_ = false;
+    std::atomic<bool> folderMade_ = false;  // by the worker
     std::uint64_t next_ = 1;
     std::uint64_t tagStart_ = 1;  // the first token given in the current tag
     std::vector<std::unique_ptr<Medium>> open_;  // begun, not yet kept or let go; few
     Medium* feeding_ = nullptr;
     std::vector<std::string> made_;
-    std::vector<unsigned char> decoded_;  // one piece's bytes
+    std::unique_ptr<Worker> worker_;  // hashes and writes; started with the first medium
 };
