@@ -2,6 +2,8 @@
 #include "MBConversation/Thumbnails.h"
 
 #include <QCoreApplication>
+#include <sys/resource.h>
+#include <unistd.h>
 #include <deque>
 #include <mutex>
 
@@ -57,6 +59,9 @@ Thumbnails::State Thumbnails::Find(const QString& path, QSize box, QImage& image
         }
     }
     Pool.start([this, queue = Pending] {
+        // The decodes give way to the window's thread (Linux gives each thread its own nice value).
+        static thread_local const bool yielding = setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10) == 0;
+        (void)yielding;
         Queue::Job job;
         {
             const std::lock_guard<std::mutex> hold(queue->Lock);
