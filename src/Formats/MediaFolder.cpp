@@ -200,21 +200,25 @@ struct MediaIndex::Table {
 };
 
 MediaIndex::MediaIndex() : table_(std::make_unique<Table>()) {}
-MediaIndex::MediaIndex(std::string folder) : folder_(std::move(folder)), table_(std::make_unique<Table>()) {}
+MediaIndex::MediaIndex(std::string folder) : folder_(std::move(folder)), known_(true), table_(std::make_unique<Table>()) {}
 MediaIndex::~MediaIndex() = default;
-MediaIndex::MediaIndex(const MediaIndex& o) : folder_(o.folder_), table_(std::make_unique<Table>(*o.table_)) {}
+MediaIndex::MediaIndex(const MediaIndex& o)
+    : folder_(o.folder_), known_(o.known_), table_(std::make_unique<Table>(*o.table_)) {}
 MediaIndex& MediaIndex::operator=(const MediaIndex& o) {
     if (this != &o) {
         folder_ = o.folder_;
+        known_ = o.known_;
         table_ = std::make_unique<Table>(*o.table_);
     }
     return *this;
 }
-MediaIndex::MediaIndex(MediaIndex&& o) noexcept : folder_(std::move(o.folder_)), table_(std::move(o.table_)) {
+MediaIndex::MediaIndex(MediaIndex&& o) noexcept
+    : folder_(std::move(o.folder_)), known_(o.known_), table_(std::move(o.table_)) {
     o.table_ = std::make_unique<Table>();
 }
 MediaIndex& MediaIndex::operator=(MediaIndex&& o) noexcept {
     folder_ = std::move(o.folder_);
+    known_ = o.known_;
     std::swap(table_, o.table_);
     o.table_->Entries.clear();
     o.table_->Uses.clear();
@@ -239,7 +243,10 @@ const std::vector<MediaItem>* MediaIndex::Find(std::string_view phone, std::stri
     return it == table_->Entries.end() ? nullptr : &it->second;
 }
 
-void MediaIndex::Set(const XMsgRecType& m, std::vector<MediaItem> items) { table_->Put(KeyOf(m, 0), std::move(items)); }
+void MediaIndex::Set(const XMsgRecType& m, std::vector<MediaItem> items) {
+    known_ = true;
+    table_->Put(KeyOf(m, 0), std::move(items));
+}
 
 bool MediaIndex::Names(std::string_view file) const { return table_->Uses.contains(std::string(file)); }
 
@@ -274,14 +281,19 @@ void MediaIndex::Renumber(const std::function<std::string(std::string_view oldPh
 
 int MediaIndex::Load() {
     table_ = std::make_unique<Table>();
+    known_ = false;
     if (folder_.empty()) return 0;
     const std::string path = folder_ + "/" + std::string(MediaIndexName);
     FileReader file;
-    if (const int err = file.Open(path)) return err == ENOENT || err == ENOTDIR ? 0 : err;
+    if (const int err = file.Open(path)) {
+        known_ = err == ENOENT || err == ENOTDIR;  // no index: no media
+        return known_ ? 0 : err;
+    }
     if (file.Size() > LongestIndex) return EFBIG;
     std::string bytes(static_cast<std::size_t>(file.Size()), '\0');
     bytes.resize(file.ReadSome(bytes.data(), bytes.size()));
     LoadFrom(bytes);
+    known_ = true;
     return 0;
 }
 
@@ -381,7 +393,7 @@ void MediaIndex::KeepHeld(const MsgStore& S, std::uint8_t textMask) {
 
 void MediaIndex::Save(const MsgStore& S, std::uint8_t textMask) {
     KeepHeld(S, textMask);
-    if (folder_.empty()) return;
+    if (folder_.empty() || !known_) return;
     const std::string indexPath = folder_ + "/" + std::string(MediaIndexName);
     if (!PathExists(folder_)) {
         if (table_->Entries.empty()) return;  // no media, no folder
@@ -428,6 +440,8 @@ void MediaIndex::CopyTo(const std::string& folder, bool link) {
         folder_ = folder;
         return;
     }
+    // What the new folder held before is no concern of this collection's.
+    known_ = true;
     if (!table_->Uses.empty() && !PathExists(folder) && ::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
         throw IoError(FileErrorReason(errno), folder, "write");
     for (const auto& [file, uses] : table_->Uses) {
@@ -449,6 +463,7 @@ void MediaIndex::CopyTo(const std::string& folder, bool link) {
 
 void MediaIndex::SetFolder(std::string folder) {
     folder_ = std::move(folder);
+    known_ = false;
     table_ = std::make_unique<Table>();
 }
 

@@ -50,6 +50,7 @@ constexpr std::string_view MediaIndexName = "index.tsv";
 class MediaIndex {
 public:
     MediaIndex();
+    // A new collection's index for `folder`: its Save replaces whatever index the folder had.
     explicit MediaIndex(std::string folder);
     ~MediaIndex();
     MediaIndex(const MediaIndex&);
@@ -101,7 +102,9 @@ public:
     // holds (slots 1..MessageCount, texts scrambled with `textMask`), then removes from the
     // folder the media files no kept entry names. With no entry left the index file is
     // removed (and the folder too when empty); nothing is made when there never were media.
-    // Throws IoError naming the file on failure.
+    // An index that was neither loaded nor given an entry since SetFolder leaves the folder
+    // as it is: it does not know what the folder holds. Throws IoError naming the file on
+    // failure.
     void Save(const struct MsgStore& S, std::uint8_t textMask = 0);
     // Copies the media files that entries name into `folder` (made when needed) and makes
     // the index refer to it, for Save As; Save then writes the index there. With `link`,
@@ -115,6 +118,7 @@ private:
     void RemoveUnusedFiles() const;
     struct Table;
     std::string folder_;
+    bool known_ = false;  // loaded, or given entries, since the folder was set
     std::unique_ptr<Table> table_;
 };
 

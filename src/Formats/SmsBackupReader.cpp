@@ -258,8 +258,10 @@ struct SmsBackupParser::State {
 
 SmsBackupParser::SmsBackupParser(BackupMessageSink sink, MediaWriter* media) : state_(std::make_unique<State>()) {
     state_->Sink = std::move(sink);
-    state_->Media = media;
-    if (media) state_->Filter.SendValues("part", "data", media);
+    if (media && !media->Folder().empty()) {
+        state_->Media = media;
+        state_->Filter.SendValues("part", "data", media);
+    }
     state_->Parser = XML_ParserCreate(nullptr);
     if (!state_->Parser) throw std::bad_alloc();
     XML_SetUserData(state_->Parser, state_.get());

@@ -121,6 +121,7 @@ void TMBForm::FormCreate() {
     ApplySettings();
     // Until the history is in, a later import must not replace its file unseen.
     S.HistoryIncomplete = true;
+    SwitchMedia({}, false);  // the untitled collection's, until a file is reopened
     Safely([this] {
         if (!Starting.valid()) return;
         StartRead read = Starting.get();
