@@ -93,8 +93,9 @@ std::size_t Base64Decoder::Slow(const unsigned char*& p, const unsigned char* en
             break;  // back to whole groups
         }
     }
-    // A padded group is complete once its padding is.
-    if (padding_ > 0 && count_ + padding_ == 4) {
+    // A padded group is complete once its padding is (and only once: white space may
+    // follow in a later piece).
+    if (padding_ > 0 && padding_ < 4 && count_ + padding_ == 4) {
         const std::uint32_t g = group_ << (6 * padding_);
         out[0] = static_cast<unsigned char>(g >> 16);
         if (count_ == 3) out[1] = static_cast<unsigned char>(g >> 8);
