@@ -34,19 +34,26 @@ std::string_view UnguardCsvCell(std::string_view cell) {
     return start > 0 && start < cell.size() && StartsFormula(cell[start]) ? cell.substr(1) : cell;
 }
 
+namespace {
+// The text with every quote written twice, as inside a quoted field.
+void AppendQuotesDoubled(std::string& out, std::string_view text) {
+    for (std::size_t from = 0;;) {
+        const std::size_t quote = text.find('"', from);
+        out += text.substr(from, quote == std::string_view::npos ? quote : quote + 1 - from);
+        if (quote == std::string_view::npos) return;
+        out += '"';
+        from = quote + 1;
+    }
+}
+}  // namespace
+
 void AppendCsvField(std::string& out, std::string_view field) {
     if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
         out += field;
         return;
     }
     out += '"';
-    for (std::size_t start = 0;;) {
-        const std::size_t quote = field.find('"', start);
-        out += field.substr(start, quote == std::string_view::npos ? quote : quote + 1 - start);
-        if (quote == std::string_view::npos) break;
-        out += '"';  // the quote written twice
-        start = quote + 1;
-    }
+    AppendQuotesDoubled(out, field);
     out += '"';
 }
 
@@ -105,13 +112,7 @@ void AppendCell(std::string& out, std::string_view shown, bool quotes, bool phon
     }
     out += '"';
     if (guard) out += '\'';
-    for (std::size_t from = 0;;) {
-        const std::size_t quote = shown.find('"', from);
-        out += shown.substr(from, quote == std::string_view::npos ? quote : quote + 1 - from);
-        if (quote == std::string_view::npos) break;
-        out += '"';  // the quote written twice
-        from = quote + 1;
-    }
+    AppendQuotesDoubled(out, shown);
     out += '"';
 }
 
