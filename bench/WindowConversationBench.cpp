@@ -12,6 +12,7 @@
 #include <string>
 
 #include "EventLoopTurn.h"
+#include "OneWindow.h"
 #include "MBConversation/ConversationView.h"
 #include "MBConversation/TConversation.h"
 #include "MBVars/DataFile.h"
@@ -87,15 +88,7 @@ struct PaneWindow {
     }
 };
 
-// Made once, ended just before the application is.
-PaneWindow& Window() {
-    static std::unique_ptr<PaneWindow> window;
-    if (!window) {
-        window = std::make_unique<PaneWindow>();
-        qAddPostRoutine([] { window.reset(); });
-    }
-    return *window;
-}
+PaneWindow& Window() { return OneWindow<PaneWindow>(); }
 
 void BM_ConversationSwitchTo5000Messages(benchmark::State& state) {
     PaneWindow& w = Window();

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "EventLoopTurn.h"
+#include "OneWindow.h"
 #include "MBConversation/ConversationView.h"
 #include "MBConversation/TConversation.h"
 #include "MBConversation/Thumbnails.h"
@@ -101,14 +102,7 @@ struct PicturesWindow {
     }
 };
 
-PicturesWindow& Window() {
-    static std::unique_ptr<PicturesWindow> window;
-    if (!window) {
-        window = std::make_unique<PicturesWindow>();
-        qAddPostRoutine([] { window.reset(); });
-    }
-    return *window;
-}
+PicturesWindow& Window() { return OneWindow<PicturesWindow>(); }
 
 // A wheel step (three single steps) down the 500 pictures, to the painted frame; at the
 // bottom the pane starts again from the top with every picture forgotten.
