@@ -106,7 +106,7 @@ TEST(ImportPieces, AFullStoreDropsTheSameNewLines) {
     }
 }
 
-TEST(ImportPieces, AFailureOnTheHelperEndsTheImportAfterTheLinesBeforeItsPiece) {
+TEST(ImportPieces, AFailureOnTheHelperEndsTheImportAfterTheLinesBeforeItsPieceOrLosesNothing) {
     std::mt19937 rng(29);
     for (int round = 0; round < 20; ++round) {
         const std::string bytes = HostileExport(rng, 400 + static_cast<int>(rng() % 800));
@@ -137,8 +137,11 @@ TEST(ImportPieces, AFailureOnTheHelperEndsTheImportAfterTheLinesBeforeItsPiece) 
             thrown = true;
         }
         SCOPED_TRACE("round " + std::to_string(round));
-        ASSERT_TRUE(thrown);
-        Literal::ImportMessageLines(literal, std::string_view(bytes).substr(0, failedAt), ',');
+        ASSERT_NE(failedAt, std::string_view::npos) << "the helper never took a piece";
+        // The helper records its failure only once the exception has left the callback: a
+        // calling thread that reaches the piece before that parses it itself, and the import
+        // is whole.
+        Literal::ImportMessageLines(literal, std::string_view(bytes).substr(0, thrown ? failedAt : bytes.size()), ',');
         EXPECT_EQ(fast.Messages[0].Flags, 0);
         ExpectSameStore(fast, literal);
     }
